@@ -1,0 +1,109 @@
+#include "batch_mode.h"
+
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdio>
+#include <iostream>
+
+#include "atomic_file.h"
+#include "deck_file.h"
+#include "deck_listing.h"
+#include "tally_run.h"
+
+namespace sormel {
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+// Drives the run without a window: fixed options, high-speed throughout
+// (the final table is the same), and progress on a terminal.
+class BatchHost : public TallyHost {
+public:
+    BatchHost(const BatchOptions& options, std::size_t fileCount)
+        : options_(options), fileCount_(fileCount), showProgress_(isatty(STDERR_FILENO) != 0) {}
+
+    bool includeSidePart() override { return options_.includeSidePart; }
+    bool highSpeed() override { return true; }
+    SortChoice sortChoice() override { return options_.sortChoice; }
+    void lockControls() override {}
+    void unlockControls() override {
+        if (progressShown_) std::cerr << '\n';
+    }
+    void processEvents(bool) override {}
+    bool cancelRequested() override { return false; }
+    void fileStarted(std::size_t) override {}
+    void fileFinished(std::size_t index, bool) override {
+        if (!showProgress_) return;
+        const Clock::time_point now = Clock::now();
+        // Only a run that takes more than a moment shows its progress.
+        if (now - started_ < std::chrono::milliseconds(500) || now - lastShown_ < std::chrono::milliseconds(100)) {
+            return;
+        }
+        lastShown_ = now;
+        progressShown_ = true;
+        std::cerr << "\r集計中 " << index + 1 << " / " << fileCount_ << std::flush;
+    }
+    void highSpeedEngaged() override {}
+    void runCompleted() override {}
+    void runCancelled() override {}
+    void runFailed(const std::string& message) override { failure_ = message; }
+
+    const std::string& failure() const { return failure_; }
+
+private:
+    const BatchOptions& options_;
+    const std::size_t fileCount_;
+    const bool showProgress_;
+    bool progressShown_ = false;
+    const Clock::time_point started_ = Clock::now();
+    Clock::time_point lastShown_{};
+    std::string failure_;
+};
+
+bool writeToStandardOutput(const std::string& bytes) {
+    return std::fwrite(bytes.data(), 1, bytes.size(), stdout) == bytes.size() && std::fflush(stdout) == 0;
+}
+
+}  // namespace
+
+int runBatch(const BatchOptions& options) {
+    const std::optional<FileMask> mask = FileMask::parse(options.mask);
+    if (!mask) {
+        std::cerr << "ファイルマスクが正しくありません（パス区切りや制御文字は使えません）: " << options.mask << '\n';
+        return kBatchUsage;
+    }
+    std::vector<std::filesystem::path> files;
+    try {
+        files = listDeckFiles(options.folder, *mask);
+    } catch (const FileError& error) {
+        std::cerr << error.what() << '\n';
+        return kBatchFailure;
+    }
+    if (files.empty()) {
+        std::cerr << "集計対象ファイルがありません。\n";
+        return kBatchFailure;
+    }
+
+    UsageTable table;
+    BatchHost host(options, files.size());
+    if (runTally(table, files, host) != TallyOutcome::Completed) {
+        std::cerr << host.failure() << '\n';
+        return kBatchFailure;
+    }
+    try {
+        const std::string csv = formatCsv(table, options.encoding);
+        if (options.output) {
+            writeFileAtomically(*options.output, csv);
+        } else if (!writeToStandardOutput(csv)) {
+            std::cerr << "標準出力に書き込めません。\n";
+            return kBatchFailure;
+        }
+    } catch (const std::exception& error) {
+        std::cerr << error.what() << '\n';
+        return kBatchFailure;
+    }
+    return kBatchSuccess;
+}
+
+}  // namespace sormel

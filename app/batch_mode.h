@@ -1,0 +1,29 @@
+// The batch mode: tallies a folder without a window and writes the CSV to a
+// file or to standard output.
+#pragma once
+
+#include <filesystem>
+#include <optional>
+#include <string>
+
+#include "csv_writer.h"
+#include "usage_table.h"
+
+namespace sormel {
+
+struct BatchOptions {
+    std::filesystem::path folder;
+    std::string mask = "*.txt";
+    bool includeSidePart = true;
+    SortChoice sortChoice = SortChoice::ByDecks;
+    std::optional<std::filesystem::path> output;  // standard output when empty
+    CsvEncoding encoding = CsvEncoding::Cp932;
+};
+
+// Exit status of a batch run.
+enum BatchStatus { kBatchSuccess = 0, kBatchFailure = 1, kBatchUsage = 2 };
+
+// Runs the tally and writes the result; messages go to standard error.
+int runBatch(const BatchOptions& options);
+
+}  // namespace sormel

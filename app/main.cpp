@@ -1,0 +1,89 @@
+// sormel-checker: the window by default, the batch mode with --batch.
+
+#include <csignal>
+#include <cstring>
+#include <iostream>
+
+#include <QCommandLineParser>
+#include <QCoreApplication>
+
+#include "batch_mode.h"
+
+namespace {
+
+constexpr const char* kTitle = "SORMELカード使用率チェッカー";
+
+// Options that need no window: decided before any application object
+// exists, so that the batch mode also runs without a display.
+bool wantsConsoleOnly(int argc, char** argv) {
+    for (int i = 1; i < argc; ++i) {
+        for (const char* option : {"--batch", "--help", "-h", "--version", "-v", "--help-all"}) {
+            if (std::strcmp(argv[i], option) == 0 || std::strncmp(argv[i], "--batch=", 8) == 0) return true;
+        }
+    }
+    return false;
+}
+
+int usageError(const QString& message) {
+    std::cerr << message.toStdString() << "\n詳しくは sormel-checker --help を参照してください。\n";
+    return sormel::kBatchUsage;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    // A write over the file size limit must fail with an error we can
+    // report, not end the program.
+    std::signal(SIGXFSZ, SIG_IGN);
+
+    QCoreApplication::setApplicationName("sormel-checker");
+    QCoreApplication::setApplicationVersion("1.01");
+    if (!wantsConsoleOnly(argc, argv)) {
+        std::cerr << kTitle << ": ウィンドウはまだ組み込まれていません。--batch DIR で集計できます。\n";
+        return sormel::kBatchUsage;
+    }
+    QCoreApplication app(argc, argv);
+
+    QCommandLineParser parser;
+    parser.setApplicationDescription(QString::fromUtf8(kTitle) +
+                                     " — フォルダー内のデッキファイルを集計し、カードの採用率と使用率を求めます。");
+    parser.addHelpOption();
+    parser.addVersionOption();
+    const QCommandLineOption batchOption("batch", "ウィンドウを開かずに DIR を集計し、CSV を出力します。", "DIR");
+    const QCommandLineOption maskOption("mask", "集計するファイルのマスク（既定: *.txt。; で区切って複数指定可）。",
+                                        "MASK", "*.txt");
+    const QCommandLineOption noSideOption("no-side", "サイドデッキを集計に含めません。");
+    const QCommandLineOption sortOption("sort", "並べ替え: decks（デッキ数、既定）または copies（枚数）。",
+                                        "decks|copies", "decks");
+    const QCommandLineOption outputOption("output", "CSV を FILE に保存します（既定: 標準出力）。", "FILE");
+    const QCommandLineOption encodingOption("encoding", "CSV の文字コード: cp932（既定）または utf-8。",
+                                            "cp932|utf-8", "cp932");
+    parser.addOptions({batchOption, maskOption, noSideOption, sortOption, outputOption, encodingOption});
+
+    if (!parser.parse(app.arguments())) return usageError(parser.errorText());
+    if (parser.isSet("help")) parser.showHelp(0);
+    if (parser.isSet("version")) parser.showVersion();
+    if (!parser.isSet(batchOption)) return usageError("--batch DIR を指定してください。");
+    if (!parser.positionalArguments().isEmpty()) {
+        return usageError("余分な引数があります: " + parser.positionalArguments().join(' '));
+    }
+
+    sormel::BatchOptions options;
+    options.folder = parser.value(batchOption).toStdString();
+    options.mask = parser.value(maskOption).toStdString();
+    options.includeSidePart = !parser.isSet(noSideOption);
+    const QString sort = parser.value(sortOption);
+    if (sort == "copies") {
+        options.sortChoice = sormel::SortChoice::ByCopies;
+    } else if (sort != "decks") {
+        return usageError("--sort には decks か copies を指定してください: " + sort);
+    }
+    const QString encoding = parser.value(encodingOption).toLower();
+    if (encoding == "utf-8" || encoding == "utf8") {
+        options.encoding = sormel::CsvEncoding::Utf8;
+    } else if (encoding != "cp932") {
+        return usageError("--encoding には cp932 か utf-8 を指定してください: " + encoding);
+    }
+    if (parser.isSet(outputOption)) options.output = parser.value(outputOption).toStdString();
+    return sormel::runBatch(options);
+}

@@ -1,0 +1,107 @@
+#include "deck_listing.h"
+
+#include <algorithm>
+#include <system_error>
+
+#include "deck_file.h"
+#include "text_decoding.h"
+
+namespace sormel {
+namespace {
+
+char32_t foldCase(char32_t c) { return (c >= 'A' && c <= 'Z') ? c + ('a' - 'A') : c; }
+
+// Code points of valid UTF-8 text, case-folded.
+std::u32string foldedCodePoints(std::string_view utf8) {
+    std::u32string out;
+    out.reserve(utf8.size());
+    for (std::size_t i = 0; i < utf8.size();) {
+        const auto b = static_cast<unsigned char>(utf8[i]);
+        const std::size_t length = b < 0x80 ? 1 : b < 0xE0 ? 2 : b < 0xF0 ? 3 : 4;
+        char32_t cp = length == 1 ? b : length == 2 ? (b & 0x1F) : length == 3 ? (b & 0x0F) : (b & 0x07);
+        for (std::size_t k = 1; k < length && i + k < utf8.size(); ++k) {
+            cp = (cp << 6) | (static_cast<unsigned char>(utf8[i + k]) & 0x3F);
+        }
+        out.push_back(foldCase(cp));
+        i += length;
+    }
+    return out;
+}
+
+// Wildcard match with "*" and "?", backtracking only to the last "*".
+bool globMatch(std::u32string_view pattern, std::u32string_view name) {
+    std::size_t p = 0, n = 0;
+    std::size_t starAt = std::u32string_view::npos, resumeAt = 0;
+    while (n < name.size()) {
+        if (p < pattern.size() && (pattern[p] == U'?' || pattern[p] == name[n])) {
+            ++p;
+            ++n;
+        } else if (p < pattern.size() && pattern[p] == U'*') {
+            starAt = p++;
+            resumeAt = n;
+        } else if (starAt != std::u32string_view::npos) {
+            p = starAt + 1;
+            n = ++resumeAt;
+        } else {
+            return false;
+        }
+    }
+    while (p < pattern.size() && pattern[p] == U'*') ++p;
+    return p == pattern.size();
+}
+
+}  // namespace
+
+std::optional<FileMask> FileMask::parse(std::string_view mask) {
+    FileMask result;
+    const std::string text = toValidUtf8(mask);
+    for (const char c : text) {
+        const auto b = static_cast<unsigned char>(c);
+        if (c == '/' || c == '\\' || b < 0x20 || b == 0x7F) return std::nullopt;
+    }
+    std::size_t start = 0;
+    while (start <= text.size()) {
+        const std::size_t end = std::min(text.find(';', start), text.size());
+        const std::string_view part = std::string_view(text).substr(start, end - start);
+        if (!part.empty()) result.patterns_.push_back(foldedCodePoints(part));
+        start = end + 1;
+    }
+    return result;
+}
+
+bool FileMask::matches(std::string_view fileName) const {
+    const std::u32string name = foldedCodePoints(toValidUtf8(fileName));
+    for (const std::u32string& pattern : patterns_) {
+        if (globMatch(pattern, name)) return true;
+        const std::u32string_view view(pattern);
+        if (view.size() >= 2 && view.substr(view.size() - 2) == U".*" && globMatch(view.substr(0, view.size() - 2), name)) {
+            return true;
+        }
+    }
+    return false;
+}
+
+std::vector<std::filesystem::path> listDeckFiles(const std::filesystem::path& folder, const FileMask& mask) {
+    std::error_code error;
+    auto fail = [&] {
+        throw FileError("フォルダーを読み込めません。" + describeSystemError(error.value()) + "\nフォルダー: " +
+                        displayPath(folder));
+    };
+    std::filesystem::directory_iterator entry(folder, error);
+    if (error) fail();
+    std::vector<std::filesystem::path> files;
+    for (; entry != std::filesystem::directory_iterator(); entry.increment(error)) {
+        if (error) fail();
+        const std::string name = entry->path().filename().native();
+        if (name.empty() || name[0] == '.') continue;
+        std::error_code statError;
+        if (!entry->is_regular_file(statError) || statError) continue;
+        if (mask.matches(name)) files.push_back(entry->path());
+    }
+    if (error) fail();
+    std::sort(files.begin(), files.end(),
+              [](const auto& a, const auto& b) { return a.filename().native() < b.filename().native(); });
+    return files;
+}
+
+}  // namespace sormel

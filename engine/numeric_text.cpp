@@ -1,0 +1,242 @@
+#include "numeric_text.h"
+
+#include <charconv>
+#include <cmath>
+#include <limits>
+
+namespace sormel {
+namespace {
+
+bool isBlank(char c) { return c == ' ' || c == '\t' || c == '\n'; }
+
+// Walks over text as if every blank, tab and line feed had been removed.
+class BlankSkippingCursor {
+public:
+    explicit BlankSkippingCursor(std::string_view text) : text_(text) { skipBlanks(); }
+    bool atEnd() const { return pos_ >= text_.size(); }
+    char peek() const { return atEnd() ? '\0' : text_[pos_]; }
+    void advance() {
+        ++pos_;
+        skipBlanks();
+    }
+
+private:
+    void skipBlanks() {
+        while (pos_ < text_.size() && isBlank(text_[pos_])) ++pos_;
+    }
+    std::string_view text_;
+    std::size_t pos_ = 0;
+};
+
+bool isDigit(char c) { return c >= '0' && c <= '9'; }
+
+int hexDigitValue(char c) {
+    if (isDigit(c)) return c - '0';
+    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+    return -1;
+}
+
+double parseRadixInteger(BlankSkippingCursor& cursor, int radix) {
+    double value = 0;
+    for (;;) {
+        const int digit = hexDigitValue(cursor.peek());
+        if (digit < 0 || digit >= radix) break;
+        value = value * radix + digit;
+        cursor.advance();
+    }
+    return value;
+}
+
+// Decimal digits with at most one point, then an optional exponent. The
+// digits are gathered into `number` in the form std::from_chars reads.
+double parseDecimal(BlankSkippingCursor& cursor) {
+    std::string number;
+    bool seenPoint = false;
+    bool seenDigit = false;
+    // Where the first non-zero digit stands, to tell an overflow from an
+    // underflow when the value does not fit a double: its power of ten is
+    // significantIntegerDigits - 1, or -(fractionZeros + 1) when it lies
+    // after the point.
+    bool seenSignificant = false;
+    long long significantIntegerDigits = 0;
+    long long fractionZeros = 0;
+    for (;;) {
+        const char c = cursor.peek();
+        if (isDigit(c)) {
+            seenDigit = true;
+            if (c != '0') seenSignificant = true;
+            if (!seenPoint && seenSignificant) ++significantIntegerDigits;
+            if (seenPoint && !seenSignificant) ++fractionZeros;
+            number.push_back(c);
+        } else if (c == '.' && !seenPoint) {
+            seenPoint = true;
+            number.push_back('.');
+        } else {
+            break;
+        }
+        cursor.advance();
+    }
+    if (!seenDigit) return 0;
+    const long long leadingPower = significantIntegerDigits > 0 ? significantIntegerDigits - 1 : -(fractionZeros + 1);
+
+    long long exponent = 0;
+    const char e = cursor.peek();
+    if (e == 'E' || e == 'e' || e == 'D' || e == 'd') {
+        cursor.advance();
+        bool negativeExponent = false;
+        if (cursor.peek() == '+' || cursor.peek() == '-') {
+            negativeExponent = cursor.peek() == '-';
+            cursor.advance();
+        }
+        bool exponentDigits = false;
+        while (isDigit(cursor.peek())) {
+            exponentDigits = true;
+            if (exponent < 1'000'000'000) exponent = exponent * 10 + (cursor.peek() - '0');
+            cursor.advance();
+        }
+        if (negativeExponent) exponent = -exponent;
+        if (exponentDigits) {
+            number.push_back('e');
+            number += std::to_string(exponent);
+        }
+    }
+    if (!seenSignificant) return 0;
+
+    double value = 0;
+    const auto [end, error] = std::from_chars(number.data(), number.data() + number.size(), value);
+    if (error == std::errc::result_out_of_range) {
+        return leadingPower + exponent > 0 ? std::numeric_limits<double>::infinity() : 0.0;
+    }
+    return value;
+}
+
+// The value's decimal digits rounded to 15 significant digits, and the
+// power of ten of the first one: value = 0.d1d2...d15 * 10^(exponent + 1).
+struct SignificantDigits {
+    bool negative = false;
+    std::string digits;  // 15 digits, the first one non-zero
+    int exponent = 0;
+};
+
+SignificantDigits significantDigits(double value) {
+    char buffer[64];
+    const auto result = std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::scientific, 14);
+    const std::string_view text(buffer, static_cast<std::size_t>(result.ptr - buffer));
+    SignificantDigits out;
+    std::size_t pos = 0;
+    if (text[pos] == '-') {
+        out.negative = true;
+        ++pos;
+    }
+    const std::size_t ePos = text.find('e');
+    for (std::size_t i = pos; i < ePos; ++i) {
+        if (text[i] != '.') out.digits.push_back(text[i]);
+    }
+    std::from_chars(text.data() + ePos + (text[ePos + 1] == '+' ? 2 : 1), text.data() + text.size(), out.exponent);
+    return out;
+}
+
+}  // namespace
+
+double parseLeadingNumber(std::string_view text) {
+    BlankSkippingCursor cursor(text);
+    bool negative = false;
+    if (cursor.peek() == '+' || cursor.peek() == '-') {
+        negative = cursor.peek() == '-';
+        cursor.advance();
+    }
+    double value = 0;
+    if (cursor.peek() == '&') {
+        cursor.advance();
+        const char prefix = cursor.peek();
+        if (prefix == 'H' || prefix == 'h') {
+            cursor.advance();
+            value = parseRadixInteger(cursor, 16);
+        } else if (prefix == 'O' || prefix == 'o') {
+            cursor.advance();
+            value = parseRadixInteger(cursor, 8);
+        }
+    } else {
+        value = parseDecimal(cursor);
+    }
+    return negative ? -value : value;
+}
+
+std::int32_t narrowToInteger(double value) {
+    if (!std::isfinite(value)) throw OverflowError();
+    const double rounded = std::nearbyint(value);
+    if (rounded < std::numeric_limits<std::int32_t>::min() || rounded > std::numeric_limits<std::int32_t>::max()) {
+        throw OverflowError();
+    }
+    return static_cast<std::int32_t>(rounded);
+}
+
+double roundToNumberTextPrecision(double value) {
+    if (!std::isfinite(value) || value == 0) return value;
+    char buffer[64];
+    const auto written = std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::scientific, 14);
+    double rounded = 0;
+    std::from_chars(buffer, written.ptr, rounded);
+    return rounded;
+}
+
+std::string numberText(double value) {
+    if (std::isnan(value)) return "-1.#IND";
+    if (std::isinf(value)) return value > 0 ? "1.#INF" : "-1.#INF";
+    if (value == 0) return "0";
+    SignificantDigits sig = significantDigits(value);
+    while (sig.digits.size() > 1 && sig.digits.back() == '0') sig.digits.pop_back();
+
+    std::string out = sig.negative ? "-" : "";
+    const int e = sig.exponent;
+    const int count = static_cast<int>(sig.digits.size());
+    if (e >= 15) {
+        out += sig.digits[0];
+        if (count > 1) out += "." + sig.digits.substr(1);
+        out += "E+" + std::to_string(e);
+    } else if (e >= 0) {
+        if (count <= e + 1) {
+            out += sig.digits + std::string(static_cast<std::size_t>(e + 1 - count), '0');
+        } else {
+            out += sig.digits.substr(0, static_cast<std::size_t>(e + 1)) + "." + sig.digits.substr(static_cast<std::size_t>(e + 1));
+        }
+    } else {
+        out += "0." + std::string(static_cast<std::size_t>(-e - 1), '0') + sig.digits;
+    }
+    return out;
+}
+
+std::string integerText(std::int64_t value) { return std::to_string(value); }
+
+std::string twoDecimalText(double value) {
+    if (!std::isfinite(value)) return numberText(value);
+    if (value == 0) return "0.00";
+    const SignificantDigits sig = significantDigits(value);
+    // Number of leading digits that reach down to the hundredths.
+    const int kept = sig.exponent + 3;
+    std::string hundredths;  // the value times 100, as decimal digits
+    if (kept <= 0) {
+        hundredths = (kept == 0 && sig.digits[0] >= '5') ? "1" : "0";
+    } else if (kept >= static_cast<int>(sig.digits.size())) {
+        hundredths = sig.digits + std::string(static_cast<std::size_t>(kept) - sig.digits.size(), '0');
+    } else {
+        hundredths = sig.digits.substr(0, static_cast<std::size_t>(kept));
+        if (sig.digits[static_cast<std::size_t>(kept)] >= '5') {
+            // Half away from zero: carry one into the kept digits.
+            std::size_t i = hundredths.size();
+            while (i > 0 && hundredths[i - 1] == '9') hundredths[--i] = '0';
+            if (i == 0) {
+                hundredths.insert(hundredths.begin(), '1');
+            } else {
+                ++hundredths[i - 1];
+            }
+        }
+    }
+    if (hundredths.find_first_not_of('0') == std::string::npos) return "0.00";
+    if (hundredths.size() < 3) hundredths.insert(0, 3 - hundredths.size(), '0');
+    const std::size_t pointAt = hundredths.size() - 2;
+    return (sig.negative ? "-" : "") + hundredths.substr(0, pointAt) + "." + hundredths.substr(pointAt);
+}
+
+}  // namespace sormel

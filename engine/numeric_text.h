@@ -1,0 +1,50 @@
+// Conversions between numbers and the text the usage table shows and the
+// deck files hold. All of them ignore the process locale: the decimal point
+// is always ".".
+#pragma once
+
+#include <cstdint>
+#include <stdexcept>
+#include <string>
+#include <string_view>
+
+namespace sormel {
+
+// Raised when a value does not fit the integer range the table works in.
+class OverflowError : public std::runtime_error {
+public:
+    OverflowError() : std::runtime_error("オーバーフローしました。") {}
+};
+
+// Reads the number at the start of `text`: blanks, tabs and line feeds are
+// skipped anywhere; an optional sign; then "&H" hex digits, "&O" octal
+// digits, or decimal digits with at most one "." and an optional exponent
+// ("E" or "D", either case). Reading stops at the first character that
+// cannot continue the number. Never fails: no digit gives 0, a decimal
+// value too large for a double gives an infinity.
+double parseLeadingNumber(std::string_view text);
+
+// Rounds to the nearest integer, exact halves to the even neighbour, and
+// throws OverflowError when the result lies outside the 32-bit signed range
+// (or the value is not finite).
+std::int32_t narrowToInteger(double value);
+
+// The value rounded to 15 significant digits, as a double: what a counter
+// holds after it was written as number text and read back.
+double roundToNumberTextPrecision(double value);
+
+// Shortest decimal form with at most 15 significant digits ("3", "1.5",
+// "0.5", "-1"); magnitudes of 1E+15 and above use an exponent ("1E+15",
+// "1.23456789012346E+17"). Negative zero gives "0".
+std::string numberText(double value);
+
+// Plain decimal digits, "-" before a negative value.
+std::string integerText(std::int64_t value);
+
+// The "#0.00" pattern: at least one digit before the point, exactly two
+// after, rounded half away from zero. Rounding works on the value's
+// 15-significant-digit decimal form, so binary noise never flips it
+// (1.005 gives "1.01"). A value that rounds to zero has no minus sign.
+std::string twoDecimalText(double value);
+
+}  // namespace sormel

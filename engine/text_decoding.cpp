@@ -1,0 +1,273 @@
+#include "text_decoding.h"
+
+#include <iconv.h>
+
+#include <array>
+#include <cerrno>
+#include <cstdint>
+#include <cstring>
+#include <memory>
+#include <stdexcept>
+
+namespace sormel {
+namespace {
+
+constexpr char32_t kReplacement = 0xFFFD;
+
+void appendUtf8(std::string& out, char32_t cp) {
+    if (cp < 0x80) {
+        out.push_back(static_cast<char>(cp));
+    } else if (cp < 0x800) {
+        out.push_back(static_cast<char>(0xC0 | (cp >> 6)));
+        out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
+    } else if (cp < 0x10000) {
+        out.push_back(static_cast<char>(0xE0 | (cp >> 12)));
+        out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
+        out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
+    } else {
+        out.push_back(static_cast<char>(0xF0 | (cp >> 18)));
+        out.push_back(static_cast<char>(0x80 | ((cp >> 12) & 0x3F)));
+        out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
+        out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
+    }
+}
+
+// Length of the well-formed UTF-8 sequence at the start of `s`, or the
+// length of its maximal ill-formed prefix as a negative number (at least
+// one byte), following the Unicode rules for U+FFFD substitution.
+int utf8SequenceLength(const unsigned char* s, std::size_t available) {
+    const unsigned char b0 = s[0];
+    if (b0 < 0x80) return 1;
+    int length = 0;
+    unsigned char low = 0x80, high = 0xBF;
+    if (b0 >= 0xC2 && b0 <= 0xDF) {
+        length = 2;
+    } else if (b0 >= 0xE0 && b0 <= 0xEF) {
+        length = 3;
+        if (b0 == 0xE0) low = 0xA0;
+        if (b0 == 0xED) high = 0x9F;
+    } else if (b0 >= 0xF0 && b0 <= 0xF4) {
+        length = 4;
+        if (b0 == 0xF0) low = 0x90;
+        if (b0 == 0xF4) high = 0x8F;
+    } else {
+        return -1;
+    }
+    for (int i = 1; i < length; ++i) {
+        if (static_cast<std::size_t>(i) >= available) return -i;
+        const unsigned char b = s[i];
+        if (b < low || b > high) return -i;
+        low = 0x80;
+        high = 0xBF;
+    }
+    return length;
+}
+
+std::string replaceInvalidUtf8(std::string_view bytes) {
+    std::string out;
+    out.reserve(bytes.size());
+    const auto* s = reinterpret_cast<const unsigned char*>(bytes.data());
+    std::size_t i = 0;
+    while (i < bytes.size()) {
+        const int length = utf8SequenceLength(s + i, bytes.size() - i);
+        if (length > 0) {
+            out.append(bytes.substr(i, static_cast<std::size_t>(length)));
+            i += static_cast<std::size_t>(length);
+        } else {
+            appendUtf8(out, kReplacement);
+            i += static_cast<std::size_t>(-length);
+        }
+    }
+    return out;
+}
+
+std::string utf16ToUtf8(std::string_view bytes, bool bigEndian) {
+    std::string out;
+    out.reserve(bytes.size() + bytes.size() / 2);
+    const auto* s = reinterpret_cast<const unsigned char*>(bytes.data());
+    const std::size_t units = bytes.size() / 2;
+    auto unitAt = [&](std::size_t k) -> char32_t {
+        const unsigned char a = s[2 * k], b = s[2 * k + 1];
+        return bigEndian ? static_cast<char32_t>((a << 8) | b) : static_cast<char32_t>((b << 8) | a);
+    };
+    for (std::size_t k = 0; k < units; ++k) {
+        const char32_t unit = unitAt(k);
+        if (unit >= 0xD800 && unit <= 0xDBFF && k + 1 < units) {
+            const char32_t next = unitAt(k + 1);
+            if (next >= 0xDC00 && next <= 0xDFFF) {
+                appendUtf8(out, 0x10000 + ((unit - 0xD800) << 10) + (next - 0xDC00));
+                ++k;
+                continue;
+            }
+        }
+        appendUtf8(out, (unit >= 0xD800 && unit <= 0xDFFF) ? kReplacement : unit);
+    }
+    if (bytes.size() % 2 != 0) appendUtf8(out, kReplacement);
+    return out;
+}
+
+bool isCp932Lead(unsigned char b) { return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC); }
+bool isCp932Trail(unsigned char b) { return (b >= 0x40 && b <= 0x7E) || (b >= 0x80 && b <= 0xFC); }
+
+struct IconvHandle {
+    explicit IconvHandle(const char* to, const char* from) : handle(iconv_open(to, from)) {
+        if (handle == reinterpret_cast<iconv_t>(-1)) {
+            throw std::runtime_error(std::string("文字コード変換を準備できません (") + from + " → " + to + ")。");
+        }
+    }
+    ~IconvHandle() { iconv_close(handle); }
+    IconvHandle(const IconvHandle&) = delete;
+    IconvHandle& operator=(const IconvHandle&) = delete;
+    iconv_t handle;
+};
+
+// Code points of every double-byte character of code page 932, indexed by
+// (lead << 8 | trail); 0 where the pair does not decode. Read once from the
+// system's CP932 converter.
+const std::array<char32_t, 0x10000>& doubleByteTable() {
+    static const auto table = [] {
+        auto t = std::make_unique<std::array<char32_t, 0x10000>>();
+        t->fill(0);
+        IconvHandle converter("UTF-32LE", "CP932");
+        for (unsigned lead = 0x81; lead <= 0xFC; ++lead) {
+            if (!isCp932Lead(static_cast<unsigned char>(lead))) continue;
+            for (unsigned trail = 0x40; trail <= 0xFC; ++trail) {
+                if (!isCp932Trail(static_cast<unsigned char>(trail))) continue;
+                char in[2] = {static_cast<char>(lead), static_cast<char>(trail)};
+                unsigned char out[8] = {};
+                char* inPtr = in;
+                char* outPtr = reinterpret_cast<char*>(out);
+                std::size_t inLeft = 2, outLeft = sizeof out;
+                iconv(converter.handle, nullptr, nullptr, nullptr, nullptr);
+                if (iconv(converter.handle, &inPtr, &inLeft, &outPtr, &outLeft) != static_cast<std::size_t>(-1) &&
+                    outLeft == sizeof out - 4) {
+                    (*t)[(lead << 8) | trail] = static_cast<char32_t>(out[0] | (out[1] << 8) | (out[2] << 16) | (out[3] << 24));
+                }
+            }
+        }
+        return t;
+    }();
+    return *table;
+}
+
+}  // namespace
+
+bool isAscii(std::string_view bytes) {
+    for (const char c : bytes) {
+        if (static_cast<unsigned char>(c) >= 0x80) return false;
+    }
+    return true;
+}
+
+std::string toValidUtf8(std::string_view bytes) {
+    return isValidUtf8(bytes) ? std::string(bytes) : replaceInvalidUtf8(bytes);
+}
+
+bool isValidUtf8(std::string_view bytes) {
+    const auto* s = reinterpret_cast<const unsigned char*>(bytes.data());
+    const std::size_t n = bytes.size();
+    std::size_t i = 0;
+    while (i < n) {
+        // Skip ASCII eight bytes at a time.
+        while (i + 8 <= n) {
+            std::uint64_t word;
+            std::memcpy(&word, s + i, 8);
+            if (word & 0x8080808080808080ULL) break;
+            i += 8;
+        }
+        if (i >= n) break;
+        const int length = utf8SequenceLength(s + i, n - i);
+        if (length < 0) return false;
+        i += static_cast<std::size_t>(length);
+    }
+    return true;
+}
+
+DeckEncoding prepareDeckText(std::string& bytes) {
+    auto startsWith = [&](std::string_view mark) { return bytes.compare(0, mark.size(), mark) == 0; };
+    if (startsWith("\xEF\xBB\xBF")) {
+        bytes.erase(0, 3);
+        if (!isValidUtf8(bytes)) bytes = replaceInvalidUtf8(bytes);
+        return DeckEncoding::Utf8;
+    }
+    if (startsWith("\xFF\xFE") || startsWith("\xFE\xFF")) {
+        const bool bigEndian = bytes[0] == '\xFE';
+        bytes = utf16ToUtf8(std::string_view(bytes).substr(2), bigEndian);
+        return DeckEncoding::Utf8;
+    }
+    return isValidUtf8(bytes) ? DeckEncoding::Utf8 : DeckEncoding::Cp932;
+}
+
+std::string decodeCp932(std::string_view bytes) {
+    if (isAscii(bytes)) return std::string(bytes);
+    const auto& table = doubleByteTable();
+    std::string out;
+    out.reserve(bytes.size() * 3 / 2);
+    const auto* s = reinterpret_cast<const unsigned char*>(bytes.data());
+    const std::size_t n = bytes.size();
+    for (std::size_t i = 0; i < n;) {
+        const unsigned char b = s[i];
+        if (b <= 0x80) {
+            appendUtf8(out, b);
+            ++i;
+        } else if (b >= 0xA1 && b <= 0xDF) {
+            appendUtf8(out, 0xFF61 + (b - 0xA1));  // half-width katakana
+            ++i;
+        } else if (isCp932Lead(b) && i + 1 < n) {
+            const unsigned char trail = s[i + 1];
+            const char32_t cp = isCp932Trail(trail) ? table[(b << 8) | trail] : 0;
+            if (cp != 0) {
+                appendUtf8(out, cp);
+                i += 2;
+            } else {
+                // An ASCII byte after a bad lead byte is read again on its own.
+                appendUtf8(out, kReplacement);
+                i += trail < 0x80 ? 1 : 2;
+            }
+        } else {
+            appendUtf8(out, kReplacement);
+            ++i;
+        }
+    }
+    return out;
+}
+
+std::string encodeCp932(std::string_view utf8) {
+    if (isAscii(utf8)) return std::string(utf8);
+    thread_local IconvHandle converter("CP932", "UTF-8");
+    iconv(converter.handle, nullptr, nullptr, nullptr, nullptr);
+    std::string out(utf8.size() + 4, '\0');
+    char* in = const_cast<char*>(utf8.data());
+    std::size_t inLeft = utf8.size();
+    char* outPtr = out.data();
+    std::size_t outLeft = out.size();
+    while (inLeft > 0) {
+        if (iconv(converter.handle, &in, &inLeft, &outPtr, &outLeft) != static_cast<std::size_t>(-1)) break;
+        if (errno == E2BIG) {
+            const std::size_t used = out.size() - outLeft;
+            out.resize(out.size() * 2);
+            outPtr = out.data() + used;
+            outLeft = out.size() - used;
+            continue;
+        }
+        // A character code page 932 cannot hold (or a broken sequence):
+        // write "?" and go on after it.
+        if (outLeft == 0) {
+            const std::size_t used = out.size();
+            out.resize(out.size() * 2);
+            outPtr = out.data() + used;
+            outLeft = out.size() - used;
+        }
+        *outPtr++ = '?';
+        --outLeft;
+        const auto* s = reinterpret_cast<const unsigned char*>(in);
+        const int length = utf8SequenceLength(s, inLeft);
+        const std::size_t skip = static_cast<std::size_t>(length > 0 ? length : -length);
+        in += skip;
+        inLeft -= skip;
+    }
+    out.resize(out.size() - outLeft);
+    return out;
+}
+
+}  // namespace sormel

@@ -1,0 +1,98 @@
+// The usage table: one row per card number with its deck and copy counts,
+// adoption and usage rates and sort key, in display order.
+//
+// Counters are kept as numbers, but every update rounds them to the 15
+// significant digits their text form holds, so the table shows exactly what
+// a table of text cells re-read on every update would show.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <stdexcept>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+#include <vector>
+
+namespace sormel {
+
+enum class SortChoice {
+    ByCopies,  // copies first, then decks
+    ByDecks,   // decks first, then copies
+};
+
+// An error that names the card it happened on.
+class CardError : public std::runtime_error {
+public:
+    CardError(const std::string& reason, const std::string& cardNumber)
+        : std::runtime_error(reason + "\nカード番号: " + (cardNumber.empty() ? "(空欄)" : cardNumber)) {}
+};
+
+struct UsageRow {
+    std::string cardNumber;
+    std::string cardName;
+    std::int64_t decks = 0;
+    double copies = 0;
+    std::string adoptionRate;  // "#0.00" text, empty until computed
+    std::string usageRate;     // "#0.00" text, empty until computed
+    std::size_t lastDeck = 0;  // 1-based position of the last deck counted in
+    bool counted = false;      // at least one card line was counted here
+    bool keyed = false;        // primaryKey and secondaryKey hold a sort key
+    std::int32_t primaryKey = 0;
+    std::int32_t secondaryKey = 0;
+};
+
+// Lets the card index be searched with a string_view, without a copy.
+struct CardNumberHash {
+    using is_transparent = void;
+    std::size_t operator()(std::string_view text) const { return std::hash<std::string_view>{}(text); }
+};
+
+class UsageTable {
+public:
+    UsageTable() { reset(); }
+
+    // One pristine blank row and nothing else.
+    void reset();
+
+    std::size_t rowCount() const { return order_.size(); }
+    // The row shown at a 0-based display position.
+    const UsageRow& row(std::size_t position) const { return rows_[order_[position]]; }
+
+    // Handle of the row holding `cardNumber`, if any. Handles stay valid
+    // until the next reset, whatever sorting does to the display order.
+    std::optional<std::size_t> findCard(std::string_view cardNumber) const;
+    // Gives a new card a row: the last row while it is still pristine,
+    // otherwise a new row at the end. Returns its handle.
+    std::size_t addCard(std::string cardNumber, std::string cardName);
+    // Counts one card line of deck `deckPosition` (1-based) with `copies`.
+    // Throws CardError when the copy count stops being a finite number.
+    void recordCardLine(std::size_t handle, double copies, std::size_t deckPosition);
+    // Adoption and usage rates for `deckCount` decks, and the sort key.
+    // Throws CardError when a count does not fit the integer range.
+    void computeMetrics(std::size_t handle, std::int64_t deckCount, SortChoice choice);
+    // The sort key alone, from the row's current counts.
+    void computeSortKey(std::size_t handle, SortChoice choice);
+    // Metrics for every row in display order, then sorts.
+    void computeAllMetrics(std::int64_t deckCount, SortChoice choice);
+    // Gives every row a key for `choice` from its current counts and sorts.
+    void resort(SortChoice choice);
+
+    // Orders the rows by their keys: primary count descending, secondary
+    // count descending, card number ascending by code point. Rows without a
+    // key come first, in the order they were added.
+    void sort();
+
+private:
+    bool comesBefore(std::uint32_t a, std::uint32_t b) const;
+
+    std::vector<UsageRow> rows_;         // by handle, in the order added
+    std::vector<std::uint32_t> order_;   // handles in display order
+    std::unordered_map<std::string, std::uint32_t, CardNumberHash, std::equal_to<>> index_;
+    std::vector<std::uint32_t> changedSinceSort_;
+    std::vector<bool> changedFlag_;
+};
+
+}  // namespace sormel

@@ -1,0 +1,23 @@
+// Writing the usage table as CSV: one line per row in display order, no
+// header, CR LF after every line.
+//
+//   "card number","card name",decks,copies,adoption,usage
+//
+// Texts are quoted with any double quote inside doubled; counts are written
+// as integers (rounded, halves to even), rates in their shortest form.
+#pragma once
+
+#include <filesystem>
+#include <string>
+
+#include "usage_table.h"
+
+namespace sormel {
+
+enum class CsvEncoding { Cp932, Utf8 };
+
+// The whole CSV as bytes. Throws CardError when a count does not fit the
+// integer range; nothing is produced then.
+std::string formatCsv(const UsageTable& table, CsvEncoding encoding);
+
+}  // namespace sormel
