@@ -1,1 +1,189 @@
+#include "usage_table.h"
+
 #include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace sormel {
+namespace {
+
+std::size_t countLine(UsageTable& table, const std::string& number, double copies, std::size_t deck,
+                      const std::string& name = "name") {
+    auto handle = table.findCard(number);
+    if (!handle) handle = table.addCard(number, name);
+    table.recordCardLine(*handle, copies, deck);
+    return *handle;
+}
+
+std::vector<std::string> numbersInOrder(const UsageTable& table) {
+    std::vector<std::string> numbers;
+    for (std::size_t i = 0; i < table.rowCount(); ++i) numbers.push_back(table.row(i).cardNumber);
+    return numbers;
+}
+
+using Numbers = std::vector<std::string>;
+
+TEST(UsageTableCounting, DecksCountOncePerFileCopiesEveryLine) {
+    UsageTable table;
+    countLine(table, "AB-001", 3, 1);
+    countLine(table, "AB-001", 3, 2);
+    countLine(table, "AB-002", 2, 2);
+    countLine(table, "AB-002", 1, 2);  // again in the side part of deck 2
+    table.computeAllMetrics(2, SortChoice::ByDecks);
+    ASSERT_EQ(table.rowCount(), 2u);
+    const UsageRow& first = table.row(0);
+    EXPECT_EQ(first.cardNumber, "AB-001");
+    EXPECT_EQ(first.decks, 2);
+    EXPECT_EQ(first.copies, 6);
+    EXPECT_EQ(first.adoptionRate, "100.00");
+    EXPECT_EQ(first.usageRate, "100.00");
+    EXPECT_EQ(table.row(1).decks, 1);
+    EXPECT_EQ(table.row(1).copies, 3);
+    EXPECT_EQ(table.row(1).adoptionRate, "50.00");
+    EXPECT_EQ(table.row(1).usageRate, "50.00");
+}
+
+TEST(UsageTableCounting, FractionalAndNegativeCopiesAccumulateAtFifteenDigits) {
+    UsageTable table;
+    for (int i = 0; i < 25; ++i) countLine(table, "X", 0.1, 1);
+    countLine(table, "Y", -1, 1);
+    EXPECT_EQ(table.row(0).copies, 2.5);
+    table.computeAllMetrics(1, SortChoice::ByCopies);
+    // Copies 2.5 round to 2 for the rate and the key.
+    EXPECT_EQ(table.row(0).usageRate, "66.67");
+    EXPECT_EQ(table.row(1).cardNumber, "Y");
+    EXPECT_EQ(table.row(1).usageRate, "-33.33");
+}
+
+TEST(UsageTableCounting, CaseMattersInCardNumbers) {
+    UsageTable table;
+    countLine(table, "ab-001", 1, 1);
+    countLine(table, "AB-001", 1, 1);
+    EXPECT_EQ(table.rowCount(), 2u);
+}
+
+TEST(UsageTableBlankRow, ResetLeavesOnePristineRowThatEmptyCardNumbersUse) {
+    UsageTable table;
+    countLine(table, "AB-001", 1, 1);
+    table.reset();
+    ASSERT_EQ(table.rowCount(), 1u);
+    EXPECT_FALSE(table.row(0).counted);
+    // A card line without a card number is counted in the blank row...
+    countLine(table, "", 2, 1);
+    EXPECT_EQ(table.rowCount(), 1u);
+    EXPECT_EQ(table.row(0).copies, 2);
+    // ...and a new card then gets a row of its own instead of merging into it.
+    countLine(table, "AB-001", 3, 1, "First");
+    ASSERT_EQ(table.rowCount(), 2u);
+    EXPECT_EQ(table.row(0).cardNumber, "");
+    EXPECT_EQ(table.row(0).copies, 2);
+    EXPECT_EQ(table.row(1).cardNumber, "AB-001");
+    EXPECT_EQ(table.row(1).cardName, "First");
+    EXPECT_EQ(table.row(1).copies, 3);
+}
+
+TEST(UsageTableBlankRow, TheFirstCardTakesThePristineRowAndBlankNumbersGetTheirOwn) {
+    UsageTable table;
+    countLine(table, "AB-001", 1, 1);
+    EXPECT_EQ(table.rowCount(), 1u);
+    countLine(table, " ", 1, 1);
+    countLine(table, "", 1, 1);
+    countLine(table, "", 1, 2);
+    ASSERT_EQ(table.rowCount(), 3u);
+    EXPECT_EQ(table.row(2).decks, 2);
+}
+
+TEST(UsageTableBlankRow, ARunWithoutCardsStillHasTheBlankRowWithZeroRates) {
+    UsageTable table;
+    table.computeAllMetrics(3, SortChoice::ByDecks);
+    ASSERT_EQ(table.rowCount(), 1u);
+    EXPECT_EQ(table.row(0).adoptionRate, "0.00");
+    EXPECT_EQ(table.row(0).usageRate, "0.00");
+    EXPECT_FALSE(table.row(0).counted);
+}
+
+TEST(UsageTableSort, PrimaryThenSecondaryDescendingThenCardNumberByCodePoint) {
+    UsageTable table;
+    countLine(table, "C", 3, 1);
+    countLine(table, "B", 3, 1);
+    countLine(table, "a", 3, 1);
+    countLine(table, "D", 1, 1);
+    countLine(table, "D", 1, 2);
+    countLine(table, "E", 9, 1);
+    countLine(table, "Ａ", 3, 1);  // full-width: after every ASCII number
+    table.computeAllMetrics(2, SortChoice::ByDecks);
+    EXPECT_EQ(numbersInOrder(table), (Numbers{"D", "E", "B", "C", "a", "Ａ"}));
+    table.computeAllMetrics(2, SortChoice::ByCopies);
+    EXPECT_EQ(numbersInOrder(table), (Numbers{"E", "B", "C", "a", "Ａ", "D"}));
+}
+
+TEST(UsageTableSort, NegativeCountsSortBelowPositiveOnes) {
+    UsageTable table;
+    countLine(table, "NEG", -1, 1);
+    countLine(table, "POS", 1, 1);
+    countLine(table, "ZERO", 1, 1);
+    countLine(table, "ZERO", -1, 1);
+    table.computeAllMetrics(1, SortChoice::ByCopies);
+    EXPECT_EQ(numbersInOrder(table), (Numbers{"POS", "ZERO", "NEG"}));
+}
+
+TEST(UsageTableSort, IncrementalSortsAgreeWithAFullSort) {
+    // Many small updates between sorts, as a normal-mode run makes them.
+    UsageTable incremental;
+    UsageTable reference;
+    unsigned seed = 12345;
+    auto next = [&seed] { return seed = seed * 1103515245u + 12345u, (seed >> 16) % 1000; };
+    for (std::size_t deck = 1; deck <= 200; ++deck) {
+        for (int line = 0; line < 20; ++line) {
+            const std::string number = "N" + std::to_string(next() % 150);
+            const double copies = static_cast<double>(next() % 4 + 1);
+            const std::size_t handle = countLine(incremental, number, copies, deck);
+            incremental.computeMetrics(handle, 200, SortChoice::ByDecks);
+            countLine(reference, number, copies, deck);
+        }
+        incremental.sort();
+    }
+    reference.computeAllMetrics(200, SortChoice::ByDecks);
+    EXPECT_EQ(numbersInOrder(incremental), numbersInOrder(reference));
+}
+
+TEST(UsageTableSort, ResortReordersByTheNewChoiceAtOnce) {
+    UsageTable table;
+    countLine(table, "MANY", 3, 1);
+    countLine(table, "WIDE", 1, 1);
+    countLine(table, "WIDE", 1, 2);
+    table.computeAllMetrics(2, SortChoice::ByDecks);
+    EXPECT_EQ(numbersInOrder(table), (Numbers{"WIDE", "MANY"}));
+    table.resort(SortChoice::ByCopies);
+    EXPECT_EQ(numbersInOrder(table), (Numbers{"MANY", "WIDE"}));
+}
+
+TEST(UsageTableOverflow, CountsBeyond32BitsNameTheCard) {
+    UsageTable table;
+    countLine(table, "BIG", 99999999999, 1);
+    try {
+        table.computeAllMetrics(1, SortChoice::ByDecks);
+        FAIL() << "no error";
+    } catch (const CardError& error) {
+        EXPECT_NE(std::string(error.what()).find("BIG"), std::string::npos);
+    }
+    // Far beyond 16 bits is fine.
+    UsageTable wide;
+    for (std::size_t deck = 1; deck <= 40000; ++deck) countLine(wide, "STAPLE", 3, deck);
+    wide.computeAllMetrics(40000, SortChoice::ByDecks);
+    EXPECT_EQ(wide.row(0).decks, 40000);
+    EXPECT_EQ(wide.row(0).copies, 120000);
+    EXPECT_EQ(wide.row(0).usageRate, "100.00");
+}
+
+TEST(UsageTableOverflow, ACopySumThatStopsBeingFiniteIsAnError) {
+    UsageTable table;
+    countLine(table, "X", 1e308, 1);
+    auto handle = table.findCard("X");
+    EXPECT_THROW(table.recordCardLine(*handle, 1e308, 1), CardError);
+    EXPECT_THROW(countLine(table, "Y", std::numeric_limits<double>::infinity(), 1), CardError);
+}
+
+}  // namespace
+}  // namespace sormel
