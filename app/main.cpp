@@ -4,10 +4,15 @@
 #include <cstring>
 #include <iostream>
 
+#include <QApplication>
 #include <QCommandLineParser>
 #include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
 
 #include "batch_mode.h"
+#include "dialog_prompts.h"
+#include "main_window.h"
 
 namespace {
 
@@ -29,6 +34,24 @@ int usageError(const QString& message) {
     return sormel::kBatchUsage;
 }
 
+// The window, opened in FOLDER when one is given (it becomes the current
+// directory), otherwise in the current directory.
+int runWindow(int argc, char** argv) {
+    QApplication app(argc, argv);
+    const QStringList arguments = app.arguments().mid(1);
+    if (arguments.size() > 1) return usageError("余分な引数があります: " + arguments.mid(1).join(' '));
+    if (!arguments.isEmpty()) {
+        const QString folder = arguments.front();
+        if (folder.startsWith('-')) return usageError("不明なオプションです: " + folder);
+        if (!QFileInfo(folder).isDir()) return usageError("フォルダーが見つかりません: " + folder);
+        if (!QDir::setCurrent(folder)) return usageError("フォルダーを開けません: " + folder);
+    }
+    sormel::DialogPrompts prompts;
+    frmMain window(prompts);
+    window.show();
+    return app.exec();
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -38,10 +61,7 @@ int main(int argc, char** argv) {
 
     QCoreApplication::setApplicationName("sormel-checker");
     QCoreApplication::setApplicationVersion("1.01");
-    if (!wantsConsoleOnly(argc, argv)) {
-        std::cerr << kTitle << ": ウィンドウはまだ組み込まれていません。--batch DIR で集計できます。\n";
-        return sormel::kBatchUsage;
-    }
+    if (!wantsConsoleOnly(argc, argv)) return runWindow(argc, argv);
     QCoreApplication app(argc, argv);
 
     QCommandLineParser parser;
@@ -58,6 +78,8 @@ int main(int argc, char** argv) {
     const QCommandLineOption outputOption("output", "CSV を FILE に保存します（既定: 標準出力）。", "FILE");
     const QCommandLineOption encodingOption("encoding", "CSV の文字コード: cp932（既定）または utf-8。",
                                             "cp932|utf-8", "cp932");
+    parser.addPositionalArgument("FOLDER", "ウィンドウを開くフォルダー（既定: カレントフォルダー）。--batch とは併用できません。",
+                                 "[FOLDER]");
     parser.addOptions({batchOption, maskOption, noSideOption, sortOption, outputOption, encodingOption});
 
     if (!parser.parse(app.arguments())) return usageError(parser.errorText());

@@ -1,0 +1,50 @@
+// Answers the window's message boxes and save dialog in place of a user,
+// and remembers what it was shown.
+#pragma once
+
+#include <QStringList>
+#include <deque>
+#include <functional>
+#include <vector>
+
+#include "user_prompts.h"
+
+struct ShownMessage {
+    QString text;
+    QString title;
+    sormel::MessageIcon icon;
+};
+
+struct SaveDialogRequest {
+    QString folder;
+    QString filters;
+    QString proposedName;
+};
+
+class ScriptedPrompts : public sormel::UserPrompts {
+public:
+    void tell(QWidget*, const QString& text, const QString& title, sormel::MessageIcon icon) override {
+        messages.push_back({text, title, icon});
+    }
+    bool askYesNo(QWidget*, const QString& text, const QString& title) override {
+        messages.push_back({text, title, sormel::MessageIcon::Question});
+        const bool yes = !yesNoAnswers.empty() && yesNoAnswers.front();
+        if (!yesNoAnswers.empty()) yesNoAnswers.pop_front();
+        return yes;
+    }
+    std::optional<QString> askSaveFileName(QWidget*, const QString& folder, const QString& filters,
+                                           const QString& proposedName) override {
+        saveRequests.push_back({folder, filters, proposedName});
+        std::optional<QString> answer;
+        if (!saveAnswers.empty()) {
+            answer = saveAnswers.front();
+            saveAnswers.pop_front();
+        }
+        return answer;
+    }
+
+    std::vector<ShownMessage> messages;
+    std::vector<SaveDialogRequest> saveRequests;
+    std::deque<bool> yesNoAnswers;                   // none left: No
+    std::deque<std::optional<QString>> saveAnswers;  // none left: cancel
+};

@@ -1,0 +1,92 @@
+#include "deck_file_list.h"
+
+#include <QAbstractListModel>
+#include <QFile>
+#include <climits>
+
+namespace sormel {
+
+// Names of the listed files, converted for display only when a view asks.
+class DeckFileListModel : public QAbstractListModel {
+public:
+    DeckFileListModel(const std::vector<std::filesystem::path>& files, QObject* parent)
+        : QAbstractListModel(parent), files_(files) {}
+
+    // Wraps a change of the list's entries.
+    template <typename Change>
+    void replaceEntries(Change change) {
+        beginResetModel();
+        change();
+        endResetModel();
+    }
+
+    int rowCount(const QModelIndex& parent) const override {
+        return parent.isValid() ? 0 : static_cast<int>(std::min<std::size_t>(files_.size(), INT_MAX));
+    }
+
+    QVariant data(const QModelIndex& index, int role) const override {
+        if (role != Qt::DisplayRole || !index.isValid()) return {};
+        return QFile::decodeName(QByteArray::fromStdString(files_[static_cast<std::size_t>(index.row())].filename().native()));
+    }
+
+private:
+    const std::vector<std::filesystem::path>& files_;
+};
+
+namespace {
+
+FileMask parseMask(const QString& pattern) {
+    std::optional<FileMask> mask = FileMask::parse(pattern.toStdString());
+    if (!mask) throw PatternRejected();
+    return *mask;
+}
+
+std::filesystem::path currentFolder() {
+    std::error_code ignored;
+    return std::filesystem::current_path(ignored);
+}
+
+}  // namespace
+
+DeckFileList::DeckFileList(QWidget* parent)
+    : QListView(parent),
+      model_(new DeckFileListModel(files_, this)),
+      folder_(currentFolder()),
+      mask_(parseMask(QStringLiteral("@"))) {
+    setUniformItemSizes(true);
+    setEditTriggers(QAbstractItemView::NoEditTriggers);
+    setSelectionMode(QAbstractItemView::SingleSelection);
+    setModel(model_);
+}
+
+void DeckFileList::setPath(const std::filesystem::path& folder) {
+    std::vector<std::filesystem::path> files = listDeckFiles(folder, mask_);
+    folder_ = folder;
+    setEntries(std::move(files));
+}
+
+void DeckFileList::setPattern(const QString& pattern) {
+    mask_ = parseMask(pattern);
+    reread();
+}
+
+void DeckFileList::reread() {
+    try {
+        setEntries(listDeckFiles(folder_, mask_));
+    } catch (...) {
+        setEntries({});
+        throw;
+    }
+}
+
+void DeckFileList::setEntries(std::vector<std::filesystem::path> files) {
+    model_->replaceEntries([&] { files_ = std::move(files); });
+}
+
+void DeckFileList::selectEntry(std::size_t position) {
+    const QModelIndex entry = model_->index(static_cast<int>(position), 0);
+    selectionModel()->setCurrentIndex(entry, QItemSelectionModel::ClearAndSelect);
+    scrollTo(entry);
+}
+
+}  // namespace sormel

@@ -1,0 +1,49 @@
+#include "dialog_prompts.h"
+
+#include <QDir>
+#include <QFileDialog>
+#include <QMessageBox>
+
+namespace sormel {
+namespace {
+
+QMessageBox::Icon boxIcon(MessageIcon icon) {
+    switch (icon) {
+    case MessageIcon::Critical: return QMessageBox::Critical;
+    case MessageIcon::Question: return QMessageBox::Question;
+    case MessageIcon::Information: return QMessageBox::Information;
+    }
+    return QMessageBox::NoIcon;
+}
+
+// Messages separate their lines with CR LF; a label breaks lines at LF
+// alone and would show the CR.
+QString forDisplay(const QString& text) {
+    QString shown = text;
+    shown.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    return shown;
+}
+
+}  // namespace
+
+void DialogPrompts::tell(QWidget* parent, const QString& text, const QString& title, MessageIcon icon) {
+    QMessageBox box(boxIcon(icon), title, forDisplay(text), QMessageBox::Ok, parent);
+    box.setTextFormat(Qt::PlainText);
+    box.exec();
+}
+
+bool DialogPrompts::askYesNo(QWidget* parent, const QString& text, const QString& title) {
+    QMessageBox box(QMessageBox::Question, title, forDisplay(text), QMessageBox::Yes | QMessageBox::No, parent);
+    box.setTextFormat(Qt::PlainText);
+    box.setDefaultButton(QMessageBox::No);
+    return box.exec() == QMessageBox::Yes;
+}
+
+std::optional<QString> DialogPrompts::askSaveFileName(QWidget* parent, const QString& folder, const QString& filters,
+                                                      const QString& proposedName) {
+    const QString chosen = QFileDialog::getSaveFileName(parent, QString(), QDir(folder).filePath(proposedName), filters);
+    if (chosen.isEmpty()) return std::nullopt;
+    return chosen;
+}
+
+}  // namespace sormel

@@ -1,0 +1,118 @@
+// frmMain: the tally run, with the window as the engine's host.
+#include <QCheckBox>
+#include <QComboBox>
+#include <QCoreApplication>
+#include <QLabel>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTableView>
+
+#include "deck_file_list.h"
+#include "drive_list.h"
+#include "folder_list.h"
+#include "main_window.h"
+#include "usage_table_model.h"
+
+void frmMain::cmdExec_Click() {
+    if (runInProgress_) return;
+    try {
+        fleList->reread();
+    } catch (const std::exception& error) {
+        showListCount();
+        showError(error.what());
+        return;
+    }
+    showListCount();
+    if (fleList->count() == 0) {
+        prompts_.tell(this, QStringLiteral("集計対象ファイルがありません。"), QStringLiteral("エラー"),
+                      sormel::MessageIcon::Critical);
+        return;
+    }
+    if (cmdSave->isEnabled() &&
+        !prompts_.askYesNo(this, QStringLiteral("結果をクリアして再集計します。\r\nよろしいですか？"),
+                           QStringLiteral("確認"))) {
+        return;
+    }
+    runInProgress_ = true;
+    sormel::runTally(table_, fleList->files(), *this);
+    runInProgress_ = false;
+    if (closeAfterRun_) close();
+}
+
+bool frmMain::includeSidePart() { return chkSide->isChecked(); }
+
+bool frmMain::highSpeed() { return chkHiSp->isChecked(); }
+
+sormel::SortChoice frmMain::sortChoice() {
+    return optSort[0]->isChecked() ? sormel::SortChoice::ByCopies : sormel::SortChoice::ByDecks;
+}
+
+// Everything but the cancel button, and the high-speed box while it is
+// unchecked, is locked; the grid stops repainting until the run shows it.
+void frmMain::lockControls() {
+    for (QWidget* control : {static_cast<QWidget*>(drvList), static_cast<QWidget*>(dirList),
+                             static_cast<QWidget*>(fleList), static_cast<QWidget*>(cboMask),
+                             static_cast<QWidget*>(optSort[0]), static_cast<QWidget*>(optSort[1]),
+                             static_cast<QWidget*>(chkSide)}) {
+        control->setEnabled(false);
+    }
+    if (chkHiSp->isChecked()) chkHiSp->setEnabled(false);
+    mfgList->setEnabled(false);
+    mfgList->setUpdatesEnabled(false);
+    cmdExec->setEnabled(false);
+    cmdSave->setEnabled(false);
+    cmdExit->setText(QStringLiteral("キャンセル(&C)"));
+    blnRunning = true;
+}
+
+void frmMain::unlockControls() {
+    blnRunning = false;
+    cmdExit->setText(QStringLiteral("終了(&X)"));
+    cmdExit->setEnabled(true);
+    for (QWidget* control :
+         {static_cast<QWidget*>(cmdSave), static_cast<QWidget*>(cmdExec), static_cast<QWidget*>(drvList),
+          static_cast<QWidget*>(dirList), static_cast<QWidget*>(fleList), static_cast<QWidget*>(cboMask),
+          static_cast<QWidget*>(optSort[0]), static_cast<QWidget*>(optSort[1]), static_cast<QWidget*>(chkSide),
+          static_cast<QWidget*>(chkHiSp), static_cast<QWidget*>(mfgList)}) {
+        control->setEnabled(true);
+    }
+    model_->refresh();
+    gridStale_ = false;
+    mfgList->setUpdatesEnabled(true);
+}
+
+void frmMain::processEvents(bool fileStart) {
+    if (!pacer_.eventsDue(fileStart)) return;
+    if (gridStale_ && pacer_.repaintDue()) repaintGrid();
+    QCoreApplication::processEvents();
+}
+
+bool frmMain::cancelRequested() { return !blnRunning; }
+
+void frmMain::fileStarted(std::size_t index) { fleList->selectEntry(index); }
+
+void frmMain::fileFinished(std::size_t, bool tableSorted) {
+    if (!tableSorted) return;
+    gridStale_ = true;
+    if (pacer_.repaintDue()) repaintGrid();
+}
+
+// Shows the table as it is now, once, and stops repainting again.
+void frmMain::repaintGrid() {
+    mfgList->setUpdatesEnabled(true);
+    model_->refresh();
+    mfgList->repaint();
+    mfgList->setUpdatesEnabled(false);
+    gridStale_ = false;
+}
+
+void frmMain::highSpeedEngaged() { chkHiSp->setEnabled(false); }
+
+void frmMain::runCompleted() {
+    prompts_.tell(this, QStringLiteral("集計が完了しました。"), QStringLiteral("完了"),
+                  sormel::MessageIcon::Information);
+}
+
+void frmMain::runCancelled() {}
+
+void frmMain::runFailed(const std::string& message) { showError(message); }

@@ -1,0 +1,31 @@
+// Everything the window asks or tells the user in a modal box: messages,
+// the yes/no question and the save-as dialog. The window goes through this
+// interface so that tests can answer in place of a person.
+#pragma once
+
+#include <QString>
+#include <optional>
+
+class QWidget;
+
+namespace sormel {
+
+enum class MessageIcon { Critical, Question, Information };
+
+class UserPrompts {
+public:
+    virtual ~UserPrompts() = default;
+
+    // A message with an OK button; returns when the user closed it.
+    virtual void tell(QWidget* parent, const QString& text, const QString& title, MessageIcon icon) = 0;
+    // A question with Yes and No, No being the default; true for Yes.
+    virtual bool askYesNo(QWidget* parent, const QString& text, const QString& title) = 0;
+    // A save-as dialog opened in `folder` with `filters` (entries separated
+    // by ";;", the first one selected) proposing `proposedName`; it asks
+    // before overwriting an existing file. The chosen full path, or nothing
+    // when the user cancelled.
+    virtual std::optional<QString> askSaveFileName(QWidget* parent, const QString& folder, const QString& filters,
+                                                   const QString& proposedName) = 0;
+};
+
+}  // namespace sormel
