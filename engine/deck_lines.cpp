@@ -1,19 +1,27 @@
 #include "deck_lines.h"
 
+#include <cstring>
+
 #include "numeric_text.h"
 
 namespace sormel {
 
 bool LineCursor::next(std::string_view& line) {
     if (pos_ >= text_.size()) return false;
-    const std::size_t end = text_.find_first_of("\r\n", pos_);
+    // The line ends at the next LF or at the first CR before it. The LF
+    // found is remembered, so that a text without LFs is searched once.
+    if (nextLf_ == kNotSearched || nextLf_ < pos_) {
+        const void* lf = std::memchr(text_.data() + pos_, '\n', text_.size() - pos_);
+        nextLf_ = lf ? static_cast<std::size_t>(static_cast<const char*>(lf) - text_.data()) : text_.size();
+    }
+    const void* cr = std::memchr(text_.data() + pos_, '\r', nextLf_ - pos_);
+    const std::size_t end = cr ? static_cast<std::size_t>(static_cast<const char*>(cr) - text_.data()) : nextLf_;
     ++lineNumber_;
-    if (end == std::string_view::npos) {
-        line = text_.substr(pos_);
-        pos_ = text_.size();
+    line = text_.substr(pos_, end - pos_);
+    if (end == text_.size()) {
+        pos_ = end;
         return true;
     }
-    line = text_.substr(pos_, end - pos_);
     pos_ = end + 1;
     if (text_[end] == '\r' && pos_ < text_.size() && text_[pos_] == '\n') ++pos_;
     return true;

@@ -21,6 +21,8 @@ public:
 private:
     std::string_view text_;
     std::size_t pos_ = 0;
+    static constexpr std::size_t kNotSearched = static_cast<std::size_t>(-1);
+    std::size_t nextLf_ = kNotSearched;
     std::size_t lineNumber_ = 0;
 };
 

@@ -99,8 +99,8 @@ std::vector<std::filesystem::path> listDeckFiles(const std::filesystem::path& fo
         if (mask.matches(name)) files.push_back(entry->path());
     }
     if (error) fail();
-    std::sort(files.begin(), files.end(),
-              [](const auto& a, const auto& b) { return a.filename().native() < b.filename().native(); });
+    // Every path starts with the same folder, so whole paths sort as names do.
+    std::sort(files.begin(), files.end(), [](const auto& a, const auto& b) { return a.native() < b.native(); });
     return files;
 }
 

@@ -140,6 +140,13 @@ SignificantDigits significantDigits(double value) {
 }  // namespace
 
 double parseLeadingNumber(std::string_view text) {
+    // Most counts are a few plain digits; read those directly.
+    if (!text.empty() && text.size() <= 15) {
+        std::int64_t digits = 0;
+        std::size_t i = 0;
+        while (i < text.size() && isDigit(text[i])) digits = digits * 10 + (text[i++] - '0');
+        if (i == text.size()) return static_cast<double>(digits);
+    }
     BlankSkippingCursor cursor(text);
     bool negative = false;
     if (cursor.peek() == '+' || cursor.peek() == '-') {
@@ -174,6 +181,8 @@ std::int32_t narrowToInteger(double value) {
 
 double roundToNumberTextPrecision(double value) {
     if (!std::isfinite(value) || value == 0) return value;
+    // Whole numbers below 10^15 have at most 15 digits already.
+    if (std::fabs(value) < 1e15 && value == std::trunc(value)) return value;
     char buffer[64];
     const auto written = std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::scientific, 14);
     double rounded = 0;
@@ -185,24 +194,35 @@ std::string numberText(double value) {
     if (std::isnan(value)) return "-1.#IND";
     if (std::isinf(value)) return value > 0 ? "1.#INF" : "-1.#INF";
     if (value == 0) return "0";
+    if (std::fabs(value) < 1e15 && value == std::trunc(value)) return integerText(static_cast<std::int64_t>(value));
     SignificantDigits sig = significantDigits(value);
     while (sig.digits.size() > 1 && sig.digits.back() == '0') sig.digits.pop_back();
 
-    std::string out = sig.negative ? "-" : "";
+    std::string out;
+    if (sig.negative) out.push_back('-');
     const int e = sig.exponent;
     const int count = static_cast<int>(sig.digits.size());
     if (e >= 15) {
         out += sig.digits[0];
-        if (count > 1) out += "." + sig.digits.substr(1);
-        out += "E+" + std::to_string(e);
+        if (count > 1) {
+            out.push_back('.');
+            out.append(sig.digits, 1);
+        }
+        out.append("E+");
+        out.append(std::to_string(e));
     } else if (e >= 0) {
         if (count <= e + 1) {
-            out += sig.digits + std::string(static_cast<std::size_t>(e + 1 - count), '0');
+            out.append(sig.digits);
+            out.append(static_cast<std::size_t>(e + 1 - count), '0');
         } else {
-            out += sig.digits.substr(0, static_cast<std::size_t>(e + 1)) + "." + sig.digits.substr(static_cast<std::size_t>(e + 1));
+            out.append(sig.digits, 0, static_cast<std::size_t>(e + 1));
+            out.push_back('.');
+            out.append(sig.digits, static_cast<std::size_t>(e + 1));
         }
     } else {
-        out += "0." + std::string(static_cast<std::size_t>(-e - 1), '0') + sig.digits;
+        out.append("0.");
+        out.append(static_cast<std::size_t>(-e - 1), '0');
+        out.append(sig.digits);
     }
     return out;
 }
@@ -212,14 +232,30 @@ std::string integerText(std::int64_t value) { return std::to_string(value); }
 std::string twoDecimalText(double value) {
     if (!std::isfinite(value)) return numberText(value);
     if (value == 0) return "0.00";
+    // Away from a tie, rounding the value times 100 to the nearest integer
+    // gives what rounding its 15-digit decimal form gives: below 10^6 the
+    // two differ by far less than the margin kept from the half.
+    const double scaled = std::fabs(value) * 100;
+    if (scaled < 1e6 && std::fabs(scaled - std::trunc(scaled) - 0.5) > 1e-6) {
+        const auto hundredths = static_cast<std::int64_t>(std::llround(scaled));
+        if (hundredths == 0) return "0.00";
+        std::string text;
+        if (value < 0) text.push_back('-');
+        text += std::to_string(hundredths / 100);
+        text += '.';
+        text += static_cast<char>('0' + hundredths % 100 / 10);
+        text += static_cast<char>('0' + hundredths % 10);
+        return text;
+    }
     const SignificantDigits sig = significantDigits(value);
     // Number of leading digits that reach down to the hundredths.
     const int kept = sig.exponent + 3;
     std::string hundredths;  // the value times 100, as decimal digits
     if (kept <= 0) {
-        hundredths = (kept == 0 && sig.digits[0] >= '5') ? "1" : "0";
+        hundredths.assign(1, (kept == 0 && sig.digits[0] >= '5') ? '1' : '0');
     } else if (kept >= static_cast<int>(sig.digits.size())) {
-        hundredths = sig.digits + std::string(static_cast<std::size_t>(kept) - sig.digits.size(), '0');
+        hundredths = sig.digits;
+        hundredths.append(static_cast<std::size_t>(kept) - sig.digits.size(), '0');
     } else {
         hundredths = sig.digits.substr(0, static_cast<std::size_t>(kept));
         if (sig.digits[static_cast<std::size_t>(kept)] >= '5') {
@@ -235,8 +271,9 @@ std::string twoDecimalText(double value) {
     }
     if (hundredths.find_first_not_of('0') == std::string::npos) return "0.00";
     if (hundredths.size() < 3) hundredths.insert(0, 3 - hundredths.size(), '0');
-    const std::size_t pointAt = hundredths.size() - 2;
-    return (sig.negative ? "-" : "") + hundredths.substr(0, pointAt) + "." + hundredths.substr(pointAt);
+    hundredths.insert(hundredths.size() - 2, 1, '.');
+    if (sig.negative) hundredths.insert(0, 1, '-');
+    return hundredths;
 }
 
 }  // namespace sormel

@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <cstring>
 #include <memory>
+#include <vector>
 #include <stdexcept>
 
 namespace sormel {
@@ -234,39 +235,52 @@ std::string decodeCp932(std::string_view bytes) {
 
 std::string encodeCp932(std::string_view utf8) {
     if (isAscii(utf8)) return std::string(utf8);
+    // Code page 932 bytes of each BMP character, looked up in the system's
+    // converter the first time the character is met: 0 not yet known,
+    // 0xFFFF not representable, otherwise one byte or a lead/trail pair.
+    thread_local std::vector<std::uint16_t> known(0x10000, 0);
     thread_local IconvHandle converter("CP932", "UTF-8");
-    iconv(converter.handle, nullptr, nullptr, nullptr, nullptr);
-    std::string out(utf8.size() + 4, '\0');
-    char* in = const_cast<char*>(utf8.data());
-    std::size_t inLeft = utf8.size();
-    char* outPtr = out.data();
-    std::size_t outLeft = out.size();
-    while (inLeft > 0) {
-        if (iconv(converter.handle, &in, &inLeft, &outPtr, &outLeft) != static_cast<std::size_t>(-1)) break;
-        if (errno == E2BIG) {
-            const std::size_t used = out.size() - outLeft;
-            out.resize(out.size() * 2);
-            outPtr = out.data() + used;
-            outLeft = out.size() - used;
-            continue;
+    std::string out;
+    out.reserve(utf8.size());
+    const auto* s = reinterpret_cast<const unsigned char*>(utf8.data());
+    for (std::size_t i = 0; i < utf8.size();) {
+        const int length = utf8SequenceLength(s + i, utf8.size() - i);
+        const std::size_t step = static_cast<std::size_t>(length > 0 ? length : -length);
+        if (length == 1) {
+            out.push_back(static_cast<char>(s[i]));
+        } else if (length == 2 || length == 3) {
+            const char32_t cp = length == 2 ? ((s[i] & 0x1F) << 6) | (s[i + 1] & 0x3F)
+                                            : ((s[i] & 0x0F) << 12) | ((s[i + 1] & 0x3F) << 6) | (s[i + 2] & 0x3F);
+            std::uint16_t& bytes = known[cp];
+            if (bytes == 0) {
+                char in[3] = {};
+                std::memcpy(in, s + i, step);
+                char converted[4] = {};
+                char* inPtr = in;
+                char* outPtr = converted;
+                std::size_t inLeft = step, outLeft = sizeof converted;
+                iconv(converter.handle, nullptr, nullptr, nullptr, nullptr);
+                const bool ok = iconv(converter.handle, &inPtr, &inLeft, &outPtr, &outLeft) != static_cast<std::size_t>(-1);
+                const std::size_t produced = sizeof converted - outLeft;
+                const auto b0 = static_cast<unsigned char>(converted[0]);
+                const auto b1 = static_cast<unsigned char>(converted[1]);
+                bytes = !ok || produced == 0 || produced > 2 ? 0xFFFF
+                        : produced == 1                      ? static_cast<std::uint16_t>(0x100 | b0)
+                                                             : static_cast<std::uint16_t>((b0 << 8) | b1);
+            }
+            if (bytes == 0xFFFF) {
+                out.push_back('?');
+            } else if (bytes >> 8 == 1) {
+                out.push_back(static_cast<char>(bytes & 0xFF));  // a single byte (half-width katakana)
+            } else {
+                out.push_back(static_cast<char>(bytes >> 8));
+                out.push_back(static_cast<char>(bytes & 0xFF));
+            }
+        } else {
+            out.push_back('?');  // beyond the BMP, or a broken sequence
         }
-        // A character code page 932 cannot hold (or a broken sequence):
-        // write "?" and go on after it.
-        if (outLeft == 0) {
-            const std::size_t used = out.size();
-            out.resize(out.size() * 2);
-            outPtr = out.data() + used;
-            outLeft = out.size() - used;
-        }
-        *outPtr++ = '?';
-        --outLeft;
-        const auto* s = reinterpret_cast<const unsigned char*>(in);
-        const int length = utf8SequenceLength(s, inLeft);
-        const std::size_t skip = static_cast<std::size_t>(length > 0 ? length : -length);
-        in += skip;
-        inLeft -= skip;
+        i += step;
     }
-    out.resize(out.size() - outLeft);
     return out;
 }
 
