@@ -10,6 +10,7 @@
 #include <QWidget>
 #include <array>
 #include <filesystem>
+#include <optional>
 #include <string>
 
 #include "run_pacer.h"
@@ -60,6 +61,10 @@ public:
     QCheckBox* chkHiSp;
     QTableView* mfgList;
 
+signals:
+    // A run is about to read file `index` (0-based) of the file list.
+    void fileReadingStarted(qsizetype index);
+
 protected:
     void keyPressEvent(QKeyEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
@@ -106,7 +111,7 @@ private:
     void runCompleted() override;
     void runCancelled() override;
     void runFailed(const std::string& message) override;
-    void repaintGrid();
+    void showFileBeingRead();
 
     sormel::UserPrompts& prompts_;
     sormel::UsageTable table_;
@@ -116,6 +121,7 @@ private:
     bool runInProgress_ = false; // a run is in progress, stopping or not
     bool closeAfterRun_ = false; // the window was closed during the run
     bool gridStale_ = false;     // the grid shows an older state of the table
+    std::optional<std::size_t> fileBeingRead_;  // during a run
     sormel::RunPacer pacer_;
 };
 

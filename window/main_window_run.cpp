@@ -76,6 +76,8 @@ void frmMain::unlockControls() {
           static_cast<QWidget*>(chkHiSp), static_cast<QWidget*>(mfgList)}) {
         control->setEnabled(true);
     }
+    showFileBeingRead();
+    fileBeingRead_.reset();
     model_->refresh();
     gridStale_ = false;
     mfgList->setUpdatesEnabled(true);
@@ -83,27 +85,36 @@ void frmMain::unlockControls() {
 
 void frmMain::processEvents(bool fileStart) {
     if (!pacer_.eventsDue(fileStart)) return;
-    if (gridStale_ && pacer_.repaintDue()) repaintGrid();
+    const bool repaint = pacer_.repaintDue();
+    if (repaint) showFileBeingRead();
+    // The grid shows the table as it is now, once, and then stops repainting again.
+    const bool refreshGrid = repaint && gridStale_;
+    if (refreshGrid) {
+        mfgList->setUpdatesEnabled(true);
+        model_->refresh();
+        gridStale_ = false;
+    }
     QCoreApplication::processEvents();
+    if (refreshGrid) mfgList->setUpdatesEnabled(false);
 }
 
 bool frmMain::cancelRequested() { return !blnRunning; }
 
-void frmMain::fileStarted(std::size_t index) { fleList->selectEntry(index); }
-
-void frmMain::fileFinished(std::size_t, bool tableSorted) {
-    if (!tableSorted) return;
-    gridStale_ = true;
-    if (pacer_.repaintDue()) repaintGrid();
+// The file list highlights the file being read. Moving the selection costs
+// more than reading a small deck, so it moves when the window is repainted
+// and before anything is shown to the user.
+void frmMain::fileStarted(std::size_t index) {
+    fileBeingRead_ = index;
+    if (index == 0) showFileBeingRead();
+    emit fileReadingStarted(static_cast<qsizetype>(index));
 }
 
-// Shows the table as it is now, once, and stops repainting again.
-void frmMain::repaintGrid() {
-    mfgList->setUpdatesEnabled(true);
-    model_->refresh();
-    mfgList->repaint();
-    mfgList->setUpdatesEnabled(false);
-    gridStale_ = false;
+void frmMain::showFileBeingRead() {
+    if (fileBeingRead_) fleList->selectEntry(*fileBeingRead_);
+}
+
+void frmMain::fileFinished(std::size_t, bool tableSorted) {
+    if (tableSorted) gridStale_ = true;
 }
 
 void frmMain::highSpeedEngaged() { chkHiSp->setEnabled(false); }
@@ -115,4 +126,7 @@ void frmMain::runCompleted() {
 
 void frmMain::runCancelled() {}
 
-void frmMain::runFailed(const std::string& message) { showError(message); }
+void frmMain::runFailed(const std::string& message) {
+    showFileBeingRead();
+    showError(message);
+}
