@@ -14,6 +14,7 @@
 #include <QScreen>
 #include <QTableView>
 
+#include "compact_grid_style.h"
 #include "deck_file_list.h"
 #include "drive_list.h"
 #include "folder_list.h"
@@ -116,6 +117,9 @@ void frmMain::setUpGrid() {
         mfgList->setColumnWidth(column, twips.x(kColumnTwips[static_cast<std::size_t>(column)]));
     }
     mfgList->setFont(sormel::gothicFont(9));
+    auto* compactStyle = new sormel::CompactGridStyle;
+    compactStyle->setParent(mfgList);
+    mfgList->setStyle(compactStyle);
     mfgList->setEditTriggers(QAbstractItemView::NoEditTriggers);
     mfgList->setWordWrap(false);
     mfgList->setTabKeyNavigation(false);
