@@ -67,7 +67,7 @@ private:
             cardNumber = decodedNumber_;
         }
         std::optional<std::size_t> handle = table_.findCard(cardNumber);
-        if (!handle) handle = table_.addCard(std::string(cardNumber), decodeField(fields.cardName, encoding));
+        if (!handle) handle = table_.addCard(std::string(cardNumber), decodeField(fields.cardName(), encoding));
         table_.recordCardLine(*handle, copies, deckPosition);
         if (!host_.highSpeed()) {
             table_.computeMetrics(*handle, deckCount_, host_.sortChoice());

@@ -19,35 +19,67 @@ std::int32_t narrowCount(double value, const std::string& cardNumber) {
 
 }  // namespace
 
+namespace {
+
+std::uint64_t hashOf(std::string_view text) { return std::hash<std::string_view>{}(text); }
+
+}  // namespace
+
 void UsageTable::reset() {
     rows_.assign(1, UsageRow{});
-    order_.assign(1, 0);
-    index_.clear();
-    index_.emplace(std::string(), 0);
+    order_.assign(1, kPristineRow);
+    slots_.assign(64, 0);
+    indexed_ = 0;
+    pristine_ = true;
     changedSinceSort_.clear();
     changedFlag_.assign(1, false);
 }
 
 std::optional<std::size_t> UsageTable::findCard(std::string_view cardNumber) const {
-    const auto found = index_.find(cardNumber);
-    if (found == index_.end()) return std::nullopt;
-    return found->second;
+    if (pristine_ && cardNumber.empty()) return kPristineRow;
+    const std::uint64_t hash = hashOf(cardNumber);
+    const std::uint64_t tag = hash >> 32;
+    const std::size_t mask = slots_.size() - 1;
+    for (std::size_t i = hash & mask;; i = (i + 1) & mask) {
+        const std::uint64_t slot = slots_[i];
+        if (slot == 0) return std::nullopt;
+        const std::size_t handle = (slot & 0xFFFFFFFFu) - 1;
+        if (slot >> 32 == tag && rows_[handle].cardNumber == cardNumber) return handle;
+    }
+}
+
+void UsageTable::indexCard(std::uint32_t handle) {
+    if ((indexed_ + 1) * 2 > slots_.size()) {
+        // Keep the table at most half full: rebuild it twice as large.
+        std::vector<std::uint64_t> old(slots_.size() * 2, 0);
+        old.swap(slots_);
+        indexed_ = 0;
+        for (const std::uint64_t slot : old) {
+            if (slot != 0) indexCard(static_cast<std::uint32_t>((slot & 0xFFFFFFFFu) - 1));
+        }
+    }
+    const std::uint64_t hash = hashOf(rows_[handle].cardNumber);
+    const std::size_t mask = slots_.size() - 1;
+    std::size_t i = hash & mask;
+    while (slots_[i] != 0) i = (i + 1) & mask;
+    slots_[i] = ((hash >> 32) << 32) | (static_cast<std::uint64_t>(handle) + 1);
+    ++indexed_;
 }
 
 std::size_t UsageTable::addCard(std::string cardNumber, std::string cardName) {
-    std::uint32_t handle = order_.back();
-    if (rows_[handle].counted) {
+    std::uint32_t handle = kPristineRow;
+    if (pristine_) {
+        pristine_ = false;
+    } else {
         handle = static_cast<std::uint32_t>(rows_.size());
         rows_.emplace_back();
         order_.push_back(handle);
         changedFlag_.push_back(false);
-    } else {
-        index_.erase(rows_[handle].cardNumber);
     }
     UsageRow& row = rows_[handle];
     row.cardNumber = std::move(cardNumber);
     row.cardName = std::move(cardName);
-    index_.emplace(row.cardNumber, handle);
+    indexCard(handle);
     return handle;
 }
 
@@ -55,6 +87,12 @@ void UsageTable::recordCardLine(std::size_t handle, double copies, std::size_t d
     UsageRow& row = rows_[handle];
     const double total = roundToNumberTextPrecision(copies + row.copies);
     if (!std::isfinite(total)) throw CardError(OverflowError().what(), row.cardNumber);
+    if (pristine_) {
+        // A card line without a card number counted in the blank row: from
+        // now on the row is that card's.
+        pristine_ = false;
+        indexCard(kPristineRow);
+    }
     if (row.lastDeck != deckPosition) ++row.decks;
     row.copies = total;
     row.lastDeck = deckPosition;

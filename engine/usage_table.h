@@ -8,12 +8,10 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <functional>
 #include <optional>
 #include <stdexcept>
 #include <string>
 #include <string_view>
-#include <unordered_map>
 #include <vector>
 
 namespace sormel {
@@ -31,23 +29,19 @@ public:
 };
 
 struct UsageRow {
+    // The card number and the counters a card line updates come first, to
+    // share a cache line.
     std::string cardNumber;
-    std::string cardName;
     std::int64_t decks = 0;
     double copies = 0;
-    std::string adoptionRate;  // "#0.00" text, empty until computed
-    std::string usageRate;     // "#0.00" text, empty until computed
     std::size_t lastDeck = 0;  // 1-based position of the last deck counted in
     bool counted = false;      // at least one card line was counted here
     bool keyed = false;        // primaryKey and secondaryKey hold a sort key
     std::int32_t primaryKey = 0;
     std::int32_t secondaryKey = 0;
-};
-
-// Lets the card index be searched with a string_view, without a copy.
-struct CardNumberHash {
-    using is_transparent = void;
-    std::size_t operator()(std::string_view text) const { return std::hash<std::string_view>{}(text); }
+    std::string cardName;
+    std::string adoptionRate;  // "#0.00" text, empty until computed
+    std::string usageRate;     // "#0.00" text, empty until computed
 };
 
 class UsageTable {
@@ -87,10 +81,17 @@ public:
 
 private:
     bool comesBefore(std::uint32_t a, std::uint32_t b) const;
+    void indexCard(std::uint32_t handle);
 
+    static constexpr std::uint32_t kPristineRow = 0;
     std::vector<UsageRow> rows_;         // by handle, in the order added
     std::vector<std::uint32_t> order_;   // handles in display order
-    std::unordered_map<std::string, std::uint32_t, CardNumberHash, std::equal_to<>> index_;
+    // Open-addressing index from card number to handle. A slot holds the
+    // upper half of the number's hash and handle + 1; 0 marks a free slot.
+    // The pristine blank row is not in it until a card line is counted there.
+    std::vector<std::uint64_t> slots_;
+    std::size_t indexed_ = 0;
+    bool pristine_ = true;
     std::vector<std::uint32_t> changedSinceSort_;
     std::vector<bool> changedFlag_;
 };

@@ -24,13 +24,35 @@ std::int32_t narrowedCount(double value, const UsageRow& row) {
     }
 }
 
-// A rate cell read back as a number and written in its shortest form.
-std::string rateField(const std::string& cell) { return numberText(parseLeadingNumber(cell)); }
+// True for the "#0.00" text the table keeps its rates in, with at most 15
+// digits: "-"?, "0" or digits without a leading zero, ".", two digits.
+bool isShortTwoDecimalText(std::string_view text) {
+    if (!text.empty() && text[0] == '-') text.remove_prefix(1);
+    const std::size_t point = text.size() >= 4 ? text.size() - 3 : std::string_view::npos;
+    if (point == std::string_view::npos || text.size() > 16 || text[point] != '.') return false;
+    if (text[0] == '0' && point != 1) return false;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (i != point && (text[i] < '0' || text[i] > '9')) return false;
+    }
+    return true;
+}
+
+// A rate cell read back as a number and written in its shortest form. For
+// the table's own two-decimal text that is the text without its trailing
+// zeros: up to 15 digits survive the trip through a double unchanged.
+std::string rateField(const std::string& cell) {
+    if (!isShortTwoDecimalText(cell)) return numberText(parseLeadingNumber(cell));
+    std::string text = cell;
+    while (text.back() == '0') text.pop_back();
+    if (text.back() == '.') text.pop_back();
+    return text == "-0" ? "0" : text;
+}
 
 }  // namespace
 
 std::string formatCsv(const UsageTable& table, CsvEncoding encoding) {
     std::string out;
+    out.reserve(table.rowCount() * 64);
     for (std::size_t position = 0; position < table.rowCount(); ++position) {
         const UsageRow& row = table.row(position);
         appendQuoted(out, row.cardNumber, encoding);

@@ -41,19 +41,19 @@ TEST(FieldSplitting, TakesTheFirstThreeFieldsAsTheyAre) {
     DeckFields f = splitDeckLine("3,AB-001,First card,extra,more");
     EXPECT_EQ(f.count, "3");
     EXPECT_EQ(f.cardNumber, "AB-001");
-    EXPECT_EQ(f.cardName, "First card");
+    EXPECT_EQ(f.cardName(), "First card");
     f = splitDeckLine(" 3 , AB-001 ,");
     EXPECT_EQ(f.count, " 3 ");
     EXPECT_EQ(f.cardNumber, " AB-001 ");
-    EXPECT_EQ(f.cardName, "");
+    EXPECT_EQ(f.cardName(), "");
     f = splitDeckLine("3,AB-001");
-    EXPECT_EQ(f.cardName, "");
+    EXPECT_EQ(f.cardName(), "");
     f = splitDeckLine("3");
     EXPECT_EQ(f.count, "3");
     EXPECT_EQ(f.cardNumber, "");
     f = splitDeckLine(",,x");
     EXPECT_EQ(f.count, "");
-    EXPECT_EQ(f.cardName, "x");
+    EXPECT_EQ(f.cardName(), "x");
 }
 
 TEST(LineClassification, SideSeparatorIgnoredAndCardLines) {
