@@ -10,7 +10,7 @@ cd "$(dirname "$0")/.."
 decks=${1:-20000}
 cards=${2:-3000}
 repeats=${3:-3}
-corpus=bench/corpus-${decks}x${cards}
+corpus=bench/corpus-${decks}-${cards}
 
 cmake -S . -B build-bench -G Ninja -DCMAKE_BUILD_TYPE=Release -DSORMEL_BUILD_TESTS=OFF >/dev/null
 cmake --build build-bench --target sormel-checker window_run >&2
@@ -25,7 +25,7 @@ time_batch() {
   start=$(date +%s.%N)
   build-bench/sormel-checker --batch "$corpus" >/dev/null
   end=$(date +%s.%N)
-  awk -v s="$start" -v e="$end" 'BEGIN { print e - s }'
+  awk -v s="$start" -v e="$end" 'BEGIN { printf "%.6f\n", e - s }'
 }
 export QT_QPA_PLATFORM=offscreen
 

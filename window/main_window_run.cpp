@@ -84,7 +84,12 @@ void frmMain::unlockControls() {
 }
 
 void frmMain::processEvents(bool fileStart) {
-    if (!pacer_.eventsDue(fileStart)) return;
+    if (!pacer_.eventsDue()) {
+        // Between two rounds a new file still gets what was posted to the
+        // window's objects: a full round costs more than a small deck.
+        if (fileStart) QCoreApplication::sendPostedEvents();
+        return;
+    }
     const bool repaint = pacer_.repaintDue();
     if (repaint) showFileBeingRead();
     // The grid shows the table as it is now, once, and then stops repainting again.

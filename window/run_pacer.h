@@ -1,8 +1,8 @@
-// How often a run lets the window breathe. Processing pending events costs
-// more than tallying a line, so a run does it only when some time has
-// passed, and always before the first line of a file. Repainting the grid
-// with a fresh table costs a few milliseconds, so during a run the grid and
-// the highlight of the file being read move ten times a second.
+// How often a run lets the window breathe. A full round of event
+// processing costs more than tallying a line, or even a small deck, so a
+// run does it every 10 ms. Repainting the grid with a fresh table costs a
+// few milliseconds, so during a run the grid and the highlight of the file
+// being read move ten times a second.
 #pragma once
 
 #include <chrono>
@@ -16,14 +16,14 @@ public:
     static constexpr Clock::duration kRepaintInterval = std::chrono::milliseconds(100);
 
     // Whether to process events now; if so, counts from now.
-    bool eventsDue(bool fileStart) { return due(lastEvents_, kEventInterval, fileStart); }
+    bool eventsDue() { return due(lastEvents_, kEventInterval); }
     // Whether to show the run's progress now; if so, counts from now.
-    bool repaintDue() { return due(lastRepaint_, kRepaintInterval, false); }
+    bool repaintDue() { return due(lastRepaint_, kRepaintInterval); }
 
 private:
-    static bool due(Clock::time_point& last, Clock::duration interval, bool anyway) {
+    static bool due(Clock::time_point& last, Clock::duration interval) {
         const Clock::time_point now = Clock::now();
-        if (!anyway && now - last < interval) return false;
+        if (now - last < interval) return false;
         last = now;
         return true;
     }
