@@ -115,6 +115,8 @@ private slots:
     void highSpeedFromTheStartLocksTheCheckBox();
     void fileVanishingDuringRunShowsTheErrorAndStops();
     void enterPressesTheStartButtonOnlyWhereItShould();
+    void enterInTheFolderListOpensTheFolder();
+    void vanishedFolderAtStartShowsTheErrorAndRunsNothing();
     void saveWritesTheGridAndCancelWritesNothing();
     void saveFailureShowsTheError();
     void sortOptionResortsAtOnce();
@@ -438,6 +440,36 @@ void MainWindowTest::enterPressesTheStartButtonOnlyWhereItShould() {
     w.cmdExec->click();
     QCOMPARE(messagesDuringRun, std::size_t{3});  // just the question
     QCOMPARE(fixture.prompts.messages.size(), std::size_t{4});
+}
+
+void MainWindowTest::enterInTheFolderListOpensTheFolder() {
+    Fixture fixture(1);
+    QDir(fixture.path("")).mkdir("inner");
+    frmMain& w = fixture.open();
+    QVERIFY(QTest::qWaitForWindowActive(&w));
+    w.dirList->setFocus();
+    w.dirList->setCurrentItem(w.dirList->findItems("inner", Qt::MatchExactly | Qt::MatchRecursive).value(0));
+    QTest::keyClick(w.dirList, Qt::Key_Return);
+    QCOMPARE(QDir::currentPath(), QDir(fixture.path("inner")).canonicalPath());
+    QCOMPARE(w.lblListCount->text(), QStringLiteral("0"));
+    QVERIFY(fixture.prompts.messages.empty());  // no run was started
+}
+
+void MainWindowTest::vanishedFolderAtStartShowsTheErrorAndRunsNothing() {
+    Fixture fixture(1);
+    QDir(fixture.path("")).mkdir("doomed");
+    writeFile(fixture.path("doomed/a.txt"), deckText(2));
+    QDir::setCurrent(fixture.path("doomed"));
+    frmMain& w = fixture.open();
+    QCOMPARE(w.lblListCount->text(), QStringLiteral("1"));
+    QVERIFY(QDir(fixture.path("doomed")).removeRecursively());
+    w.cmdExec->click();
+    QCOMPARE(fixture.prompts.messages.size(), std::size_t{1});
+    QCOMPARE(fixture.prompts.messages[0].title, QStringLiteral("エラー"));
+    QCOMPARE(fixture.prompts.messages[0].icon, MessageIcon::Critical);
+    QCOMPARE(w.lblListCount->text(), QStringLiteral("0"));
+    QVERIFY(!w.cmdSave->isEnabled());
+    QVERIFY(w.cmdExec->isEnabled());
 }
 
 void MainWindowTest::saveWritesTheGridAndCancelWritesNothing() {
