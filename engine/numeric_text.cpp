@@ -234,9 +234,13 @@ std::string twoDecimalText(double value) {
     if (value == 0) return "0.00";
     // Away from a tie, rounding the value times 100 to the nearest integer
     // gives what rounding its 15-digit decimal form gives: below 10^6 the
-    // two differ by far less than the margin kept from the half.
+    // two differ by far less than the margin kept from the half. So does a
+    // product that is exactly a half: the value then lies within a few units
+    // in the last place of the decimal tie, far closer than 15 digits tell
+    // apart, and both round away from zero.
     const double scaled = std::fabs(value) * 100;
-    if (scaled < 1e6 && std::fabs(scaled - std::trunc(scaled) - 0.5) > 1e-6) {
+    const double fraction = scaled - std::trunc(scaled);
+    if (scaled < 1e6 && (fraction == 0.5 || std::fabs(fraction - 0.5) > 1e-6)) {
         const auto hundredths = static_cast<std::int64_t>(std::llround(scaled));
         if (hundredths == 0) return "0.00";
         std::string text;

@@ -239,15 +239,16 @@ std::string decodeCp932(std::string_view bytes) {
     return out;
 }
 
-std::string encodeCp932(std::string_view utf8) {
-    if (isAscii(utf8)) return std::string(utf8);
+void appendCp932(std::string& out, std::string_view utf8) {
+    if (isAscii(utf8)) {
+        out.append(utf8);
+        return;
+    }
     // Code page 932 bytes of each BMP character, looked up in the system's
     // converter the first time the character is met: 0 not yet known,
     // 0xFFFF not representable, otherwise one byte or a lead/trail pair.
     thread_local std::vector<std::uint16_t> known(0x10000, 0);
     thread_local IconvHandle converter("CP932", "UTF-8");
-    std::string out;
-    out.reserve(utf8.size());
     const auto* s = reinterpret_cast<const unsigned char*>(utf8.data());
     for (std::size_t i = 0; i < utf8.size();) {
         const int length = utf8SequenceLength(s + i, utf8.size() - i);
@@ -287,7 +288,6 @@ std::string encodeCp932(std::string_view utf8) {
         }
         i += step;
     }
-    return out;
 }
 
 }  // namespace sormel

@@ -33,8 +33,9 @@ std::string toValidUtf8(std::string_view bytes);
 // Code page 932 to UTF-8; bytes that do not decode become U+FFFD.
 std::string decodeCp932(std::string_view bytes);
 
-// UTF-8 to code page 932; characters that code page cannot hold become "?".
-std::string encodeCp932(std::string_view utf8);
+// Appends `utf8` to `out` in code page 932; characters that code page
+// cannot hold become "?".
+void appendCp932(std::string& out, std::string_view utf8);
 
 // A field of prepared deck text, as UTF-8.
 inline std::string decodeField(std::string_view field, DeckEncoding encoding) {

@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <iterator>
 
 #include "numeric_text.h"
 
@@ -23,11 +22,21 @@ namespace {
 
 std::uint64_t hashOf(std::string_view text) { return std::hash<std::string_view>{}(text); }
 
+// The first eight bytes, big-endian and zero-padded: ordered as the bytes.
+std::uint64_t prefixOf(std::string_view text) {
+    std::uint64_t prefix = 0;
+    for (std::size_t i = 0; i < 8; ++i) {
+        prefix = (prefix << 8) | (i < text.size() ? static_cast<unsigned char>(text[i]) : 0u);
+    }
+    return prefix;
+}
+
 }  // namespace
 
 void UsageTable::reset() {
     rows_.assign(1, UsageRow{});
     order_.assign(1, kPristineRow);
+    sortKeys_.assign(1, SortKey{});
     slots_.assign(64, 0);
     indexed_ = 0;
     pristine_ = true;
@@ -74,6 +83,7 @@ std::size_t UsageTable::addCard(std::string cardNumber, std::string cardName) {
         handle = static_cast<std::uint32_t>(rows_.size());
         rows_.emplace_back();
         order_.push_back(handle);
+        sortKeys_.emplace_back();
         changedFlag_.push_back(false);
     }
     UsageRow& row = rows_[handle];
@@ -109,15 +119,21 @@ void UsageTable::computeMetrics(std::size_t handle, std::int64_t deckCount, Sort
 }
 
 void UsageTable::computeSortKey(std::size_t handle, SortChoice choice) {
-    UsageRow& row = rows_[handle];
+    const UsageRow& row = rows_[handle];
     const std::int32_t decks = narrowCount(static_cast<double>(row.decks), row.cardNumber);
     const std::int32_t copies = narrowCount(row.copies, row.cardNumber);
-    row.primaryKey = choice == SortChoice::ByCopies ? copies : decks;
-    row.secondaryKey = choice == SortChoice::ByCopies ? decks : copies;
-    row.keyed = true;
+    SortKey& key = sortKeys_[handle];
+    key.primary = choice == SortChoice::ByCopies ? copies : decks;
+    key.secondary = choice == SortChoice::ByCopies ? decks : copies;
+    key.numberPrefix = prefixOf(row.cardNumber);
+    key.keyed = true;
+    markChanged(static_cast<std::uint32_t>(handle));
+}
+
+void UsageTable::markChanged(std::uint32_t handle) {
     if (!changedFlag_[handle]) {
         changedFlag_[handle] = true;
-        changedSinceSort_.push_back(static_cast<std::uint32_t>(handle));
+        changedSinceSort_.push_back(handle);
     }
 }
 
@@ -132,14 +148,15 @@ void UsageTable::resort(SortChoice choice) {
 }
 
 bool UsageTable::comesBefore(std::uint32_t a, std::uint32_t b) const {
-    const UsageRow& x = rows_[a];
-    const UsageRow& y = rows_[b];
+    const SortKey& x = sortKeys_[a];
+    const SortKey& y = sortKeys_[b];
     if (x.keyed != y.keyed) return !x.keyed;
     if (x.keyed) {
-        if (x.primaryKey != y.primaryKey) return x.primaryKey > y.primaryKey;
-        if (x.secondaryKey != y.secondaryKey) return x.secondaryKey > y.secondaryKey;
+        if (x.primary != y.primary) return x.primary > y.primary;
+        if (x.secondary != y.secondary) return x.secondary > y.secondary;
         // Byte order of UTF-8 is code point order.
-        const int byNumber = x.cardNumber.compare(y.cardNumber);
+        if (x.numberPrefix != y.numberPrefix) return x.numberPrefix < y.numberPrefix;
+        const int byNumber = rows_[a].cardNumber.compare(rows_[b].cardNumber);
         if (byNumber != 0) return byNumber < 0;
     }
     return a < b;
@@ -149,22 +166,26 @@ void UsageTable::sort() {
     const auto before = [this](std::uint32_t a, std::uint32_t b) { return comesBefore(a, b); };
     // Rows added since the last sort have no key and count as changed too.
     for (std::uint32_t handle = 0; handle < rows_.size(); ++handle) {
-        if (!rows_[handle].keyed && !changedFlag_[handle]) {
-            changedFlag_[handle] = true;
-            changedSinceSort_.push_back(handle);
-        }
+        if (!sortKeys_[handle].keyed) markChanged(handle);
     }
     if (changedSinceSort_.empty()) return;
     // The unchanged rows are still in order among themselves: sort only the
-    // changed ones and merge them in.
-    std::vector<std::uint32_t> unchanged;
-    unchanged.reserve(order_.size());
-    std::copy_if(order_.begin(), order_.end(), std::back_inserter(unchanged),
-                 [this](std::uint32_t handle) { return !changedFlag_[handle]; });
+    // changed ones and insert each where it belongs, copying the unchanged
+    // rows between them as blocks.
     std::sort(changedSinceSort_.begin(), changedSinceSort_.end(), before);
-    std::merge(unchanged.begin(), unchanged.end(), changedSinceSort_.begin(), changedSinceSort_.end(), order_.begin(),
-               before);
-    for (const std::uint32_t handle : changedSinceSort_) changedFlag_[handle] = false;
+    const auto unchangedEnd = std::remove_if(order_.begin(), order_.end(),
+                                             [this](std::uint32_t handle) { return changedFlag_[handle]; });
+    sortBuffer_.clear();
+    auto from = order_.begin();
+    for (const std::uint32_t handle : changedSinceSort_) {
+        const auto at = std::upper_bound(from, unchangedEnd, handle, before);
+        sortBuffer_.insert(sortBuffer_.end(), from, at);
+        sortBuffer_.push_back(handle);
+        from = at;
+        changedFlag_[handle] = false;
+    }
+    sortBuffer_.insert(sortBuffer_.end(), from, unchangedEnd);
+    order_.swap(sortBuffer_);
     changedSinceSort_.clear();
 }
 

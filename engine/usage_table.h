@@ -36,9 +36,6 @@ struct UsageRow {
     double copies = 0;
     std::size_t lastDeck = 0;  // 1-based position of the last deck counted in
     bool counted = false;      // at least one card line was counted here
-    bool keyed = false;        // primaryKey and secondaryKey hold a sort key
-    std::int32_t primaryKey = 0;
-    std::int32_t secondaryKey = 0;
     std::string cardName;
     std::string adoptionRate;  // "#0.00" text, empty until computed
     std::string usageRate;     // "#0.00" text, empty until computed
@@ -80,7 +77,17 @@ public:
     void sort();
 
 private:
+    // What a row sorts by, kept apart from the rows so that sorting reads
+    // little memory: the counts and the first eight bytes of the number.
+    struct SortKey {
+        bool keyed = false;
+        std::int32_t primary = 0;
+        std::int32_t secondary = 0;
+        std::uint64_t numberPrefix = 0;
+    };
+
     bool comesBefore(std::uint32_t a, std::uint32_t b) const;
+    void markChanged(std::uint32_t handle);
     void indexCard(std::uint32_t handle);
 
     static constexpr std::uint32_t kPristineRow = 0;
@@ -92,8 +99,10 @@ private:
     std::vector<std::uint64_t> slots_;
     std::size_t indexed_ = 0;
     bool pristine_ = true;
+    std::vector<SortKey> sortKeys_;      // by handle
     std::vector<std::uint32_t> changedSinceSort_;
     std::vector<bool> changedFlag_;
+    std::vector<std::uint32_t> sortBuffer_;
 };
 
 }  // namespace sormel

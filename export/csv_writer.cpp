@@ -1,5 +1,7 @@
 #include "csv_writer.h"
 
+#include <charconv>
+
 #include "numeric_text.h"
 #include "text_decoding.h"
 
@@ -7,13 +9,30 @@ namespace sormel {
 namespace {
 
 void appendQuoted(std::string& out, const std::string& utf8, CsvEncoding encoding) {
-    const std::string text = encoding == CsvEncoding::Cp932 ? encodeCp932(utf8) : utf8;
     out.push_back('"');
-    for (const char c : text) {
-        if (c == '"') out.push_back('"');
-        out.push_back(c);
+    const std::size_t start = out.size();
+    if (encoding == CsvEncoding::Cp932) {
+        appendCp932(out, utf8);
+    } else {
+        out.append(utf8);
+    }
+    // Double any quote inside ('"' is never part of a double-byte character).
+    if (out.find('"', start) != std::string::npos) {
+        const std::string text = out.substr(start);
+        out.resize(start);
+        for (const char c : text) {
+            if (c == '"') out.push_back('"');
+            out.push_back(c);
+        }
     }
     out.push_back('"');
+}
+
+void appendInteger(std::string& out, std::int32_t value) {
+    char buffer[16];
+    const auto end = std::to_chars(buffer, buffer + sizeof buffer, value).ptr;
+    out.push_back(',');
+    out.append(buffer, end);
 }
 
 std::int32_t narrowedCount(double value, const UsageRow& row) {
@@ -40,12 +59,16 @@ bool isShortTwoDecimalText(std::string_view text) {
 // A rate cell read back as a number and written in its shortest form. For
 // the table's own two-decimal text that is the text without its trailing
 // zeros: up to 15 digits survive the trip through a double unchanged.
-std::string rateField(const std::string& cell) {
-    if (!isShortTwoDecimalText(cell)) return numberText(parseLeadingNumber(cell));
-    std::string text = cell;
-    while (text.back() == '0') text.pop_back();
-    if (text.back() == '.') text.pop_back();
-    return text == "-0" ? "0" : text;
+void appendRate(std::string& out, const std::string& cell) {
+    out.push_back(',');
+    if (!isShortTwoDecimalText(cell)) {
+        out.append(numberText(parseLeadingNumber(cell)));
+        return;
+    }
+    std::string_view text = cell;
+    while (text.back() == '0') text.remove_suffix(1);
+    if (text.back() == '.') text.remove_suffix(1);
+    out.append(text == "-0" ? "0" : text);
 }
 
 }  // namespace
@@ -58,10 +81,10 @@ std::string formatCsv(const UsageTable& table, CsvEncoding encoding) {
         appendQuoted(out, row.cardNumber, encoding);
         out.push_back(',');
         appendQuoted(out, row.cardName, encoding);
-        out += ',' + integerText(narrowedCount(static_cast<double>(row.decks), row));
-        out += ',' + integerText(narrowedCount(row.copies, row));
-        out += ',' + rateField(row.adoptionRate);
-        out += ',' + rateField(row.usageRate);
+        appendInteger(out, narrowedCount(static_cast<double>(row.decks), row));
+        appendInteger(out, narrowedCount(row.copies, row));
+        appendRate(out, row.adoptionRate);
+        appendRate(out, row.usageRate);
         out += "\r\n";
     }
     return out;

@@ -124,6 +124,12 @@ TEST(Cp932Decoding, FollowsWindowsMappingsAndReplacesWhatDoesNotDecode) {
     EXPECT_EQ(decodeCp932(std::string("\x82\0", 2)), fffd + std::string(1, '\0'));
 }
 
+std::string encodeCp932(std::string_view utf8) {
+    std::string out;
+    appendCp932(out, utf8);
+    return out;
+}
+
 TEST(Cp932Encoding, RoundTripsDecodedTextAndMarksTheRest) {
     const std::string text = "\x97\xB3\x8B\x52\x8E\x6D\x81\x60\x87\x40\xFA\x40\xFB\xFC\xB1";
     EXPECT_EQ(encodeCp932(decodeCp932(text)), text);

@@ -3,6 +3,10 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
 #include <limits>
 
 namespace sormel {
@@ -139,6 +143,48 @@ TEST(TwoDecimalFormat, BinaryNoiseDoesNotFlipTheRounding) {
     EXPECT_EQ(twoDecimalText(2.675), "2.68");
     EXPECT_EQ(twoDecimalText(1.0 / 8.0 * 100), "12.50");
     EXPECT_EQ(twoDecimalText(7.0 / 40.0 * 100), "17.50");
+}
+
+// Rounds the value's 15-digit decimal form to two places, half away from
+// zero, digit by digit: slow and plain, to check the fast path against.
+std::string referenceTwoDecimal(double value) {
+    char buffer[64];
+    std::snprintf(buffer, sizeof buffer, "%.14e", std::fabs(value));
+    std::string digits;
+    for (const char* p = buffer; *p != 'e'; ++p) {
+        if (*p != '.') digits += *p;
+    }
+    const int exponent = std::atoi(std::strchr(buffer, 'e') + 1);
+    // digits * 10^(exponent - 14) * 100, as an integer number of hundredths.
+    const int shift = exponent - 14 + 2;
+    long long hundredths = 0;
+    if (shift >= 0) {
+        hundredths = std::stoll(digits) * static_cast<long long>(std::pow(10, shift));
+    } else if (-shift <= 15) {
+        const std::size_t keep = digits.size() - static_cast<std::size_t>(-shift);
+        hundredths = keep == 0 ? 0 : std::stoll(digits.substr(0, keep));
+        if (digits[keep] >= '5') ++hundredths;
+    }
+    char out[64];
+    std::snprintf(out, sizeof out, "%s%lld.%02lld", value < 0 && hundredths != 0 ? "-" : "", hundredths / 100,
+                  hundredths % 100);
+    return out;
+}
+
+TEST(TwoDecimalFormat, AgreesWithPlainDecimalRoundingOnRatesAndTies) {
+    for (int decks = 0; decks <= 400; ++decks) {
+        for (const int deckCount : {1, 3, 7, 8, 16, 40, 200, 333, 20000, 60000, 160000}) {
+            const double rate = static_cast<double>(decks) / deckCount * 100;
+            ASSERT_EQ(twoDecimalText(rate), referenceTwoDecimal(rate)) << decks << "/" << deckCount;
+            ASSERT_EQ(twoDecimalText(-rate), referenceTwoDecimal(-rate)) << decks << "/" << deckCount;
+        }
+    }
+    for (long long k = 0; k < 2000000; k += 997) {
+        const double tie = (static_cast<double>(k) + 0.5) / 100;
+        for (const double value : {tie, std::nextafter(tie, 0.0), std::nextafter(tie, 1e9)}) {
+            ASSERT_EQ(twoDecimalText(value), referenceTwoDecimal(value)) << value;
+        }
+    }
 }
 
 TEST(IntegerText, PlainDigits) {
