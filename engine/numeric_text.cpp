@@ -243,13 +243,14 @@ std::string twoDecimalText(double value) {
     if (scaled < 1e6 && (fraction == 0.5 || std::fabs(fraction - 0.5) > 1e-6)) {
         const auto hundredths = static_cast<std::int64_t>(std::llround(scaled));
         if (hundredths == 0) return "0.00";
-        std::string text;
-        if (value < 0) text.push_back('-');
-        text += std::to_string(hundredths / 100);
-        text += '.';
-        text += static_cast<char>('0' + hundredths % 100 / 10);
-        text += static_cast<char>('0' + hundredths % 10);
-        return text;
+        char buffer[32];
+        char* end = buffer;
+        if (value < 0) *end++ = '-';
+        end = std::to_chars(end, buffer + sizeof buffer, hundredths / 100).ptr;
+        *end++ = '.';
+        *end++ = static_cast<char>('0' + hundredths % 100 / 10);
+        *end++ = static_cast<char>('0' + hundredths % 10);
+        return std::string(buffer, end);
     }
     const SignificantDigits sig = significantDigits(value);
     // Number of leading digits that reach down to the hundredths.

@@ -15,7 +15,7 @@ namespace {
 
 constexpr char32_t kReplacement = 0xFFFD;
 
-void appendUtf8(std::string& out, char32_t cp) {
+inline void appendUtf8(std::string& out, char32_t cp) {
     if (cp < 0x80) {
         out.push_back(static_cast<char>(cp));
     } else if (cp < 0x800) {
@@ -36,7 +36,7 @@ void appendUtf8(std::string& out, char32_t cp) {
 // Length of the well-formed UTF-8 sequence at the start of `s`, or the
 // length of its maximal ill-formed prefix as a negative number (at least
 // one byte), following the Unicode rules for U+FFFD substitution.
-int utf8SequenceLength(const unsigned char* s, std::size_t available) {
+inline int utf8SequenceLength(const unsigned char* s, std::size_t available) {
     const unsigned char b0 = s[0];
     if (b0 < 0x80) return 1;
     int length = 0;
