@@ -9,6 +9,8 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
+#include <QLibraryInfo>
+#include <QTranslator>
 
 #include "batch_mode.h"
 #include "dialog_prompts.h"
@@ -45,6 +47,12 @@ int runWindow(int argc, char** argv) {
         if (folder.startsWith('-')) return usageError("不明なオプションです: " + folder);
         if (!QFileInfo(folder).isDir()) return usageError("フォルダーが見つかりません: " + folder);
         if (!QDir::setCurrent(folder)) return usageError("フォルダーを開けません: " + folder);
+    }
+    // The window speaks Japanese: so do the buttons of its message boxes and
+    // the save dialog, when Qt's translations are installed.
+    QTranslator qtTexts;
+    if (qtTexts.load(QStringLiteral("qtbase_ja"), QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
+        app.installTranslator(&qtTexts);
     }
     sormel::DialogPrompts prompts;
     frmMain window(prompts);

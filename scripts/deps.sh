@@ -7,7 +7,7 @@ packages=(
   g++ cmake ninja-build pkg-config python3
   libgtest-dev libbenchmark-dev
   qt6-base-dev qt6-base-dev-tools
-  fonts-ipafont-gothic xvfb xauth
+  fonts-ipafont-gothic xvfb xauth qt6-translations-l10n
   clang libclang-rt-14-dev
 )
 

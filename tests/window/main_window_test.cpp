@@ -150,6 +150,11 @@ void MainWindowTest::startsWithTheDesignedState() {
     QTest::keyClick(&w, Qt::Key_S, Qt::AltModifier);
     QVERIFY(fixture.prompts.saveRequests.empty());
     QVERIFY(fixture.prompts.messages.empty());
+    // Alt+R starts a run, after which Alt+S opens the save dialog.
+    QTest::keyClick(&w, Qt::Key_R, Qt::AltModifier);
+    QCOMPARE(fixture.prompts.messages.size(), std::size_t{1});
+    QTest::keyClick(&w, Qt::Key_S, Qt::AltModifier);
+    QCOMPARE(fixture.prompts.saveRequests.size(), std::size_t{1});
 }
 
 void MainWindowTest::layoutFollowsTheTwipTable() {
