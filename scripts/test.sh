@@ -1,11 +1,21 @@
 #!/usr/bin/env bash
-# Builds the project and runs every test through CTest.
+# Builds the project and runs every test through CTest: once in a normal
+# build and once with AddressSanitizer and UndefinedBehaviorSanitizer, where
+# any report fails the test that caused it.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
 scripts/deps.sh
 jobs=$(nproc)
+export QT_QPA_PLATFORM=offscreen
 
+echo "== Normal build"
 cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 cmake --build build -j "$jobs"
-QT_QPA_PLATFORM=offscreen ctest --test-dir build --output-on-failure -j "$jobs"
+ctest --test-dir build --output-on-failure -j "$jobs"
+
+echo "== Sanitizer build (address, undefined behaviour)"
+cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DSORMEL_SANITIZE=ON -DSORMEL_BUILD_BENCH=OFF >/dev/null
+cmake --build build-asan -j "$jobs"
+ASAN_OPTIONS=abort_on_error=0:detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
+  ctest --test-dir build-asan --output-on-failure -j "$jobs"
