@@ -2,6 +2,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QSet>
 #include <QStorageInfo>
 #include <QStyle>
@@ -9,6 +10,15 @@
 
 namespace sormel {
 namespace {
+
+// The kernel's and the device manager's own trees hold no deck files.
+bool isSystemArea(const QString& root) {
+    for (const char* area : {"/proc", "/sys", "/dev"}) {
+        const QString prefix = QString::fromLatin1(area);
+        if (root == prefix || root.startsWith(prefix + '/')) return true;
+    }
+    return false;
+}
 
 bool isPseudoFileSystem(const QByteArray& type) {
     static const QSet<QByteArray> pseudo{"proc",     "sysfs",     "devpts", "devtmpfs",    "cgroup",   "cgroup2",
@@ -23,8 +33,13 @@ bool isPseudoFileSystem(const QByteArray& type) {
 DriveList::DriveList(QWidget* parent) : QComboBox(parent) {
     QStringList roots;
     for (const QStorageInfo& volume : QStorageInfo::mountedVolumes()) {
-        if (!volume.isValid() || isPseudoFileSystem(volume.fileSystemType())) continue;
-        if (!roots.contains(volume.rootPath())) roots.append(volume.rootPath());
+        const QString root = volume.rootPath();
+        // A single file can be mounted too (containers do it); only folders are drives.
+        if (!volume.isValid() || isPseudoFileSystem(volume.fileSystemType()) || isSystemArea(root) ||
+            !QFileInfo(root).isDir()) {
+            continue;
+        }
+        if (!roots.contains(root)) roots.append(root);
     }
     const QString currentRoot = QStorageInfo(QDir::currentPath()).rootPath();
     if (!currentRoot.isEmpty() && !roots.contains(currentRoot)) roots.append(currentRoot);

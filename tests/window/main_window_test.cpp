@@ -5,6 +5,7 @@
 #include <QComboBox>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
@@ -249,6 +250,11 @@ void MainWindowTest::openingAFolderMovesListAndCurrentDirectory() {
     QTreeWidgetItem* parent = w.dirList->currentItem()->parent();
     emit w.dirList->itemActivated(parent, 0);
     QCOMPARE(w.lblListCount->text(), QStringLiteral("1"));
+    // The drives are folders, none of them the kernel's own.
+    for (int i = 0; i < w.drvList->count(); ++i) {
+        QVERIFY(QFileInfo(w.drvList->itemText(i)).isDir());
+        QVERIFY(!w.drvList->itemText(i).startsWith("/proc"));
+    }
     // Picking a drive opens its root.
     emit w.drvList->driveChanged();
     QCOMPARE(w.dirList->path(), w.drvList->selectedDrive());
