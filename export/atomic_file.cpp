@@ -30,6 +30,10 @@ std::string describe(int errorNumber) {
     throw SaveError("ファイルを保存できません。" + reason + "\nファイル: " + target.string());
 }
 
+bool ownerMayWrite(const std::filesystem::file_status& status) {
+    return (status.permissions() & std::filesystem::perms::owner_write) != std::filesystem::perms::none;
+}
+
 std::filesystem::path temporaryPathBeside(const std::filesystem::path& target) {
     std::random_device seed;
     std::mt19937_64 random(seed());
@@ -52,9 +56,13 @@ void writeFileAtomically(const std::filesystem::path& requested, std::string_vie
     const bool exists = std::filesystem::exists(existing);
     if (exists) {
         if (std::filesystem::is_directory(existing)) fail(describe(EISDIR), requested);
-        if ((existing.permissions() & std::filesystem::perms::owner_write) == std::filesystem::perms::none) {
-            fail("読み取り専用のファイルです。", requested);
-        }
+        if (!ownerMayWrite(existing)) fail("読み取り専用のファイルです。", requested);
+    }
+    // A folder marked read-only is respected too, also by a user whom the
+    // system would let write there anyway.
+    const std::filesystem::file_status folder = std::filesystem::status(target.parent_path().empty() ? "." : target.parent_path(), error);
+    if (std::filesystem::is_directory(folder) && !ownerMayWrite(folder)) {
+        fail("保存先のフォルダーは読み取り専用です。", requested);
     }
 
     const std::filesystem::path temporary = temporaryPathBeside(target);

@@ -3,44 +3,32 @@
 
 #include <gtest/gtest.h>
 
-#include <sys/wait.h>
-
-#include <cstdlib>
-
 #include "test_support.h"
 
 namespace sormel {
 namespace {
 
+using testing::ProgramResult;
 using testing::readFile;
+using testing::runProgram;
+using testing::shellQuoted;
 using testing::ScratchFolder;
 
 const std::filesystem::path kGolden = SORMEL_GOLDEN_DIR;
 
-struct Result {
-    int status;
-    std::string out;
-    std::string err;
-};
-
 class BatchMode : public ::testing::Test {
 protected:
-    Result run(const std::string& arguments) {
-        const auto out = scratch.path() / "stdout";
-        const auto err = scratch.path() / "stderr";
-        const std::string command = std::string(SORMEL_CHECKER_PATH) + " " + arguments + " >" + out.string() +
-                                    " 2>" + err.string() + " </dev/null";
-        const int status = std::system(command.c_str());
-        return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, readFile(out), readFile(err)};
+    ProgramResult run(const std::string& arguments) {
+        return runProgram(std::string(SORMEL_CHECKER_PATH) + " " + arguments, scratch);
     }
-    static std::string quoted(const std::filesystem::path& path) { return "'" + path.string() + "'"; }
+    static std::string quoted(const std::filesystem::path& path) { return shellQuoted(path); }
 
     ScratchFolder scratch;
     ScratchFolder decks;
 };
 
 TEST_F(BatchMode, WritesTheCsvToStandardOutputOrAFile) {
-    Result result = run("--batch " + quoted(kGolden / "decks"));
+    ProgramResult result = run("--batch " + quoted(kGolden / "decks"));
     EXPECT_EQ(result.status, 0) << result.err;
     EXPECT_EQ(result.out, readFile(kGolden / "expected-cp932.csv"));
     EXPECT_EQ(result.err, "");
@@ -56,7 +44,7 @@ TEST_F(BatchMode, OptionsForTheSidePartTheSortAndTheMask) {
     decks.write("a.TXT", "3,AB-001,a\n--\n3,AB-002,b\n");
     decks.write("b.deck", "1,AB-001,a\n1,AB-003,c\n1,AB-003,c\n");
     decks.write("c.csv", "9,AB-009,never read\n");
-    Result result = run("--batch " + quoted(decks.path()) + " --mask '*.txt;*.DECK' --encoding utf-8");
+    ProgramResult result = run("--batch " + quoted(decks.path()) + " --mask '*.txt;*.DECK' --encoding utf-8");
     EXPECT_EQ(result.out,
               "\"AB-001\",\"a\",2,4,100,66.67\r\n"
               "\"AB-002\",\"b\",1,3,50,50\r\n"
@@ -68,7 +56,7 @@ TEST_F(BatchMode, OptionsForTheSidePartTheSortAndTheMask) {
 }
 
 TEST_F(BatchMode, NoMatchingFileIsAnError) {
-    const Result result = run("--batch " + quoted(decks.path()));
+    const ProgramResult result = run("--batch " + quoted(decks.path()));
     EXPECT_EQ(result.status, 1);
     EXPECT_EQ(result.err, "集計対象ファイルがありません。\n");
     EXPECT_EQ(result.out, "");
@@ -78,7 +66,7 @@ TEST_F(BatchMode, AnErrorDuringTheRunNamesFileAndLineAndLeavesTheOutputAlone) {
     decks.write("a.txt", "1,AB-001,a\n");
     decks.write("b.txt", "# header\n1E400,AB-002,b\n");
     const auto output = scratch.path() / "out.csv";
-    Result result = run("--batch " + quoted(decks.path()) + " --output " + quoted(output));
+    ProgramResult result = run("--batch " + quoted(decks.path()) + " --output " + quoted(output));
     EXPECT_EQ(result.status, 1);
     EXPECT_NE(result.err.find("b.txt（2 行目）"), std::string::npos) << result.err;
     EXPECT_FALSE(std::filesystem::exists(output));
@@ -91,7 +79,7 @@ TEST_F(BatchMode, AnErrorDuringTheRunNamesFileAndLineAndLeavesTheOutputAlone) {
 
 TEST_F(BatchMode, AnUnwritableOutputIsAnError) {
     decks.write("a.txt", "1,AB-001,a\n");
-    const Result result = run("--batch " + quoted(decks.path()) + " --output " + quoted(scratch.path() / "no" / "x.csv"));
+    const ProgramResult result = run("--batch " + quoted(decks.path()) + " --output " + quoted(scratch.path() / "no" / "x.csv"));
     EXPECT_EQ(result.status, 1);
     EXPECT_NE(result.err.find("x.csv"), std::string::npos) << result.err;
 }
@@ -99,14 +87,14 @@ TEST_F(BatchMode, AnUnwritableOutputIsAnError) {
 TEST_F(BatchMode, BadUsageExitsWithTwo) {
     for (const std::string arguments : {"--batch", "--batch . --sort names", "--batch . --encoding latin1",
                                         "--batch . --frobnicate", "--batch . extra", "--batch . --mask 'a/*.txt'"}) {
-        const Result result = run(arguments);
+        const ProgramResult result = run(arguments);
         EXPECT_EQ(result.status, 2) << arguments;
         EXPECT_NE(result.err, "") << arguments;
     }
 }
 
 TEST_F(BatchMode, HelpAndVersion) {
-    Result result = run("--help");
+    ProgramResult result = run("--help");
     EXPECT_EQ(result.status, 0);
     EXPECT_NE(result.out.find("--batch"), std::string::npos);
     result = run("--version");

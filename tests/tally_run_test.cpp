@@ -175,6 +175,14 @@ TEST_F(TallyRunTest, AMissingFileStopsTheRunWithAMessageNamingIt) {
     EXPECT_EQ(table.row(0).cardNumber, "AB-001");  // what was read so far stays
 }
 
+TEST_F(TallyRunTest, AFileReplacedByAFolderAfterListingStopsTheRunNamingIt) {
+    std::filesystem::remove(files[2]);
+    std::filesystem::create_directory(files[2]);
+    EXPECT_EQ(runTally(table, files, host), TallyOutcome::Failed);
+    EXPECT_NE(host.failure.find("3.txt"), std::string::npos) << host.failure;
+    EXPECT_NE(host.failure.find("フォルダー"), std::string::npos) << host.failure;
+}
+
 TEST_F(TallyRunTest, AnOverflowNamesTheCardTheFileAndTheLine) {
     files = {folder.write("big.txt", "1,OK,ok\r\n1E400,HUGE,huge\r\n")};
     EXPECT_EQ(runTally(table, files, host), TallyOutcome::Failed);

@@ -1,5 +1,8 @@
 #include "test_support.h"
 
+#include <sys/wait.h>
+
+#include <cstdlib>
 #include <fstream>
 #include <random>
 #include <sstream>
@@ -27,10 +30,14 @@ ScratchFolder::~ScratchFolder() {
 
 std::filesystem::path ScratchFolder::write(const std::string& name, std::string_view bytes) const {
     const std::filesystem::path file = path_ / name;
+    writeInto(file, bytes);
+    return file;
+}
+
+void ScratchFolder::writeInto(const std::filesystem::path& file, std::string_view bytes) {
     std::ofstream out(file, std::ios::binary);
     out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
     if (!out) throw std::runtime_error("cannot write " + file.string());
-    return file;
 }
 
 std::string readFile(const std::filesystem::path& path) {
@@ -38,6 +45,26 @@ std::string readFile(const std::filesystem::path& path) {
     std::ostringstream content;
     content << in.rdbuf();
     return content.str();
+}
+
+ProgramResult runProgram(const std::string& commandLine, const ScratchFolder& scratch) {
+    const auto out = scratch.path() / "stdout";
+    const auto err = scratch.path() / "stderr";
+    const std::string command = commandLine + " >" + shellQuoted(out) + " 2>" + shellQuoted(err) + " </dev/null";
+    const int status = std::system(command.c_str());
+    return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, readFile(out), readFile(err)};
+}
+
+std::string shellQuoted(const std::filesystem::path& path) {
+    std::string quoted = "'";
+    for (const char c : path.native()) {
+        if (c == '\'') {
+            quoted += "'\\''";
+        } else {
+            quoted += c;
+        }
+    }
+    return quoted + "'";
 }
 
 }  // namespace sormel::testing

@@ -1,0 +1,115 @@
+// Whatever lies in a deck folder: the run goes on or stops with a message
+// naming the file and the line, and an existing CSV is never damaged.
+
+#include <gtest/gtest.h>
+
+#include <sys/resource.h>
+
+#include <chrono>
+#include <random>
+
+#include "test_support.h"
+#include "text_decoding.h"
+
+namespace sormel {
+namespace {
+
+using testing::ProgramResult;
+using testing::readFile;
+using testing::ScratchFolder;
+using testing::shellQuoted;
+
+class BadInput : public ::testing::Test {
+protected:
+    ProgramResult batch(const std::string& arguments) {
+        return testing::runProgram(std::string(SORMEL_CHECKER_PATH) + " --batch " + shellQuoted(decks.path()) + " " +
+                                       arguments,
+                                   scratch);
+    }
+    ScratchFolder decks;
+    ScratchFolder scratch;
+};
+
+std::string randomBytes(std::size_t size, unsigned seed) {
+    std::mt19937 random(seed);
+    std::string bytes(size, '\0');
+    for (char& c : bytes) c = static_cast<char>(random());
+    return bytes;
+}
+
+TEST_F(BadInput, BinaryFilesUnderStarDotStarCountAsDecksWithoutCards) {
+    decks.write("deck.txt", "3,AB-001,real card\r\n");
+    decks.write("noise.bin", randomBytes(4096, 7));
+    decks.write("picture.png", std::string("\x89PNG\r\n\x1a\n\0\0\0\rIHDR", 16) + randomBytes(512, 8));
+    decks.write("empty", "");
+    const ProgramResult result = batch("--mask '*.*' --encoding utf-8");
+    ASSERT_EQ(result.status, 0) << result.err;
+    // Four decks: the card's rates count the three files without it.
+    EXPECT_NE(result.out.find("\"AB-001\",\"real card\",1,3,25,25\r\n"), std::string::npos) << result.out;
+    EXPECT_TRUE(isValidUtf8(result.out));
+}
+
+TEST_F(BadInput, AHugeFileWithoutLineBreaksIsReadInLinearTimeAndBoundedMemory) {
+    decks.write("deck.txt", "3,AB-001,x\n");
+    decks.write("huge.txt", std::string(50 * 1024 * 1024, 'x'));
+    const auto started = std::chrono::steady_clock::now();
+    const ProgramResult result = batch("--encoding utf-8");
+    const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
+    ASSERT_EQ(result.status, 0) << result.err;
+    EXPECT_EQ(result.out, "\"AB-001\",\"x\",1,3,50,50\r\n");
+    EXPECT_LT(seconds, 30);
+    rusage usage{};
+    getrusage(RUSAGE_CHILDREN, &usage);
+    EXPECT_LT(usage.ru_maxrss / 1024, 400) << "peak MiB of the batch run";
+}
+
+TEST_F(BadInput, BrokenTextIsReadWithReplacementCharacters) {
+    decks.write("bad-utf8.txt", "\xEF\xBB\xBF" "1,U8,name\xFF\xC3\n");            // marked UTF-8, broken bytes
+    decks.write("cut-cp932.txt", "1,SJ,\x97\xB3\x82\r\n");                       // double-byte character cut short
+    decks.write("odd-utf16.txt", std::string("\xFF\xFE" "1\0,\0W\0,\0w\0\n", 13));  // odd byte count
+    decks.write("nul.txt", std::string("1,N\0L,a\0b\n", 10));
+    const ProgramResult result = batch("--encoding utf-8");
+    ASSERT_EQ(result.status, 0) << result.err;
+    EXPECT_TRUE(isValidUtf8(result.out));
+    EXPECT_NE(result.out.find("\"U8\",\"name\xEF\xBF\xBD\xEF\xBF\xBD\""), std::string::npos) << result.out;
+    EXPECT_NE(result.out.find("\"SJ\",\"\xE7\xAB\x9C\xEF\xBF\xBD\""), std::string::npos) << result.out;
+    EXPECT_NE(result.out.find("\"W\",\"w\xEF\xBF\xBD\""), std::string::npos) << result.out;
+    EXPECT_NE(result.out.find(std::string("\"N\0L\",\"a\0b\"", 11)), std::string::npos) << result.out;
+    // In code page 932 what it cannot hold becomes "?".
+    const ProgramResult cp932 = batch("");
+    EXPECT_NE(cp932.out.find("\"SJ\",\"\x97\xB3?\""), std::string::npos);
+}
+
+TEST_F(BadInput, AFolderNamedLikeADeckFileIsNotRead) {
+    decks.write("a.txt", "1,AB-001,a\n");
+    std::filesystem::create_directory(decks.path() / "b.txt");
+    const ProgramResult result = batch("--encoding utf-8");
+    EXPECT_EQ(result.status, 0) << result.err;
+    EXPECT_EQ(result.out, "\"AB-001\",\"a\",1,1,100,33.33\r\n");
+}
+
+TEST_F(BadInput, FileNamesThatAreNotUtf8AreReadAndShownSafely) {
+    decks.write("\xFF\xFE-deck.txt", "1,AB-001,a\n");
+    decks.write("\xFF\xFD-deck.txt", "1E400,AB-002,b\n");
+    const ProgramResult result = batch("");
+    EXPECT_EQ(result.status, 1);
+    EXPECT_TRUE(isValidUtf8(result.err)) << result.err;
+    EXPECT_NE(result.err.find("\xEF\xBF\xBD\xEF\xBF\xBD-deck.txt（1 行目）"), std::string::npos) << result.err;
+}
+
+TEST_F(BadInput, SavingIntoAReadOnlyFolderFailsAndLeavesItAlone) {
+    decks.write("a.txt", "1,AB-001,a\n");
+    const std::filesystem::path locked = scratch.path() / "locked";
+    std::filesystem::create_directory(locked);
+    testing::ScratchFolder::writeInto(locked / "result.csv", "earlier result");
+    std::filesystem::permissions(locked, std::filesystem::perms::owner_read | std::filesystem::perms::owner_exec);
+    const ProgramResult result = batch("--output " + shellQuoted(locked / "result.csv"));
+    std::filesystem::permissions(locked, std::filesystem::perms::owner_all);
+    EXPECT_EQ(result.status, 1);
+    EXPECT_NE(result.err.find("読み取り専用"), std::string::npos) << result.err;
+    EXPECT_EQ(readFile(locked / "result.csv"), "earlier result");
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(locked), {}), 1);
+}
+
+}  // namespace
+}  // namespace sormel
