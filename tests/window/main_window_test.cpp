@@ -121,6 +121,7 @@ private slots:
     void saveWritesTheGridAndCancelWritesNothing();
     void saveFailureShowsTheError();
     void sortOptionResortsAtOnce();
+    void sortingACountBeyondTheRangeShowsTheError();
     void closingDuringRunStopsItThenCloses();
 };
 
@@ -147,6 +148,11 @@ void MainWindowTest::startsWithTheDesignedState() {
     QCOMPARE(w.mfgList->model()->headerData(5, Qt::Horizontal).toString(), QStringLiteral("使用(%)"));
     QVERIFY(QTest::qWaitForWindowActive(&w));
     QCOMPARE(QApplication::focusWidget(), w.cmdExec);
+    // Sorting the blank table leaves it blank.
+    QTest::mouseClick(w.optSort[0], Qt::LeftButton);
+    QCOMPARE(w.mfgList->model()->rowCount(), 1);
+    QVERIFY(cell(w, 0, 2).isEmpty());
+    QTest::mouseClick(w.optSort[1], Qt::LeftButton);
     // Alt+S does nothing while the save button is disabled. (An access key
     // presses its button with a short animation.)
     QTest::keyClick(w.windowHandle(), Qt::Key_S, Qt::AltModifier);
@@ -542,6 +548,21 @@ void MainWindowTest::sortOptionResortsAtOnce() {
     QCOMPARE(cell(w, 0, 0), QStringLiteral("A"));
     QCOMPARE(cell(w, 0, 4), QStringLiteral("100.00"));  // rates stay as computed
     QCOMPARE(fixture.prompts.messages.size(), std::size_t{1});
+}
+
+void MainWindowTest::sortingACountBeyondTheRangeShowsTheError() {
+    Fixture fixture(0);
+    writeFile(fixture.path("huge.txt"), "3000000000,X-1,x\r\n");
+    frmMain& w = fixture.open();
+    w.chkHiSp->setChecked(true);  // the count is first narrowed by the final pass
+    w.cmdExec->click();
+    QCOMPARE(fixture.prompts.messages.size(), std::size_t{1});
+    QCOMPARE(fixture.prompts.messages[0].title, QStringLiteral("エラー"));
+    QTest::mouseClick(w.optSort[0], Qt::LeftButton);
+    QCOMPARE(fixture.prompts.messages.size(), std::size_t{2});
+    QCOMPARE(fixture.prompts.messages[1].title, QStringLiteral("エラー"));
+    QCOMPARE(fixture.prompts.messages[1].icon, MessageIcon::Critical);
+    QCOMPARE(cell(w, 0, 0), QStringLiteral("X-1"));
 }
 
 void MainWindowTest::closingDuringRunStopsItThenCloses() {
