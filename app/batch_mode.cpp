@@ -28,12 +28,13 @@ public:
     SortChoice sortChoice() override { return options_.sortChoice; }
     void lockControls() override {}
     void unlockControls() override {
-        if (progressShown_) std::cerr << '\n';
+        if (progressShown_) std::cerr << "\r集計中 " << filesDone_ << " / " << fileCount_ << '\n';
     }
     void processEvents(bool) override {}
     bool cancelRequested() override { return false; }
     void fileStarted(std::size_t) override {}
     void fileFinished(std::size_t index, bool) override {
+        filesDone_ = index + 1;
         if (!showProgress_) return;
         const Clock::time_point now = Clock::now();
         // Only a run that takes more than a moment shows its progress.
@@ -56,6 +57,7 @@ private:
     const std::size_t fileCount_;
     const bool showProgress_;
     bool progressShown_ = false;
+    std::size_t filesDone_ = 0;
     const Clock::time_point started_ = Clock::now();
     Clock::time_point lastShown_{};
     std::string failure_;
