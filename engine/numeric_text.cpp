@@ -186,7 +186,11 @@ double roundToNumberTextPrecision(double value) {
     char buffer[64];
     const auto written = std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::scientific, 14);
     double rounded = 0;
-    std::from_chars(buffer, written.ptr, rounded);
+    // Just below the largest double, 15 digits round up past it: the text
+    // reads back as an infinity, as the leading-number parse has it.
+    if (std::from_chars(buffer, written.ptr, rounded).ec == std::errc::result_out_of_range) {
+        return std::copysign(std::numeric_limits<double>::infinity(), value);
+    }
     return rounded;
 }
 

@@ -30,7 +30,8 @@ double parseLeadingNumber(std::string_view text);
 std::int32_t narrowToInteger(double value);
 
 // The value rounded to 15 significant digits, as a double: what a counter
-// holds after it was written as number text and read back.
+// holds after it was written as number text and read back: an infinity for
+// magnitudes whose 15 digits round beyond the largest double.
 double roundToNumberTextPrecision(double value);
 
 // Shortest decimal form with at most 15 significant digits ("3", "1.5",

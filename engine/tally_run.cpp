@@ -26,7 +26,7 @@ public:
             host_.fileStarted(index);
             if (!readFile(index)) return false;
             const bool normalMode = !host_.highSpeed();
-            if (normalMode) table_.sort();
+            if (normalMode) table_.SortResults();
             host_.fileFinished(index, normalMode);
         }
         return true;

@@ -115,10 +115,10 @@ void UsageTable::computeMetrics(std::size_t handle, std::int64_t deckCount, Sort
     row.adoptionRate = twoDecimalText(static_cast<double>(decks) / static_cast<double>(deckCount) * 100);
     const std::int32_t copies = narrowCount(row.copies, row.cardNumber);
     row.usageRate = twoDecimalText(static_cast<double>(copies) / static_cast<double>(deckCount * 3) * 100);
-    computeSortKey(handle, choice);
+    SetSortKey(handle, choice);
 }
 
-void UsageTable::computeSortKey(std::size_t handle, SortChoice choice) {
+void UsageTable::SetSortKey(std::size_t handle, SortChoice choice) {
     const UsageRow& row = rows_[handle];
     const std::int32_t decks = narrowCount(static_cast<double>(row.decks), row.cardNumber);
     const std::int32_t copies = narrowCount(row.copies, row.cardNumber);
@@ -139,12 +139,12 @@ void UsageTable::markChanged(std::uint32_t handle) {
 
 void UsageTable::computeAllMetrics(std::int64_t deckCount, SortChoice choice) {
     for (const std::uint32_t handle : order_) computeMetrics(handle, deckCount, choice);
-    sort();
+    SortResults();
 }
 
 void UsageTable::resort(SortChoice choice) {
-    for (const std::uint32_t handle : order_) computeSortKey(handle, choice);
-    sort();
+    for (const std::uint32_t handle : order_) SetSortKey(handle, choice);
+    SortResults();
 }
 
 bool UsageTable::comesBefore(std::uint32_t a, std::uint32_t b) const {
@@ -162,7 +162,7 @@ bool UsageTable::comesBefore(std::uint32_t a, std::uint32_t b) const {
     return a < b;
 }
 
-void UsageTable::sort() {
+void UsageTable::SortResults() {
     const auto before = [this](std::uint32_t a, std::uint32_t b) { return comesBefore(a, b); };
     // Rows added since the last sort have no key and count as changed too.
     for (std::uint32_t handle = 0; handle < rows_.size(); ++handle) {

@@ -142,7 +142,7 @@ TEST(UsageTableSort, IncrementalSortsAgreeWithAFullSort) {
             incremental.computeMetrics(handle, 200, SortChoice::ByDecks);
             countLine(reference, number, copies, deck);
         }
-        incremental.sort();
+        incremental.SortResults();
     }
     reference.computeAllMetrics(200, SortChoice::ByDecks);
     EXPECT_EQ(numbersInOrder(incremental), numbersInOrder(reference));
@@ -183,6 +183,9 @@ TEST(UsageTableOverflow, ACopySumThatStopsBeingFiniteIsAnError) {
     auto handle = table.findCard("X");
     EXPECT_THROW(table.recordCardLine(*handle, 1e308, 1), CardError);
     EXPECT_THROW(countLine(table, "Y", std::numeric_limits<double>::infinity(), 1), CardError);
+    // A total just below the largest double is no longer a number once held
+    // at fifteen digits: an error too, never a silent zero.
+    EXPECT_THROW(countLine(table, "Z", std::numeric_limits<double>::max(), 1), CardError);
 }
 
 }  // namespace
