@@ -26,7 +26,8 @@ public:
 
     QVariant data(const QModelIndex& index, int role) const override {
         if (role != Qt::DisplayRole || !index.isValid()) return {};
-        return QFile::decodeName(QByteArray::fromStdString(files_[static_cast<std::size_t>(index.row())].filename().native()));
+        return QFile::decodeName(
+            QByteArray::fromStdString(files_[static_cast<std::size_t>(index.row())].filename().native()));
     }
 
 private:

@@ -9,9 +9,9 @@ namespace {
 
 QMessageBox::Icon boxIcon(MessageIcon icon) {
     switch (icon) {
-    case MessageIcon::Critical: return QMessageBox::Critical;
-    case MessageIcon::Question: return QMessageBox::Question;
-    case MessageIcon::Information: return QMessageBox::Information;
+        case MessageIcon::Critical: return QMessageBox::Critical;
+        case MessageIcon::Question: return QMessageBox::Question;
+        case MessageIcon::Information: return QMessageBox::Information;
     }
     return QMessageBox::NoIcon;
 }
@@ -41,7 +41,8 @@ bool DialogPrompts::askYesNo(QWidget* parent, const QString& text, const QString
 
 std::optional<QString> DialogPrompts::askSaveFileName(QWidget* parent, const QString& folder, const QString& filters,
                                                       const QString& proposedName) {
-    const QString chosen = QFileDialog::getSaveFileName(parent, QString(), QDir(folder).filePath(proposedName), filters);
+    const QString chosen =
+        QFileDialog::getSaveFileName(parent, QString(), QDir(folder).filePath(proposedName), filters);
     if (chosen.isEmpty()) return std::nullopt;
     return chosen;
 }

@@ -21,10 +21,10 @@ bool isSystemArea(const QString& root) {
 }
 
 bool isPseudoFileSystem(const QByteArray& type) {
-    static const QSet<QByteArray> pseudo{"proc",     "sysfs",     "devpts", "devtmpfs",    "cgroup",   "cgroup2",
-                                         "securityfs", "debugfs", "tracefs", "pstore",     "bpf",      "mqueue",
-                                         "hugetlbfs", "configfs", "fusectl", "autofs",     "binfmt_misc", "efivarfs",
-                                         "nsfs",     "rpc_pipefs", "selinuxfs", "ramfs"};
+    static const QSet<QByteArray> pseudo{"proc",       "sysfs",      "devpts",    "devtmpfs", "cgroup",      "cgroup2",
+                                         "securityfs", "debugfs",    "tracefs",   "pstore",   "bpf",         "mqueue",
+                                         "hugetlbfs",  "configfs",   "fusectl",   "autofs",   "binfmt_misc", "efivarfs",
+                                         "nsfs",       "rpc_pipefs", "selinuxfs", "ramfs"};
     return pseudo.contains(type);
 }
 

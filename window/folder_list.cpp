@@ -17,8 +17,8 @@ std::vector<std::filesystem::path> listSubfolders(const std::filesystem::path& f
     std::error_code error;
     std::filesystem::directory_iterator entry(folder, error);
     if (error) {
-        throw FileError("フォルダーを開けません。" + describeSystemError(error.value()) + "\nフォルダー: " +
-                        displayPath(folder));
+        throw FileError("フォルダーを開けません。" + describeSystemError(error.value()) +
+                        "\nフォルダー: " + displayPath(folder));
     }
     std::vector<std::filesystem::path> subfolders;
     for (; entry != std::filesystem::directory_iterator(); entry.increment(error)) {
@@ -28,8 +28,8 @@ std::vector<std::filesystem::path> listSubfolders(const std::filesystem::path& f
         subfolders.push_back(entry->path());
     }
     if (error) {
-        throw FileError("フォルダーを読み込めません。" + describeSystemError(error.value()) + "\nフォルダー: " +
-                        displayPath(folder));
+        throw FileError("フォルダーを読み込めません。" + describeSystemError(error.value()) +
+                        "\nフォルダー: " + displayPath(folder));
     }
     std::sort(subfolders.begin(), subfolders.end());
     return subfolders;

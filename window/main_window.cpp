@@ -13,6 +13,7 @@
 #include <QRadioButton>
 #include <QScreen>
 #include <QTableView>
+#include <initializer_list>
 
 #include "compact_grid_style.h"
 #include "deck_file_list.h"
@@ -80,8 +81,7 @@ void frmMain::createControls() {
     mfgList->setModel(model_);
 
     const QFont listFont = sormel::gothicFont(9.75);
-    for (QWidget* control : {static_cast<QWidget*>(drvList), static_cast<QWidget*>(dirList),
-                             static_cast<QWidget*>(cboMask)}) {
+    for (QWidget* control : std::initializer_list<QWidget*>{drvList, dirList, cboMask}) {
         control->setFont(listFont);
     }
 }
@@ -137,7 +137,7 @@ void frmMain::setUpGrid() {
 }
 
 void frmMain::setTabOrder() {
-    const std::array<QWidget*, 11> chain{cmdExec, mfgList, dirList, drvList, cboMask, fleList,
+    const std::array<QWidget*, 11> chain{cmdExec, mfgList, dirList,    drvList, cboMask, fleList,
                                          cmdExit, cmdSave, optSort[1], chkSide, chkHiSp};
     for (std::size_t i = 1; i < chain.size(); ++i) QWidget::setTabOrder(chain[i - 1], chain[i]);
     QWidget::setTabOrder(optSort[1], optSort[0]);

@@ -117,10 +117,10 @@ private:
     sormel::UsageTable table_;
     sormel::UsageTableModel* model_;
 
-    bool blnRunning = false;     // a run is in progress and not asked to stop
-    bool runInProgress_ = false; // a run is in progress, stopping or not
-    bool closeAfterRun_ = false; // the window was closed during the run
-    bool gridStale_ = false;     // the grid shows an older state of the table
+    bool blnRunning = false;                    // a run is in progress and not asked to stop
+    bool runInProgress_ = false;                // a run is in progress, stopping or not
+    bool closeAfterRun_ = false;                // the window was closed during the run
+    bool gridStale_ = false;                    // the grid shows an older state of the table
     std::optional<std::size_t> fileBeingRead_;  // during a run
     sormel::RunPacer pacer_;
 };

@@ -16,10 +16,9 @@ void frmMain::showError(const std::string& description) {
 // Saves the table in the grid's order. Cancelling the dialog ends quietly;
 // the file is replaced only once the new content is completely written.
 void frmMain::cmdSave_Click() {
-    const std::optional<QString> chosen =
-        prompts_.askSaveFileName(this, QDir::currentPath(),
-                                 QStringLiteral("CSVファイル (*.csv);;すべてのファイル (*.*)"),
-                                 QStringLiteral("集計結果.csv"));
+    const std::optional<QString> chosen = prompts_.askSaveFileName(
+        this, QDir::currentPath(), QStringLiteral("CSVファイル (*.csv);;すべてのファイル (*.*)"),
+        QStringLiteral("集計結果.csv"));
     if (!chosen) return;
     try {
         const std::filesystem::path target(QFile::encodeName(*chosen).toStdString());

@@ -6,6 +6,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTableView>
+#include <initializer_list>
 
 #include "deck_file_list.h"
 #include "drive_list.h"
@@ -50,10 +51,8 @@ sormel::SortChoice frmMain::sortChoice() {
 // Everything but the cancel button, and the high-speed box while it is
 // unchecked, is locked; the grid stops repainting until the run shows it.
 void frmMain::lockControls() {
-    for (QWidget* control : {static_cast<QWidget*>(drvList), static_cast<QWidget*>(dirList),
-                             static_cast<QWidget*>(fleList), static_cast<QWidget*>(cboMask),
-                             static_cast<QWidget*>(optSort[0]), static_cast<QWidget*>(optSort[1]),
-                             static_cast<QWidget*>(chkSide)}) {
+    for (QWidget* control :
+         std::initializer_list<QWidget*>{drvList, dirList, fleList, cboMask, optSort[0], optSort[1], chkSide}) {
         control->setEnabled(false);
     }
     if (chkHiSp->isChecked()) chkHiSp->setEnabled(false);
@@ -69,11 +68,8 @@ void frmMain::unlockControls() {
     blnRunning = false;
     cmdExit->setText(QStringLiteral("終了(&X)"));
     cmdExit->setEnabled(true);
-    for (QWidget* control :
-         {static_cast<QWidget*>(cmdSave), static_cast<QWidget*>(cmdExec), static_cast<QWidget*>(drvList),
-          static_cast<QWidget*>(dirList), static_cast<QWidget*>(fleList), static_cast<QWidget*>(cboMask),
-          static_cast<QWidget*>(optSort[0]), static_cast<QWidget*>(optSort[1]), static_cast<QWidget*>(chkSide),
-          static_cast<QWidget*>(chkHiSp), static_cast<QWidget*>(mfgList)}) {
+    for (QWidget* control : std::initializer_list<QWidget*>{cmdSave, cmdExec, drvList, dirList, fleList, cboMask,
+                                                            optSort[0], optSort[1], chkSide, chkHiSp, mfgList}) {
         control->setEnabled(true);
     }
     showFileBeingRead();

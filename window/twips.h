@@ -10,7 +10,8 @@ namespace sormel {
 
 class TwipScale {
 public:
-    TwipScale(double dotsPerInchX, double dotsPerInchY) : perTwipX_(dotsPerInchX / 1440.0), perTwipY_(dotsPerInchY / 1440.0) {}
+    TwipScale(double dotsPerInchX, double dotsPerInchY)
+        : perTwipX_(dotsPerInchX / 1440.0), perTwipY_(dotsPerInchY / 1440.0) {}
 
     int x(int twips) const { return static_cast<int>(std::lround(twips * perTwipX_)); }
     int y(int twips) const { return static_cast<int>(std::lround(twips * perTwipY_)); }

@@ -33,12 +33,12 @@ int clampedRowCount(const UsageTable& table) {
 
 QString cellText(const UsageRow& row, int column) {
     switch (column) {
-    case 0: return QString::fromStdString(row.cardNumber);
-    case 1: return QString::fromStdString(row.cardName);
-    case 2: return row.counted ? QString::fromStdString(numberText(static_cast<double>(row.decks))) : QString();
-    case 3: return row.counted ? QString::fromStdString(numberText(row.copies)) : QString();
-    case 4: return QString::fromStdString(row.adoptionRate);
-    default: return QString::fromStdString(row.usageRate);
+        case 0: return QString::fromStdString(row.cardNumber);
+        case 1: return QString::fromStdString(row.cardName);
+        case 2: return row.counted ? QString::fromStdString(numberText(static_cast<double>(row.decks))) : QString();
+        case 3: return row.counted ? QString::fromStdString(numberText(row.copies)) : QString();
+        case 4: return QString::fromStdString(row.adoptionRate);
+        default: return QString::fromStdString(row.usageRate);
     }
 }
 
@@ -61,19 +61,17 @@ QVariant UsageTableModel::data(const QModelIndex& index, int role) const {
     const int column = index.column();
     if (!index.isValid() || column < 0 || column >= kColumnCount) return {};
     switch (role) {
-    case Qt::DisplayRole: {
-        // The table may have shrunk since the last refresh (a run resets it).
-        const auto position = static_cast<std::size_t>(index.row());
-        if (position >= table_.rowCount()) return QString();
-        return cellText(table_.row(position), column);
-    }
-    case Qt::TextAlignmentRole:
-        return QVariant::fromValue(kColumns[column].cellAlignment);
-    case Qt::BackgroundRole:
-        // The grid's empty area is grey; the cells keep the window colours.
-        return QBrush(QGuiApplication::palette().color(QPalette::Base));
-    default:
-        return {};
+        case Qt::DisplayRole: {
+            // The table may have shrunk since the last refresh (a run resets it).
+            const auto position = static_cast<std::size_t>(index.row());
+            if (position >= table_.rowCount()) return QString();
+            return cellText(table_.row(position), column);
+        }
+        case Qt::TextAlignmentRole: return QVariant::fromValue(kColumns[column].cellAlignment);
+        case Qt::BackgroundRole:
+            // The grid's empty area is grey; the cells keep the window colours.
+            return QBrush(QGuiApplication::palette().color(QPalette::Base));
+        default: return {};
     }
 }
 

@@ -10,9 +10,9 @@ const QString kGothicFamily = QStringLiteral("ＭＳ Ｐゴシック");
 }  // namespace
 
 void registerFontSubstitutes() {
-    QFont::insertSubstitutions(kGothicFamily, {QStringLiteral("IPAPGothic"), QStringLiteral("IPAGothic"),
-                                               QStringLiteral("Noto Sans CJK JP"), QStringLiteral("VL PGothic"),
-                                               QStringLiteral("TakaoPGothic")});
+    QFont::insertSubstitutions(
+        kGothicFamily, {QStringLiteral("IPAPGothic"), QStringLiteral("IPAGothic"), QStringLiteral("Noto Sans CJK JP"),
+                        QStringLiteral("VL PGothic"), QStringLiteral("TakaoPGothic")});
 }
 
 QFont gothicFont(double points) {

@@ -40,7 +40,9 @@ void writeFile(const QString& path, const QByteArray& bytes) {
 // A deck whose card `i` of `cards` appears with `i + 1` copies, plus a side part.
 QByteArray deckText(int cards, const QByteArray& sideCard = "SD-001") {
     QByteArray text = "count,number,name\r\n";
-    for (int i = 0; i < cards; ++i) text += QByteArray::number(i % 3 + 1) + ",AB-" + QByteArray::number(i) + ",Card " + QByteArray::number(i) + "\r\n";
+    for (int i = 0; i < cards; ++i)
+        text +=
+            QByteArray::number(i % 3 + 1) + ",AB-" + QByteArray::number(i) + ",Card " + QByteArray::number(i) + "\r\n";
     text += "--\r\n2," + sideCard + ",Side card\r\n";
     return text;
 }
@@ -51,7 +53,8 @@ class Fixture {
 public:
     explicit Fixture(int decks = 3) {
         previous_ = QDir::currentPath();
-        for (int d = 0; d < decks; ++d) writeFile(path(QStringLiteral("deck%1.txt").arg(d, 3, 10, QChar('0'))), deckText(d + 2));
+        for (int d = 0; d < decks; ++d)
+            writeFile(path(QStringLiteral("deck%1.txt").arg(d, 3, 10, QChar('0'))), deckText(d + 2));
         QDir::setCurrent(folder_.path());
     }
     ~Fixture() { QDir::setCurrent(previous_); }
@@ -91,9 +94,9 @@ QString cell(const frmMain& window, int row, int column) {
 
 // The controls a run locks, with their enabled states.
 std::vector<bool> lockableStates(const frmMain& w) {
-    return {w.drvList->isEnabled(), w.dirList->isEnabled(), w.fleList->isEnabled(), w.cboMask->isEnabled(),
+    return {w.drvList->isEnabled(),    w.dirList->isEnabled(),    w.fleList->isEnabled(), w.cboMask->isEnabled(),
             w.optSort[0]->isEnabled(), w.optSort[1]->isEnabled(), w.chkSide->isEnabled(), w.mfgList->isEnabled(),
-            w.cmdExec->isEnabled(), w.cmdSave->isEnabled()};
+            w.cmdExec->isEnabled(),    w.cmdSave->isEnabled()};
 }
 
 }  // namespace
@@ -187,8 +190,8 @@ void MainWindowTest::tabOrderFollowsTheDesign() {
     Fixture fixture;
     frmMain& w = fixture.open();
     QVERIFY(QTest::qWaitForWindowActive(&w));
-    const std::vector<QWidget*> expected{w.mfgList, w.dirList,   w.drvList,   w.cboMask, w.fleList, w.cmdExit,
-                                         w.optSort[1], w.chkSide, w.chkHiSp, w.cmdExec};
+    const std::vector<QWidget*> expected{w.mfgList, w.dirList,    w.drvList, w.cboMask, w.fleList,
+                                         w.cmdExit, w.optSort[1], w.chkSide, w.chkHiSp, w.cmdExec};
     for (QWidget* next : expected) {
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
         QWidget* focus = QApplication::focusWidget();
@@ -312,9 +315,9 @@ void MainWindowTest::fullRunLocksTalliesAndReports() {
     QCOMPARE(cell(w, 0, 2), QStringLiteral("3"));
     QCOMPARE(cell(w, 0, 4), QStringLiteral("75.00"));
     QCOMPARE(cell(w, 4, 0), QStringLiteral("AB-3"));
-    QCOMPARE(w.mfgList->model()->index(0, 2).data(Qt::TextAlignmentRole).value<Qt::Alignment>() &
-                 Qt::AlignHorizontal_Mask,
-             Qt::AlignRight);
+    QCOMPARE(
+        w.mfgList->model()->index(0, 2).data(Qt::TextAlignmentRole).value<Qt::Alignment>() & Qt::AlignHorizontal_Mask,
+        Qt::AlignRight);
 }
 
 void MainWindowTest::emptyListOnlyShowsItsMessage() {
@@ -387,7 +390,8 @@ void MainWindowTest::highSpeedSwitchDuringRunGivesTheSameTable() {
         Fixture fixture(12);
         frmMain& w = fixture.open();
         w.cmdExec->click();
-        for (int row = 0; row < w.mfgList->model()->rowCount(); ++row) normalOrder.push_back(cell(w, row, 0) + cell(w, row, 5));
+        for (int row = 0; row < w.mfgList->model()->rowCount(); ++row)
+            normalOrder.push_back(cell(w, row, 0) + cell(w, row, 5));
     }
     Fixture fixture(12);
     frmMain& w = fixture.open();
