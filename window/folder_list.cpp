@@ -61,12 +61,18 @@ FolderList::FolderList(QWidget* parent) : QTreeWidget(parent) {
         emit openRequested(std::filesystem::path(item->data(0, kPathRole).toByteArray().toStdString()));
     });
     std::error_code ignored;
-    const std::filesystem::path start = normalFolderPath(std::filesystem::current_path(ignored));
-    try {
-        showFolder(start, listSubfolders(start));
-    } catch (const FileError&) {
-        showFolder(start.root_path(), {});
+    std::filesystem::path start = normalFolderPath(std::filesystem::current_path(ignored));
+    // The current directory may have been removed under the program.
+    if (start.empty()) start = std::filesystem::path("/");
+    for (const std::filesystem::path& folder : {start, start.root_path()}) {
+        try {
+            showFolder(folder, listSubfolders(folder));
+            return;
+        } catch (const FileError&) {
+            // Try the next one.
+        }
     }
+    showFolder(start.root_path(), {});
 }
 
 void FolderList::setPath(const std::filesystem::path& folder) {

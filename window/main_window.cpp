@@ -47,7 +47,7 @@ frmMain::frmMain(sormel::UserPrompts& prompts, QWidget* parent)
     createControls();
     placeControls();
     Form_Load();
-    setTabOrder();
+    setUpTabOrder();
     connectHandlers();
     cmdExec->setFocus();
 }
@@ -136,7 +136,7 @@ void frmMain::setUpGrid() {
     mfgList->setCurrentIndex(model_->index(0, 0));
 }
 
-void frmMain::setTabOrder() {
+void frmMain::setUpTabOrder() {
     const std::array<QWidget*, 11> chain{cmdExec, mfgList, dirList,    drvList, cboMask, fleList,
                                          cmdExit, cmdSave, optSort[1], chkSide, chkHiSp};
     for (std::size_t i = 1; i < chain.size(); ++i) QWidget::setTabOrder(chain[i - 1], chain[i]);

@@ -73,7 +73,7 @@ private:
     void createControls();
     void placeControls();
     void setUpGrid();
-    void setTabOrder();
+    void setUpTabOrder();
     void connectHandlers();
     void Form_Load();
 

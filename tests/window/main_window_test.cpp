@@ -121,6 +121,7 @@ private slots:
     void enterPressesTheStartButtonOnlyWhereItShould();
     void enterInTheFolderListOpensTheFolder();
     void vanishedFolderAtStartShowsTheErrorAndRunsNothing();
+    void openingInAVanishedFolderShowsTheErrorOnce();
     void saveWritesTheGridAndCancelWritesNothing();
     void saveFailureShowsTheError();
     void sortOptionResortsAtOnce();
@@ -493,6 +494,18 @@ void MainWindowTest::vanishedFolderAtStartShowsTheErrorAndRunsNothing() {
     QCOMPARE(w.lblListCount->text(), QStringLiteral("0"));
     QVERIFY(!w.cmdSave->isEnabled());
     QVERIFY(w.cmdExec->isEnabled());
+}
+
+void MainWindowTest::openingInAVanishedFolderShowsTheErrorOnce() {
+    Fixture fixture(0);
+    QDir(fixture.path("")).mkdir("doomed");
+    QDir::setCurrent(fixture.path("doomed"));
+    QVERIFY(QDir(fixture.path("doomed")).removeRecursively());
+    frmMain& w = fixture.open();
+    QCOMPARE(fixture.prompts.messages.size(), std::size_t{1});
+    QCOMPARE(fixture.prompts.messages[0].title, QStringLiteral("エラー"));
+    QCOMPARE(w.lblListCount->text(), QStringLiteral("0"));
+    QVERIFY(w.dirList->topLevelItemCount() > 0);
 }
 
 void MainWindowTest::saveWritesTheGridAndCancelWritesNothing() {
