@@ -56,6 +56,7 @@ int runWindow(int argc, char** argv) {
     }
     sormel::DialogPrompts prompts;
     frmMain window(prompts);
+    app.setWindowIcon(window.windowIcon());
     window.show();
     return app.exec();
 }
