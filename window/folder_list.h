@@ -5,6 +5,7 @@
 
 #include <QTreeWidget>
 #include <filesystem>
+#include <vector>
 
 namespace sormel {
 

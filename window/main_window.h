@@ -9,6 +9,7 @@
 
 #include <QWidget>
 #include <array>
+#include <exception>
 #include <filesystem>
 #include <optional>
 #include <string>
