@@ -113,6 +113,15 @@ TEST(NumberText, RoundTripsThroughTheParse) {
     }
 }
 
+TEST(NumberTextPrecision, FifteenDigitsBeyondTheLargestDoubleReadBackAsInfinity) {
+    // "1.79769313486232E+308" lies past the largest double.
+    const double largest = std::numeric_limits<double>::max();
+    EXPECT_EQ(roundToNumberTextPrecision(largest), std::numeric_limits<double>::infinity());
+    EXPECT_EQ(roundToNumberTextPrecision(-largest), -std::numeric_limits<double>::infinity());
+    EXPECT_EQ(parseLeadingNumber(numberText(largest)), roundToNumberTextPrecision(largest));
+    EXPECT_EQ(roundToNumberTextPrecision(1.7976931348623e308), 1.7976931348623e308);
+}
+
 TEST(NumberTextPrecision, AddingTenthsTwentyFiveTimesGivesTwoAndAHalf) {
     double copies = 0;
     for (int i = 0; i < 25; ++i) copies = roundToNumberTextPrecision(0.1 + copies);

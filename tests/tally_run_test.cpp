@@ -194,6 +194,11 @@ TEST_F(TallyRunTest, AnOverflowNamesTheCardTheFileAndTheLine) {
     host.fast = true;
     EXPECT_EQ(runTally(table, files, host), TallyOutcome::Failed);
     EXPECT_NE(host.failure.find("SUM"), std::string::npos) << host.failure;
+
+    // The largest double is beyond fifteen digits' reach: an overflow, not 0.
+    files = {folder.write("max.txt", "1,OK,ok\r\n1.7976931348623157E308,MAX,max\r\n")};
+    EXPECT_EQ(runTally(table, files, host), TallyOutcome::Failed);
+    EXPECT_NE(host.failure.find("max.txt（2 行目）"), std::string::npos) << host.failure;
 }
 
 TEST_F(TallyRunTest, EncodingsAndLineEndsOfEveryKindCountAlike) {
