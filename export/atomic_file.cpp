@@ -39,7 +39,10 @@ std::filesystem::path temporaryPathBeside(const std::filesystem::path& target) {
     std::mt19937_64 random(seed());
     char suffix[24];
     std::snprintf(suffix, sizeof suffix, ".%016llx.tmp", static_cast<unsigned long long>(random()));
-    return target.parent_path() / ("." + target.filename().string() + suffix);
+    std::string name(1, '.');
+    name.append(target.filename().native());
+    name.append(suffix);
+    return target.parent_path() / name;
 }
 
 }  // namespace
