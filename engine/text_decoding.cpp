@@ -208,34 +208,49 @@ DeckEncoding prepareDeckText(std::string& bytes) {
 std::string decodeCp932(std::string_view bytes) {
     if (isAscii(bytes)) return std::string(bytes);
     const auto& table = doubleByteTable();
-    std::string out;
-    out.reserve(bytes.size() * 3 / 2);
+    // Every byte gives at most three bytes of UTF-8: code page 932 holds
+    // only characters of the BMP.
+    std::string out(bytes.size() * 3, '\0');
+    char* o = out.data();
+    auto put = [&o](char32_t cp) {
+        if (cp < 0x80) {
+            *o++ = static_cast<char>(cp);
+        } else if (cp < 0x800) {
+            *o++ = static_cast<char>(0xC0 | (cp >> 6));
+            *o++ = static_cast<char>(0x80 | (cp & 0x3F));
+        } else {
+            *o++ = static_cast<char>(0xE0 | (cp >> 12));
+            *o++ = static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+            *o++ = static_cast<char>(0x80 | (cp & 0x3F));
+        }
+    };
     const auto* s = reinterpret_cast<const unsigned char*>(bytes.data());
     const std::size_t n = bytes.size();
     for (std::size_t i = 0; i < n;) {
         const unsigned char b = s[i];
         if (b <= 0x80) {
-            appendUtf8(out, b);
+            put(b);
             ++i;
         } else if (b >= 0xA1 && b <= 0xDF) {
-            appendUtf8(out, 0xFF61 + (b - 0xA1));  // half-width katakana
+            put(0xFF61 + (b - 0xA1));  // half-width katakana
             ++i;
         } else if (isCp932Lead(b) && i + 1 < n) {
             const unsigned char trail = s[i + 1];
             const char32_t cp = isCp932Trail(trail) ? table[(b << 8) | trail] : 0;
             if (cp != 0) {
-                appendUtf8(out, cp);
+                put(cp);
                 i += 2;
             } else {
                 // An ASCII byte after a bad lead byte is read again on its own.
-                appendUtf8(out, kReplacement);
+                put(kReplacement);
                 i += trail < 0x80 ? 1 : 2;
             }
         } else {
-            appendUtf8(out, kReplacement);
+            put(kReplacement);
             ++i;
         }
     }
+    out.resize(static_cast<std::size_t>(o - out.data()));
     return out;
 }
 
