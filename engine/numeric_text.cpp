@@ -140,13 +140,6 @@ SignificantDigits significantDigits(double value) {
 }  // namespace
 
 double parseLeadingNumber(std::string_view text) {
-    // Most counts are a few plain digits; read those directly.
-    if (!text.empty() && text.size() <= 15) {
-        std::int64_t digits = 0;
-        std::size_t i = 0;
-        while (i < text.size() && isDigit(text[i])) digits = digits * 10 + (text[i++] - '0');
-        if (i == text.size()) return static_cast<double>(digits);
-    }
     BlankSkippingCursor cursor(text);
     bool negative = false;
     if (cursor.peek() == '+' || cursor.peek() == '-') {

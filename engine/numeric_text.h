@@ -24,6 +24,20 @@ public:
 // value too large for a double gives an infinity.
 double parseLeadingNumber(std::string_view text);
 
+// The same for the common case, inline: a count of one to fifteen plain
+// digits; anything else takes the full parse.
+inline double parseCount(std::string_view text) {
+    if (!text.empty() && text.size() <= 15) {
+        std::int64_t digits = 0;
+        for (const char c : text) {
+            if (c < '0' || c > '9') return parseLeadingNumber(text);
+            digits = digits * 10 + (c - '0');
+        }
+        return static_cast<double>(digits);
+    }
+    return parseLeadingNumber(text);
+}
+
 // Rounds to the nearest integer, exact halves to the even neighbour, and
 // throws OverflowError when the result lies outside the 32-bit signed range
 // (or the value is not finite).
@@ -33,6 +47,13 @@ std::int32_t narrowToInteger(double value);
 // holds after it was written as number text and read back: an infinity for
 // magnitudes whose 15 digits round beyond the largest double.
 double roundToNumberTextPrecision(double value);
+
+// The same, inline for whole numbers below 10^15, which have at most 15
+// digits already.
+inline double roundCounter(double value) {
+    if (value > -1e15 && value < 1e15 && value == static_cast<double>(static_cast<std::int64_t>(value))) return value;
+    return roundToNumberTextPrecision(value);
+}
 
 // Shortest decimal form with at most 15 significant digits ("3", "1.5",
 // "0.5", "-1"); magnitudes of 1E+15 and above use an exponent ("1E+15",

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 
 #include "numeric_text.h"
 
@@ -20,7 +21,27 @@ std::int32_t narrowCount(double value, const std::string& cardNumber) {
 
 namespace {
 
-std::uint64_t hashOf(std::string_view text) { return std::hash<std::string_view>{}(text); }
+// A quick hash for short texts such as card numbers: eight bytes at a time,
+// multiplied and folded.
+std::uint64_t hashOf(std::string_view text) {
+    constexpr std::uint64_t kMultiplier = 0x9E3779B97F4A7C15ULL;
+    std::uint64_t hash = text.size() * kMultiplier;
+    std::size_t i = 0;
+    for (; i + 8 <= text.size(); i += 8) {
+        std::uint64_t word;
+        std::memcpy(&word, text.data() + i, 8);
+        hash = (hash ^ word) * kMultiplier;
+        hash ^= hash >> 29;
+    }
+    if (i < text.size()) {
+        std::uint64_t word = 0;
+        std::memcpy(&word, text.data() + i, text.size() - i);
+        hash = (hash ^ word) * kMultiplier;
+        hash ^= hash >> 29;
+    }
+    hash *= kMultiplier;
+    return hash ^ (hash >> 32);
+}
 
 // The first eight bytes, big-endian and zero-padded: ordered as the bytes.
 std::uint64_t prefixOf(std::string_view text) {
@@ -95,7 +116,7 @@ std::size_t UsageTable::addCard(std::string cardNumber, std::string cardName) {
 
 void UsageTable::recordCardLine(std::size_t handle, double copies, std::size_t deckPosition) {
     UsageRow& row = rows_[handle];
-    const double total = roundToNumberTextPrecision(copies + row.copies);
+    const double total = roundCounter(copies + row.copies);
     if (!std::isfinite(total)) throw CardError(OverflowError().what(), row.cardNumber);
     if (pristine_) {
         // A card line without a card number counted in the blank row: from
