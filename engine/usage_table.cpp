@@ -62,7 +62,10 @@ void UsageTable::reset() {
     indexed_ = 0;
     pristine_ = true;
     changedSinceSort_.clear();
-    changedFlag_.assign(1, false);
+    placedKeys_.clear();
+    changedSlot_.assign(1, 0);
+    appended_ = 1;
+    markChanged(kPristineRow);
 }
 
 std::optional<std::size_t> UsageTable::findCard(std::string_view cardNumber) const {
@@ -105,7 +108,9 @@ std::size_t UsageTable::addCard(std::string cardNumber, std::string cardName) {
         rows_.emplace_back();
         order_.push_back(handle);
         sortKeys_.emplace_back();
-        changedFlag_.push_back(false);
+        changedSlot_.push_back(0);
+        ++appended_;
+        markChanged(handle);  // a new row has no key: it goes before all keyed rows
     }
     UsageRow& row = rows_[handle];
     row.cardNumber = std::move(cardNumber);
@@ -143,17 +148,18 @@ void UsageTable::SetSortKey(std::size_t handle, SortChoice choice) {
     const UsageRow& row = rows_[handle];
     const std::int32_t decks = narrowCount(static_cast<double>(row.decks), row.cardNumber);
     const std::int32_t copies = narrowCount(row.copies, row.cardNumber);
+    markChanged(static_cast<std::uint32_t>(handle));
     SortKey& key = sortKeys_[handle];
     key.primary = choice == SortChoice::ByCopies ? copies : decks;
     key.secondary = choice == SortChoice::ByCopies ? decks : copies;
     key.numberPrefix = prefixOf(row.cardNumber);
     key.keyed = true;
-    markChanged(static_cast<std::uint32_t>(handle));
 }
 
 void UsageTable::markChanged(std::uint32_t handle) {
-    if (!changedFlag_[handle]) {
-        changedFlag_[handle] = true;
+    if (changedSlot_[handle] == 0) {
+        placedKeys_.push_back(sortKeys_[handle]);
+        changedSlot_[handle] = static_cast<std::uint32_t>(placedKeys_.size());
         changedSinceSort_.push_back(handle);
     }
 }
@@ -168,9 +174,7 @@ void UsageTable::resort(SortChoice choice) {
     SortResults();
 }
 
-bool UsageTable::comesBefore(std::uint32_t a, std::uint32_t b) const {
-    const SortKey& x = sortKeys_[a];
-    const SortKey& y = sortKeys_[b];
+bool UsageTable::ordered(const SortKey& x, std::uint32_t a, const SortKey& y, std::uint32_t b) const {
     if (x.keyed != y.keyed) return !x.keyed;
     if (x.keyed) {
         if (x.primary != y.primary) return x.primary > y.primary;
@@ -184,18 +188,40 @@ bool UsageTable::comesBefore(std::uint32_t a, std::uint32_t b) const {
 }
 
 void UsageTable::SortResults() {
-    const auto before = [this](std::uint32_t a, std::uint32_t b) { return comesBefore(a, b); };
-    // Rows added since the last sort have no key and count as changed too.
-    for (std::uint32_t handle = 0; handle < rows_.size(); ++handle) {
-        if (!sortKeys_[handle].keyed) markChanged(handle);
-    }
     if (changedSinceSort_.empty()) return;
-    // The unchanged rows are still in order among themselves: sort only the
-    // changed ones and insert each where it belongs, copying the unchanged
-    // rows between them as blocks.
+    const auto before = [this](std::uint32_t a, std::uint32_t b) { return comesBefore(a, b); };
+    // The rows the last sort placed are still in that order, by the keys
+    // they had then: find each changed one among them by its old key, close
+    // up the rest as blocks, then insert the changed rows where their new
+    // keys belong. Only the changed rows are compared.
+    const std::size_t placedCount = order_.size() - appended_;
+    const std::size_t firstAppended = rows_.size() - appended_;  // handles grow with every new row
+    const auto placedKey = [this](std::uint32_t handle) -> const SortKey& {
+        const std::uint32_t slot = changedSlot_[handle];
+        return slot != 0 ? placedKeys_[slot - 1] : sortKeys_[handle];
+    };
+    const auto placedBefore = [&](std::uint32_t a, std::uint32_t b) {
+        return ordered(placedKey(a), a, placedKey(b), b);
+    };
+    const auto placed = order_.begin() + static_cast<std::ptrdiff_t>(placedCount);
+    positions_.clear();
+    for (const std::uint32_t handle : changedSinceSort_) {
+        if (handle < firstAppended) {
+            positions_.push_back(
+                static_cast<std::size_t>(std::lower_bound(order_.begin(), placed, handle, placedBefore) - order_.begin()));
+        }
+    }
+    std::sort(positions_.begin(), positions_.end());
+    auto unchangedEnd = order_.begin();
+    std::size_t blockStart = 0;
+    for (const std::size_t position : positions_) {
+        unchangedEnd = std::copy(order_.begin() + static_cast<std::ptrdiff_t>(blockStart),
+                                 order_.begin() + static_cast<std::ptrdiff_t>(position), unchangedEnd);
+        blockStart = position + 1;
+    }
+    unchangedEnd = std::copy(order_.begin() + static_cast<std::ptrdiff_t>(blockStart), placed, unchangedEnd);
+
     std::sort(changedSinceSort_.begin(), changedSinceSort_.end(), before);
-    const auto unchangedEnd = std::remove_if(order_.begin(), order_.end(),
-                                             [this](std::uint32_t handle) { return changedFlag_[handle]; });
     sortBuffer_.clear();
     auto from = order_.begin();
     for (const std::uint32_t handle : changedSinceSort_) {
@@ -203,11 +229,13 @@ void UsageTable::SortResults() {
         sortBuffer_.insert(sortBuffer_.end(), from, at);
         sortBuffer_.push_back(handle);
         from = at;
-        changedFlag_[handle] = false;
+        changedSlot_[handle] = 0;
     }
     sortBuffer_.insert(sortBuffer_.end(), from, unchangedEnd);
     order_.swap(sortBuffer_);
     changedSinceSort_.clear();
+    placedKeys_.clear();
+    appended_ = 0;
 }
 
 }  // namespace sormel

@@ -86,7 +86,8 @@ private:
         std::uint64_t numberPrefix = 0;
     };
 
-    bool comesBefore(std::uint32_t a, std::uint32_t b) const;
+    bool ordered(const SortKey& x, std::uint32_t a, const SortKey& y, std::uint32_t b) const;
+    bool comesBefore(std::uint32_t a, std::uint32_t b) const { return ordered(sortKeys_[a], a, sortKeys_[b], b); }
     void markChanged(std::uint32_t handle);
     void indexCard(std::uint32_t handle);
 
@@ -100,8 +101,13 @@ private:
     std::size_t indexed_ = 0;
     bool pristine_ = true;
     std::vector<SortKey> sortKeys_;      // by handle
+    // Rows whose key changed since the last sort, the keys they were sorted
+    // under then, and by handle 1 + the index of that key (0: unchanged).
     std::vector<std::uint32_t> changedSinceSort_;
-    std::vector<bool> changedFlag_;
+    std::vector<SortKey> placedKeys_;
+    std::vector<std::uint32_t> changedSlot_;
+    std::size_t appended_ = 0;  // rows at the end of order_ not sorted yet
+    std::vector<std::size_t> positions_;
     std::vector<std::uint32_t> sortBuffer_;
 };
 
