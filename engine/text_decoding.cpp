@@ -2,6 +2,7 @@
 
 #include <iconv.h>
 
+#include <algorithm>
 #include <array>
 #include <cerrno>
 #include <cstdint>
@@ -209,9 +210,11 @@ std::string decodeCp932(std::string_view bytes) {
     if (isAscii(bytes)) return std::string(bytes);
     const auto& table = doubleByteTable();
     // Every byte gives at most three bytes of UTF-8: code page 932 holds
-    // only characters of the BMP.
-    std::string out(bytes.size() * 3, '\0');
-    char* o = out.data();
+    // only characters of the BMP. The text is built in a buffer kept from
+    // call to call and returned in a string of its own size.
+    thread_local std::string buffer;
+    buffer.resize(std::max(buffer.size(), bytes.size() * 3));
+    char* o = buffer.data();
     auto put = [&o](char32_t cp) {
         if (cp < 0x80) {
             *o++ = static_cast<char>(cp);
@@ -250,8 +253,7 @@ std::string decodeCp932(std::string_view bytes) {
             ++i;
         }
     }
-    out.resize(static_cast<std::size_t>(o - out.data()));
-    return out;
+    return std::string(buffer.data(), o);
 }
 
 void appendCp932(std::string& out, std::string_view utf8) {
