@@ -1,24 +1,22 @@
 // sormel-checker: the window by default, the batch mode with --batch.
 
 #include <csignal>
+#include <filesystem>
 #include <cstring>
 #include <iostream>
 
-#include <QApplication>
+#include <dlfcn.h>
+
 #include <QCommandLineParser>
 #include <QCoreApplication>
-#include <QDir>
-#include <QFileInfo>
-#include <QLibraryInfo>
-#include <QTranslator>
 
 #include "batch_mode.h"
-#include "dialog_prompts.h"
-#include "main_window.h"
+#include "usage_error.h"
 
 namespace {
 
 constexpr const char* kTitle = "SORMELカード使用率チェッカー";
+constexpr const char* kWindowModule = "sormel-checker-window.so";
 
 // Options that need no window: decided before any application object
 // exists, so that the batch mode also runs without a display.
@@ -31,34 +29,29 @@ bool wantsConsoleOnly(int argc, char** argv) {
     return false;
 }
 
-int usageError(const QString& message) {
-    std::cerr << message.toStdString() << "\n詳しくは sormel-checker --help を参照してください。\n";
-    return sormel::kBatchUsage;
-}
-
-// The window, opened in FOLDER when one is given (it becomes the current
-// directory), otherwise in the current directory.
+// The window lives in a module of its own, loaded only when it is wanted,
+// so that the batch mode starts without loading the GUI libraries.
 int runWindow(int argc, char** argv) {
-    QApplication app(argc, argv);
-    const QStringList arguments = app.arguments().mid(1);
-    if (arguments.size() > 1) return usageError("余分な引数があります: " + arguments.mid(1).join(' '));
-    if (!arguments.isEmpty()) {
-        const QString folder = arguments.front();
-        if (folder.startsWith('-')) return usageError("不明なオプションです: " + folder);
-        if (!QFileInfo(folder).isDir()) return usageError("フォルダーが見つかりません: " + folder);
-        if (!QDir::setCurrent(folder)) return usageError("フォルダーを開けません: " + folder);
+    const std::filesystem::path program = std::filesystem::read_symlink("/proc/self/exe");
+    const std::filesystem::path folder = program.parent_path();
+    for (const std::filesystem::path& candidate :
+         {folder / kWindowModule, folder.parent_path() / "lib" / "sormel-checker" / kWindowModule}) {
+        if (!std::filesystem::exists(candidate)) continue;
+        void* module = dlopen(candidate.c_str(), RTLD_NOW | RTLD_LOCAL);
+        if (!module) {
+            std::cerr << kTitle << ": ウィンドウを読み込めません: " << dlerror() << '\n';
+            return sormel::kBatchUsage;
+        }
+        using WindowMain = int (*)(int, char**);
+        const auto windowMain = reinterpret_cast<WindowMain>(dlsym(module, "sormelWindowMain"));
+        if (!windowMain) {
+            std::cerr << kTitle << ": ウィンドウを読み込めません: " << dlerror() << '\n';
+            return sormel::kBatchUsage;
+        }
+        return windowMain(argc, argv);
     }
-    // The window speaks Japanese: so do the buttons of its message boxes and
-    // the save dialog, when Qt's translations are installed.
-    QTranslator qtTexts;
-    if (qtTexts.load(QStringLiteral("qtbase_ja"), QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
-        app.installTranslator(&qtTexts);
-    }
-    sormel::DialogPrompts prompts;
-    frmMain window(prompts);
-    app.setWindowIcon(window.windowIcon());
-    window.show();
-    return app.exec();
+    std::cerr << kTitle << ": ウィンドウのモジュール " << kWindowModule << " が見つかりません。\n";
+    return sormel::kBatchUsage;
 }
 
 }  // namespace
@@ -91,12 +84,12 @@ int main(int argc, char** argv) {
                                  "[FOLDER]");
     parser.addOptions({batchOption, maskOption, noSideOption, sortOption, outputOption, encodingOption});
 
-    if (!parser.parse(app.arguments())) return usageError(parser.errorText());
+    if (!parser.parse(app.arguments())) return sormel::usageError(parser.errorText());
     if (parser.isSet("help")) parser.showHelp(0);
     if (parser.isSet("version")) parser.showVersion();
-    if (!parser.isSet(batchOption)) return usageError("--batch DIR を指定してください。");
+    if (!parser.isSet(batchOption)) return sormel::usageError("--batch DIR を指定してください。");
     if (!parser.positionalArguments().isEmpty()) {
-        return usageError("余分な引数があります: " + parser.positionalArguments().join(' '));
+        return sormel::usageError("余分な引数があります: " + parser.positionalArguments().join(' '));
     }
 
     sormel::BatchOptions options;
@@ -107,13 +100,13 @@ int main(int argc, char** argv) {
     if (sort == "copies") {
         options.sortChoice = sormel::SortChoice::ByCopies;
     } else if (sort != "decks") {
-        return usageError("--sort には decks か copies を指定してください: " + sort);
+        return sormel::usageError("--sort には decks か copies を指定してください: " + sort);
     }
     const QString encoding = parser.value(encodingOption).toLower();
     if (encoding == "utf-8" || encoding == "utf8") {
         options.encoding = sormel::CsvEncoding::Utf8;
     } else if (encoding != "cp932") {
-        return usageError("--encoding には cp932 か utf-8 を指定してください: " + encoding);
+        return sormel::usageError("--encoding には cp932 か utf-8 を指定してください: " + encoding);
     }
     if (parser.isSet(outputOption)) options.output = parser.value(outputOption).toStdString();
     return sormel::runBatch(options);
