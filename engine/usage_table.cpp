@@ -141,18 +141,22 @@ void UsageTable::computeMetrics(std::size_t handle, std::int64_t deckCount, Sort
     row.adoptionRate = twoDecimalText(static_cast<double>(decks) / static_cast<double>(deckCount) * 100);
     const std::int32_t copies = narrowCount(row.copies, row.cardNumber);
     row.usageRate = twoDecimalText(static_cast<double>(copies) / static_cast<double>(deckCount * 3) * 100);
-    SetSortKey(handle, choice);
+    storeSortKey(static_cast<std::uint32_t>(handle), decks, copies, choice);
 }
 
 void UsageTable::SetSortKey(std::size_t handle, SortChoice choice) {
     const UsageRow& row = rows_[handle];
     const std::int32_t decks = narrowCount(static_cast<double>(row.decks), row.cardNumber);
     const std::int32_t copies = narrowCount(row.copies, row.cardNumber);
-    markChanged(static_cast<std::uint32_t>(handle));
+    storeSortKey(static_cast<std::uint32_t>(handle), decks, copies, choice);
+}
+
+void UsageTable::storeSortKey(std::uint32_t handle, std::int32_t decks, std::int32_t copies, SortChoice choice) {
+    markChanged(handle);
     SortKey& key = sortKeys_[handle];
     key.primary = choice == SortChoice::ByCopies ? copies : decks;
     key.secondary = choice == SortChoice::ByCopies ? decks : copies;
-    key.numberPrefix = prefixOf(row.cardNumber);
+    key.numberPrefix = prefixOf(rows_[handle].cardNumber);
     key.keyed = true;
 }
 

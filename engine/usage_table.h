@@ -89,6 +89,7 @@ private:
     bool ordered(const SortKey& x, std::uint32_t a, const SortKey& y, std::uint32_t b) const;
     bool comesBefore(std::uint32_t a, std::uint32_t b) const { return ordered(sortKeys_[a], a, sortKeys_[b], b); }
     void markChanged(std::uint32_t handle);
+    void storeSortKey(std::uint32_t handle, std::int32_t decks, std::int32_t copies, SortChoice choice);
     void indexCard(std::uint32_t handle);
 
     static constexpr std::uint32_t kPristineRow = 0;
