@@ -178,19 +178,6 @@ void UsageTable::resort(SortChoice choice) {
     SortResults();
 }
 
-bool UsageTable::ordered(const SortKey& x, std::uint32_t a, const SortKey& y, std::uint32_t b) const {
-    if (x.keyed != y.keyed) return !x.keyed;
-    if (x.keyed) {
-        if (x.primary != y.primary) return x.primary > y.primary;
-        if (x.secondary != y.secondary) return x.secondary > y.secondary;
-        // Byte order of UTF-8 is code point order.
-        if (x.numberPrefix != y.numberPrefix) return x.numberPrefix < y.numberPrefix;
-        const int byNumber = rows_[a].cardNumber.compare(rows_[b].cardNumber);
-        if (byNumber != 0) return byNumber < 0;
-    }
-    return a < b;
-}
-
 void UsageTable::SortResults() {
     if (changedSinceSort_.empty()) return;
     const auto before = [this](std::uint32_t a, std::uint32_t b) { return comesBefore(a, b); };

@@ -86,7 +86,20 @@ private:
         std::uint64_t numberPrefix = 0;
     };
 
-    bool ordered(const SortKey& x, std::uint32_t a, const SortKey& y, std::uint32_t b) const;
+    // Whether row `a` with key `x` goes before row `b` with key `y`; inline,
+    // as sorting calls it for every comparison.
+    bool ordered(const SortKey& x, std::uint32_t a, const SortKey& y, std::uint32_t b) const {
+        if (x.keyed != y.keyed) return !x.keyed;
+        if (x.keyed) {
+            if (x.primary != y.primary) return x.primary > y.primary;
+            if (x.secondary != y.secondary) return x.secondary > y.secondary;
+            // Byte order of UTF-8 is code point order.
+            if (x.numberPrefix != y.numberPrefix) return x.numberPrefix < y.numberPrefix;
+            const int byNumber = rows_[a].cardNumber.compare(rows_[b].cardNumber);
+            if (byNumber != 0) return byNumber < 0;
+        }
+        return a < b;
+    }
     bool comesBefore(std::uint32_t a, std::uint32_t b) const { return ordered(sortKeys_[a], a, sortKeys_[b], b); }
     void markChanged(std::uint32_t handle);
     void storeSortKey(std::uint32_t handle, std::int32_t decks, std::int32_t copies, SortChoice choice);
