@@ -238,16 +238,23 @@ std::string twoDecimalText(double value) {
     const double scaled = std::fabs(value) * 100;
     const double fraction = scaled - std::trunc(scaled);
     if (scaled < 1e6 && (fraction == 0.5 || std::fabs(fraction - 0.5) > 1e-6)) {
-        const auto hundredths = static_cast<std::int64_t>(std::llround(scaled));
+        // Adding a half cannot itself round here: the fraction is either
+        // exactly a half or well away from it.
+        auto hundredths = static_cast<std::uint64_t>(scaled + 0.5);
         if (hundredths == 0) return "0.00";
+        // Digits from the right: two decimals, the point, then at least one.
         char buffer[32];
-        char* end = buffer;
-        if (value < 0) *end++ = '-';
-        end = std::to_chars(end, buffer + sizeof buffer, hundredths / 100).ptr;
-        *end++ = '.';
-        *end++ = static_cast<char>('0' + hundredths % 100 / 10);
-        *end++ = static_cast<char>('0' + hundredths % 10);
-        return std::string(buffer, end);
+        char* begin = buffer + sizeof buffer;
+        *--begin = static_cast<char>('0' + hundredths % 10);
+        *--begin = static_cast<char>('0' + hundredths / 10 % 10);
+        *--begin = '.';
+        hundredths /= 100;
+        do {
+            *--begin = static_cast<char>('0' + hundredths % 10);
+            hundredths /= 10;
+        } while (hundredths != 0);
+        if (value < 0) *--begin = '-';
+        return std::string(begin, buffer + sizeof buffer);
     }
     const SignificantDigits sig = significantDigits(value);
     // Number of leading digits that reach down to the hundredths.
