@@ -55,7 +55,8 @@ std::uint64_t prefixOf(std::string_view text) {
 }  // namespace
 
 void UsageTable::reset() {
-    rows_.assign(1, UsageRow{});
+    rows_.clear();
+    rows_.emplace_back();
     order_.assign(1, kPristineRow);
     sortKeys_.assign(1, SortKey{});
     slots_.assign(64, 0);

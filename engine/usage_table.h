@@ -8,6 +8,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <stdexcept>
 #include <string>
@@ -106,7 +107,30 @@ private:
     void indexCard(std::uint32_t handle);
 
     static constexpr std::uint32_t kPristineRow = 0;
-    std::vector<UsageRow> rows_;         // by handle, in the order added
+    // Rows by handle, in the order added, kept in blocks that never move,
+    // so that a growing table does not copy its rows again and again.
+    class RowStore {
+    public:
+        UsageRow& operator[](std::size_t handle) { return blocks_[handle >> kShift][handle & kMask]; }
+        const UsageRow& operator[](std::size_t handle) const { return blocks_[handle >> kShift][handle & kMask]; }
+        std::size_t size() const { return size_; }
+        void clear() {
+            blocks_.clear();
+            size_ = 0;
+        }
+        void emplace_back() {
+            if ((size_ & kMask) == 0) blocks_.push_back(std::make_unique<UsageRow[]>(kBlock));
+            ++size_;
+        }
+
+    private:
+        static constexpr std::size_t kShift = 10;
+        static constexpr std::size_t kBlock = std::size_t{1} << kShift;
+        static constexpr std::size_t kMask = kBlock - 1;
+        std::vector<std::unique_ptr<UsageRow[]>> blocks_;
+        std::size_t size_ = 0;
+    };
+    RowStore rows_;
     std::vector<std::uint32_t> order_;   // handles in display order
     // Open-addressing index from card number to handle. A slot holds the
     // upper half of the number's hash and handle + 1; 0 marks a free slot.
