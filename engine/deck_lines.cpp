@@ -6,7 +6,7 @@ namespace sormel {
 
 LineClass classifyCountField(std::string_view count) {
     if (count == "--") return {LineKind::SideSeparator, 0};
-    const double copies = parseCount(count);
+    const double copies = parseLeadingNumber(count);
     if (copies == 0) return {LineKind::Ignored, 0};
     return {LineKind::Card, copies};
 }

@@ -139,7 +139,7 @@ SignificantDigits significantDigits(double value) {
 
 }  // namespace
 
-double parseLeadingNumber(std::string_view text) {
+double detail::parseLeadingNumberInFull(std::string_view text) {
     BlankSkippingCursor cursor(text);
     bool negative = false;
     if (cursor.peek() == '+' || cursor.peek() == '-') {
@@ -172,10 +172,8 @@ std::int32_t narrowToInteger(double value) {
     return static_cast<std::int32_t>(rounded);
 }
 
-double roundToNumberTextPrecision(double value) {
-    if (!std::isfinite(value) || value == 0) return value;
-    // Whole numbers below 10^15 have at most 15 digits already.
-    if (std::fabs(value) < 1e15 && value == std::trunc(value)) return value;
+double detail::roundToFifteenDigits(double value) {
+    if (!std::isfinite(value)) return value;
     char buffer[64];
     const auto written = std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::scientific, 14);
     double rounded = 0;

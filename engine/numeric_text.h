@@ -16,26 +16,29 @@ public:
     OverflowError() : std::runtime_error("オーバーフローしました。") {}
 };
 
+// The out-of-line parts of the conversions whose common cases are inline.
+namespace detail {
+double parseLeadingNumberInFull(std::string_view text);
+double roundToFifteenDigits(double value);
+}  // namespace detail
+
 // Reads the number at the start of `text`: blanks, tabs and line feeds are
 // skipped anywhere; an optional sign; then "&H" hex digits, "&O" octal
 // digits, or decimal digits with at most one "." and an optional exponent
 // ("E" or "D", either case). Reading stops at the first character that
 // cannot continue the number. Never fails: no digit gives 0, a decimal
-// value too large for a double gives an infinity.
-double parseLeadingNumber(std::string_view text);
-
-// The same for the common case, inline: a count of one to fifteen plain
-// digits; anything else takes the full parse.
-inline double parseCount(std::string_view text) {
+// value too large for a double gives an infinity. Inline for the common
+// case: most counts are one to fifteen plain digits.
+inline double parseLeadingNumber(std::string_view text) {
     if (!text.empty() && text.size() <= 15) {
         std::int64_t digits = 0;
         for (const char c : text) {
-            if (c < '0' || c > '9') return parseLeadingNumber(text);
+            if (c < '0' || c > '9') return detail::parseLeadingNumberInFull(text);
             digits = digits * 10 + (c - '0');
         }
         return static_cast<double>(digits);
     }
-    return parseLeadingNumber(text);
+    return detail::parseLeadingNumberInFull(text);
 }
 
 // Rounds to the nearest integer, exact halves to the even neighbour, and
@@ -45,14 +48,11 @@ std::int32_t narrowToInteger(double value);
 
 // The value rounded to 15 significant digits, as a double: what a counter
 // holds after it was written as number text and read back: an infinity for
-// magnitudes whose 15 digits round beyond the largest double.
-double roundToNumberTextPrecision(double value);
-
-// The same, inline for whole numbers below 10^15, which have at most 15
-// digits already.
-inline double roundCounter(double value) {
+// magnitudes whose 15 digits round beyond the largest double. Inline for
+// whole numbers below 10^15, the common case: they have at most 15 digits.
+inline double roundToNumberTextPrecision(double value) {
     if (value > -1e15 && value < 1e15 && value == static_cast<double>(static_cast<std::int64_t>(value))) return value;
-    return roundToNumberTextPrecision(value);
+    return detail::roundToFifteenDigits(value);
 }
 
 // Shortest decimal form with at most 15 significant digits ("3", "1.5",

@@ -9,33 +9,14 @@
 namespace sormel {
 namespace {
 
-std::int32_t narrowCount(double value, const std::string& cardNumber) {
-    try {
-        return narrowToInteger(value);
-    } catch (const OverflowError& error) {
-        throw CardError(error.what(), cardNumber);
-    }
-}
-
-}  // namespace
-
-namespace {
-
-// A quick hash for short texts such as card numbers: eight bytes at a time,
-// multiplied and folded.
+// A quick hash for short texts such as card numbers: eight bytes at a time
+// (the last ones zero-padded), multiplied and folded.
 std::uint64_t hashOf(std::string_view text) {
     constexpr std::uint64_t kMultiplier = 0x9E3779B97F4A7C15ULL;
     std::uint64_t hash = text.size() * kMultiplier;
-    std::size_t i = 0;
-    for (; i + 8 <= text.size(); i += 8) {
-        std::uint64_t word;
-        std::memcpy(&word, text.data() + i, 8);
-        hash = (hash ^ word) * kMultiplier;
-        hash ^= hash >> 29;
-    }
-    if (i < text.size()) {
+    for (std::size_t i = 0; i < text.size(); i += 8) {
         std::uint64_t word = 0;
-        std::memcpy(&word, text.data() + i, text.size() - i);
+        std::memcpy(&word, text.data() + i, std::min<std::size_t>(8, text.size() - i));
         hash = (hash ^ word) * kMultiplier;
         hash ^= hash >> 29;
     }
@@ -53,6 +34,14 @@ std::uint64_t prefixOf(std::string_view text) {
 }
 
 }  // namespace
+
+std::int32_t narrowCardCount(double value, const std::string& cardNumber) {
+    try {
+        return narrowToInteger(value);
+    } catch (const OverflowError& error) {
+        throw CardError(error.what(), cardNumber);
+    }
+}
 
 void UsageTable::reset() {
     rows_.clear();
@@ -122,7 +111,7 @@ std::size_t UsageTable::addCard(std::string cardNumber, std::string cardName) {
 
 void UsageTable::recordCardLine(std::size_t handle, double copies, std::size_t deckPosition) {
     UsageRow& row = rows_[handle];
-    const double total = roundCounter(copies + row.copies);
+    const double total = roundToNumberTextPrecision(copies + row.copies);
     if (!std::isfinite(total)) throw CardError(OverflowError().what(), row.cardNumber);
     if (pristine_) {
         // A card line without a card number counted in the blank row: from
@@ -138,17 +127,17 @@ void UsageTable::recordCardLine(std::size_t handle, double copies, std::size_t d
 
 void UsageTable::computeMetrics(std::size_t handle, std::int64_t deckCount, SortChoice choice) {
     UsageRow& row = rows_[handle];
-    const std::int32_t decks = narrowCount(static_cast<double>(row.decks), row.cardNumber);
+    const std::int32_t decks = narrowCardCount(static_cast<double>(row.decks), row.cardNumber);
     row.adoptionRate = twoDecimalText(static_cast<double>(decks) / static_cast<double>(deckCount) * 100);
-    const std::int32_t copies = narrowCount(row.copies, row.cardNumber);
+    const std::int32_t copies = narrowCardCount(row.copies, row.cardNumber);
     row.usageRate = twoDecimalText(static_cast<double>(copies) / static_cast<double>(deckCount * 3) * 100);
     storeSortKey(static_cast<std::uint32_t>(handle), decks, copies, choice);
 }
 
 void UsageTable::SetSortKey(std::size_t handle, SortChoice choice) {
     const UsageRow& row = rows_[handle];
-    const std::int32_t decks = narrowCount(static_cast<double>(row.decks), row.cardNumber);
-    const std::int32_t copies = narrowCount(row.copies, row.cardNumber);
+    const std::int32_t decks = narrowCardCount(static_cast<double>(row.decks), row.cardNumber);
+    const std::int32_t copies = narrowCardCount(row.copies, row.cardNumber);
     storeSortKey(static_cast<std::uint32_t>(handle), decks, copies, choice);
 }
 

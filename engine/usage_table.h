@@ -29,6 +29,9 @@ public:
         : std::runtime_error(reason + "\nカード番号: " + (cardNumber.empty() ? "(空欄)" : cardNumber)) {}
 };
 
+// A count narrowed to an integer; an overflow names the card.
+std::int32_t narrowCardCount(double value, const std::string& cardNumber);
+
 struct UsageRow {
     // The card number and the counters a card line updates come first, to
     // share a cache line.

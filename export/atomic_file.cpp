@@ -2,27 +2,24 @@
 
 #include <cerrno>
 #include <cstdio>
-#include <cstring>
 #include <random>
 #include <string>
 #include <system_error>
 
+#include "deck_file.h"
+
 namespace sormel {
 namespace {
 
+// What a failed save means to the user; errors that read the same for any
+// file are described as everywhere else.
 std::string describe(int errorNumber) {
     switch (errorNumber) {
         case ENOENT: return "保存先のフォルダーが見つかりません。";
-        case EACCES:
-        case EPERM: return "アクセスが拒否されました。";
         case EISDIR: return "同じ名前のフォルダーがあります。";
         case ENOTDIR: return "保存先のパスの途中がフォルダーではありません。";
-        case ENOSPC: return "ディスクの空き容量が不足しています。";
-        case EFBIG: return "ファイルが大きすぎます。";
-        case EROFS: return "読み取り専用のファイルシステムです。";
         case EDQUOT: return "ディスクの割り当てを超えました。";
-        case EIO: return "入出力エラーが発生しました。";
-        default: return std::string("システムエラー: ") + std::strerror(errorNumber);
+        default: return describeSystemError(errorNumber);
     }
 }
 

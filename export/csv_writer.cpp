@@ -35,14 +35,6 @@ void appendInteger(std::string& out, std::int32_t value) {
     out.append(buffer, end);
 }
 
-std::int32_t narrowedCount(double value, const UsageRow& row) {
-    try {
-        return narrowToInteger(value);
-    } catch (const OverflowError& error) {
-        throw CardError(error.what(), row.cardNumber);
-    }
-}
-
 // True for the "#0.00" text the table keeps its rates in, with at most 15
 // digits: "-"?, "0" or digits without a leading zero, ".", two digits.
 bool isShortTwoDecimalText(std::string_view text) {
@@ -81,8 +73,8 @@ std::string formatCsv(const UsageTable& table, CsvEncoding encoding) {
         appendQuoted(out, row.cardNumber, encoding);
         out.push_back(',');
         appendQuoted(out, row.cardName, encoding);
-        appendInteger(out, narrowedCount(static_cast<double>(row.decks), row));
-        appendInteger(out, narrowedCount(row.copies, row));
+        appendInteger(out, narrowCardCount(static_cast<double>(row.decks), row.cardNumber));
+        appendInteger(out, narrowCardCount(row.copies, row.cardNumber));
         appendRate(out, row.adoptionRate);
         appendRate(out, row.usageRate);
         out += "\r\n";
