@@ -32,23 +32,17 @@ bool wantsConsoleOnly(int argc, char** argv) {
 // The window lives in a module of its own, loaded only when it is wanted,
 // so that the batch mode starts without loading the GUI libraries.
 int runWindow(int argc, char** argv) {
-    const std::filesystem::path program = std::filesystem::read_symlink("/proc/self/exe");
-    const std::filesystem::path folder = program.parent_path();
+    std::error_code ignored;
+    const std::filesystem::path folder = std::filesystem::read_symlink("/proc/self/exe", ignored).parent_path();
     for (const std::filesystem::path& candidate :
          {folder / kWindowModule, folder.parent_path() / "lib" / "sormel-checker" / kWindowModule}) {
-        if (!std::filesystem::exists(candidate)) continue;
-        void* module = dlopen(candidate.c_str(), RTLD_NOW | RTLD_LOCAL);
-        if (!module) {
-            std::cerr << kTitle << ": ウィンドウを読み込めません: " << dlerror() << '\n';
-            return sormel::kBatchUsage;
-        }
+        if (!std::filesystem::exists(candidate, ignored)) continue;
         using WindowMain = int (*)(int, char**);
-        const auto windowMain = reinterpret_cast<WindowMain>(dlsym(module, "sormelWindowMain"));
-        if (!windowMain) {
-            std::cerr << kTitle << ": ウィンドウを読み込めません: " << dlerror() << '\n';
-            return sormel::kBatchUsage;
-        }
-        return windowMain(argc, argv);
+        void* module = dlopen(candidate.c_str(), RTLD_NOW | RTLD_LOCAL);
+        const auto windowMain = module ? reinterpret_cast<WindowMain>(dlsym(module, "sormelWindowMain")) : nullptr;
+        if (windowMain) return windowMain(argc, argv);
+        std::cerr << kTitle << ": ウィンドウを読み込めません: " << dlerror() << '\n';
+        return sormel::kBatchUsage;
     }
     std::cerr << kTitle << ": ウィンドウのモジュール " << kWindowModule << " が見つかりません。\n";
     return sormel::kBatchUsage;
