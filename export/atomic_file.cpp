@@ -24,7 +24,7 @@ std::string describe(int errorNumber) {
 }
 
 [[noreturn]] void fail(const std::string& reason, const std::filesystem::path& target) {
-    throw SaveError("ファイルを保存できません。" + reason + "\nファイル: " + target.string());
+    throw SaveError("ファイルを保存できません。" + reason + "\nファイル: " + displayPath(target));
 }
 
 bool ownerMayWrite(const std::filesystem::file_status& status) {
