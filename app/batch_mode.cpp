@@ -1,4 +1,4 @@
-#include "batch_mode.h"
+#include "app/batch_mode.h"
 
 #include <unistd.h>
 
@@ -6,10 +6,10 @@
 #include <cstdio>
 #include <iostream>
 
-#include "atomic_file.h"
-#include "deck_file.h"
-#include "deck_listing.h"
-#include "tally_run.h"
+#include "export/atomic_file.h"
+#include "engine/deck_file.h"
+#include "engine/deck_listing.h"
+#include "engine/tally_run.h"
 
 namespace sormel {
 namespace {
@@ -73,25 +73,25 @@ int runBatch(const BatchOptions& options) {
     const std::optional<FileMask> mask = FileMask::parse(options.mask);
     if (!mask) {
         std::cerr << "ファイルマスクが正しくありません（パス区切りや制御文字は使えません）: " << options.mask << '\n';
-        return kBatchUsage;
+        return kExitUsage;
     }
     std::vector<std::filesystem::path> files;
     try {
         files = listDeckFiles(options.folder, *mask);
     } catch (const FileError& error) {
         std::cerr << error.what() << '\n';
-        return kBatchFailure;
+        return kExitFailure;
     }
     if (files.empty()) {
         std::cerr << "集計対象ファイルがありません。\n";
-        return kBatchFailure;
+        return kExitFailure;
     }
 
     UsageTable table;
     BatchHost host(options, files.size());
     if (runTally(table, files, host) != TallyOutcome::Completed) {
         std::cerr << host.failure() << '\n';
-        return kBatchFailure;
+        return kExitFailure;
     }
     try {
         const std::string csv = formatCsv(table, options.encoding);
@@ -99,13 +99,13 @@ int runBatch(const BatchOptions& options) {
             writeFileAtomically(*options.output, csv);
         } else if (!writeToStandardOutput(csv)) {
             std::cerr << "標準出力に書き込めません。\n";
-            return kBatchFailure;
+            return kExitFailure;
         }
     } catch (const std::exception& error) {
         std::cerr << error.what() << '\n';
-        return kBatchFailure;
+        return kExitFailure;
     }
-    return kBatchSuccess;
+    return kExitSuccess;
 }
 
 }  // namespace sormel

@@ -6,8 +6,9 @@
 #include <optional>
 #include <string>
 
-#include "csv_writer.h"
-#include "usage_table.h"
+#include "app/exit_codes.h"
+#include "export/csv_writer.h"
+#include "engine/usage_table.h"
 
 namespace sormel {
 
@@ -19,9 +20,6 @@ struct BatchOptions {
     std::optional<std::filesystem::path> output;  // standard output when empty
     CsvEncoding encoding = CsvEncoding::Cp932;
 };
-
-// Exit status of a batch run.
-enum BatchStatus { kBatchSuccess = 0, kBatchFailure = 1, kBatchUsage = 2 };
 
 // Runs the tally and writes the result; messages go to standard error.
 int runBatch(const BatchOptions& options);

@@ -10,8 +10,8 @@
 #include <QCommandLineParser>
 #include <QCoreApplication>
 
-#include "batch_mode.h"
-#include "usage_error.h"
+#include "app/batch_mode.h"
+#include "app/usage_error.h"
 
 namespace {
 
@@ -42,10 +42,10 @@ int runWindow(int argc, char** argv) {
         const auto windowMain = module ? reinterpret_cast<WindowMain>(dlsym(module, "sormelWindowMain")) : nullptr;
         if (windowMain) return windowMain(argc, argv);
         std::cerr << kTitle << ": ウィンドウを読み込めません: " << dlerror() << '\n';
-        return sormel::kBatchUsage;
+        return sormel::kExitUsage;
     }
     std::cerr << kTitle << ": ウィンドウのモジュール " << kWindowModule << " が見つかりません。\n";
-    return sormel::kBatchUsage;
+    return sormel::kExitUsage;
 }
 
 }  // namespace

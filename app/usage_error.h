@@ -4,13 +4,13 @@
 #include <QString>
 #include <iostream>
 
-#include "batch_mode.h"
+#include "app/exit_codes.h"
 
 namespace sormel {
 
 inline int usageError(const QString& message) {
     std::cerr << message.toStdString() << "\n詳しくは sormel-checker --help を参照してください。\n";
-    return kBatchUsage;
+    return kExitUsage;
 }
 
 }  // namespace sormel

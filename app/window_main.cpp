@@ -7,9 +7,9 @@
 #include <QLibraryInfo>
 #include <QTranslator>
 
-#include "dialog_prompts.h"
-#include "main_window.h"
-#include "usage_error.h"
+#include "window/dialog_prompts.h"
+#include "window/main_window.h"
+#include "app/usage_error.h"
 
 // The window, opened in FOLDER when one is given (it becomes the current
 // directory), otherwise in the current directory.

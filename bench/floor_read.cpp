@@ -8,8 +8,8 @@
 #include <memory>
 #include <string>
 
-#include "deck_file.h"
-#include "deck_listing.h"
+#include "engine/deck_file.h"
+#include "engine/deck_listing.h"
 
 int main(int argc, char** argv) {
     if (argc != 2) {

@@ -14,8 +14,8 @@
 #include <chrono>
 #include <iostream>
 
-#include "main_window.h"
-#include "user_prompts.h"
+#include "window/main_window.h"
+#include "window/user_prompts.h"
 
 namespace {
 

@@ -1,6 +1,6 @@
-#include "deck_lines.h"
+#include "engine/deck_lines.h"
 
-#include "numeric_text.h"
+#include "engine/numeric_text.h"
 
 namespace sormel {
 

@@ -1,10 +1,10 @@
-#include "deck_listing.h"
+#include "engine/deck_listing.h"
 
 #include <algorithm>
 #include <system_error>
 
-#include "deck_file.h"
-#include "text_decoding.h"
+#include "engine/file_error.h"
+#include "engine/text_decoding.h"
 
 namespace sormel {
 namespace {

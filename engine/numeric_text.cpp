@@ -1,4 +1,4 @@
-#include "numeric_text.h"
+#include "engine/numeric_text.h"
 
 #include <charconv>
 #include <cmath>

@@ -1,12 +1,12 @@
-#include "tally_run.h"
+#include "engine/tally_run.h"
 
 #include <new>
 #include <optional>
 #include <stdexcept>
 
-#include "deck_file.h"
-#include "deck_lines.h"
-#include "text_decoding.h"
+#include "engine/deck_file.h"
+#include "engine/deck_lines.h"
+#include "engine/text_decoding.h"
 
 namespace sormel {
 namespace {

@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 
-#include "usage_table.h"
+#include "engine/usage_table.h"
 
 namespace sormel {
 

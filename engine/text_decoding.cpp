@@ -1,4 +1,4 @@
-#include "text_decoding.h"
+#include "engine/text_decoding.h"
 
 #include <iconv.h>
 

@@ -1,10 +1,10 @@
-#include "usage_table.h"
+#include "engine/usage_table.h"
 
 #include <algorithm>
 #include <cmath>
 #include <cstring>
 
-#include "numeric_text.h"
+#include "engine/numeric_text.h"
 
 namespace sormel {
 namespace {

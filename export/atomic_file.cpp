@@ -1,4 +1,4 @@
-#include "atomic_file.h"
+#include "export/atomic_file.h"
 
 #include <cerrno>
 #include <cstdio>
@@ -6,7 +6,7 @@
 #include <string>
 #include <system_error>
 
-#include "deck_file.h"
+#include "engine/file_error.h"
 
 namespace sormel {
 namespace {

@@ -1,9 +1,9 @@
-#include "csv_writer.h"
+#include "export/csv_writer.h"
 
 #include <charconv>
 
-#include "numeric_text.h"
-#include "text_decoding.h"
+#include "engine/numeric_text.h"
+#include "engine/text_decoding.h"
 
 namespace sormel {
 namespace {

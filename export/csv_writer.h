@@ -10,7 +10,7 @@
 #include <filesystem>
 #include <string>
 
-#include "usage_table.h"
+#include "engine/usage_table.h"
 
 namespace sormel {
 

@@ -9,11 +9,11 @@
 #include <string>
 #include <vector>
 
-#include "csv_writer.h"
+#include "export/csv_writer.h"
 #include "fuzz_support.h"
-#include "numeric_text.h"
-#include "text_decoding.h"
-#include "usage_table.h"
+#include "engine/numeric_text.h"
+#include "engine/text_decoding.h"
+#include "engine/usage_table.h"
 
 using namespace sormel;
 using sormel::fuzz::escaped;

@@ -14,13 +14,13 @@
 #include <string>
 #include <vector>
 
-#include "csv_writer.h"
-#include "deck_lines.h"
+#include "export/csv_writer.h"
+#include "engine/deck_lines.h"
 #include "fuzz_support.h"
-#include "numeric_text.h"
-#include "tally_run.h"
-#include "text_decoding.h"
-#include "usage_table.h"
+#include "engine/numeric_text.h"
+#include "engine/tally_run.h"
+#include "engine/text_decoding.h"
+#include "engine/usage_table.h"
 
 using namespace sormel;
 using sormel::fuzz::escaped;

@@ -7,9 +7,9 @@
 #include <string>
 #include <string_view>
 
-#include "deck_lines.h"
+#include "engine/deck_lines.h"
 #include "fuzz_support.h"
-#include "numeric_text.h"
+#include "engine/numeric_text.h"
 
 using namespace sormel;
 using sormel::fuzz::escaped;

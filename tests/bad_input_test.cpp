@@ -9,7 +9,7 @@
 #include <random>
 
 #include "test_support.h"
-#include "text_decoding.h"
+#include "engine/text_decoding.h"
 
 namespace sormel {
 namespace {

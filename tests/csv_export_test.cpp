@@ -4,10 +4,10 @@
 
 #include <csignal>
 
-#include "atomic_file.h"
-#include "csv_writer.h"
-#include "deck_listing.h"
-#include "tally_run.h"
+#include "export/atomic_file.h"
+#include "export/csv_writer.h"
+#include "engine/deck_listing.h"
+#include "engine/tally_run.h"
 #include "test_support.h"
 
 namespace sormel {

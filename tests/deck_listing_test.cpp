@@ -1,8 +1,8 @@
-#include "deck_listing.h"
+#include "engine/deck_listing.h"
 
 #include <gtest/gtest.h>
 
-#include "deck_file.h"
+#include "engine/deck_file.h"
 #include "test_support.h"
 
 namespace sormel {

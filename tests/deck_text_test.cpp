@@ -3,8 +3,8 @@
 #include <string>
 #include <vector>
 
-#include "deck_lines.h"
-#include "text_decoding.h"
+#include "engine/deck_lines.h"
+#include "engine/text_decoding.h"
 
 namespace sormel {
 namespace {

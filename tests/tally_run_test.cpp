@@ -1,4 +1,4 @@
-#include "tally_run.h"
+#include "engine/tally_run.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "usage_table.h"
+#include "engine/usage_table.h"
 
 #include <gtest/gtest.h>
 

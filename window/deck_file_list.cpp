@@ -1,4 +1,4 @@
-#include "deck_file_list.h"
+#include "window/deck_file_list.h"
 
 #include <QAbstractListModel>
 #include <QFile>

@@ -9,7 +9,7 @@
 #include <stdexcept>
 #include <vector>
 
-#include "deck_listing.h"
+#include "engine/deck_listing.h"
 
 namespace sormel {
 

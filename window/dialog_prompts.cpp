@@ -1,4 +1,4 @@
-#include "dialog_prompts.h"
+#include "window/dialog_prompts.h"
 
 #include <QDir>
 #include <QFileDialog>

@@ -1,7 +1,7 @@
 // The real message boxes and save-as dialog.
 #pragma once
 
-#include "user_prompts.h"
+#include "window/user_prompts.h"
 
 namespace sormel {
 

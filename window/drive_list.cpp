@@ -1,4 +1,4 @@
-#include "drive_list.h"
+#include "window/drive_list.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,11 +1,11 @@
-#include "folder_list.h"
+#include "window/folder_list.h"
 
 #include <QFile>
 #include <QHeaderView>
 #include <QStyle>
 #include <algorithm>
 
-#include "deck_file.h"
+#include "engine/file_error.h"
 
 namespace sormel {
 namespace {

@@ -1,5 +1,5 @@
 // frmMain: building the window, its layout and its keyboard behaviour.
-#include "main_window.h"
+#include "window/main_window.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -15,13 +15,13 @@
 #include <QTableView>
 #include <initializer_list>
 
-#include "compact_grid_style.h"
-#include "deck_file_list.h"
-#include "drive_list.h"
-#include "folder_list.h"
-#include "twips.h"
-#include "usage_table_model.h"
-#include "window_fonts.h"
+#include "window/compact_grid_style.h"
+#include "window/deck_file_list.h"
+#include "window/drive_list.h"
+#include "window/folder_list.h"
+#include "window/twips.h"
+#include "window/usage_table_model.h"
+#include "window/window_fonts.h"
 
 namespace {
 

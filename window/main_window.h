@@ -14,10 +14,10 @@
 #include <optional>
 #include <string>
 
-#include "run_pacer.h"
-#include "tally_run.h"
-#include "usage_table.h"
-#include "user_prompts.h"
+#include "window/run_pacer.h"
+#include "engine/tally_run.h"
+#include "engine/usage_table.h"
+#include "window/user_prompts.h"
 
 class QCheckBox;
 class QComboBox;

@@ -4,10 +4,10 @@
 #include <QPushButton>
 #include <QTableView>
 
-#include "atomic_file.h"
-#include "csv_writer.h"
-#include "main_window.h"
-#include "usage_table_model.h"
+#include "export/atomic_file.h"
+#include "export/csv_writer.h"
+#include "window/main_window.h"
+#include "window/usage_table_model.h"
 
 void frmMain::showError(const std::string& description) {
     prompts_.tell(this, QString::fromStdString(description), QStringLiteral("エラー"), sormel::MessageIcon::Critical);

@@ -8,11 +8,11 @@
 #include <QTableView>
 #include <initializer_list>
 
-#include "deck_file_list.h"
-#include "drive_list.h"
-#include "folder_list.h"
-#include "main_window.h"
-#include "usage_table_model.h"
+#include "window/deck_file_list.h"
+#include "window/drive_list.h"
+#include "window/folder_list.h"
+#include "window/main_window.h"
+#include "window/usage_table_model.h"
 
 void frmMain::cmdExec_Click() {
     if (runInProgress_) return;

@@ -4,11 +4,11 @@
 #include <QComboBox>
 #include <QLabel>
 
-#include "deck_file.h"
-#include "deck_file_list.h"
-#include "drive_list.h"
-#include "folder_list.h"
-#include "main_window.h"
+#include "engine/file_error.h"
+#include "window/deck_file_list.h"
+#include "window/drive_list.h"
+#include "window/folder_list.h"
+#include "window/main_window.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "usage_table_model.h"
+#include "window/usage_table_model.h"
 
 #include <QBrush>
 #include <QGuiApplication>
@@ -7,7 +7,7 @@
 #include <array>
 #include <climits>
 
-#include "numeric_text.h"
+#include "engine/numeric_text.h"
 
 namespace sormel {
 namespace {

@@ -1,4 +1,4 @@
-#include "window_fonts.h"
+#include "window/window_fonts.h"
 
 #include <QStringList>
 

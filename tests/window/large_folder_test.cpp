@@ -8,8 +8,8 @@
 #include <QTest>
 #include <fstream>
 
-#include "deck_file_list.h"
-#include "main_window.h"
+#include "window/deck_file_list.h"
+#include "window/main_window.h"
 #include "scripted_prompts.h"
 
 class LargeFolderTest : public QObject {

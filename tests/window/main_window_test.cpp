@@ -19,10 +19,10 @@
 #include <functional>
 #include <memory>
 
-#include "deck_file_list.h"
-#include "drive_list.h"
-#include "folder_list.h"
-#include "main_window.h"
+#include "window/deck_file_list.h"
+#include "window/drive_list.h"
+#include "window/folder_list.h"
+#include "window/main_window.h"
 #include "scripted_prompts.h"
 
 namespace {

@@ -7,7 +7,7 @@
 #include <functional>
 #include <vector>
 
-#include "user_prompts.h"
+#include "window/user_prompts.h"
 
 struct ShownMessage {
     QString text;
