@@ -20,7 +20,7 @@ for cards in 3000 30000; do
   if [ ! -f "$corpus/.complete" ]; then
     echo "Writing $corpus ..." >&2
     rm -rf "$corpus"
-    python3 ../shared/tools/make-decks.py "$corpus" --decks 20000 --cards "$cards" --seed 1
+    python3 bench/make_decks.py "$corpus" --decks 20000 --cards "$cards" --seed 1
     touch "$corpus/.complete"
   fi
 done

@@ -15,7 +15,7 @@ corpus=bench/corpus-${decks}-${cards}
 cmake -S . -B build-bench -G Ninja -DCMAKE_BUILD_TYPE=Release -DSORMEL_BUILD_TESTS=OFF >/dev/null
 cmake --build build-bench --target sormel-checker window_run >&2
 if [ ! -d "$corpus" ]; then
-  python3 ../shared/tools/make-decks.py "$corpus" --decks "$decks" --cards "$cards" >&2
+  python3 bench/make_decks.py "$corpus" --decks "$decks" --cards "$cards" >&2
 fi
 
 # The median of the numbers read, one a line.
