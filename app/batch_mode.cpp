@@ -16,51 +16,34 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-// Drives the run without a window: fixed options, high-speed throughout
-// (the final table is the same), and progress on a terminal.
-class BatchHost : public TallyHost {
+// Follows a run without a window: progress on a terminal, for a run that
+// takes more than a moment.
+class BatchProgress : public TallyHost {
 public:
-    BatchHost(const BatchOptions& options, std::size_t fileCount)
-        : options_(options), fileCount_(fileCount), showProgress_(isatty(STDERR_FILENO) != 0) {}
-
-    bool includeSidePart() override { return options_.includeSidePart; }
-    bool highSpeed() override { return true; }
-    SortChoice sortChoice() override { return options_.sortChoice; }
-    void lockControls() override {}
-    void unlockControls() override {
-        if (progressShown_) std::cerr << "\r集計中 " << filesDone_ << " / " << fileCount_ << '\n';
+    explicit BatchProgress(std::size_t fileCount) : fileCount_(fileCount), enabled_(isatty(STDERR_FILENO) != 0) {}
+    ~BatchProgress() override {
+        if (shown_) std::cerr << "\r集計中 " << filesDone_ << " / " << fileCount_ << '\n';
     }
-    void processEvents(bool) override {}
-    bool cancelRequested() override { return false; }
-    void fileStarted(std::size_t) override {}
+
     void fileFinished(std::size_t index, bool) override {
         filesDone_ = index + 1;
-        if (!showProgress_) return;
+        if (!enabled_) return;
         const Clock::time_point now = Clock::now();
-        // Only a run that takes more than a moment shows its progress.
         if (now - started_ < std::chrono::milliseconds(500) || now - lastShown_ < std::chrono::milliseconds(100)) {
             return;
         }
         lastShown_ = now;
-        progressShown_ = true;
+        shown_ = true;
         std::cerr << "\r集計中 " << index + 1 << " / " << fileCount_ << std::flush;
     }
-    void highSpeedEngaged() override {}
-    void runCompleted() override {}
-    void runCancelled() override {}
-    void runFailed(const std::string& message) override { failure_ = message; }
-
-    const std::string& failure() const { return failure_; }
 
 private:
-    const BatchOptions& options_;
     const std::size_t fileCount_;
-    const bool showProgress_;
-    bool progressShown_ = false;
+    const bool enabled_;
+    bool shown_ = false;
     std::size_t filesDone_ = 0;
     const Clock::time_point started_ = Clock::now();
     Clock::time_point lastShown_{};
-    std::string failure_;
 };
 
 bool writeToStandardOutput(const std::string& bytes) {
@@ -88,9 +71,13 @@ int runBatch(const BatchOptions& options) {
     }
 
     UsageTable table;
-    BatchHost host(options, files.size());
-    if (runTally(table, files, host) != TallyOutcome::Completed) {
-        std::cerr << host.failure() << '\n';
+    TallyResult result;
+    {
+        BatchProgress progress(files.size());
+        result = runTally(table, files, {options.includeSidePart, options.sortChoice}, progress);
+    }
+    if (result.outcome != TallyOutcome::Completed) {
+        std::cerr << result.message << '\n';
         return kExitFailure;
     }
     try {

@@ -163,13 +163,15 @@ double detail::parseLeadingNumberInFull(std::string_view text) {
     return negative ? -value : value;
 }
 
-std::int32_t narrowToInteger(double value) {
-    if (!std::isfinite(value)) throw OverflowError();
+bool outsideIntegerRange(double value) {
+    if (!std::isfinite(value)) return true;
     const double rounded = std::nearbyint(value);
-    if (rounded < std::numeric_limits<std::int32_t>::min() || rounded > std::numeric_limits<std::int32_t>::max()) {
-        throw OverflowError();
-    }
-    return static_cast<std::int32_t>(rounded);
+    return rounded < std::numeric_limits<std::int32_t>::min() || rounded > std::numeric_limits<std::int32_t>::max();
+}
+
+std::int32_t narrowToInteger(double value) {
+    if (outsideIntegerRange(value)) throw OverflowError();
+    return static_cast<std::int32_t>(std::nearbyint(value));
 }
 
 double detail::roundToFifteenDigits(double value) {
@@ -224,40 +226,34 @@ std::string numberText(double value) {
 
 std::string integerText(std::int64_t value) { return std::to_string(value); }
 
-std::string twoDecimalText(double value) {
-    if (!std::isfinite(value)) return numberText(value);
-    if (value == 0) return "0.00";
-    // Away from a tie, rounding the value times 100 to the nearest integer
-    // gives what rounding its 15-digit decimal form gives: below 10^6 the
-    // two differ by far less than the margin kept from the half. So does a
-    // product that is exactly a half: the value then lies within a few units
-    // in the last place of the decimal tie, far closer than 15 digits tell
-    // apart, and both round away from zero.
+namespace {
+
+// |value| × 100 rounded to a whole number when that can be done on the
+// binary value: away from a tie, rounding the value times 100 gives what
+// rounding its 15-digit decimal form gives, since below 10^6 the two differ
+// by far less than the margin kept from the half. So does a product that is
+// exactly a half: the value then lies within a few units in the last place
+// of the decimal tie, far closer than 15 digits tell apart, and both round
+// away from zero.
+bool hundredthsFast(double value, std::uint64_t& hundredths) {
     const double scaled = std::fabs(value) * 100;
     const double fraction = scaled - std::trunc(scaled);
-    if (scaled < 1e6 && (fraction == 0.5 || std::fabs(fraction - 0.5) > 1e-6)) {
-        // Adding a half cannot itself round here: the fraction is either
-        // exactly a half or well away from it.
-        auto hundredths = static_cast<std::uint64_t>(scaled + 0.5);
-        if (hundredths == 0) return "0.00";
-        // Digits from the right: two decimals, the point, then at least one.
-        char buffer[32];
-        char* begin = buffer + sizeof buffer;
-        *--begin = static_cast<char>('0' + hundredths % 10);
-        *--begin = static_cast<char>('0' + hundredths / 10 % 10);
-        *--begin = '.';
-        hundredths /= 100;
-        do {
-            *--begin = static_cast<char>('0' + hundredths % 10);
-            hundredths /= 10;
-        } while (hundredths != 0);
-        if (value < 0) *--begin = '-';
-        return std::string(begin, buffer + sizeof buffer);
-    }
+    if (!(scaled < 1e6 && (fraction == 0.5 || std::fabs(fraction - 0.5) > 1e-6))) return false;
+    // Adding a half cannot itself round here: the fraction is either
+    // exactly a half or well away from it.
+    hundredths = static_cast<std::uint64_t>(scaled + 0.5);
+    return true;
+}
+
+// |value| × 100 as decimal digits, rounded half away from zero on the
+// value's 15-significant-digit form; "0" when that rounds to zero.
+std::string hundredthsDigits(double value) {
+    std::uint64_t fast = 0;
+    if (hundredthsFast(value, fast)) return std::to_string(fast);
     const SignificantDigits sig = significantDigits(value);
     // Number of leading digits that reach down to the hundredths.
     const int kept = sig.exponent + 3;
-    std::string hundredths;  // the value times 100, as decimal digits
+    std::string hundredths;
     if (kept <= 0) {
         hundredths.assign(1, (kept == 0 && sig.digits[0] >= '5') ? '1' : '0');
     } else if (kept >= static_cast<int>(sig.digits.size())) {
@@ -276,11 +272,48 @@ std::string twoDecimalText(double value) {
             }
         }
     }
-    if (hundredths.find_first_not_of('0') == std::string::npos) return "0.00";
-    if (hundredths.size() < 3) hundredths.insert(0, 3 - hundredths.size(), '0');
-    hundredths.insert(hundredths.size() - 2, 1, '.');
-    if (sig.negative) hundredths.insert(0, 1, '-');
-    return hundredths;
+    const std::size_t first = hundredths.find_first_not_of('0');
+    return first == std::string::npos ? "0" : hundredths.substr(first);
+}
+
+// Decimal digits of a number of hundredths as "#0.00", with the sign.
+std::string withDecimalPoint(std::string digits, bool negative) {
+    if (digits == "0") return "0.00";
+    if (digits.size() < 3) digits.insert(0, 3 - digits.size(), '0');
+    digits.insert(digits.size() - 2, 1, '.');
+    if (negative) digits.insert(0, 1, '-');
+    return digits;
+}
+
+}  // namespace
+
+std::string twoDecimalText(double value) {
+    if (!std::isfinite(value)) return numberText(value);
+    if (value == 0) return "0.00";
+    return withDecimalPoint(hundredthsDigits(value), value < 0);
+}
+
+std::int64_t roundToHundredths(double value) {
+    if (!std::isfinite(value) || value == 0) return 0;
+    std::uint64_t magnitude = 0;
+    if (!hundredthsFast(value, magnitude)) {
+        for (const char digit : hundredthsDigits(value)) magnitude = magnitude * 10 + static_cast<unsigned>(digit - '0');
+    }
+    const auto hundredths = static_cast<std::int64_t>(magnitude);
+    return value < 0 ? -hundredths : hundredths;
+}
+
+std::string hundredthsText(std::int64_t hundredths) {
+    const std::uint64_t magnitude =
+        hundredths < 0 ? 0 - static_cast<std::uint64_t>(hundredths) : static_cast<std::uint64_t>(hundredths);
+    return withDecimalPoint(std::to_string(magnitude), hundredths < 0);
+}
+
+std::string shortHundredthsText(std::int64_t hundredths) {
+    std::string text = hundredthsText(hundredths);
+    while (text.back() == '0') text.pop_back();
+    if (text.back() == '.') text.pop_back();
+    return text;
 }
 
 }  // namespace sormel

@@ -46,6 +46,9 @@ inline double parseLeadingNumber(std::string_view text) {
 // (or the value is not finite).
 std::int32_t narrowToInteger(double value);
 
+// Whether narrowToInteger would throw for `value`.
+bool outsideIntegerRange(double value);
+
 // The value rounded to 15 significant digits, as a double: what a counter
 // holds after it was written as number text and read back: an infinity for
 // magnitudes whose 15 digits round beyond the largest double. Inline for
@@ -68,5 +71,17 @@ std::string integerText(std::int64_t value);
 // 15-significant-digit decimal form, so binary noise never flips it
 // (1.005 gives "1.01"). A value that rounds to zero has no minus sign.
 std::string twoDecimalText(double value);
+
+// The value rounded as twoDecimalText rounds it, as a whole number of
+// hundredths (66.666... gives 6667). For magnitudes below 9E+16, which
+// covers every rate a table of 32-bit counts can have.
+std::int64_t roundToHundredths(double value);
+
+// Hundredths as "#0.00" text (6667 gives "66.67", -5 gives "-0.05").
+std::string hundredthsText(std::int64_t hundredths);
+
+// Hundredths in their shortest form, without trailing zeros ("66.67",
+// "12.5", "100", "0").
+std::string shortHundredthsText(std::int64_t hundredths);
 
 }  // namespace sormel

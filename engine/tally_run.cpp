@@ -5,7 +5,7 @@
 #include <stdexcept>
 
 #include "engine/deck_file.h"
-#include "engine/deck_lines.h"
+#include "engine/native_deck_reader.h"
 #include "engine/text_decoding.h"
 
 namespace sormel {
@@ -17,8 +17,10 @@ std::string withPlace(const std::string& message, const std::filesystem::path& f
 
 class Tally {
 public:
-    Tally(UsageTable& table, const std::vector<std::filesystem::path>& files, TallyHost& host)
-        : table_(table), files_(files), host_(host), deckCount_(static_cast<std::int64_t>(files.size())) {}
+    Tally(UsageTable& table, const std::vector<std::filesystem::path>& files, const TallyOptions& options,
+          TallyHost& host)
+        : table_(table), files_(files), options_(options), host_(host),
+          deckCount_(static_cast<std::int64_t>(files.size())) {}
 
     // Reads every file; false when the user cancelled on the way.
     bool readAllFiles() {
@@ -32,45 +34,58 @@ public:
         return true;
     }
 
+    // Rates and keys of every row for the whole run, then the final order.
+    // A count that left the integer range on the way is named with the
+    // line where it did.
+    void finish() {
+        try {
+            table_.computeAllMetrics(deckCount_, options_.sortChoice);
+        } catch (const CardError& error) {
+            const UsageRow* row = table_.rowOf(error.cardNumber());
+            if (row == nullptr || row->rangeLeftDeck == 0) throw;
+            throw std::runtime_error(withPlace(error.what(), files_[row->rangeLeftDeck - 1], row->rangeLeftLine));
+        }
+    }
+
 private:
     bool readFile(std::size_t index) {
         const std::filesystem::path& path = files_[index];
         readWholeFile(path, text_);
         const DeckEncoding encoding = prepareDeckText(text_);
-        LineCursor cursor(text_);
+        NativeDeckReader reader(text_, options_.includeSidePart);
+        return readDeck(reader, encoding, index);
+    }
+
+    template <typename Reader>
+    bool readDeck(Reader& reader, DeckEncoding encoding, std::size_t index) {
         bool fileStart = true;
-        while (!cursor.atEnd()) {
-            host_.processEvents(fileStart);
+        DeckEntry entry;
+        while (!reader.atEnd()) {
+            if (!host_.keepGoing(fileStart)) return false;
             fileStart = false;
-            if (host_.cancelRequested()) return false;
-            std::string_view line;
-            cursor.next(line);
-            const DeckFields fields = splitDeckLine(line);
-            const LineClass lineClass = classifyCountField(fields.count);
-            if (lineClass.kind == LineKind::SideSeparator) {
-                if (!host_.includeSidePart()) break;
-            } else if (lineClass.kind == LineKind::Card) {
-                try {
-                    countCardLine(fields, lineClass.copies, encoding, index + 1);
-                } catch (const CardError& error) {
-                    throw std::runtime_error(withPlace(error.what(), path, cursor.lineNumber()));
-                }
+            const DeckStep step = reader.next(entry);
+            if (step == DeckStep::EndDeck) break;
+            if (step != DeckStep::Card) continue;
+            try {
+                countEntry(entry, encoding, index + 1, reader.lineNumber());
+            } catch (const CardError& error) {
+                throw std::runtime_error(withPlace(error.what(), files_[index], reader.lineNumber()));
             }
         }
         return true;
     }
 
-    void countCardLine(const DeckFields& fields, double copies, DeckEncoding encoding, std::size_t deckPosition) {
-        std::string_view cardNumber = fields.cardNumber;
+    void countEntry(const DeckEntry& entry, DeckEncoding encoding, std::size_t deckPosition, std::size_t line) {
+        std::string_view cardNumber = entry.cardNumber;
         if (encoding == DeckEncoding::Cp932 && !isAscii(cardNumber)) {
             decodedNumber_ = decodeCp932(cardNumber);
             cardNumber = decodedNumber_;
         }
         std::optional<std::size_t> handle = table_.findCard(cardNumber);
-        if (!handle) handle = table_.addCard(std::string(cardNumber), decodeField(fields.cardName(), encoding));
-        table_.recordCardLine(*handle, copies, deckPosition);
+        if (!handle) handle = table_.addCard(std::string(cardNumber), decodeField(entry.cardName(), encoding));
+        table_.recordCardLine(*handle, entry.copies, deckPosition, line);
         if (!host_.highSpeed()) {
-            table_.computeMetrics(*handle, deckCount_, host_.sortChoice());
+            table_.computeMetrics(*handle, deckCount_, options_.sortChoice);
         } else if (!highSpeedEngaged_) {
             highSpeedEngaged_ = true;
             host_.highSpeedEngaged();
@@ -79,6 +94,7 @@ private:
 
     UsageTable& table_;
     const std::vector<std::filesystem::path>& files_;
+    const TallyOptions options_;
     TallyHost& host_;
     const std::int64_t deckCount_;
     std::string text_;
@@ -88,29 +104,19 @@ private:
 
 }  // namespace
 
-TallyOutcome runTally(UsageTable& table, const std::vector<std::filesystem::path>& files, TallyHost& host) {
-    host.lockControls();
+TallyResult runTally(UsageTable& table, const std::vector<std::filesystem::path>& files, const TallyOptions& options,
+                     TallyHost& host) {
     table.reset();
     try {
-        Tally tally(table, files, host);
-        if (!tally.readAllFiles()) {
-            host.unlockControls();
-            host.runCancelled();
-            return TallyOutcome::Cancelled;
-        }
-        table.computeAllMetrics(static_cast<std::int64_t>(files.size()), host.sortChoice());
+        Tally tally(table, files, options, host);
+        if (!tally.readAllFiles()) return {TallyOutcome::Cancelled, {}};
+        tally.finish();
     } catch (const std::bad_alloc&) {
-        host.runFailed("メモリが不足しています。");
-        host.unlockControls();
-        return TallyOutcome::Failed;
+        return {TallyOutcome::Failed, "メモリが不足しています。"};
     } catch (const std::exception& error) {
-        host.runFailed(error.what());
-        host.unlockControls();
-        return TallyOutcome::Failed;
+        return {TallyOutcome::Failed, error.what()};
     }
-    host.unlockControls();
-    host.runCompleted();
-    return TallyOutcome::Completed;
+    return {TallyOutcome::Completed, {}};
 }
 
 }  // namespace sormel

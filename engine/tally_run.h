@@ -1,10 +1,11 @@
 // The aggregation run: reads every deck file of a list as one deck and
 // tallies its card lines into a usage table.
 //
-// The run talks to whoever drives it (the window or the batch mode) through
-// TallyHost: it reads the options live, lets the host process its events
-// before every line, sees a cancel request before every line, and reports
-// each file and the outcome.
+// Options that cannot change while a run lasts come in by value. What is
+// live goes through TallyHost: the high-speed switch, a chance for the host
+// to process its events (and ask the run to stop) before every line, and
+// per-file progress. The outcome is the run's return value; locking the
+// controls and showing messages are the caller's.
 #pragma once
 
 #include <cstddef>
@@ -16,42 +17,44 @@
 
 namespace sormel {
 
+struct TallyOptions {
+    bool includeSidePart = true;
+    SortChoice sortChoice = SortChoice::ByDecks;
+};
+
+// The live side of a run. Every method has a default, so that a host
+// overrides only what it follows; the defaults give a high-speed run that
+// is never cancelled.
 class TallyHost {
 public:
     virtual ~TallyHost() = default;
 
-    // Options, read at the moment they matter.
-    virtual bool includeSidePart() = 0;
-    virtual bool highSpeed() = 0;
-    virtual SortChoice sortChoice() = 0;
-
-    // Disables everything but the cancel control; undone by unlockControls.
-    virtual void lockControls() = 0;
-    virtual void unlockControls() = 0;
+    // Read before every card line: true skips the updates on the way.
+    virtual bool highSpeed() { return true; }
     // Called before every line; `fileStart` is true before the first line
-    // of a file. The host decides how often it really processes events.
-    virtual void processEvents(bool fileStart) = 0;
-    // True once the user asked the run to stop.
-    virtual bool cancelRequested() = 0;
+    // of a file. The host may process its events here; false asks the run
+    // to stop.
+    virtual bool keepGoing(bool /*fileStart*/) { return true; }
     // The run is about to read file `index` (0-based) of the list.
-    virtual void fileStarted(std::size_t index) = 0;
+    virtual void fileStarted(std::size_t /*index*/) {}
     // File `index` was read; in normal mode the table was sorted just
-    // before, and the host shows it.
-    virtual void fileFinished(std::size_t index, bool tableSorted) = 0;
+    // before, for the host to show.
+    virtual void fileFinished(std::size_t /*index*/, bool /*tableSorted*/) {}
     // The first card line read in high-speed mode: the switch cannot be
     // undone for the rest of the run.
-    virtual void highSpeedEngaged() = 0;
-
-    virtual void runCompleted() = 0;
-    virtual void runCancelled() = 0;
-    // An error stopped the run; `message` says what, and where.
-    virtual void runFailed(const std::string& message) = 0;
+    virtual void highSpeedEngaged() {}
 };
 
 enum class TallyOutcome { Completed, Cancelled, Failed };
 
+struct TallyResult {
+    TallyOutcome outcome = TallyOutcome::Completed;
+    std::string message;  // for a failure: what went wrong, and where
+};
+
 // Resets `table` and tallies `files` into it, in order. The deck count is
 // the number of files, including those without a single card line.
-TallyOutcome runTally(UsageTable& table, const std::vector<std::filesystem::path>& files, TallyHost& host);
+TallyResult runTally(UsageTable& table, const std::vector<std::filesystem::path>& files, const TallyOptions& options,
+                     TallyHost& host);
 
 }  // namespace sormel

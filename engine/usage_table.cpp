@@ -109,10 +109,16 @@ std::size_t UsageTable::addCard(std::string cardNumber, std::string cardName) {
     return handle;
 }
 
-void UsageTable::recordCardLine(std::size_t handle, double copies, std::size_t deckPosition) {
+void UsageTable::recordCardLine(std::size_t handle, double copies, std::size_t deckPosition, std::size_t line) {
     UsageRow& row = rows_[handle];
     const double total = roundToNumberTextPrecision(copies + row.copies);
     if (!std::isfinite(total)) throw CardError(OverflowError().what(), row.cardNumber);
+    // Whole counts well inside the range are the rule; the exact check is
+    // only needed near its ends.
+    if (!(total > -2e9 && total < 2e9) && outsideIntegerRange(total) && !outsideIntegerRange(row.copies)) {
+        row.rangeLeftDeck = deckPosition;
+        row.rangeLeftLine = line;
+    }
     if (pristine_) {
         // A card line without a card number counted in the blank row: from
         // now on the row is that card's.
@@ -128,9 +134,9 @@ void UsageTable::recordCardLine(std::size_t handle, double copies, std::size_t d
 void UsageTable::computeMetrics(std::size_t handle, std::int64_t deckCount, SortChoice choice) {
     UsageRow& row = rows_[handle];
     const std::int32_t decks = narrowCardCount(static_cast<double>(row.decks), row.cardNumber);
-    row.adoptionRate = twoDecimalText(static_cast<double>(decks) / static_cast<double>(deckCount) * 100);
+    row.adoption = roundToHundredths(static_cast<double>(decks) / static_cast<double>(deckCount) * 100);
     const std::int32_t copies = narrowCardCount(row.copies, row.cardNumber);
-    row.usageRate = twoDecimalText(static_cast<double>(copies) / static_cast<double>(deckCount * 3) * 100);
+    row.usage = roundToHundredths(static_cast<double>(copies) / static_cast<double>(deckCount * 3) * 100);
     storeSortKey(static_cast<std::uint32_t>(handle), decks, copies, choice);
 }
 

@@ -26,7 +26,12 @@ enum class SortChoice {
 class CardError : public std::runtime_error {
 public:
     CardError(const std::string& reason, const std::string& cardNumber)
-        : std::runtime_error(reason + "\nカード番号: " + (cardNumber.empty() ? "(空欄)" : cardNumber)) {}
+        : std::runtime_error(reason + "\nカード番号: " + (cardNumber.empty() ? "(空欄)" : cardNumber)),
+          cardNumber_(cardNumber) {}
+    const std::string& cardNumber() const { return cardNumber_; }
+
+private:
+    std::string cardNumber_;
 };
 
 // A count narrowed to an integer; an overflow names the card.
@@ -41,8 +46,14 @@ struct UsageRow {
     std::size_t lastDeck = 0;  // 1-based position of the last deck counted in
     bool counted = false;      // at least one card line was counted here
     std::string cardName;
-    std::string adoptionRate;  // "#0.00" text, empty until computed
-    std::string usageRate;     // "#0.00" text, empty until computed
+    // Rates in hundredths of a percent, as the table shows them rounded to
+    // two decimals; empty until computed.
+    std::optional<std::int64_t> adoption;
+    std::optional<std::int64_t> usage;
+    // Where the copy count last left the integer range: the 1-based deck
+    // position and line, or 0 when it never did.
+    std::size_t rangeLeftDeck = 0;
+    std::size_t rangeLeftLine = 0;
 };
 
 class UsageTable {
@@ -62,9 +73,15 @@ public:
     // Gives a new card a row: the last row while it is still pristine,
     // otherwise a new row at the end. Returns its handle.
     std::size_t addCard(std::string cardNumber, std::string cardName);
-    // Counts one card line of deck `deckPosition` (1-based) with `copies`.
-    // Throws CardError when the copy count stops being a finite number.
-    void recordCardLine(std::size_t handle, double copies, std::size_t deckPosition);
+    // The row holding `cardNumber`, or null.
+    const UsageRow* rowOf(std::string_view cardNumber) const {
+        const std::optional<std::size_t> handle = findCard(cardNumber);
+        return handle ? &rows_[*handle] : nullptr;
+    }
+    // Counts one card line of deck `deckPosition` (1-based), at `line` of
+    // its file, with `copies`. Throws CardError when the copy count stops
+    // being a finite number.
+    void recordCardLine(std::size_t handle, double copies, std::size_t deckPosition, std::size_t line = 0);
     // Adoption and usage rates for `deckCount` decks, and the sort key.
     // Throws CardError when a count does not fit the integer range.
     void computeMetrics(std::size_t handle, std::int64_t deckCount, SortChoice choice);

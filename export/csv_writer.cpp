@@ -1,6 +1,7 @@
 #include "export/csv_writer.h"
 
 #include <charconv>
+#include <optional>
 
 #include "engine/numeric_text.h"
 #include "engine/text_decoding.h"
@@ -35,32 +36,11 @@ void appendInteger(std::string& out, std::int32_t value) {
     out.append(buffer, end);
 }
 
-// True for the "#0.00" text the table keeps its rates in, with at most 15
-// digits: "-"?, "0" or digits without a leading zero, ".", two digits.
-bool isShortTwoDecimalText(std::string_view text) {
-    if (!text.empty() && text[0] == '-') text.remove_prefix(1);
-    const std::size_t point = text.size() >= 4 ? text.size() - 3 : std::string_view::npos;
-    if (point == std::string_view::npos || text.size() > 16 || text[point] != '.') return false;
-    if (text[0] == '0' && point != 1) return false;
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        if (i != point && (text[i] < '0' || text[i] > '9')) return false;
-    }
-    return true;
-}
-
-// A rate cell read back as a number and written in its shortest form. For
-// the table's own two-decimal text that is the text without its trailing
-// zeros: up to 15 digits survive the trip through a double unchanged.
-void appendRate(std::string& out, const std::string& cell) {
+// A rate in its shortest form; a rate not computed yet (a cancelled
+// high-speed run) is written as 0.
+void appendRate(std::string& out, const std::optional<std::int64_t>& hundredths) {
     out.push_back(',');
-    if (!isShortTwoDecimalText(cell)) {
-        out.append(numberText(parseLeadingNumber(cell)));
-        return;
-    }
-    std::string_view text = cell;
-    while (text.back() == '0') text.remove_suffix(1);
-    if (text.back() == '.') text.remove_suffix(1);
-    out.append(text == "-0" ? "0" : text);
+    out.append(hundredths ? shortHundredthsText(*hundredths) : "0");
 }
 
 }  // namespace
@@ -75,8 +55,8 @@ std::string formatCsv(const UsageTable& table, CsvEncoding encoding) {
         appendQuoted(out, row.cardName, encoding);
         appendInteger(out, narrowCardCount(static_cast<double>(row.decks), row.cardNumber));
         appendInteger(out, narrowCardCount(row.copies, row.cardNumber));
-        appendRate(out, row.adoptionRate);
-        appendRate(out, row.usageRate);
+        appendRate(out, row.adoption);
+        appendRate(out, row.usage);
         out += "\r\n";
     }
     return out;

@@ -6,6 +6,7 @@
 #include <cmath>
 #include <cstdint>
 #include <map>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -246,7 +247,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         FUZZ_CHECK(!record[3].quoted && record[3].text == copies, "record %zu copies \"%s\", expected %s", i,
                    record[3].text.c_str(), copies.c_str());
         for (int rate = 0; rate < 2; ++rate) {
-            const std::string& cell = rate == 0 ? row.adoptionRate : row.usageRate;
+            const std::optional<std::int64_t>& hundredths = rate == 0 ? row.adoption : row.usage;
+            const std::string cell = hundredths ? hundredthsText(*hundredths) : std::string();
             FUZZ_CHECK(cell.empty() || fuzz::isTwoDecimalShape(cell), "rate cell \"%s\"", cell.c_str());
             const fuzz::CsvField& field = record[4 + static_cast<std::size_t>(rate)];
             FUZZ_CHECK(!field.quoted && field.text == rateNumber(cell), "record %zu rate \"%s\" from cell \"%s\"", i,

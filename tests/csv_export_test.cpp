@@ -16,29 +16,13 @@ namespace {
 using testing::readFile;
 using testing::ScratchFolder;
 
-class CompletedRun : public TallyHost {
-public:
-    bool includeSidePart() override { return true; }
-    bool highSpeed() override { return false; }
-    SortChoice sortChoice() override { return SortChoice::ByDecks; }
-    void lockControls() override {}
-    void unlockControls() override {}
-    void processEvents(bool) override {}
-    bool cancelRequested() override { return false; }
-    void fileStarted(std::size_t) override {}
-    void fileFinished(std::size_t, bool) override {}
-    void highSpeedEngaged() override {}
-    void runCompleted() override {}
-    void runCancelled() override {}
-    void runFailed(const std::string& message) override { ADD_FAILURE() << message; }
-};
-
 const std::filesystem::path kGolden = SORMEL_GOLDEN_DIR;
 
 TEST(CsvFormat, MatchesTheGoldenFilesInBothEncodings) {
     UsageTable table;
-    CompletedRun host;
-    runTally(table, listDeckFiles(kGolden / "decks", *FileMask::parse("*.txt")), host);
+    TallyHost host;
+    const TallyResult result = runTally(table, listDeckFiles(kGolden / "decks", *FileMask::parse("*.txt")), {}, host);
+    ASSERT_EQ(result.outcome, TallyOutcome::Completed) << result.message;
     EXPECT_EQ(formatCsv(table, CsvEncoding::Cp932), readFile(kGolden / "expected-cp932.csv"));
     EXPECT_EQ(formatCsv(table, CsvEncoding::Utf8), readFile(kGolden / "expected-utf8.csv"));
 }

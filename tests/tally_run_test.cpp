@@ -6,49 +6,14 @@
 #include <string>
 #include <vector>
 
+#include "engine/numeric_text.h"
 #include "test_support.h"
 
 namespace sormel {
 namespace {
 
+using testing::RecordingHost;
 using testing::ScratchFolder;
-
-// Records what the run asks of its host; options can change mid-run from
-// the event hook, as a user's click would.
-class RecordingHost : public TallyHost {
-public:
-    bool side = true;
-    bool fast = false;
-    SortChoice choice = SortChoice::ByDecks;
-    bool cancel = false;
-    std::function<void(RecordingHost&, int eventCall)> onEvents;
-    std::vector<std::string> calls;
-    int eventCalls = 0;
-    std::string failure;
-
-    bool includeSidePart() override { return side; }
-    bool highSpeed() override { return fast; }
-    SortChoice sortChoice() override { return choice; }
-    void lockControls() override { calls.push_back("lock"); }
-    void unlockControls() override { calls.push_back("unlock"); }
-    void processEvents(bool fileStart) override {
-        if (fileStart) calls.push_back("events-at-file-start");
-        if (onEvents) onEvents(*this, eventCalls);
-        ++eventCalls;
-    }
-    bool cancelRequested() override { return cancel; }
-    void fileStarted(std::size_t index) override { calls.push_back("start " + std::to_string(index)); }
-    void fileFinished(std::size_t index, bool sorted) override {
-        calls.push_back("finish " + std::to_string(index) + (sorted ? " sorted" : ""));
-    }
-    void highSpeedEngaged() override { calls.push_back("high-speed engaged"); }
-    void runCompleted() override { calls.push_back("completed"); }
-    void runCancelled() override { calls.push_back("cancelled"); }
-    void runFailed(const std::string& message) override {
-        calls.push_back("failed");
-        failure = message;
-    }
-};
 
 using Calls = std::vector<std::string>;
 
@@ -64,13 +29,21 @@ std::vector<Row> rowsOf(const UsageTable& table) {
     std::vector<Row> rows;
     for (std::size_t i = 0; i < table.rowCount(); ++i) {
         const UsageRow& r = table.row(i);
-        rows.push_back({r.cardNumber, r.cardName, r.decks, r.copies, r.adoptionRate, r.usageRate});
+        rows.push_back({r.cardNumber, r.cardName, r.decks, r.copies, r.adoption ? hundredthsText(*r.adoption) : "", r.usage ? hundredthsText(*r.usage) : ""});
     }
     return rows;
 }
 
 class TallyRunTest : public ::testing::Test {
 protected:
+    // A run with the options the host was given; the outcome is kept in `result`.
+    TallyOutcome run(UsageTable& into, RecordingHost& with) {
+        result = runTally(into, files, {side, choice}, with);
+        return result.outcome;
+    }
+    bool side = true;
+    SortChoice choice = SortChoice::ByDecks;
+    TallyResult result;
     void SetUp() override {
         files = {
             folder.write("1.txt", "# deck one\r\n3,AB-001,First\r\n2,AB-002,Second\r\n--\r\n1,AB-003,Side\r\n"),
@@ -85,10 +58,10 @@ protected:
 };
 
 TEST_F(TallyRunTest, NormalModeSortsAfterEveryFileAndCompletes) {
-    EXPECT_EQ(runTally(table, files, host), TallyOutcome::Completed);
-    EXPECT_EQ(host.calls, (Calls{"lock", "start 0", "events-at-file-start", "finish 0 sorted", "start 1",
+    EXPECT_EQ(run(table, host), TallyOutcome::Completed);
+    EXPECT_EQ(host.calls, (Calls{"start 0", "events-at-file-start", "finish 0 sorted", "start 1",
                                  "events-at-file-start", "finish 1 sorted", "start 2", "events-at-file-start",
-                                 "finish 2 sorted", "unlock", "completed"}));
+                                 "finish 2 sorted"}));
     // Three decks, including the one without card lines.
     EXPECT_EQ(rowsOf(table), (std::vector<Row>{
                                  {"AB-001", "First", 2, 6, "66.67", "66.67"},
@@ -97,12 +70,37 @@ TEST_F(TallyRunTest, NormalModeSortsAfterEveryFileAndCompletes) {
                              }));
 }
 
+// What the window shows after each file is the table sorted by then, not
+// the order the cards were met in.
+TEST_F(TallyRunTest, NormalModeShowsASortedTableAtTheEndOfEveryFile) {
+    class Checker : public RecordingHost {
+    public:
+        UsageTable* table = nullptr;
+        std::vector<std::string> firstAfterFile;
+        void fileFinished(std::size_t index, bool sorted) override {
+            RecordingHost::fileFinished(index, sorted);
+            firstAfterFile.push_back(table->row(0).cardNumber);
+        }
+    } checker;
+    checker.table = &table;
+    files = {folder.write("a.txt", "1,RARE,r\n1,STAPLE,s\n"), folder.write("b.txt", "1,STAPLE,s\n1,OTHER,o\n"),
+             folder.write("c.txt", "1,OTHER,o\n1,OTHER,o\n")};
+    checker.onEvents = [](RecordingHost& h, int call) {
+        if (call == 5) h.cancel = true;  // the second line of the third file
+    };
+    EXPECT_EQ(run(table, checker), TallyOutcome::Cancelled);
+    EXPECT_EQ(checker.firstAfterFile, (std::vector<std::string>{"RARE", "STAPLE"}));
+    // The cancelled file's line was counted, but the table stays as last sorted.
+    EXPECT_EQ(table.row(0).cardNumber, "STAPLE");
+    EXPECT_EQ(table.row(1).cardNumber, "OTHER");
+}
+
 TEST_F(TallyRunTest, HighSpeedModeGivesTheSameTableWithoutSortingOnTheWay) {
     UsageTable normal;
     RecordingHost normalHost;
-    runTally(normal, files, normalHost);
+    run(normal, normalHost);
     host.fast = true;
-    EXPECT_EQ(runTally(table, files, host), TallyOutcome::Completed);
+    EXPECT_EQ(run(table, host), TallyOutcome::Completed);
     EXPECT_EQ(rowsOf(table), rowsOf(normal));
     EXPECT_EQ(std::count(host.calls.begin(), host.calls.end(), "high-speed engaged"), 1);
     EXPECT_EQ(std::count(host.calls.begin(), host.calls.end(), "finish 0 sorted"), 0);
@@ -111,20 +109,20 @@ TEST_F(TallyRunTest, HighSpeedModeGivesTheSameTableWithoutSortingOnTheWay) {
 TEST_F(TallyRunTest, SwitchingToHighSpeedMidRunGivesTheSameTable) {
     UsageTable normal;
     RecordingHost normalHost;
-    runTally(normal, files, normalHost);
+    run(normal, normalHost);
     host.onEvents = [](RecordingHost& h, int call) {
         if (call == 5) h.fast = true;  // before the first line of the second file
     };
-    EXPECT_EQ(runTally(table, files, host), TallyOutcome::Completed);
+    EXPECT_EQ(run(table, host), TallyOutcome::Completed);
     EXPECT_EQ(rowsOf(table), rowsOf(normal));
-    EXPECT_EQ(host.calls[3], "finish 0 sorted");
-    EXPECT_EQ(host.calls[6], "high-speed engaged");
-    EXPECT_EQ(host.calls[7], "finish 1");
+    EXPECT_EQ(host.calls[2], "finish 0 sorted");
+    EXPECT_EQ(host.calls[5], "high-speed engaged");
+    EXPECT_EQ(host.calls[6], "finish 1");
 }
 
 TEST_F(TallyRunTest, WithoutTheSidePartReadingStopsAtTheSeparator) {
-    host.side = false;
-    runTally(table, files, host);
+    side = false;
+    run(table, host);
     EXPECT_EQ(rowsOf(table), (std::vector<Row>{
                                  {"AB-001", "First", 2, 6, "66.67", "66.67"},
                                  {"AB-002", "Second", 2, 3, "66.67", "33.33"},
@@ -132,9 +130,9 @@ TEST_F(TallyRunTest, WithoutTheSidePartReadingStopsAtTheSeparator) {
 }
 
 TEST_F(TallyRunTest, SortByCopies) {
-    host.choice = SortChoice::ByCopies;
+    choice = SortChoice::ByCopies;
     files = {folder.write("a.txt", "1,WIDE,w\n4,MANY,m\n"), folder.write("b.txt", "1,WIDE,w\n")};
-    runTally(table, files, host);
+    run(table, host);
     EXPECT_EQ(table.row(0).cardNumber, "MANY");
 }
 
@@ -143,9 +141,7 @@ TEST_F(TallyRunTest, CancelBeforeALineLeavesThePartialTableWithoutTheFinalPass) 
     host.onEvents = [](RecordingHost& h, int call) {
         if (call == 6) h.cancel = true;
     };
-    EXPECT_EQ(runTally(table, files, host), TallyOutcome::Cancelled);
-    EXPECT_EQ(host.calls.back(), "cancelled");
-    EXPECT_EQ(host.calls[host.calls.size() - 2], "unlock");
+    EXPECT_EQ(run(table, host), TallyOutcome::Cancelled);
     EXPECT_EQ(std::count(host.calls.begin(), host.calls.end(), "finish 1 sorted"), 0);
     // AB-001 was counted in deck 2 already; its rates date from that line.
     EXPECT_EQ(rowsOf(table)[0], (Row{"AB-001", "First", 2, 6, "66.67", "66.67"}));
@@ -157,7 +153,7 @@ TEST_F(TallyRunTest, CancelledHighSpeedRunKeepsFirstMetOrderWithoutRates) {
     host.onEvents = [](RecordingHost& h, int call) {
         if (call == 8) h.cancel = true;
     };
-    runTally(table, files, host);
+    run(table, host);
     EXPECT_EQ(rowsOf(table), (std::vector<Row>{
                                  {"AB-001", "First", 2, 6, "", ""},
                                  {"AB-002", "Second", 2, 3, "", ""},
@@ -167,38 +163,44 @@ TEST_F(TallyRunTest, CancelledHighSpeedRunKeepsFirstMetOrderWithoutRates) {
 
 TEST_F(TallyRunTest, AMissingFileStopsTheRunWithAMessageNamingIt) {
     std::filesystem::remove(files[1]);
-    EXPECT_EQ(runTally(table, files, host), TallyOutcome::Failed);
-    EXPECT_NE(host.failure.find("2.txt"), std::string::npos) << host.failure;
-    EXPECT_NE(host.failure.find("見つかりません"), std::string::npos) << host.failure;
-    EXPECT_EQ(host.calls.back(), "unlock");  // the message first, then the window is restored
-    EXPECT_EQ(host.calls[host.calls.size() - 2], "failed");
+    EXPECT_EQ(run(table, host), TallyOutcome::Failed);
+    EXPECT_NE(result.message.find("2.txt"), std::string::npos) << result.message;
+    EXPECT_NE(result.message.find("見つかりません"), std::string::npos) << result.message;
+    EXPECT_EQ(host.calls.back(), "start 1");
     EXPECT_EQ(table.row(0).cardNumber, "AB-001");  // what was read so far stays
 }
 
 TEST_F(TallyRunTest, AFileReplacedByAFolderAfterListingStopsTheRunNamingIt) {
     std::filesystem::remove(files[2]);
     std::filesystem::create_directory(files[2]);
-    EXPECT_EQ(runTally(table, files, host), TallyOutcome::Failed);
-    EXPECT_NE(host.failure.find("3.txt"), std::string::npos) << host.failure;
-    EXPECT_NE(host.failure.find("フォルダー"), std::string::npos) << host.failure;
+    EXPECT_EQ(run(table, host), TallyOutcome::Failed);
+    EXPECT_NE(result.message.find("3.txt"), std::string::npos) << result.message;
+    EXPECT_NE(result.message.find("フォルダー"), std::string::npos) << result.message;
 }
 
 TEST_F(TallyRunTest, AnOverflowNamesTheCardTheFileAndTheLine) {
     files = {folder.write("big.txt", "1,OK,ok\r\n1E400,HUGE,huge\r\n")};
-    EXPECT_EQ(runTally(table, files, host), TallyOutcome::Failed);
-    EXPECT_NE(host.failure.find("HUGE"), std::string::npos) << host.failure;
-    EXPECT_NE(host.failure.find("big.txt（2 行目）"), std::string::npos) << host.failure;
+    EXPECT_EQ(run(table, host), TallyOutcome::Failed);
+    EXPECT_NE(result.message.find("HUGE"), std::string::npos) << result.message;
+    EXPECT_NE(result.message.find("big.txt（2 行目）"), std::string::npos) << result.message;
 
     // A 32-bit overflow in high-speed mode shows at the final pass.
     files = {folder.write("a.txt", "2000000000,SUM,x\n"), folder.write("b.txt", "2000000000,SUM,x\n")};
     host.fast = true;
-    EXPECT_EQ(runTally(table, files, host), TallyOutcome::Failed);
-    EXPECT_NE(host.failure.find("SUM"), std::string::npos) << host.failure;
+    EXPECT_EQ(run(table, host), TallyOutcome::Failed);
+    EXPECT_NE(result.message.find("SUM"), std::string::npos) << result.message;
+    EXPECT_NE(result.message.find("b.txt（1 行目）"), std::string::npos) << result.message;
+
+    // Where the sum left the range last is named, also after it came back.
+    files = {folder.write("a.txt", "2000000000,SUM,x\n"), folder.write("b.txt", "2000000000,SUM,x\n"),
+             folder.write("c.txt", "-2000000000,SUM,x\n"), folder.write("d.txt", "x\n1,Z,z\n2000000000,SUM,x\n")};
+    EXPECT_EQ(run(table, host), TallyOutcome::Failed);
+    EXPECT_NE(result.message.find("d.txt（3 行目）"), std::string::npos) << result.message;
 
     // The largest double is beyond fifteen digits' reach: an overflow, not 0.
     files = {folder.write("max.txt", "1,OK,ok\r\n1.7976931348623157E308,MAX,max\r\n")};
-    EXPECT_EQ(runTally(table, files, host), TallyOutcome::Failed);
-    EXPECT_NE(host.failure.find("max.txt（2 行目）"), std::string::npos) << host.failure;
+    EXPECT_EQ(run(table, host), TallyOutcome::Failed);
+    EXPECT_NE(result.message.find("max.txt（2 行目）"), std::string::npos) << result.message;
 }
 
 TEST_F(TallyRunTest, EncodingsAndLineEndsOfEveryKindCountAlike) {
@@ -207,7 +209,7 @@ TEST_F(TallyRunTest, EncodingsAndLineEndsOfEveryKindCountAlike) {
     const std::string bom = "\xEF\xBB\xBF" "3,BT-01,\xE7\xAB\x9C\r";
     const std::string utf16("\xFF\xFE" "3\0,\0B\0T\0-\0" "0\0" "1\0,\0\xDC\x7A", 20);
     files = {folder.write("a", cp932), folder.write("b", utf8), folder.write("c", bom), folder.write("d", utf16)};
-    runTally(table, files, host);
+    run(table, host);
     ASSERT_EQ(table.rowCount(), 1u);
     EXPECT_EQ(table.row(0).cardName, "\xE7\xAB\x9C");
     EXPECT_EQ(table.row(0).decks, 4);
@@ -217,7 +219,7 @@ TEST_F(TallyRunTest, EncodingsAndLineEndsOfEveryKindCountAlike) {
 TEST_F(TallyRunTest, Cp932CardNumbersAreComparedAsText) {
     files = {folder.write("a", "1,\x82\x60-1,\x82\x60\r\n"),  // full-width A in code page 932
              folder.write("b", "1,\xEF\xBC\xA1-1,x\n")};     // the same character in UTF-8
-    runTally(table, files, host);
+    run(table, host);
     ASSERT_EQ(table.rowCount(), 1u);
     EXPECT_EQ(table.row(0).decks, 2);
 }

@@ -67,4 +67,15 @@ std::string shellQuoted(const std::filesystem::path& path) {
     return quoted + "'";
 }
 
+bool RecordingHost::keepGoing(bool fileStart) {
+    if (fileStart) calls.push_back("events-at-file-start");
+    if (onEvents) onEvents(*this, eventCalls);
+    ++eventCalls;
+    return !cancel;
+}
+
+void RecordingHost::fileFinished(std::size_t index, bool sorted) {
+    calls.push_back("finish " + std::to_string(index) + (sorted ? " sorted" : ""));
+}
+
 }  // namespace sormel::testing

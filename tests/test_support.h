@@ -4,6 +4,10 @@
 #include <filesystem>
 #include <string>
 #include <string_view>
+#include <functional>
+#include <vector>
+
+#include "engine/tally_run.h"
 
 namespace sormel::testing {
 
@@ -26,6 +30,23 @@ private:
 };
 
 std::string readFile(const std::filesystem::path& path);
+
+// A run's host that records what the run tells it, and lets a test act
+// before a line as a user's click would (switch to high speed, cancel).
+class RecordingHost : public TallyHost {
+public:
+    bool fast = false;
+    bool cancel = false;
+    std::function<void(RecordingHost&, int eventCall)> onEvents;
+    std::vector<std::string> calls;
+    int eventCalls = 0;
+
+    bool highSpeed() override { return fast; }
+    bool keepGoing(bool fileStart) override;
+    void fileStarted(std::size_t index) override { calls.push_back("start " + std::to_string(index)); }
+    void fileFinished(std::size_t index, bool sorted) override;
+    void highSpeedEngaged() override { calls.push_back("high-speed engaged"); }
+};
 
 // What a program run through the shell left behind.
 struct ProgramResult {

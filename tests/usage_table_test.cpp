@@ -36,12 +36,12 @@ TEST(UsageTableCounting, DecksCountOncePerFileCopiesEveryLine) {
     EXPECT_EQ(first.cardNumber, "AB-001");
     EXPECT_EQ(first.decks, 2);
     EXPECT_EQ(first.copies, 6);
-    EXPECT_EQ(first.adoptionRate, "100.00");
-    EXPECT_EQ(first.usageRate, "100.00");
+    EXPECT_EQ(first.adoption, 10000);
+    EXPECT_EQ(first.usage, 10000);
     EXPECT_EQ(table.row(1).decks, 1);
     EXPECT_EQ(table.row(1).copies, 3);
-    EXPECT_EQ(table.row(1).adoptionRate, "50.00");
-    EXPECT_EQ(table.row(1).usageRate, "50.00");
+    EXPECT_EQ(table.row(1).adoption, 5000);
+    EXPECT_EQ(table.row(1).usage, 5000);
 }
 
 TEST(UsageTableCounting, FractionalAndNegativeCopiesAccumulateAtFifteenDigits) {
@@ -51,9 +51,9 @@ TEST(UsageTableCounting, FractionalAndNegativeCopiesAccumulateAtFifteenDigits) {
     EXPECT_EQ(table.row(0).copies, 2.5);
     table.computeAllMetrics(1, SortChoice::ByCopies);
     // Copies 2.5 round to 2 for the rate and the key.
-    EXPECT_EQ(table.row(0).usageRate, "66.67");
+    EXPECT_EQ(table.row(0).usage, 6667);
     EXPECT_EQ(table.row(1).cardNumber, "Y");
-    EXPECT_EQ(table.row(1).usageRate, "-33.33");
+    EXPECT_EQ(table.row(1).usage, -3333);
 }
 
 TEST(UsageTableCounting, CaseMattersInCardNumbers) {
@@ -98,8 +98,8 @@ TEST(UsageTableBlankRow, ARunWithoutCardsStillHasTheBlankRowWithZeroRates) {
     UsageTable table;
     table.computeAllMetrics(3, SortChoice::ByDecks);
     ASSERT_EQ(table.rowCount(), 1u);
-    EXPECT_EQ(table.row(0).adoptionRate, "0.00");
-    EXPECT_EQ(table.row(0).usageRate, "0.00");
+    EXPECT_EQ(table.row(0).adoption, 0);
+    EXPECT_EQ(table.row(0).usage, 0);
     EXPECT_FALSE(table.row(0).counted);
 }
 
@@ -174,7 +174,7 @@ TEST(UsageTableOverflow, CountsBeyond32BitsNameTheCard) {
     wide.computeAllMetrics(40000, SortChoice::ByDecks);
     EXPECT_EQ(wide.row(0).decks, 40000);
     EXPECT_EQ(wide.row(0).copies, 120000);
-    EXPECT_EQ(wide.row(0).usageRate, "100.00");
+    EXPECT_EQ(wide.row(0).usage, 10000);
 }
 
 TEST(UsageTableOverflow, ACopySumThatStopsBeingFiniteIsAnError) {

@@ -99,19 +99,14 @@ private:
     void showError(const std::string& description);
 
     // The run's host.
-    bool includeSidePart() override;
     bool highSpeed() override;
-    sormel::SortChoice sortChoice() override;
-    void lockControls() override;
-    void unlockControls() override;
-    void processEvents(bool fileStart) override;
-    bool cancelRequested() override;
+    bool keepGoing(bool fileStart) override;
     void fileStarted(std::size_t index) override;
     void fileFinished(std::size_t index, bool tableSorted) override;
     void highSpeedEngaged() override;
-    void runCompleted() override;
-    void runCancelled() override;
-    void runFailed(const std::string& message) override;
+    sormel::SortChoice sortChoice() const;
+    void lockControls();
+    void unlockControls();
     void showFileBeingRead();
 
     sormel::UserPrompts& prompts_;

@@ -35,16 +35,31 @@ void frmMain::cmdExec_Click() {
         return;
     }
     runInProgress_ = true;
-    sormel::runTally(table_, fleList->files(), *this);
+    const sormel::TallyOptions options{chkSide->isChecked(), sortChoice()};
+    lockControls();
+    const sormel::TallyResult result = sormel::runTally(table_, fleList->files(), options, *this);
+    switch (result.outcome) {
+        case sormel::TallyOutcome::Completed:
+            unlockControls();
+            prompts_.tell(this, QStringLiteral("集計が完了しました。"), QStringLiteral("完了"),
+                          sormel::MessageIcon::Information);
+            break;
+        case sormel::TallyOutcome::Cancelled:
+            unlockControls();
+            break;
+        case sormel::TallyOutcome::Failed:
+            showFileBeingRead();
+            showError(result.message);
+            unlockControls();
+            break;
+    }
     runInProgress_ = false;
     if (closeAfterRun_) close();
 }
 
-bool frmMain::includeSidePart() { return chkSide->isChecked(); }
-
 bool frmMain::highSpeed() { return chkHiSp->isChecked(); }
 
-sormel::SortChoice frmMain::sortChoice() {
+sormel::SortChoice frmMain::sortChoice() const {
     return optSort[0]->isChecked() ? sormel::SortChoice::ByCopies : sormel::SortChoice::ByDecks;
 }
 
@@ -79,12 +94,12 @@ void frmMain::unlockControls() {
     mfgList->setUpdatesEnabled(true);
 }
 
-void frmMain::processEvents(bool fileStart) {
+bool frmMain::keepGoing(bool fileStart) {
     if (!pacer_.eventsDue()) {
         // Between two rounds a new file still gets what was posted to the
         // window's objects: a full round costs more than a small deck.
         if (fileStart) QCoreApplication::sendPostedEvents();
-        return;
+        return blnRunning;
     }
     const bool repaint = pacer_.repaintDue();
     if (repaint) showFileBeingRead();
@@ -97,9 +112,8 @@ void frmMain::processEvents(bool fileStart) {
     }
     QCoreApplication::processEvents();
     if (refreshGrid) mfgList->setUpdatesEnabled(false);
+    return blnRunning;
 }
-
-bool frmMain::cancelRequested() { return !blnRunning; }
 
 // The file list highlights the file being read. Moving the selection costs
 // more than reading a small deck, so it moves when the window is repainted
@@ -119,15 +133,3 @@ void frmMain::fileFinished(std::size_t, bool tableSorted) {
 }
 
 void frmMain::highSpeedEngaged() { chkHiSp->setEnabled(false); }
-
-void frmMain::runCompleted() {
-    prompts_.tell(this, QStringLiteral("集計が完了しました。"), QStringLiteral("完了"),
-                  sormel::MessageIcon::Information);
-}
-
-void frmMain::runCancelled() {}
-
-void frmMain::runFailed(const std::string& message) {
-    showFileBeingRead();
-    showError(message);
-}

@@ -37,8 +37,8 @@ QString cellText(const UsageRow& row, int column) {
         case 1: return QString::fromStdString(row.cardName);
         case 2: return row.counted ? QString::fromStdString(numberText(static_cast<double>(row.decks))) : QString();
         case 3: return row.counted ? QString::fromStdString(numberText(row.copies)) : QString();
-        case 4: return QString::fromStdString(row.adoptionRate);
-        default: return QString::fromStdString(row.usageRate);
+        case 4: return row.adoption ? QString::fromStdString(hundredthsText(*row.adoption)) : QString();
+        default: return row.usage ? QString::fromStdString(hundredthsText(*row.usage)) : QString();
     }
 }
 

@@ -1,0 +1,42 @@
+// What a deck reader yields: one step per line of a deck file, and for a
+// card line the entry it holds (copies, card number, card name, part).
+#pragma once
+
+#include <cstddef>
+#include <string_view>
+
+namespace sormel {
+
+enum class DeckPart { Main, Side };
+
+enum class DeckStep {
+    Card,     // the entry holds a card line
+    Other,    // a line that counts nothing: a separator, a header, a blank line
+    EndDeck,  // nothing more of this deck is read
+};
+
+struct DeckEntry {
+    double copies = 0;
+    // Texts in the reader's encoding (raw code page 932 or UTF-8).
+    std::string_view cardNumber;
+    DeckPart part = DeckPart::Main;
+
+    // The card name; it is only needed for a card seen for the first
+    // time, so a reader may leave it to be cut here.
+    std::string_view cardName() const { return nameUncut_ ? nameField_.substr(0, nameField_.find(',')) : nameField_; }
+    void setCardName(std::string_view name) {
+        nameField_ = name;
+        nameUncut_ = false;
+    }
+    // The name is what comes before the first "," of `field`.
+    void setCardNameField(std::string_view field) {
+        nameField_ = field;
+        nameUncut_ = true;
+    }
+
+private:
+    std::string_view nameField_;
+    bool nameUncut_ = false;
+};
+
+}  // namespace sormel

@@ -1,0 +1,52 @@
+// Reading a deck in the program's own format, one line at a time:
+//
+//   count,card number,card name
+//
+// A line whose count field is exactly "--" begins the side part; a count
+// that reads as 0 makes the line count nothing. Lines and fields are cut on
+// the raw bytes, so code-page-932 text needs no decoding to be read.
+#pragma once
+
+#include <cstddef>
+#include <string_view>
+
+#include "engine/deck_entry.h"
+#include "engine/deck_lines.h"
+
+namespace sormel {
+
+class NativeDeckReader {
+public:
+    // `includeSidePart` false ends the deck at the side separator.
+    NativeDeckReader(std::string_view text, bool includeSidePart) : cursor_(text), includeSidePart_(includeSidePart) {}
+
+    bool atEnd() const { return cursor_.atEnd(); }
+    // 1-based number of the line `next` read last.
+    std::size_t lineNumber() const { return cursor_.lineNumber(); }
+
+    // Reads the next line; call only while !atEnd().
+    DeckStep next(DeckEntry& entry) {
+        std::string_view line;
+        cursor_.next(line);
+        const DeckFields fields = splitDeckLine(line);
+        const LineClass lineClass = classifyCountField(fields.count);
+        if (lineClass.kind == LineKind::SideSeparator) {
+            if (!includeSidePart_) return DeckStep::EndDeck;
+            part_ = DeckPart::Side;
+            return DeckStep::Other;
+        }
+        if (lineClass.kind != LineKind::Card) return DeckStep::Other;
+        entry.copies = lineClass.copies;
+        entry.cardNumber = fields.cardNumber;
+        entry.setCardNameField(fields.rest);
+        entry.part = part_;
+        return DeckStep::Card;
+    }
+
+private:
+    LineCursor cursor_;
+    const bool includeSidePart_;
+    DeckPart part_ = DeckPart::Main;
+};
+
+}  // namespace sormel
