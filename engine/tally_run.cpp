@@ -5,6 +5,7 @@
 #include <stdexcept>
 
 #include "engine/deck_file.h"
+#include "engine/deck_observer.h"
 #include "engine/native_deck_reader.h"
 #include "engine/text_decoding.h"
 
@@ -53,7 +54,10 @@ private:
         readWholeFile(path, text_);
         const DeckEncoding encoding = prepareDeckText(text_);
         NativeDeckReader reader(text_, options_.includeSidePart);
-        return readDeck(reader, encoding, index);
+        if (options_.observer != nullptr) options_.observer->deckStarted(index);
+        if (!readDeck(reader, encoding, index)) return false;
+        if (options_.observer != nullptr) options_.observer->deckFinished(index);
+        return true;
     }
 
     template <typename Reader>
@@ -84,6 +88,7 @@ private:
         std::optional<std::size_t> handle = table_.findCard(cardNumber);
         if (!handle) handle = table_.addCard(std::string(cardNumber), decodeField(entry.cardName(), encoding));
         table_.recordCardLine(*handle, entry.copies, deckPosition, line);
+        if (options_.observer != nullptr) options_.observer->entryCounted({*handle, cardNumber, entry, encoding, line});
         if (!host_.highSpeed()) {
             table_.computeMetrics(*handle, deckCount_, options_.sortChoice);
         } else if (!highSpeedEngaged_) {

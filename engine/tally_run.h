@@ -17,9 +17,13 @@
 
 namespace sormel {
 
+class DeckObserver;
+
 struct TallyOptions {
     bool includeSidePart = true;
     SortChoice sortChoice = SortChoice::ByDecks;
+    // Told of every deck and every counted card line, when given.
+    DeckObserver* observer = nullptr;
 };
 
 // The live side of a run. Every method has a default, so that a host

@@ -1,0 +1,36 @@
+// Following a run deck by deck: what each counted card line added, for
+// figures beyond the usage table (copies per deck, main and side, deck
+// types), gathered in the same single pass.
+#pragma once
+
+#include <cstddef>
+#include <string_view>
+
+#include "engine/deck_entry.h"
+#include "engine/text_decoding.h"
+
+namespace sormel {
+
+// One card line the run counted.
+struct CountedEntry {
+    std::size_t row;               // handle of the card's row in the run's table
+    std::string_view key;          // what the table keys the card by, as UTF-8
+    const DeckEntry& entry;        // copies, part, and the raw card name
+    DeckEncoding encoding;         // of the entry's texts
+    std::size_t line;              // 1-based line of the deck file
+
+    std::string cardName() const { return decodeField(entry.cardName(), encoding); }
+};
+
+class DeckObserver {
+public:
+    virtual ~DeckObserver() = default;
+    // Deck `index` (0-based, in the list's order) is about to be read.
+    virtual void deckStarted(std::size_t /*index*/) {}
+    virtual void entryCounted(const CountedEntry& /*counted*/) {}
+    // Deck `index` was read to its end (not called for a deck a cancel
+    // or an error cut short).
+    virtual void deckFinished(std::size_t /*index*/) {}
+};
+
+}  // namespace sormel
