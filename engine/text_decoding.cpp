@@ -1,6 +1,6 @@
 #include "engine/text_decoding.h"
 
-#include <iconv.h>
+#include "engine/system_converter.h"
 
 #include <algorithm>
 #include <array>
@@ -118,18 +118,6 @@ std::string utf16ToUtf8(std::string_view bytes, bool bigEndian) {
 bool isCp932Lead(unsigned char b) { return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC); }
 bool isCp932Trail(unsigned char b) { return (b >= 0x40 && b <= 0x7E) || (b >= 0x80 && b <= 0xFC); }
 
-struct IconvHandle {
-    explicit IconvHandle(const char* to, const char* from) : handle(iconv_open(to, from)) {
-        if (handle == reinterpret_cast<iconv_t>(-1)) {
-            throw std::runtime_error(std::string("文字コード変換を準備できません (") + from + " → " + to + ")。");
-        }
-    }
-    ~IconvHandle() { iconv_close(handle); }
-    IconvHandle(const IconvHandle&) = delete;
-    IconvHandle& operator=(const IconvHandle&) = delete;
-    iconv_t handle;
-};
-
 // Code points of every double-byte character of code page 932, indexed by
 // (lead << 8 | trail); 0 where the pair does not decode. Read once from the
 // system's CP932 converter.
@@ -137,19 +125,14 @@ const std::array<char32_t, 0x10000>& doubleByteTable() {
     static const auto table = [] {
         auto t = std::make_unique<std::array<char32_t, 0x10000>>();
         t->fill(0);
-        IconvHandle converter("UTF-32LE", "CP932");
+        SystemConverter converter("UTF-32LE", "CP932");
         for (unsigned lead = 0x81; lead <= 0xFC; ++lead) {
             if (!isCp932Lead(static_cast<unsigned char>(lead))) continue;
             for (unsigned trail = 0x40; trail <= 0xFC; ++trail) {
                 if (!isCp932Trail(static_cast<unsigned char>(trail))) continue;
-                char in[2] = {static_cast<char>(lead), static_cast<char>(trail)};
+                const char in[2] = {static_cast<char>(lead), static_cast<char>(trail)};
                 unsigned char out[8] = {};
-                char* inPtr = in;
-                char* outPtr = reinterpret_cast<char*>(out);
-                std::size_t inLeft = 2, outLeft = sizeof out;
-                iconv(converter.handle, nullptr, nullptr, nullptr, nullptr);
-                if (iconv(converter.handle, &inPtr, &inLeft, &outPtr, &outLeft) != static_cast<std::size_t>(-1) &&
-                    outLeft == sizeof out - 4) {
+                if (converter.convert(std::string_view(in, 2), reinterpret_cast<char*>(out), sizeof out) == 4) {
                     (*t)[(lead << 8) | trail] = static_cast<char32_t>(out[0] | (out[1] << 8) | (out[2] << 16) | (out[3] << 24));
                 }
             }
@@ -261,7 +244,7 @@ void appendCp932(std::string& out, std::string_view utf8) {
     // converter the first time the character is met: 0 not yet known,
     // 0xFFFF not representable, otherwise one byte or a lead/trail pair.
     thread_local std::vector<std::uint16_t> known(0x10000, 0);
-    thread_local IconvHandle converter("CP932", "UTF-8");
+    thread_local SystemConverter converter("CP932", "UTF-8");
     const auto* s = reinterpret_cast<const unsigned char*>(utf8.data());
     for (std::size_t i = 0; i < utf8.size();) {
         const int length = utf8SequenceLength(s + i, utf8.size() - i);
@@ -273,15 +256,10 @@ void appendCp932(std::string& out, std::string_view utf8) {
                                             : ((s[i] & 0x0F) << 12) | ((s[i + 1] & 0x3F) << 6) | (s[i + 2] & 0x3F);
             std::uint16_t& bytes = known[cp];
             if (bytes == 0) {
-                char in[3] = {};
-                std::memcpy(in, s + i, step);
                 char converted[4] = {};
-                char* inPtr = in;
-                char* outPtr = converted;
-                std::size_t inLeft = step, outLeft = sizeof converted;
-                iconv(converter.handle, nullptr, nullptr, nullptr, nullptr);
-                const bool ok = iconv(converter.handle, &inPtr, &inLeft, &outPtr, &outLeft) != static_cast<std::size_t>(-1);
-                const std::size_t produced = sizeof converted - outLeft;
+                const std::size_t produced = converter.convert(
+                    std::string_view(reinterpret_cast<const char*>(s + i), step), converted, sizeof converted);
+                const bool ok = produced != SystemConverter::kFailed;
                 const auto b0 = static_cast<unsigned char>(converted[0]);
                 const auto b1 = static_cast<unsigned char>(converted[1]);
                 bytes = !ok || produced == 0 || produced > 2 ? 0xFFFF
