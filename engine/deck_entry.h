@@ -3,6 +3,8 @@
 #pragma once
 
 #include <cstddef>
+#include <stdexcept>
+#include <string>
 #include <string_view>
 
 namespace sormel {
@@ -11,8 +13,20 @@ enum class DeckPart { Main, Side };
 
 enum class DeckStep {
     Card,     // the entry holds a card line
-    Other,    // a line that counts nothing: a separator, a header, a blank line
+    Other,    // a line that counts nothing by design: a separator, a section, a blank line
+    Skipped,  // a line that is none of those: a header, a comment, a line not understood
     EndDeck,  // nothing more of this deck is read
+};
+
+// A deck file that cannot be read as its format says; the run names the
+// file with it.
+class DeckFormatError : public std::runtime_error {
+public:
+    DeckFormatError(const std::string& message, std::size_t line) : std::runtime_error(message), line_(line) {}
+    std::size_t line() const { return line_; }
+
+private:
+    std::size_t line_;
 };
 
 struct DeckEntry {

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstddef>
+#include <string>
 #include <string_view>
 
 #include "engine/deck_entry.h"
@@ -28,6 +29,9 @@ public:
     // Deck `index` (0-based, in the list's order) is about to be read.
     virtual void deckStarted(std::size_t /*index*/) {}
     virtual void entryCounted(const CountedEntry& /*counted*/) {}
+    // A line that is neither a card line, a section or separator line,
+    // nor blank (headers, comments, lines not understood), as UTF-8.
+    virtual void lineSkipped(std::size_t /*index*/, std::size_t /*line*/, const std::string& /*text*/) {}
     // Deck `index` was read to its end (not called for a deck a cancel
     // or an error cut short).
     virtual void deckFinished(std::size_t /*index*/) {}

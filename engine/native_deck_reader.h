@@ -23,19 +23,20 @@ public:
     bool atEnd() const { return cursor_.atEnd(); }
     // 1-based number of the line `next` read last.
     std::size_t lineNumber() const { return cursor_.lineNumber(); }
+    // The text of that line, in the file's encoding.
+    std::string_view lineText() const { return line_; }
 
     // Reads the next line; call only while !atEnd().
     DeckStep next(DeckEntry& entry) {
-        std::string_view line;
-        cursor_.next(line);
-        const DeckFields fields = splitDeckLine(line);
+        cursor_.next(line_);
+        const DeckFields fields = splitDeckLine(line_);
         const LineClass lineClass = classifyCountField(fields.count);
         if (lineClass.kind == LineKind::SideSeparator) {
             if (!includeSidePart_) return DeckStep::EndDeck;
             part_ = DeckPart::Side;
             return DeckStep::Other;
         }
-        if (lineClass.kind != LineKind::Card) return DeckStep::Other;
+        if (lineClass.kind != LineKind::Card) return isBlankLine(line_) ? DeckStep::Other : DeckStep::Skipped;
         entry.copies = lineClass.copies;
         entry.cardNumber = fields.cardNumber;
         entry.setCardNameField(fields.rest);
@@ -47,6 +48,24 @@ private:
     LineCursor cursor_;
     const bool includeSidePart_;
     DeckPart part_ = DeckPart::Main;
+    std::string_view line_;
+
+    // Spaces, tabs and ideographic spaces only (U+3000 in UTF-8 or in code
+    // page 932), or nothing.
+    static bool isBlankLine(std::string_view line) {
+        for (std::size_t i = 0; i < line.size();) {
+            if (line[i] == ' ' || line[i] == '\t') {
+                ++i;
+            } else if (line.substr(i, 3) == "\xE3\x80\x80") {
+                i += 3;
+            } else if (line.substr(i, 2) == "\x81\x40") {
+                i += 2;
+            } else {
+                return false;
+            }
+        }
+        return true;
+    }
 };
 
 }  // namespace sormel

@@ -15,6 +15,7 @@ public:
     explicit BlankSkippingCursor(std::string_view text) : text_(text) { skipBlanks(); }
     bool atEnd() const { return pos_ >= text_.size(); }
     char peek() const { return atEnd() ? '\0' : text_[pos_]; }
+    std::size_t position() const { return pos_; }
     void advance() {
         ++pos_;
         skipBlanks();
@@ -140,6 +141,11 @@ SignificantDigits significantDigits(double value) {
 }  // namespace
 
 double detail::parseLeadingNumberInFull(std::string_view text) {
+    std::size_t consumed = 0;
+    return parseLeadingNumber(text, consumed);
+}
+
+double parseLeadingNumber(std::string_view text, std::size_t& consumed) {
     BlankSkippingCursor cursor(text);
     bool negative = false;
     if (cursor.peek() == '+' || cursor.peek() == '-') {
@@ -160,6 +166,7 @@ double detail::parseLeadingNumberInFull(std::string_view text) {
     } else {
         value = parseDecimal(cursor);
     }
+    consumed = cursor.position();
     return negative ? -value : value;
 }
 

@@ -41,6 +41,10 @@ inline double parseLeadingNumber(std::string_view text) {
     return detail::parseLeadingNumberInFull(text);
 }
 
+// The same, also telling how many bytes of `text` the number took,
+// blanks after it included.
+double parseLeadingNumber(std::string_view text, std::size_t& consumed);
+
 // Rounds to the nearest integer, exact halves to the even neighbour, and
 // throws OverflowError when the result lies outside the 32-bit signed range
 // (or the value is not finite).

@@ -1,12 +1,16 @@
 #include "engine/tally_run.h"
 
+#include <memory>
 #include <new>
 #include <optional>
 #include <stdexcept>
 
+#include "engine/dek_deck_reader.h"
 #include "engine/deck_file.h"
 #include "engine/deck_observer.h"
+#include "engine/list_deck_reader.h"
 #include "engine/native_deck_reader.h"
+#include "engine/ydk_deck_reader.h"
 #include "engine/text_decoding.h"
 
 namespace sormel {
@@ -42,7 +46,7 @@ public:
         try {
             table_.computeAllMetrics(deckCount_, options_.sortChoice);
         } catch (const CardError& error) {
-            const UsageRow* row = table_.rowOf(error.cardNumber());
+            const UsageRow* row = table_.rowShowing(error.cardNumber());
             if (row == nullptr || row->rangeLeftDeck == 0) throw;
             throw std::runtime_error(withPlace(error.what(), files_[row->rangeLeftDeck - 1], row->rangeLeftLine));
         }
@@ -52,12 +56,38 @@ private:
     bool readFile(std::size_t index) {
         const std::filesystem::path& path = files_[index];
         readWholeFile(path, text_);
-        const DeckEncoding encoding = prepareDeckText(text_);
-        NativeDeckReader reader(text_, options_.includeSidePart);
+        DeckEncoding encoding = prepareDeckText(text_);
+        const DeckFormat format =
+            options_.format == DeckFormat::Auto ? detectDeckFormat(text_, encoding) : options_.format;
         if (options_.observer != nullptr) options_.observer->deckStarted(index);
-        if (!readDeck(reader, encoding, index)) return false;
-        if (options_.observer != nullptr) options_.observer->deckFinished(index);
-        return true;
+        bool finished = false;
+        if (format == DeckFormat::Native) {
+            // The program's own format is read on the raw bytes.
+            NativeDeckReader reader(text_, options_.includeSidePart);
+            finished = readDeck(reader, encoding, index);
+        } else {
+            if (encoding == DeckEncoding::Cp932) {
+                text_ = decodeCp932(text_);
+                encoding = DeckEncoding::Utf8;
+            }
+            std::unique_ptr<DeckReader> reader;
+            try {
+                reader = makeReader(format);
+            } catch (const DeckFormatError& error) {
+                throw std::runtime_error(withPlace(error.what(), path, error.line()));
+            }
+            finished = readDeck(*reader, encoding, index);
+        }
+        if (finished && options_.observer != nullptr) options_.observer->deckFinished(index);
+        return finished;
+    }
+
+    std::unique_ptr<DeckReader> makeReader(DeckFormat format) const {
+        switch (format) {
+            case DeckFormat::Dek: return std::make_unique<DekDeckReader>(text_, options_.includeSidePart);
+            case DeckFormat::Ydk: return std::make_unique<YdkDeckReader>(text_, options_.includeSidePart);
+            default: return std::make_unique<ListDeckReader>(text_, options_.includeSidePart);
+        }
     }
 
     template <typename Reader>
@@ -67,10 +97,13 @@ private:
         while (!reader.atEnd()) {
             if (!host_.keepGoing(fileStart)) return false;
             fileStart = false;
-            const DeckStep step = reader.next(entry);
-            if (step == DeckStep::EndDeck) break;
-            if (step != DeckStep::Card) continue;
             try {
+                const DeckStep step = reader.next(entry);
+                if (step == DeckStep::EndDeck) break;
+                if (step == DeckStep::Skipped && options_.observer != nullptr) {
+                    options_.observer->lineSkipped(index, reader.lineNumber(), decodeField(reader.lineText(), encoding));
+                }
+                if (step != DeckStep::Card) continue;
                 countEntry(entry, encoding, index + 1, reader.lineNumber());
             } catch (const CardError& error) {
                 throw std::runtime_error(withPlace(error.what(), files_[index], reader.lineNumber()));
@@ -85,10 +118,21 @@ private:
             decodedNumber_ = decodeCp932(cardNumber);
             cardNumber = decodedNumber_;
         }
-        std::optional<std::size_t> handle = table_.findCard(cardNumber);
-        if (!handle) handle = table_.addCard(std::string(cardNumber), decodeField(entry.cardName(), encoding));
+        std::optional<std::size_t> handle;
+        std::string_view key = cardNumber;
+        if (options_.mergeByName) {
+            // Printings of one card are one row: keyed by the name, or by
+            // the number for a line without a name.
+            decodedName_ = decodeField(entry.cardName(), encoding);
+            if (!decodedName_.empty()) key = decodedName_;
+            handle = table_.findCard(key);
+            if (!handle) handle = table_.addCard(std::string(cardNumber), decodedName_, std::string(key));
+        } else {
+            handle = table_.findCard(cardNumber);
+            if (!handle) handle = table_.addCard(std::string(cardNumber), decodeField(entry.cardName(), encoding));
+        }
         table_.recordCardLine(*handle, entry.copies, deckPosition, line);
-        if (options_.observer != nullptr) options_.observer->entryCounted({*handle, cardNumber, entry, encoding, line});
+        if (options_.observer != nullptr) options_.observer->entryCounted({*handle, key, entry, encoding, line});
         if (!host_.highSpeed()) {
             table_.computeMetrics(*handle, deckCount_, options_.sortChoice);
         } else if (!highSpeedEngaged_) {
@@ -104,6 +148,7 @@ private:
     const std::int64_t deckCount_;
     std::string text_;
     std::string decodedNumber_;
+    std::string decodedName_;
     bool highSpeedEngaged_ = false;
 };
 
@@ -111,6 +156,7 @@ private:
 
 TallyResult runTally(UsageTable& table, const std::vector<std::filesystem::path>& files, const TallyOptions& options,
                      TallyHost& host) {
+    table.setSeparateKeys(options.mergeByName);
     table.reset();
     try {
         Tally tally(table, files, options, host);

@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "engine/deck_format.h"
 #include "engine/usage_table.h"
 
 namespace sormel {
@@ -24,6 +25,9 @@ struct TallyOptions {
     SortChoice sortChoice = SortChoice::ByDecks;
     // Told of every deck and every counted card line, when given.
     DeckObserver* observer = nullptr;
+    DeckFormat format = DeckFormat::Auto;
+    // Rows keyed by card name, so that printings of a card are one row.
+    bool mergeByName = false;
 };
 
 // The live side of a run. Every method has a default, so that a host

@@ -44,6 +44,8 @@ std::int32_t narrowCardCount(double value, const std::string& cardNumber) {
 }
 
 void UsageTable::reset() {
+    keysInUse_ = separateKeys_;
+    keys_.assign(1, std::string());
     rows_.clear();
     rows_.emplace_back();
     order_.assign(1, kPristineRow);
@@ -67,7 +69,7 @@ std::optional<std::size_t> UsageTable::findCard(std::string_view cardNumber) con
         const std::uint64_t slot = slots_[i];
         if (slot == 0) return std::nullopt;
         const std::size_t handle = (slot & 0xFFFFFFFFu) - 1;
-        if (slot >> 32 == tag && rows_[handle].cardNumber == cardNumber) return handle;
+        if (slot >> 32 == tag && keyOf(handle) == cardNumber) return handle;
     }
 }
 
@@ -81,7 +83,7 @@ void UsageTable::indexCard(std::uint32_t handle) {
             if (slot != 0) indexCard(static_cast<std::uint32_t>((slot & 0xFFFFFFFFu) - 1));
         }
     }
-    const std::uint64_t hash = hashOf(rows_[handle].cardNumber);
+    const std::uint64_t hash = hashOf(keyOf(handle));
     const std::size_t mask = slots_.size() - 1;
     std::size_t i = hash & mask;
     while (slots_[i] != 0) i = (i + 1) & mask;
@@ -89,7 +91,7 @@ void UsageTable::indexCard(std::uint32_t handle) {
     ++indexed_;
 }
 
-std::size_t UsageTable::addCard(std::string cardNumber, std::string cardName) {
+std::size_t UsageTable::addCard(std::string cardNumber, std::string cardName, std::string key) {
     std::uint32_t handle = kPristineRow;
     if (pristine_) {
         pristine_ = false;
@@ -101,12 +103,21 @@ std::size_t UsageTable::addCard(std::string cardNumber, std::string cardName) {
         changedSlot_.push_back(0);
         ++appended_;
         markChanged(handle);  // a new row has no key: it goes before all keyed rows
+        if (keysInUse_) keys_.emplace_back();
     }
+    if (keysInUse_) keys_[handle] = std::move(key);
     UsageRow& row = rows_[handle];
     row.cardNumber = std::move(cardNumber);
     row.cardName = std::move(cardName);
     indexCard(handle);
     return handle;
+}
+
+const UsageRow* UsageTable::rowShowing(std::string_view cardNumber) const {
+    for (std::size_t handle = 0; handle < rows_.size(); ++handle) {
+        if (rows_[handle].cardNumber == cardNumber) return &rows_[handle];
+    }
+    return nullptr;
 }
 
 void UsageTable::recordCardLine(std::size_t handle, double copies, std::size_t deckPosition, std::size_t line) {

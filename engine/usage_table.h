@@ -62,6 +62,10 @@ public:
 
     // One pristine blank row and nothing else.
     void reset();
+    // Rows keyed by another text than the card number they show (the card
+    // name, to merge printings): findCard then looks up that key, and
+    // addCard takes it. Applies from the next reset on.
+    void setSeparateKeys(bool separate) { separateKeys_ = separate; }
 
     std::size_t rowCount() const { return order_.size(); }
     // The row shown at a 0-based display position.
@@ -72,12 +76,14 @@ public:
     std::optional<std::size_t> findCard(std::string_view cardNumber) const;
     // Gives a new card a row: the last row while it is still pristine,
     // otherwise a new row at the end. Returns its handle.
-    std::size_t addCard(std::string cardNumber, std::string cardName);
-    // The row holding `cardNumber`, or null.
-    const UsageRow* rowOf(std::string_view cardNumber) const {
-        const std::optional<std::size_t> handle = findCard(cardNumber);
-        return handle ? &rows_[*handle] : nullptr;
-    }
+    // With separate keys, `key` is what findCard finds the row by.
+    std::size_t addCard(std::string cardNumber, std::string cardName, std::string key = {});
+    // The first row showing `cardNumber`, or null; a linear search, for
+    // messages.
+    const UsageRow* rowShowing(std::string_view cardNumber) const;
+    // Handle of the row at a display position.
+    std::size_t handleAt(std::size_t position) const { return order_[position]; }
+    const UsageRow& rowByHandle(std::size_t handle) const { return rows_[handle]; }
     // Counts one card line of deck `deckPosition` (1-based), at `line` of
     // its file, with `copies`. Throws CardError when the copy count stops
     // being a finite number.
@@ -156,6 +162,12 @@ private:
     // upper half of the number's hash and handle + 1; 0 marks a free slot.
     // The pristine blank row is not in it until a card line is counted there.
     std::vector<std::uint64_t> slots_;
+    const std::string& keyOf(std::size_t handle) const {
+        return keysInUse_ ? keys_[handle] : rows_[handle].cardNumber;
+    }
+    bool separateKeys_ = false;
+    bool keysInUse_ = false;         // separateKeys_ as of the last reset
+    std::vector<std::string> keys_;  // by handle, with separate keys
     std::size_t indexed_ = 0;
     bool pristine_ = true;
     std::vector<SortKey> sortKeys_;      // by handle

@@ -1,0 +1,84 @@
+#include "engine/deck_format.h"
+
+#include <string>
+
+#include "engine/deck_lines.h"
+#include "engine/list_syntax.h"
+#include "engine/numeric_text.h"
+#include "engine/ydk_deck_reader.h"
+
+namespace sormel {
+namespace {
+
+constexpr std::string_view kMai = "\xE6\x9E\x9A";  // 枚
+
+bool startsLikeXml(std::string_view text) {
+    std::size_t i = 0;
+    for (;;) {
+        if (i < text.size() && (text[i] == ' ' || text[i] == '\t' || text[i] == '\r' || text[i] == '\n')) {
+            ++i;
+        } else if (text.substr(i).starts_with("\xE3\x80\x80")) {
+            i += 3;
+        } else {
+            break;
+        }
+    }
+    const std::string_view start = text.substr(i);
+    return start.starts_with("<?xml") || start.starts_with("<Deck");
+}
+
+}  // namespace
+
+std::optional<DeckFormat> deckFormatNamed(std::string_view name) {
+    if (name == "auto") return DeckFormat::Auto;
+    if (name == "native") return DeckFormat::Native;
+    if (name == "list") return DeckFormat::List;
+    if (name == "dek") return DeckFormat::Dek;
+    if (name == "ydk") return DeckFormat::Ydk;
+    return std::nullopt;
+}
+
+bool isNativeLine(std::string_view line) {
+    const std::size_t comma = line.find(',');
+    const std::string_view count = line.substr(0, comma);
+    if (count == "--") return true;
+    if (comma == std::string_view::npos) return false;
+    std::size_t consumed = 0;
+    if (parseLeadingNumber(count, consumed) == 0) return false;
+    std::string_view rest = count.substr(consumed);
+    for (;;) {
+        rest = trimBlanks(rest);
+        if (!rest.starts_with(kMai)) break;
+        rest.remove_prefix(kMai.size());
+    }
+    return rest.empty();
+}
+
+DeckFormat detectDeckFormat(std::string_view text, DeckEncoding encoding) {
+    if (startsLikeXml(text)) return DeckFormat::Dek;
+    LineCursor cursor(text);
+    std::string_view line;
+    std::string decoded;
+    bool ydk = false;
+    bool list = false;
+    while (cursor.next(line)) {
+        if (encoding == DeckEncoding::Cp932 && !isAscii(line)) {
+            decoded = decodeCp932(line);
+            line = decoded;
+        }
+        if (isNativeLine(line)) return DeckFormat::Native;
+        if (ydk) continue;
+        const std::string_view trimmed = trimBlanks(line);
+        if (YdkDeckReader::isSectionLine(trimmed)) {
+            ydk = true;
+        } else if (!list) {
+            const std::optional<std::string_view> afterMark = afterSideboardMark(trimmed);
+            list = parseListCardLine(afterMark ? *afterMark : trimmed).has_value() ||
+                   (afterMark && parseListCardLine(trimmed).has_value());
+        }
+    }
+    if (ydk) return DeckFormat::Ydk;
+    return list ? DeckFormat::List : DeckFormat::Native;
+}
+
+}  // namespace sormel

@@ -1,0 +1,27 @@
+// The readers of deck-list formats other than the program's own, behind
+// one interface: the run asks for one line (or one element) at a time, so
+// that it can let the window breathe and see a cancel between any two.
+#pragma once
+
+#include <cstddef>
+#include <memory>
+#include <string_view>
+
+#include "engine/deck_entry.h"
+
+namespace sormel {
+
+class DeckReader {
+public:
+    virtual ~DeckReader() = default;
+    virtual bool atEnd() const = 0;
+    // Reads the next line; call only while !atEnd(). Throws CardError or
+    // DeckFormatError for a count or a file that cannot be read.
+    virtual DeckStep next(DeckEntry& entry) = 0;
+    // 1-based number of the line `next` read last.
+    virtual std::size_t lineNumber() const = 0;
+    // The text of that line, for the list of skipped lines.
+    virtual std::string_view lineText() const = 0;
+};
+
+}  // namespace sormel

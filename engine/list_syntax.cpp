@@ -1,0 +1,259 @@
+#include "engine/list_syntax.h"
+
+#include <array>
+#include <limits>
+
+namespace sormel {
+namespace {
+
+constexpr std::string_view kIdeographicSpace = "\xE3\x80\x80";  // U+3000
+constexpr std::string_view kTimes = "\xC3\x97";                  // ×
+constexpr std::string_view kMai = "\xE6\x9E\x9A";                // 枚
+
+// Length of the blank at the start of `text`, or 0.
+std::size_t blankAt(std::string_view text) {
+    if (text.empty()) return 0;
+    if (text[0] == ' ' || text[0] == '\t') return 1;
+    return text.starts_with(kIdeographicSpace) ? kIdeographicSpace.size() : 0;
+}
+
+// Length of the blank at the end of `text`, or 0.
+std::size_t blankBefore(std::string_view text) {
+    if (text.empty()) return 0;
+    if (text.back() == ' ' || text.back() == '\t') return 1;
+    return text.ends_with(kIdeographicSpace) ? kIdeographicSpace.size() : 0;
+}
+
+std::string_view skipBlanks(std::string_view text) {
+    while (const std::size_t n = blankAt(text)) text.remove_prefix(n);
+    return text;
+}
+
+// The value of the digit at the start of `text` (ASCII or full-width) and
+// its length in bytes; length 0 when there is none.
+struct Digit {
+    unsigned value = 0;
+    std::size_t length = 0;
+    explicit operator bool() const { return length != 0; }
+};
+
+Digit digitAt(std::string_view text) {
+    if (!text.empty() && text[0] >= '0' && text[0] <= '9') return {static_cast<unsigned>(text[0] - '0'), 1};
+    // U+FF10 … U+FF19: EF BC 90 … EF BC 99.
+    if (text.size() >= 3 && text[0] == '\xEF' && text[1] == '\xBC') {
+        const auto third = static_cast<unsigned char>(text[2]);
+        if (third >= 0x90 && third <= 0x99) return {third - 0x90u, 3};
+    }
+    return {};
+}
+
+Digit digitBefore(std::string_view text) {
+    if (!text.empty() && text.back() >= '0' && text.back() <= '9') return {static_cast<unsigned>(text.back() - '0'), 1};
+    if (text.size() >= 3) {
+        const Digit digit = digitAt(text.substr(text.size() - 3));
+        if (digit.length == 3) return digit;
+    }
+    return {};
+}
+
+// Adds a digit to a count, remembering when the count left the 32-bit range.
+void addDigit(ListCardLine& card, unsigned digit) {
+    if (!card.tooLarge) card.count = card.count * 10 + digit;
+    if (card.count > static_cast<std::uint64_t>(std::numeric_limits<std::int32_t>::max())) card.tooLarge = true;
+}
+
+bool nonZero(const ListCardLine& card) { return card.tooLarge || card.count > 0; }
+
+// Length of a count mark (x, X or ×) at the start of `text`, or 0.
+std::size_t markAt(std::string_view text) {
+    if (!text.empty() && (text[0] == 'x' || text[0] == 'X')) return 1;
+    return text.starts_with(kTimes) ? kTimes.size() : 0;
+}
+
+std::optional<ListCardLine> countFirst(std::string_view line) {
+    ListCardLine card;
+    std::size_t digits = 0;
+    while (const Digit digit = digitAt(line)) {
+        addDigit(card, digit.value);
+        line.remove_prefix(digit.length);
+        ++digits;
+    }
+    if (digits == 0 || !nonZero(card)) return std::nullopt;
+    // Right after the count: a mark with a blank after it, or blanks, then
+    // perhaps a mark with a blank after it.
+    std::size_t mark = markAt(line);
+    if (mark != 0) {
+        if (blankAt(line.substr(mark)) == 0) return std::nullopt;
+        line.remove_prefix(mark);
+    } else {
+        if (blankAt(line) == 0) return std::nullopt;
+        line = skipBlanks(line);
+        mark = markAt(line);
+        if (mark != 0 && blankAt(line.substr(mark)) != 0) line.remove_prefix(mark);
+    }
+    card.name = trimBlanks(line);
+    if (card.name.empty()) return std::nullopt;
+    return card;
+}
+
+// The count at the end of `line` and the text before it.
+std::optional<ListCardLine> countLast(std::string_view line) {
+    const bool mai = line.ends_with(kMai);
+    if (mai) line.remove_suffix(kMai.size());
+    std::size_t end = line.size();
+    std::size_t digits = 0;
+    while (const Digit digit = digitBefore(line.substr(0, end))) {
+        end -= digit.length;
+        ++digits;
+    }
+    if (digits == 0) return std::nullopt;
+    ListCardLine card;
+    for (std::string_view count = line.substr(end); !count.empty();) {
+        const Digit digit = digitAt(count);
+        addDigit(card, digit.value);
+        count.remove_prefix(digit.length);
+    }
+    if (!nonZero(card)) return std::nullopt;
+    std::string_view before = line.substr(0, end);
+    if (mai) {
+        if (blankBefore(before) == 0) return std::nullopt;
+    } else if (before.ends_with(kTimes)) {
+        before.remove_suffix(kTimes.size());
+    } else if (!before.empty() && (before.back() == 'x' || before.back() == 'X')) {
+        before.remove_suffix(1);
+        if (blankBefore(before) == 0) return std::nullopt;
+    } else {
+        return std::nullopt;
+    }
+    card.name = trimBlanks(before);
+    if (card.name.empty()) return std::nullopt;
+    return card;
+}
+
+// ASCII letters compared without case; é and É alike.
+bool startsWithFolded(std::string_view text, std::string_view lowerWord, std::size_t& matched) {
+    std::size_t t = 0;
+    for (std::size_t w = 0; w < lowerWord.size();) {
+        if (lowerWord.substr(w).starts_with("\xC3\xA9")) {  // é
+            if (text.substr(t).starts_with("\xC3\xA9") || text.substr(t).starts_with("\xC3\x89")) {
+                t += 2;
+                w += 2;
+                continue;
+            }
+            return false;
+        }
+        if (lowerWord[w] == ' ') {  // one or more blanks
+            const std::size_t first = blankAt(text.substr(t));
+            if (first == 0) return false;
+            const std::string_view rest = skipBlanks(text.substr(t));
+            t = text.size() - rest.size();
+            ++w;
+            continue;
+        }
+        if (t >= text.size()) return false;
+        char c = text[t];
+        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+        if (c != lowerWord[w]) return false;
+        ++t;
+        ++w;
+    }
+    matched = t;
+    return true;
+}
+
+// After a section word: blanks, an optional colon, blanks, an optional count.
+bool isSectionTail(std::string_view rest) {
+    rest = skipBlanks(rest);
+    if (!rest.empty() && rest[0] == ':') rest = skipBlanks(rest.substr(1));
+    while (const Digit digit = digitAt(rest)) rest.remove_prefix(digit.length);
+    return rest.empty();
+}
+
+struct SectionWord {
+    std::string_view word;  // lower case; a space stands for blanks
+    ListSection section;
+};
+
+constexpr std::array<SectionWord, 17> kSectionWords{{
+    {"deck", ListSection::Main},
+    {"main", ListSection::Main},
+    {"maindeck", ListSection::Main},
+    {"main deck", ListSection::Main},
+    {"commander", ListSection::Main},
+    {"companion", ListSection::Main},
+    {"\xE3\x83\xA1\xE3\x82\xA4\xE3\x83\xB3", ListSection::Main},                                      // メイン
+    {"\xE3\x83\xA1\xE3\x82\xA4\xE3\x83\xB3\xE3\x83\x87\xE3\x83\x83\xE3\x82\xAD", ListSection::Main},  // メインデッキ
+    {"pok\xC3\xA9mon", ListSection::Main},
+    {"trainer", ListSection::Main},
+    {"energy", ListSection::Main},
+    {"sideboard", ListSection::Side},
+    {"side", ListSection::Side},
+    {"sb", ListSection::Side},
+    {"\xE3\x82\xB5\xE3\x82\xA4\xE3\x83\x89", ListSection::Side},                                      // サイド
+    {"\xE3\x82\xB5\xE3\x82\xA4\xE3\x83\x89\xE3\x83\x87\xE3\x83\x83\xE3\x82\xAD", ListSection::Side},  // サイドデッキ
+    {"\xE3\x82\xB5\xE3\x82\xA4\xE3\x83\x89\xE3\x83\x9C\xE3\x83\xBC\xE3\x83\x89", ListSection::Side},  // サイドボード
+}};
+
+bool isSetCode(std::string_view text) {
+    if (text.size() < 2 || text.size() > 5) return false;
+    for (const char c : text) {
+        if (!((c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9'))) return false;
+    }
+    return true;
+}
+
+bool isCollectorNumber(std::string_view text) {
+    if (!text.empty() && ((text.back() >= 'a' && text.back() <= 'z') || (text.back() >= 'A' && text.back() <= 'Z'))) {
+        text.remove_suffix(1);
+    }
+    if (text.empty()) return false;
+    for (const char c : text) {
+        if (c < '0' || c > '9') return false;
+    }
+    return true;
+}
+
+}  // namespace
+
+std::string_view trimBlanks(std::string_view text) {
+    text = skipBlanks(text);
+    while (const std::size_t n = blankBefore(text)) text.remove_suffix(n);
+    return text;
+}
+
+std::optional<ListCardLine> parseListCardLine(std::string_view line) {
+    if (auto card = countFirst(line)) return card;
+    return countLast(line);
+}
+
+ListSection parseListSection(std::string_view line) {
+    for (const SectionWord& candidate : kSectionWords) {
+        std::size_t matched = 0;
+        if (startsWithFolded(line, candidate.word, matched) && isSectionTail(line.substr(matched))) {
+            return candidate.section;
+        }
+    }
+    return ListSection::None;
+}
+
+std::optional<std::string_view> afterSideboardMark(std::string_view line) {
+    std::size_t matched = 0;
+    if (!startsWithFolded(line, "sb", matched)) return std::nullopt;
+    const std::string_view rest = skipBlanks(line.substr(matched));
+    if (rest.empty() || rest[0] != ':') return std::nullopt;
+    return trimBlanks(rest.substr(1));
+}
+
+std::string_view withoutPrintingMark(std::string_view name) {
+    const std::size_t lastSpace = name.rfind(' ');
+    if (lastSpace == std::string_view::npos || !isCollectorNumber(name.substr(lastSpace + 1))) return name;
+    const std::string_view before = name.substr(0, lastSpace);
+    const std::size_t setStart = before.rfind(' ');
+    if (setStart == std::string_view::npos || setStart == 0) return name;
+    std::string_view set = before.substr(setStart + 1);
+    if (set.size() >= 2 && set.front() == '(' && set.back() == ')') set = set.substr(1, set.size() - 2);
+    if (!isSetCode(set)) return name;
+    return name.substr(0, setStart);
+}
+
+}  // namespace sormel
