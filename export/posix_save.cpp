@@ -8,16 +8,14 @@
 #include <unistd.h>
 
 #include <algorithm>
-#include <array>
-#include <atomic>
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
-#include <mutex>
 #include <random>
 #include <string>
 #include <vector>
 
+#include "export/posix_cleanup.h"
 #include "export/save_error.h"
 #include "export/save_system.h"
 #include "export/write_permission.h"
@@ -25,90 +23,11 @@
 namespace sormel::save_system {
 namespace {
 
-// Temporary names to remove when SIGINT, SIGTERM or SIGHUP ends the
-// program. The handler may only read plain memory and make
-// async-signal-safe calls, hence fixed slots holding a folder descriptor
-// and a short name.
-constexpr std::size_t kNameSize = 32;
-enum SlotState : int { kFree, kClaimed, kInUse };
-struct Slot {
-    std::atomic<int> state{kFree};
-    int folder = -1;
-    char name[kNameSize] = {};
-};
-static_assert(std::atomic<int>::is_always_lock_free);
-std::array<Slot, 64> slots;
-constexpr std::array kCleanedSignals{SIGINT, SIGTERM, SIGHUP};
-
-void removeTemporariesAndStop(int signalNumber) {
-    for (Slot& slot : slots) {
-        if (slot.state.load() == kInUse) unlinkat(slot.folder, slot.name, 0);
-    }
-    // Ended by the signal itself, so that the exit status says so. It is
-    // blocked while the handler runs and arrives as soon as it returns.
-    struct sigaction standard {};
-    standard.sa_handler = SIG_DFL;
-    sigemptyset(&standard.sa_mask);
-    sigaction(signalNumber, &standard, nullptr);
-    raise(signalNumber);
-}
-
-void installSignalHandlersOnce() {
-    static std::once_flag once;
-    std::call_once(once, [] {
-        for (const int signalNumber : kCleanedSignals) {
-            struct sigaction current {};
-            if (sigaction(signalNumber, nullptr, &current) != 0) continue;
-            // A signal the user chose to ignore (nohup) or one the program
-            // handles itself is left as it is.
-            if ((current.sa_flags & SA_SIGINFO) != 0 || current.sa_handler != SIG_DFL) continue;
-            struct sigaction ours {};
-            ours.sa_handler = removeTemporariesAndStop;
-            sigemptyset(&ours.sa_mask);
-            for (const int other : kCleanedSignals) sigaddset(&ours.sa_mask, other);
-            sigaction(signalNumber, &ours, nullptr);
-        }
-    });
-}
-
-// A name in a folder that the signal handler removes while it is held.
-class RegisteredName {
-public:
-    RegisteredName() = default;
-    RegisteredName(const RegisteredName&) = delete;
-    RegisteredName& operator=(const RegisteredName&) = delete;
-    ~RegisteredName() { release(); }
-
-    // False when every slot is taken.
-    bool hold(int folder, const char* name) {
-        installSignalHandlersOnce();
-        for (Slot& slot : slots) {
-            int expected = kFree;
-            if (!slot.state.compare_exchange_strong(expected, kClaimed)) continue;
-            slot.folder = folder;
-            std::snprintf(slot.name, sizeof slot.name, "%s", name);
-            slot.state.store(kInUse);
-            slot_ = &slot;
-            return true;
-        }
-        return false;
-    }
-    const char* name() const { return slot_ ? slot_->name : ""; }
-    bool held() const { return slot_ != nullptr; }
-    void release() {
-        if (slot_) slot_->state.store(kFree);
-        slot_ = nullptr;
-    }
-
-private:
-    Slot* slot_ = nullptr;
-};
-
 // A short random name, whatever the length of the target's: any name the
 // file system accepts must leave room for the temporary one.
 std::string randomHiddenName(const char* kind) {
     thread_local std::mt19937_64 random{std::random_device{}()};
-    char name[kNameSize];
+    char name[kCleanupNameSize];
     std::snprintf(name, sizeof name, ".sormel-%012llx.%s", static_cast<unsigned long long>(random() >> 16), kind);
     return name;
 }
