@@ -4,9 +4,16 @@
 #include <gtest/gtest.h>
 
 #include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
+#include <sys/wait.h>
+#include <fcntl.h>
+#include <unistd.h>
 
 #include <chrono>
+#include <csignal>
 #include <random>
+#include <thread>
 
 #include "test_support.h"
 #include "engine/text_decoding.h"
@@ -109,6 +116,71 @@ TEST_F(BadInput, SavingIntoAReadOnlyFolderFailsAndLeavesItAlone) {
     EXPECT_NE(result.err.find("読み取り専用"), std::string::npos) << result.err;
     EXPECT_EQ(readFile(locked / "result.csv"), "earlier result");
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(locked), {}), 1);
+}
+
+TEST_F(BadInput, DeviceNodesGivenAsOutputAreWrittenAndStayDevices) {
+    if (geteuid() != 0) GTEST_SKIP() << "needs root to make device nodes; CI runs as root";
+    decks.write("a.txt", "1,AB-001,a\n");
+    const std::filesystem::path null = scratch.path() / "null", full = scratch.path() / "full";
+    ASSERT_EQ(mknod(null.c_str(), S_IFCHR | 0666, makedev(1, 3)), 0);
+    ASSERT_EQ(mknod(full.c_str(), S_IFCHR | 0666, makedev(1, 7)), 0);
+    const ProgramResult toNull = batch("--output " + shellQuoted(null));
+    EXPECT_EQ(toNull.status, 0) << toNull.err;
+    const ProgramResult toFull = batch("--output " + shellQuoted(full));
+    EXPECT_EQ(toFull.status, 1);
+    EXPECT_NE(toFull.err.find("ディスクの空き容量が不足しています。"), std::string::npos) << toFull.err;
+    EXPECT_TRUE(std::filesystem::is_character_file(null));
+    EXPECT_TRUE(std::filesystem::is_character_file(full));
+}
+
+TEST_F(BadInput, AFifoWithoutReaderAsOutputFailsAtOnce) {
+    decks.write("a.txt", "1,AB-001,a\n");
+    const std::filesystem::path fifo = scratch.path() / "fifo.csv";
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0644), 0);
+    const ProgramResult result = batch("--output " + shellQuoted(fifo));
+    EXPECT_EQ(result.status, 1);
+    EXPECT_NE(result.err.find("パイプを読み取るプログラムがありません。"), std::string::npos) << result.err;
+    EXPECT_TRUE(std::filesystem::is_fifo(fifo));
+}
+
+// The program, told to pause once its temporary file is written, is
+// stopped by each signal that ends a program from the terminal or the
+// system: no temporary file may remain, and it ends by that signal.
+TEST_F(BadInput, SignalsDuringASaveLeaveTheOldFileAndNoTemporaryFile) {
+    decks.write("a.txt", "1,AB-001,a\n");
+    const std::filesystem::path output = scratch.path() / "out";
+    std::filesystem::create_directory(output);
+    const std::filesystem::path result = output / "result.csv";
+    ScratchFolder::writeInto(result, "earlier result");
+    for (const int signalNumber : {SIGINT, SIGTERM, SIGHUP}) {
+        const pid_t child = fork();
+        ASSERT_GE(child, 0);
+        if (child == 0) {
+            for (const int s : {SIGINT, SIGTERM, SIGHUP}) std::signal(s, SIG_DFL);
+            sigset_t none;
+            sigemptyset(&none);
+            sigprocmask(SIG_SETMASK, &none, nullptr);
+            const int quiet = open("/dev/null", O_WRONLY);
+            dup2(quiet, STDOUT_FILENO);
+            dup2(quiet, STDERR_FILENO);
+            setenv("SORMEL_CHECKER_TEST_SAVE_PAUSE", "1", 1);
+            execl(SORMEL_CHECKER_PATH, SORMEL_CHECKER_PATH, "--batch", decks.path().c_str(), "--output",
+                  result.c_str(), static_cast<char*>(nullptr));
+            _exit(127);
+        }
+        bool temporarySeen = false;
+        for (int i = 0; i < 2000 && !temporarySeen; ++i) {
+            temporarySeen = std::distance(std::filesystem::directory_iterator(output), {}) > 1;
+            if (!temporarySeen) std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        }
+        EXPECT_TRUE(temporarySeen) << "signal " << signalNumber;
+        kill(child, signalNumber);
+        int status = 0;
+        ASSERT_EQ(waitpid(child, &status, 0), child);
+        EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == signalNumber) << "signal " << signalNumber;
+        EXPECT_EQ(readFile(result), "earlier result");
+        EXPECT_EQ(std::distance(std::filesystem::directory_iterator(output), {}), 1) << "signal " << signalNumber;
+    }
 }
 
 }  // namespace

@@ -1,0 +1,310 @@
+// The save's system calls on POSIX systems.
+#include <fcntl.h>
+#include <limits.h>
+#include <pthread.h>
+#include <signal.h>
+#include <sys/stat.h>
+#include <time.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "export/posix_cleanup.h"
+#include "export/save_error.h"
+#include "export/save_system.h"
+#include "export/write_permission.h"
+
+namespace sormel::save_system {
+namespace {
+
+// A short random name, whatever the length of the target's: any name the
+// file system accepts must leave room for the temporary one.
+std::string randomHiddenName(const char* kind) {
+    thread_local std::mt19937_64 random{std::random_device{}()};
+    char name[kCleanupNameSize];
+    std::snprintf(name, sizeof name, ".sormel-%012llx.%s", static_cast<unsigned long long>(random() >> 16), kind);
+    return name;
+}
+
+class Descriptor {
+public:
+    Descriptor() = default;
+    explicit Descriptor(int fd) : fd_(fd) {}
+    Descriptor(const Descriptor&) = delete;
+    Descriptor& operator=(Descriptor&& other) noexcept {
+        std::swap(fd_, other.fd_);
+        return *this;
+    }
+    ~Descriptor() { reset(); }
+    int get() const { return fd_; }
+    bool open() const { return fd_ >= 0; }
+    int close() {
+        const int result = ::close(fd_);
+        fd_ = -1;
+        return result;
+    }
+    void reset() {
+        if (fd_ >= 0) ::close(fd_);
+        fd_ = -1;
+    }
+
+private:
+    int fd_ = -1;
+};
+
+Credentials effectiveCredentials() {
+    Credentials who{geteuid(), getegid(), {}};
+    const int count = getgroups(0, nullptr);
+    if (count > 0) {
+        std::vector<gid_t> groups(static_cast<std::size_t>(count));
+        const int got = getgroups(count, groups.data());
+        if (got > 0) who.supplementaryGroups.assign(groups.begin(), groups.begin() + got);
+    }
+    return who;
+}
+
+bool permitsWriting(const struct stat& status) {
+    return sormel::permitsWriting({status.st_uid, status.st_gid, static_cast<std::uint32_t>(status.st_mode & 07777)},
+                                  effectiveCredentials());
+}
+
+void writeAll(int fd, std::string_view bytes, const std::filesystem::path& requested) {
+    while (!bytes.empty()) {
+        const ssize_t written = ::write(fd, bytes.data(), std::min<std::size_t>(bytes.size(), 1 << 30));
+        if (written < 0) {
+            if (errno == EINTR) continue;
+            failSave(errno, requested);
+        }
+        bytes.remove_prefix(static_cast<std::size_t>(written));
+    }
+}
+
+// A pipe whose reader went away must end the save with an error, not the
+// program with SIGPIPE: the signal is held back for this thread and one it
+// raised is taken back.
+void writeAllToStream(int fd, std::string_view bytes, const std::filesystem::path& requested) {
+    sigset_t pipeSignal, previous, pending;
+    sigemptyset(&pipeSignal);
+    sigaddset(&pipeSignal, SIGPIPE);
+    pthread_sigmask(SIG_BLOCK, &pipeSignal, &previous);
+    sigpending(&pending);
+    const bool alreadyPending = sigismember(&pending, SIGPIPE) == 1;
+    auto restore = [&] {
+        if (!alreadyPending) {
+            const timespec noWait{};
+            while (sigtimedwait(&pipeSignal, nullptr, &noWait) == SIGPIPE) {
+            }
+        }
+        pthread_sigmask(SIG_SETMASK, &previous, nullptr);
+    };
+    try {
+        writeAll(fd, bytes, requested);
+    } catch (...) {
+        restore();
+        throw;
+    }
+    restore();
+}
+
+// A pause after the temporary file is written, for tests that stop the
+// program with a signal at that moment.
+void pauseWhenTestAsks() {
+    const char* pause = std::getenv("SORMEL_CHECKER_TEST_SAVE_PAUSE");
+    if (!pause || *pause == '\0') return;
+    for (int i = 0; i < 300; ++i) {
+        const timespec tenth{0, 100'000'000};
+        nanosleep(&tenth, nullptr);
+    }
+}
+
+}  // namespace
+
+struct PreparedFile::State {
+    std::filesystem::path requested;
+    Descriptor folder;
+    std::string name;  // the target's name in `folder`, links followed
+    bool existed = false;
+    struct stat old {};
+    bool stream = false;
+    Descriptor file;
+    RegisteredName temporary;
+    RegisteredName kept;
+    bool placed = false;
+    TargetIdentity identity;
+
+    // Follows links one at a time, so that a link to a file that does not
+    // exist yet is written through as well, creating that file.
+    void resolve() {
+        std::filesystem::path current = requested;
+        for (int links = 0;; ++links) {
+            if (links > 40) failSave(ELOOP, requested);
+            name = current.filename().native();
+            if (name.empty() || name == "." || name == "..") failSave(EISDIR, requested);
+            const std::filesystem::path folderPath = current.has_parent_path() ? current.parent_path() : ".";
+            folder = Descriptor(::open(folderPath.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+            if (!folder.open()) failSave(errno, requested);
+            if (fstatat(folder.get(), name.c_str(), &old, AT_SYMLINK_NOFOLLOW) != 0) {
+                if (errno != ENOENT) failSave(errno, requested);
+                existed = false;
+                return;
+            }
+            existed = true;
+            if (!S_ISLNK(old.st_mode)) return;
+            char link[PATH_MAX];
+            const ssize_t size = readlinkat(folder.get(), name.c_str(), link, sizeof link);
+            if (size < 0) failSave(errno, requested);
+            if (static_cast<std::size_t>(size) == sizeof link) failSave(ENAMETOOLONG, requested);
+            const std::filesystem::path linkText(std::string(link, static_cast<std::size_t>(size)));
+            current = linkText.is_absolute() ? linkText : folderPath / linkText;
+        }
+    }
+
+    void checkFolderWritable() {
+        struct stat folderStatus {};
+        if (fstat(folder.get(), &folderStatus) != 0) failSave(errno, requested);
+        // A folder marked read-only is respected, also by a user whom the
+        // system would let write there anyway.
+        if (!permitsWriting(folderStatus)) failSave("保存先のフォルダーは読み取り専用です。", requested);
+        identity = {static_cast<std::uint64_t>(folderStatus.st_dev), static_cast<std::uint64_t>(folderStatus.st_ino),
+                    name};
+    }
+
+    // A pipe or character device is opened without waiting for a reader;
+    // once open it is written like any file.
+    void openStream() {
+        file = Descriptor(openat(folder.get(), name.c_str(), O_WRONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
+        if (!file.open()) failSave(errno, requested);
+        struct stat opened {};
+        if (fstat(file.get(), &opened) != 0) failSave(errno, requested);
+        if (!S_ISFIFO(opened.st_mode) && !S_ISCHR(opened.st_mode)) {
+            failSave("保存先が保存の途中で別のファイルに置き換えられました。", requested);
+        }
+        const int flags = fcntl(file.get(), F_GETFL);
+        if (flags < 0 || fcntl(file.get(), F_SETFL, flags & ~O_NONBLOCK) != 0) failSave(errno, requested);
+        stream = true;
+        identity = {static_cast<std::uint64_t>(opened.st_dev), static_cast<std::uint64_t>(opened.st_ino), {}};
+    }
+
+    void createTemporary() {
+        // The content is private until it has the old file's owner and mode.
+        const mode_t mode = existed ? 0600 : 0666;
+        for (int attempt = 0; attempt < 16; ++attempt) {
+            const std::string candidate = randomHiddenName("tmp");
+            if (!temporary.hold(folder.get(), candidate.c_str())) failSave(EMFILE, requested);
+            file = Descriptor(openat(folder.get(), candidate.c_str(),
+                                     O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, mode));
+            if (file.open()) return;
+            const int error = errno;
+            temporary.release();
+            if (error != EEXIST) failSave(error, requested);
+        }
+        failSave(EEXIST, requested);
+    }
+
+    // The replaced file's owner and group are kept where the system allows
+    // it (a user may only give the file to a group of their own); its mode
+    // is kept always, after the owner, since a change of owner clears the
+    // set-id bits.
+    void takeOverOwnerAndMode() {
+        if (fchown(file.get(), old.st_uid, old.st_gid) != 0) fchown(file.get(), static_cast<uid_t>(-1), old.st_gid);
+        if (fchmod(file.get(), old.st_mode & 07777) != 0) failSave(errno, requested);
+    }
+
+    void removeTemporary() {
+        if (!temporary.held()) return;
+        unlinkat(folder.get(), temporary.name(), 0);
+        temporary.release();
+    }
+};
+
+PreparedFile::PreparedFile(const std::filesystem::path& requested) : state_(std::make_unique<State>()) {
+    State& s = *state_;
+    s.requested = requested;
+    s.resolve();
+    if (s.existed) {
+        if (S_ISDIR(s.old.st_mode)) failSave(EISDIR, requested);
+        if (S_ISBLK(s.old.st_mode)) failSave("ブロックデバイスには保存できません。", requested);
+        if (S_ISSOCK(s.old.st_mode)) failSave("ソケットには保存できません。", requested);
+        if (!S_ISREG(s.old.st_mode) && !S_ISFIFO(s.old.st_mode) && !S_ISCHR(s.old.st_mode)) {
+            failSave("通常のファイルではないため保存できません。", requested);
+        }
+        if (!permitsWriting(s.old)) failSave("読み取り専用のファイルです。", requested);
+        if (!S_ISREG(s.old.st_mode)) {
+            s.openStream();
+            return;
+        }
+    }
+    s.checkFolderWritable();
+    s.createTemporary();
+}
+
+PreparedFile::~PreparedFile() {
+    State& s = *state_;
+    s.file.reset();
+    s.removeTemporary();
+    if (s.kept.held()) {
+        unlinkat(s.folder.get(), s.kept.name(), 0);
+        s.kept.release();
+    }
+}
+
+bool PreparedFile::isStream() const { return state_->stream; }
+
+const TargetIdentity& PreparedFile::identity() const { return state_->identity; }
+
+void PreparedFile::write(std::string_view bytes) {
+    State& s = *state_;
+    if (s.stream) {
+        writeAllToStream(s.file.get(), bytes, s.requested);
+        if (s.file.close() != 0 && errno != EINTR) failSave(errno, s.requested);
+        return;
+    }
+    writeAll(s.file.get(), bytes, s.requested);
+    pauseWhenTestAsks();
+    if (s.existed) s.takeOverOwnerAndMode();
+    // A file system that cannot flush has nothing more to give.
+    if (fsync(s.file.get()) != 0 && errno != EINVAL && errno != ENOTSUP) failSave(errno, s.requested);
+    if (s.file.close() != 0 && errno != EINTR) failSave(errno, s.requested);
+}
+
+void PreparedFile::keepOldContent() {
+    State& s = *state_;
+    if (s.stream || !s.existed) return;
+    const std::string candidate = randomHiddenName("old");
+    if (!s.kept.hold(s.folder.get(), candidate.c_str())) return;
+    if (linkat(s.folder.get(), s.name.c_str(), s.folder.get(), candidate.c_str(), 0) != 0) s.kept.release();
+}
+
+void PreparedFile::putInPlace() {
+    State& s = *state_;
+    if (s.stream) return;
+    if (renameat(s.folder.get(), s.temporary.name(), s.folder.get(), s.name.c_str()) != 0) {
+        const int error = errno;
+        s.removeTemporary();
+        failSave(error, s.requested);
+    }
+    s.temporary.release();
+    s.placed = true;
+    // Best effort: some file systems cannot flush a folder.
+    fsync(s.folder.get());
+}
+
+void PreparedFile::putBack() noexcept {
+    State& s = *state_;
+    if (!s.placed) return;
+    if (s.kept.held()) {
+        if (renameat(s.folder.get(), s.kept.name(), s.folder.get(), s.name.c_str()) == 0) s.kept.release();
+    } else if (!s.existed) {
+        unlinkat(s.folder.get(), s.name.c_str(), 0);
+    }
+    fsync(s.folder.get());
+    s.placed = false;
+}
+
+}  // namespace sormel::save_system

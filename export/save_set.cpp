@@ -1,0 +1,56 @@
+#include "export/save_set.h"
+
+#include <string>
+
+#include "export/save_system.h"
+
+namespace sormel {
+
+struct SaveSet::Entry {
+    std::filesystem::path target;
+    std::unique_ptr<save_system::PreparedFile> file;
+    std::string streamBytes;  // what a pipe or device receives at commit
+};
+
+SaveSet::SaveSet() = default;
+SaveSet::~SaveSet() = default;
+
+void SaveSet::prepare(const std::filesystem::path& target, std::string_view bytes) {
+    auto file = std::make_unique<save_system::PreparedFile>(target);
+    for (const Entry& entry : entries_) {
+        if (entry.file->identity() == file->identity()) {
+            failSave("同じファイルに複数の出力を保存しようとしています。", target);
+        }
+    }
+    Entry entry{target, std::move(file), {}};
+    if (entry.file->isStream()) {
+        entry.streamBytes.assign(bytes);
+    } else {
+        entry.file->write(bytes);
+    }
+    entries_.push_back(std::move(entry));
+}
+
+void SaveSet::commitAll() {
+    std::vector<Entry> entries = std::move(entries_);
+    entries_.clear();
+    std::vector<save_system::PreparedFile*> files;
+    for (Entry& entry : entries) {
+        if (entry.file->isStream()) {
+            entry.file->write(entry.streamBytes);
+        } else {
+            files.push_back(entry.file.get());
+        }
+    }
+    // The last file needs no way back: nothing can fail after it.
+    for (std::size_t i = 0; i + 1 < files.size(); ++i) files[i]->keepOldContent();
+    std::size_t placed = 0;
+    try {
+        for (; placed < files.size(); ++placed) files[placed]->putInPlace();
+    } catch (...) {
+        while (placed > 0) files[--placed]->putBack();
+        throw;
+    }
+}
+
+}  // namespace sormel

@@ -1,0 +1,45 @@
+// Saving several outputs of one command together: each is written in full
+// first, and only then are all put in place, so that a failure anywhere
+// leaves every old file as it was.
+#pragma once
+
+#include <filesystem>
+#include <memory>
+#include <string_view>
+#include <vector>
+
+#include "export/save_error.h"
+
+namespace sormel {
+
+namespace save_system {
+class PreparedFile;
+}
+
+class SaveSet {
+public:
+    SaveSet();
+    // Whatever was prepared and not committed is dropped: no temporary file
+    // remains and no target is touched.
+    ~SaveSet();
+    SaveSet(const SaveSet&) = delete;
+    SaveSet& operator=(const SaveSet&) = delete;
+
+    // Writes `bytes` to a temporary file beside `target` (a link is written
+    // through). A pipe or character device target is only opened here and
+    // written by commitAll. Throws SaveError, leaving what was prepared
+    // before as it was.
+    void prepare(const std::filesystem::path& target, std::string_view bytes);
+
+    // Writes the pipes and devices, then renames every temporary file over
+    // its target. A failure puts back the files already replaced, as far as
+    // the file system allows, and throws SaveError. The set is empty
+    // afterwards either way.
+    void commitAll();
+
+private:
+    struct Entry;
+    std::vector<Entry> entries_;
+};
+
+}  // namespace sormel

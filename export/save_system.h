@@ -1,0 +1,57 @@
+// What saving needs from the operating system, behind a portable surface:
+// one implementation per system (posix_save.cpp here).
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <memory>
+#include <string>
+#include <string_view>
+
+namespace sormel::save_system {
+
+// Where an output really goes once links are followed, so that two outputs
+// aimed at one file can be told apart.
+struct TargetIdentity {
+    std::uint64_t device = 0;
+    std::uint64_t node = 0;
+    std::string name;  // empty for a pipe or device, which is its own identity
+    bool operator==(const TargetIdentity&) const = default;
+};
+
+// One output on its way. A file is written to a temporary file beside it
+// and renamed over it when everything is written; a pipe or character
+// device cannot be replaced and is written directly. Links are followed,
+// also to a file that does not exist yet. Every failure throws SaveError
+// naming the file the user asked for.
+class PreparedFile {
+public:
+    // Checks the target and opens the temporary file or the stream; a
+    // temporary file is removed again on SIGINT, SIGTERM and SIGHUP.
+    explicit PreparedFile(const std::filesystem::path& requested);
+    // Removes a temporary file not put in place and any kept old content.
+    ~PreparedFile();
+    PreparedFile(const PreparedFile&) = delete;
+    PreparedFile& operator=(const PreparedFile&) = delete;
+
+    bool isStream() const;
+    const TargetIdentity& identity() const;
+
+    // Writes everything; a temporary file is then flushed to the disk and
+    // given the owner, group and mode of the file it replaces.
+    void write(std::string_view bytes);
+    // Keeps the file about to be replaced under a second name so that
+    // putBack can restore it. Best effort: not every file system can.
+    void keepOldContent();
+    // Renames the temporary file over the target and flushes the folder.
+    void putInPlace();
+    // Undoes putInPlace as far as possible: the kept old content back, or
+    // the new file removed when there was none before.
+    void putBack() noexcept;
+
+private:
+    struct State;
+    std::unique_ptr<State> state_;
+};
+
+}  // namespace sormel::save_system
