@@ -1,11 +1,10 @@
 #include "app/batch_mode.h"
 
-#include <unistd.h>
-
 #include <chrono>
 #include <cstdio>
 #include <iostream>
 
+#include "app/terminal.h"
 #include "export/atomic_file.h"
 #include "engine/deck_file.h"
 #include "engine/deck_listing.h"
@@ -22,7 +21,7 @@ using Clock = std::chrono::steady_clock;
 class BatchHost : public TallyHost {
 public:
     BatchHost(const BatchOptions& options, std::size_t fileCount)
-        : options_(options), fileCount_(fileCount), showProgress_(isatty(STDERR_FILENO) != 0) {}
+        : options_(options), fileCount_(fileCount), showProgress_(standardErrorIsTerminal()) {}
 
     bool includeSidePart() override { return options_.includeSidePart; }
     bool highSpeed() override { return true; }
