@@ -1,14 +1,14 @@
 #include "app/batch_mode.h"
 
-#include <unistd.h>
-
 #include <chrono>
 #include <cstdio>
 #include <iostream>
 
+#include "app/terminal.h"
 #include "export/atomic_file.h"
 #include "engine/deck_file.h"
 #include "engine/deck_listing.h"
+#include "engine/system_file.h"
 #include "engine/tally_run.h"
 
 namespace sormel {
@@ -20,7 +20,7 @@ using Clock = std::chrono::steady_clock;
 // takes more than a moment.
 class BatchProgress : public TallyHost {
 public:
-    explicit BatchProgress(std::size_t fileCount) : fileCount_(fileCount), enabled_(isatty(STDERR_FILENO) != 0) {}
+    explicit BatchProgress(std::size_t fileCount) : fileCount_(fileCount), enabled_(standardErrorIsTerminal()) {}
     ~BatchProgress() override {
         if (shown_) std::cerr << "\r集計中 " << filesDone_ << " / " << fileCount_ << '\n';
     }
@@ -50,6 +50,26 @@ bool writeToStandardOutput(const std::string& bytes) {
     return std::fwrite(bytes.data(), 1, bytes.size(), stdout) == bytes.size() && std::fflush(stdout) == 0;
 }
 
+// True when saving to `output` would replace one of `decks` (all of them
+// in `folder`): the same name, or the same file reached through a link, a
+// hard link or another mount of the folder.
+bool isOneOfTheDecks(const std::filesystem::path& output, const std::filesystem::path& folder,
+                     const std::vector<std::filesystem::path>& decks) {
+    std::error_code ignored;
+    const std::filesystem::path resolved = std::filesystem::weakly_canonical(output, ignored);
+    if (resolved.parent_path() == std::filesystem::weakly_canonical(folder, ignored)) {
+        for (const std::filesystem::path& deck : decks) {
+            if (deck.filename() == resolved.filename()) return true;
+        }
+    }
+    const std::optional<FileIdentity> target = fileIdentity(output);
+    if (!target) return false;
+    for (const std::filesystem::path& deck : decks) {
+        if (fileIdentity(deck) == target) return true;
+    }
+    return false;
+}
+
 }  // namespace
 
 int runBatch(const BatchOptions& options) {
@@ -68,6 +88,13 @@ int runBatch(const BatchOptions& options) {
     if (files.empty()) {
         std::cerr << "集計対象ファイルがありません。\n";
         return kExitFailure;
+    }
+
+    if (options.output && isOneOfTheDecks(*options.output, options.folder, files)) {
+        std::cerr << "出力先のファイルは集計するデッキファイルの一つです。デッキを上書きしないよう、別のファイルを"
+                     "指定してください。\nファイル: "
+                  << displayPath(*options.output) << '\n';
+        return kExitUsage;
     }
 
     UsageTable table;

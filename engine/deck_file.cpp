@@ -1,33 +1,47 @@
 #include "engine/deck_file.h"
 
+#include <algorithm>
 #include <cerrno>
-#include <cstdio>
-#include <cstring>
 #include <memory>
 
-#include "engine/text_decoding.h"
-
 namespace sormel {
+namespace {
 
-void readWholeFile(const std::filesystem::path& path, std::string& buffer) {
-    auto fail = [&](int errorNumber) {
-        throw FileError("ファイルを読み込めません。" + describeSystemError(errorNumber) + "\nファイル: " +
-                        displayPath(path));
-    };
-    std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(std::fopen(path.c_str(), "rb"), &std::fclose);
-    if (!file) fail(errno);
-    std::setvbuf(file.get(), nullptr, _IONBF, 0);
+[[noreturn]] void failReading(const std::filesystem::path& path, const std::string& reason) {
+    throw FileError("ファイルを読み込めません。" + reason + "\nファイル: " + displayPath(path));
+}
+
+}  // namespace
+
+namespace detail {
+
+void readUpTo(const std::filesystem::path& path, std::string& buffer, std::uint64_t limit,
+              const std::function<ReadChunk(char* into, std::size_t size)>& read) {
     buffer.clear();
     constexpr std::size_t kChunk = 64 * 1024;
     thread_local std::unique_ptr<char[]> chunk(new char[kChunk]);
     for (;;) {
-        const std::size_t got = std::fread(chunk.get(), 1, kChunk, file.get());
-        buffer.append(chunk.get(), got);
-        if (got < kChunk) {
-            if (std::ferror(file.get())) fail(errno);
-            break;
-        }
+        // One byte past the limit is enough to tell a file that grew too much.
+        const std::uint64_t wanted = std::min<std::uint64_t>(kChunk, limit + 1 - buffer.size());
+        const ReadChunk got = read(chunk.get(), static_cast<std::size_t>(wanted));
+        if (got.error != 0) failReading(path, describeSystemError(got.error));
+        if (got.bytes == 0) return;
+        buffer.append(chunk.get(), got.bytes);
+        if (buffer.size() > limit) failReading(path, "読み込み中もファイルが大きくなり続けています。");
     }
+}
+
+}  // namespace detail
+
+void readWholeFile(const std::filesystem::path& path, std::string& buffer) {
+    InputFile file(path);
+    if (file.openError() != 0) failReading(path, describeSystemError(file.openError()));
+    const InputFile::Status status = file.status();
+    if (status.error != 0) failReading(path, describeSystemError(status.error));
+    if (status.kind == InputFile::Kind::Folder) failReading(path, describeSystemError(EISDIR));
+    if (status.kind != InputFile::Kind::Regular) failReading(path, "通常のファイルではありません（FIFO やデバイスなど）。");
+    detail::readUpTo(path, buffer, status.size + kDeckGrowthAllowance,
+                     [&file](char* into, std::size_t size) { return file.read(into, size); });
 }
 
 }  // namespace sormel

@@ -1,15 +1,32 @@
 // Reading a deck file whole, with errors a user can act on.
 #pragma once
 
+#include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <string>
 
 #include "engine/file_error.h"
+#include "engine/system_file.h"
 
 namespace sormel {
 
 // Replaces `buffer` with the bytes of the file at `path`. Throws FileError
-// naming the file when it cannot be opened or read.
+// naming the file when it cannot be opened or read, when it is not a plain
+// file (a FIFO, a device), when reading it would wait, or when it keeps
+// growing while it is read. Never waits and never reads without end; safe
+// to call from several threads at once.
 void readWholeFile(const std::filesystem::path& path, std::string& buffer);
+
+// How much a file may grow while it is read before the read gives up.
+inline constexpr std::uint64_t kDeckGrowthAllowance = 1024 * 1024;
+
+namespace detail {
+// Replaces `buffer` with what `read` gives until the end of the file;
+// throws FileError naming `path` on a read error or once more than `limit`
+// bytes came.
+void readUpTo(const std::filesystem::path& path, std::string& buffer, std::uint64_t limit,
+              const std::function<ReadChunk(char* into, std::size_t size)>& read);
+}  // namespace detail
 
 }  // namespace sormel

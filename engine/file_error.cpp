@@ -20,6 +20,7 @@ std::string describeSystemError(int errorNumber) {
         case EFBIG: return "ファイルが大きすぎます。";
         case EROFS: return "読み取り専用のファイルシステムです。";
         case EIO: return "入出力エラーが発生しました。";
+        case EAGAIN: return "今は読み書きできません（待ち続けることになるファイルです）。";
         case ENOMEM: return "メモリが不足しています。";
         case ENAMETOOLONG: return "パスが長すぎます。";
         case EMFILE:

@@ -93,6 +93,82 @@ TEST_F(BatchMode, BadUsageExitsWithTwo) {
     }
 }
 
+TEST_F(BatchMode, AnOptionGivenTwiceIsAUsageErrorAndNothingIsWritten) {
+    decks.write("a.txt", "1,AB-001,a\n");
+    const std::string folder = quoted(decks.path());
+    const std::string first = quoted(scratch.path() / "first.csv");
+    const std::string second = quoted(scratch.path() / "second.csv");
+    for (const std::string& arguments :
+         {"--batch " + folder + " --output " + first + " --output " + second,
+          "--batch " + folder + " --output=" + first + " --output " + second, "--batch " + folder + " --batch " + folder,
+          "--batch " + folder + " --no-side --no-side", "--batch " + folder + " --sort decks --sort copies"}) {
+        const ProgramResult result = run(arguments);
+        EXPECT_EQ(result.status, 2) << arguments;
+        EXPECT_NE(result.err.find("2 回以上指定されています"), std::string::npos) << result.err;
+        EXPECT_EQ(result.out, "") << arguments;
+    }
+    EXPECT_FALSE(std::filesystem::exists(scratch.path() / "first.csv"));
+    EXPECT_FALSE(std::filesystem::exists(scratch.path() / "second.csv"));
+}
+
+// Without a display, bad usage and the window alike end with a message of
+// ours, never Qt's abort; with a platform chosen, bad usage still never
+// opens a window (a hang here would be a window waiting for its user).
+TEST_F(BatchMode, BadUsageIsFoundBeforeAnyWindowIsTried) {
+    for (const std::string environment : {"env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM",
+                                          "env QT_QPA_PLATFORM=offscreen"}) {
+        for (const std::string& arguments : {std::string("--bogus"), std::string("-x"), quoted(decks.path()) + " --mask '*.txt'",
+                                            quoted(decks.path()) + " extra", std::string("--output a.csv")}) {
+            const ProgramResult result = runProgram(
+                "timeout 60 " + environment + " " + SORMEL_CHECKER_PATH + " " + arguments, scratch);
+            EXPECT_EQ(result.status, 2) << environment << ' ' << arguments;
+            EXPECT_NE(result.err.find("--help を参照してください"), std::string::npos) << result.err;
+        }
+    }
+    const ProgramResult result = runProgram(
+        "timeout 60 env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM " SORMEL_CHECKER_PATH " " +
+            quoted(decks.path()),
+        scratch);
+    EXPECT_EQ(result.status, 2);
+    EXPECT_NE(result.err.find("画面がありません"), std::string::npos) << result.err;
+    EXPECT_NE(result.err.find("--batch DIR"), std::string::npos) << result.err;
+}
+
+TEST_F(BatchMode, PathsThatAreNotUtf8KeepTheirBytes) {
+    const std::filesystem::path folder = decks.path() / "bad\xFF" "dir";
+    std::filesystem::create_directory(folder);
+    testing::ScratchFolder::writeInto(folder / "a.txt", "1,AB-001,a\n");
+    const std::filesystem::path output = scratch.path() / "\xFF\xFE.csv";
+    const ProgramResult result = run("--batch " + quoted(folder) + " --encoding utf-8 --output " + quoted(output));
+    ASSERT_EQ(result.status, 0) << result.err;
+    EXPECT_EQ(readFile(output), "\"AB-001\",\"a\",1,1,100,33.33\r\n");
+    // Nothing was written under a name with replacement characters.
+    EXPECT_FALSE(std::filesystem::exists(scratch.path() / "\xEF\xBF\xBD\xEF\xBF\xBD.csv"));
+}
+
+TEST_F(BatchMode, AnOutputThatIsOneOfTheDecksIsRefusedBeforeTheRun) {
+    const std::string deck = "1,AB-001,a\n";
+    const auto a = decks.write("a.txt", deck);
+    decks.write("b.txt", deck);
+    std::filesystem::create_symlink(a, scratch.path() / "link.csv");
+    std::filesystem::create_hard_link(a, scratch.path() / "hard.csv");
+    const std::filesystem::path sameFolderOtherSpelling = decks.path() / "." / "b.txt";
+    for (const std::filesystem::path& output :
+         {a, sameFolderOtherSpelling, scratch.path() / "link.csv", scratch.path() / "hard.csv"}) {
+        const ProgramResult result = run("--batch " + quoted(decks.path()) + " --output " + quoted(output));
+        EXPECT_EQ(result.status, 2) << output;
+        EXPECT_NE(result.err.find("デッキファイルの一つです"), std::string::npos) << result.err;
+        EXPECT_NE(result.err.find(output.filename().string()), std::string::npos) << result.err;
+    }
+    EXPECT_EQ(readFile(a), deck);
+    EXPECT_EQ(readFile(decks.path() / "b.txt"), deck);
+    EXPECT_TRUE(std::filesystem::is_symlink(scratch.path() / "link.csv"));
+    // A deck the mask leaves out is no deck of this run.
+    const ProgramResult other = run("--batch " + quoted(decks.path()) + " --mask 'a.*' --output " +
+                                    quoted(decks.path() / "b.txt"));
+    EXPECT_EQ(other.status, 0) << other.err;
+}
+
 TEST_F(BatchMode, HelpAndVersion) {
     ProgramResult result = run("--help");
     EXPECT_EQ(result.status, 0);

@@ -85,6 +85,16 @@ TEST(EncodingDetection, ByteOrderMarksDecideAndAreDropped) {
     EXPECT_EQ(be, "3,A,\xE7\xAB\x9C");
 }
 
+TEST(EncodingDetection, AUtf16SurrogatePairBecomesOneFourByteCharacter) {
+    // U+1F0CF, a playing card, is D83C DCCF in UTF-16.
+    std::string le("\xFF\xFE" "1\0,\0\x3C\xD8\xCF\xDC", 10);
+    EXPECT_EQ(prepareDeckText(le), DeckEncoding::Utf8);
+    EXPECT_EQ(le, "1,\xF0\x9F\x83\x8F");
+    std::string be("\xFE\xFF\0" "1\0,\xD8\x3C\xDC\xCF", 10);
+    prepareDeckText(be);
+    EXPECT_EQ(be, "1,\xF0\x9F\x83\x8F");
+}
+
 TEST(EncodingDetection, ValidUtf8IsUtf8AndAnythingElseIsCp932) {
     std::string utf8 = "3,BT01-001,\xE7\xAB\x9C\xE9\xA8\x8E\xE5\xA3\xAB";
     EXPECT_EQ(prepareDeckText(utf8), DeckEncoding::Utf8);
@@ -92,6 +102,12 @@ TEST(EncodingDetection, ValidUtf8IsUtf8AndAnythingElseIsCp932) {
     EXPECT_EQ(prepareDeckText(cp932), DeckEncoding::Cp932);
     EXPECT_EQ(cp932, "3,BT01-001,\x97\xB3\x8B\x52\x8E\x6D");
     EXPECT_EQ(decodeCp932("\x97\xB3\x8B\x52\x8E\x6D"), "\xE7\xAB\x9C\xE9\xA8\x8E\xE5\xA3\xAB");
+    // An overlong form of "/" makes the file code page 932, past the first
+    // eight bytes as well as within them.
+    EXPECT_FALSE(isValidUtf8("\xE0\x80\xAF"));
+    for (std::string overlong : {std::string("1,A,\xE0\x80\xAF"), std::string("1,AB-001,\xE0\x80\xAF\n")}) {
+        EXPECT_EQ(prepareDeckText(overlong), DeckEncoding::Cp932) << overlong;
+    }
 }
 
 TEST(EncodingDetection, BrokenSequencesBecomeReplacementCharacters) {
@@ -117,6 +133,8 @@ TEST(Cp932Decoding, FollowsWindowsMappingsAndReplacesWhatDoesNotDecode) {
     EXPECT_EQ(decodeCp932("\xFA\x40"), "\xE2\x85\xB0");      // small roman numeral one
     EXPECT_EQ(decodeCp932("\xB1\xB2"), "\xEF\xBD\xB1\xEF\xBD\xB2");  // half-width katakana
     EXPECT_EQ(decodeCp932("\\~"), "\\~");
+    // 0x80 stands for U+0080, as Windows' code page 932 reads it.
+    EXPECT_EQ(decodeCp932("a\x80" "b"), "a\xC2\x80" "b");
     EXPECT_EQ(decodeCp932("\xA0\xFD"), fffd + fffd);
     // A lead byte at the end, or before an ASCII byte, stands alone.
     EXPECT_EQ(decodeCp932("a\x82"), "a" + fffd);

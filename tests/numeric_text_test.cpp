@@ -67,6 +67,15 @@ TEST(LeadingNumberParse, OutOfRangeValuesSaturateInsteadOfFailing) {
     EXPECT_EQ(parseLeadingNumber("99999999999"), 99999999999.0);
 }
 
+TEST(LeadingNumberParse, LongPlainDigitCountsKeepTheirValue) {
+    // Past 15 digits a 64-bit integer no longer holds every value: 2^64 + 1
+    // must not wrap around to 1.
+    EXPECT_EQ(parseLeadingNumber("18446744073709551617"), 18446744073709551617.0);
+    EXPECT_EQ(parseLeadingNumber("9223372036854775809"), 9223372036854775808.0);
+    EXPECT_EQ(parseLeadingNumber("1234567890123456"), 1234567890123456.0);
+    EXPECT_EQ(parseLeadingNumber("999999999999999"), 999999999999999.0);
+}
+
 TEST(IntegerNarrowing, RoundsHalvesToEven) {
     EXPECT_EQ(narrowToInteger(2.5), 2);
     EXPECT_EQ(narrowToInteger(3.5), 4);

@@ -1,0 +1,191 @@
+#include "app/command_line.h"
+
+#include <algorithm>
+#include <string_view>
+#include <vector>
+
+#include "engine/text_decoding.h"
+
+namespace sormel {
+namespace {
+
+constexpr std::string_view kProgram = "sormel-checker";
+constexpr std::string_view kVersion = "1.01";
+
+// What the options found so far say; turned into a CommandLine at the end.
+struct Request {
+    CommandLine line;
+    bool help = false;
+    bool version = false;
+    bool batch = false;
+};
+
+// One option: "--name VALUE" or "--name=VALUE" when it takes a value, just
+// "--name" when it does not. An option may be given once unless it is
+// repeatable; a batch option needs --batch.
+struct Option {
+    std::string_view name;
+    char shortName;            // 0 for none
+    std::string_view value;    // what the help calls the value; empty for a switch
+    std::string_view help;     // empty: works, but the help does not list it
+    bool repeatable;
+    bool batchOnly;
+    void (*apply)(Request&, std::string_view value);
+};
+
+std::string shown(std::string_view argument) { return toValidUtf8(argument); }
+
+// `what` names the argument in the message: "--batch", "FOLDER".
+std::filesystem::path pathValue(std::string_view what, std::string_view value) {
+    if (value.empty()) throw UsageError(std::string(what) + " に空のパスは指定できません。");
+    return std::filesystem::path(std::string(value));
+}
+
+std::string lowerAscii(std::string_view text) {
+    std::string lower(text);
+    for (char& c : lower) {
+        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+    }
+    return lower;
+}
+
+const Option kOptions[] = {
+    {"help", 'h', "", "このヘルプを表示します。", true, false, [](Request& r, std::string_view) { r.help = true; }},
+    {"help-all", 0, "", "", true, false, [](Request& r, std::string_view) { r.help = true; }},
+    {"version", 'v', "", "バージョンを表示します。", true, false, [](Request& r, std::string_view) { r.version = true; }},
+    {"batch", 0, "DIR", "ウィンドウを開かずに DIR を集計し、CSV を出力します。", false, false,
+     [](Request& r, std::string_view v) {
+         r.batch = true;
+         r.line.batch.folder = pathValue("--batch", v);
+     }},
+    {"mask", 0, "MASK", "集計するファイルのマスク（既定: *.txt。; で区切って複数指定可）。", false, true,
+     [](Request& r, std::string_view v) { r.line.batch.mask = std::string(v); }},
+    {"no-side", 0, "", "サイドデッキを集計に含めません。", false, true,
+     [](Request& r, std::string_view) { r.line.batch.includeSidePart = false; }},
+    {"sort", 0, "decks|copies", "並べ替え: decks（デッキ数、既定）または copies（枚数）。", false, true,
+     [](Request& r, std::string_view v) {
+         if (v != "decks" && v != "copies") {
+             throw UsageError("--sort には decks か copies を指定してください: " + shown(v));
+         }
+         r.line.batch.sortChoice = v == "copies" ? SortChoice::ByCopies : SortChoice::ByDecks;
+     }},
+    {"output", 0, "FILE", "CSV を FILE に保存します（既定: 標準出力）。", false, true,
+     [](Request& r, std::string_view v) { r.line.batch.output = pathValue("--output", v); }},
+    {"encoding", 0, "cp932|utf-8", "CSV の文字コード: cp932（既定）または utf-8。", false, true,
+     [](Request& r, std::string_view v) {
+         const std::string encoding = lowerAscii(v);
+         if (encoding == "utf-8" || encoding == "utf8") {
+             r.line.batch.encoding = CsvEncoding::Utf8;
+         } else if (encoding == "cp932") {
+             r.line.batch.encoding = CsvEncoding::Cp932;
+         } else {
+             throw UsageError("--encoding には cp932 か utf-8 を指定してください: " + shown(v));
+         }
+     }},
+};
+
+constexpr std::string_view kFolderHelp =
+    "ウィンドウを開くフォルダー（既定: カレントフォルダー）。--batch とは併用できません。";
+
+const Option* findOption(std::string_view argument) {
+    for (const Option& option : kOptions) {
+        if (argument.size() == 2 && option.shortName != 0 && argument[1] == option.shortName) return &option;
+        if (argument.substr(0, 2) == "--" && argument.substr(2) == option.name) return &option;
+    }
+    return nullptr;
+}
+
+std::string joined(const std::vector<std::string_view>& arguments) {
+    std::string text;
+    for (const std::string_view argument : arguments) text += (text.empty() ? "" : " ") + shown(argument);
+    return text;
+}
+
+}  // namespace
+
+CommandLine parseCommandLine(int argc, const char* const* argv) {
+    Request request;
+    std::vector<const Option*> given;
+    std::vector<std::string_view> positional;
+    bool optionsEnded = false;
+    for (int i = 1; i < argc; ++i) {
+        const std::string_view argument = argv[i];
+        if (optionsEnded || argument.size() < 2 || argument[0] != '-') {
+            positional.push_back(argument);
+            continue;
+        }
+        if (argument == "--") {
+            optionsEnded = true;
+            continue;
+        }
+        const std::size_t equals = argument.substr(0, 2) == "--" ? argument.find('=') : std::string_view::npos;
+        const std::string_view name = argument.substr(0, equals);
+        const Option* option = findOption(name);
+        if (!option) throw UsageError("不明なオプションです: " + shown(name));
+        const std::string display = "--" + std::string(option->name);
+        if (!option->repeatable && std::find(given.begin(), given.end(), option) != given.end()) {
+            throw UsageError("オプション " + display + " が 2 回以上指定されています。1 回だけ指定してください。");
+        }
+        given.push_back(option);
+        std::string_view value;
+        if (option->value.empty()) {
+            if (equals != std::string_view::npos) throw UsageError(display + " には値を付けられません。");
+        } else if (equals != std::string_view::npos) {
+            value = argument.substr(equals + 1);
+        } else if (i + 1 < argc) {
+            value = argv[++i];
+        } else {
+            throw UsageError(display + " の後に " + std::string(option->value) + " を指定してください。");
+        }
+        option->apply(request, value);
+    }
+
+    CommandLine& line = request.line;
+    if (request.help || request.version) {
+        line.action = request.help ? CommandLine::Action::ShowHelp : CommandLine::Action::ShowVersion;
+        return line;
+    }
+    if (request.batch) {
+        if (!positional.empty()) throw UsageError("余分な引数があります: " + joined(positional));
+        line.action = CommandLine::Action::RunBatch;
+        return line;
+    }
+    for (const Option* option : given) {
+        if (option->batchOnly) {
+            throw UsageError("--" + std::string(option->name) + " は --batch DIR と一緒に指定してください。");
+        }
+    }
+    if (positional.size() > 1) {
+        throw UsageError("余分な引数があります: " + joined({positional.begin() + 1, positional.end()}));
+    }
+    if (!positional.empty()) line.windowFolder = pathValue("FOLDER", positional.front());
+    line.action = CommandLine::Action::OpenWindow;
+    return line;
+}
+
+std::string helpText() {
+    std::string text = "使い方: " + std::string(kProgram) + " [FOLDER]\n" + "        " + std::string(kProgram) +
+                       " --batch DIR [--mask MASK] [--no-side] [--sort decks|copies]\n" +
+                       "                       [--output FILE] [--encoding cp932|utf-8]\n" +
+                       "SORMELカード使用率チェッカー — フォルダー内のデッキファイルを集計し、"
+                       "カードの採用率と使用率を求めます。\n\nオプション:\n";
+    auto line = [&text](std::string left, std::string_view help) {
+        left.resize(std::max<std::size_t>(left.size() + 2, 26), ' ');
+        text += "  " + left + std::string(help) + '\n';
+    };
+    for (const Option& option : kOptions) {
+        if (option.help.empty()) continue;
+        std::string left = option.shortName ? std::string{'-', option.shortName, ',', ' '} : "";
+        left += "--" + std::string(option.name);
+        if (!option.value.empty()) left += " " + std::string(option.value);
+        line(left, option.help);
+    }
+    text += "\n引数:\n";
+    line("FOLDER", kFolderHelp);
+    text += "\n同じオプションを 2 回以上指定することはできません。\n";
+    return text;
+}
+
+std::string versionText() { return std::string(kProgram) + " " + std::string(kVersion) + "\n"; }
+
+}  // namespace sormel

@@ -1,0 +1,35 @@
+// The program's command line, read as the bytes it is made of: every usage
+// error is found before anything runs, and paths keep their bytes.
+#pragma once
+
+#include <filesystem>
+#include <optional>
+#include <stdexcept>
+#include <string>
+
+#include "app/batch_mode.h"
+
+namespace sormel {
+
+// A command line the program cannot use; the message says why.
+class UsageError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+struct CommandLine {
+    enum class Action { OpenWindow, RunBatch, ShowHelp, ShowVersion };
+    Action action = Action::OpenWindow;
+    BatchOptions batch;                                  // for RunBatch
+    std::optional<std::filesystem::path> windowFolder;  // for OpenWindow
+};
+
+// Reads the arguments after the program's name. Throws UsageError for an
+// unknown option, a missing or bad value, an option given twice, a batch
+// option without --batch, or an argument too many.
+CommandLine parseCommandLine(int argc, const char* const* argv);
+
+std::string helpText();
+std::string versionText();
+
+}  // namespace sormel

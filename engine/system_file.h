@@ -1,0 +1,60 @@
+// Files as the operating system gives them: opening a file for reading
+// without ever waiting, and telling whether two paths name the same file.
+// The only engine file that calls the system for file contents; a port to
+// another system replaces system_file_posix.cpp.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <filesystem>
+#include <optional>
+
+namespace sormel {
+
+// What one read gave: `bytes` read (0 at the end of the file), or a system
+// error number in `error`.
+struct ReadChunk {
+    std::size_t bytes = 0;
+    int error = 0;
+};
+
+// A file opened for reading that never keeps its reader waiting: opening
+// does not wait for a writer, and a read that would wait fails (EAGAIN)
+// instead of blocking. Usable from any thread; one object per thread.
+class InputFile {
+public:
+    explicit InputFile(const std::filesystem::path& path);
+    ~InputFile();
+    InputFile(const InputFile&) = delete;
+    InputFile& operator=(const InputFile&) = delete;
+
+    // The system error number of a failed open, 0 when the file is open.
+    int openError() const { return openError_; }
+
+    // What the opened file is, as it was when asked.
+    enum class Kind { Regular, Folder, Other /* a FIFO, device or socket */ };
+    struct Status {
+        Kind kind = Kind::Other;
+        std::uint64_t size = 0;
+        int error = 0;
+    };
+    Status status() const;
+
+    ReadChunk read(char* into, std::size_t size);
+
+private:
+    int descriptor_ = -1;
+    int openError_ = 0;
+};
+
+// Which file a path leads to, links followed.
+struct FileIdentity {
+    std::uint64_t device = 0;
+    std::uint64_t inode = 0;
+    bool operator==(const FileIdentity&) const = default;
+};
+
+// Nothing when the path leads to no file that can be looked at.
+std::optional<FileIdentity> fileIdentity(const std::filesystem::path& path);
+
+}  // namespace sormel
