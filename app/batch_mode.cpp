@@ -8,6 +8,7 @@
 #include "export/atomic_file.h"
 #include "engine/deck_file.h"
 #include "engine/deck_listing.h"
+#include "engine/deck_observer.h"
 #include "engine/system_file.h"
 #include "engine/tally_run.h"
 
@@ -44,6 +45,18 @@ private:
     std::size_t filesDone_ = 0;
     const Clock::time_point started_ = Clock::now();
     Clock::time_point lastShown_{};
+};
+
+// Lists on standard error every line the run read past: "FILE:LINE: text".
+class SkippedLinePrinter : public DeckObserver {
+public:
+    explicit SkippedLinePrinter(const std::vector<std::filesystem::path>& files) : files_(files) {}
+    void lineSkipped(std::size_t index, std::size_t line, const std::string& text) override {
+        std::cerr << displayPath(files_[index]) << ':' << line << ": " << text << '\n';
+    }
+
+private:
+    const std::vector<std::filesystem::path>& files_;
 };
 
 bool writeToStandardOutput(const std::string& bytes) {
@@ -101,7 +114,14 @@ int runBatch(const BatchOptions& options) {
     TallyResult result;
     {
         BatchProgress progress(files.size());
-        result = runTally(table, files, {options.includeSidePart, options.sortChoice}, progress);
+        SkippedLinePrinter skipped(files);
+        TallyOptions tally;
+        tally.includeSidePart = options.includeSidePart;
+        tally.sortChoice = options.sortChoice;
+        tally.format = options.format;
+        tally.mergeByName = options.mergeByName;
+        if (options.showSkipped) tally.observer = &skipped;
+        result = runTally(table, files, tally, progress);
     }
     if (result.outcome != TallyOutcome::Completed) {
         std::cerr << result.message << '\n';

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "app/exit_codes.h"
+#include "engine/deck_format.h"
 #include "export/csv_writer.h"
 #include "engine/usage_table.h"
 
@@ -19,6 +20,9 @@ struct BatchOptions {
     SortChoice sortChoice = SortChoice::ByDecks;
     std::optional<std::filesystem::path> output;  // standard output when empty
     CsvEncoding encoding = CsvEncoding::Cp932;
+    DeckFormat format = DeckFormat::Auto;
+    bool mergeByName = false;
+    bool showSkipped = false;  // list skipped lines on standard error
 };
 
 // Runs the tally and writes the result; messages go to standard error.

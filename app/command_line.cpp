@@ -82,6 +82,17 @@ const Option kOptions[] = {
              throw UsageError("--encoding には cp932 か utf-8 を指定してください: " + shown(v));
          }
      }},
+    {"format", 0, "auto|native|list|dek|ydk",
+     "デッキファイルの形式（既定: auto。ファイルごとに判定）。", false, true,
+     [](Request& r, std::string_view v) {
+         const std::optional<DeckFormat> format = deckFormatNamed(lowerAscii(v));
+         if (!format) throw UsageError("--format には auto, native, list, dek, ydk のいずれかを指定してください: " + shown(v));
+         r.line.batch.format = *format;
+     }},
+    {"merge-by-name", 0, "", "カード番号ではなくカード名で集計します（再録・別版を 1 行にまとめます）。", false, true,
+     [](Request& r, std::string_view) { r.line.batch.mergeByName = true; }},
+    {"show-skipped", 0, "", "カードとして読まなかった行を標準エラー出力に表示します。", false, true,
+     [](Request& r, std::string_view) { r.line.batch.showSkipped = true; }},
 };
 
 constexpr std::string_view kFolderHelp =
