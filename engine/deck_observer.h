@@ -19,6 +19,7 @@ struct CountedEntry {
     const DeckEntry& entry;        // copies, part, and the raw card name
     DeckEncoding encoding;         // of the entry's texts
     std::size_t line;              // 1-based line of the deck file
+    std::string_view cardNumber;   // as UTF-8
 
     std::string cardName() const { return decodeField(entry.cardName(), encoding); }
 };

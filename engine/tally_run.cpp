@@ -132,7 +132,7 @@ private:
             if (!handle) handle = table_.addCard(std::string(cardNumber), decodeField(entry.cardName(), encoding));
         }
         table_.recordCardLine(*handle, entry.copies, deckPosition, line);
-        if (options_.observer != nullptr) options_.observer->entryCounted({*handle, key, entry, encoding, line});
+        if (options_.observer != nullptr) options_.observer->entryCounted({*handle, key, entry, encoding, line, cardNumber});
         if (!host_.highSpeed()) {
             table_.computeMetrics(*handle, deckCount_, options_.sortChoice);
         } else if (!highSpeedEngaged_) {

@@ -84,6 +84,8 @@ public:
     // Handle of the row at a display position.
     std::size_t handleAt(std::size_t position) const { return order_[position]; }
     const UsageRow& rowByHandle(std::size_t handle) const { return rows_[handle]; }
+    // What findCard finds the row by: its key, or its card number.
+    const std::string& keyAt(std::size_t handle) const { return keyOf(handle); }
     // Counts one card line of deck `deckPosition` (1-based), at `line` of
     // its file, with `copies`. Throws CardError when the copy count stops
     // being a finite number.
