@@ -104,4 +104,40 @@ std::vector<std::filesystem::path> listDeckFiles(const std::filesystem::path& fo
     return files;
 }
 
+TypedDeckFiles listDeckFilesByFolder(const std::filesystem::path& folder, const FileMask& mask) {
+    TypedDeckFiles listing;
+    auto add = [&](const std::vector<std::filesystem::path>& files, const std::string& type) {
+        if (files.empty()) return;
+        std::size_t index = 0;
+        while (index < listing.typeNames.size() && listing.typeNames[index] != type) ++index;
+        if (index == listing.typeNames.size()) listing.typeNames.push_back(type);
+        listing.files.insert(listing.files.end(), files.begin(), files.end());
+        listing.typeOfFile.insert(listing.typeOfFile.end(), files.size(), index);
+    };
+    add(listDeckFiles(folder, mask), std::string(kUnsortedType));
+
+    std::error_code error;
+    auto fail = [&] {
+        throw FileError("フォルダーを読み込めません。" + describeSystemError(error.value()) + "\nフォルダー: " +
+                        displayPath(folder));
+    };
+    std::vector<std::filesystem::path> subFolders;
+    std::filesystem::directory_iterator entry(folder, error);
+    if (error) fail();
+    for (; entry != std::filesystem::directory_iterator(); entry.increment(error)) {
+        if (error) fail();
+        const std::string name = entry->path().filename().native();
+        if (name.empty() || name[0] == '.') continue;
+        std::error_code statError;
+        if (entry->is_directory(statError) && !statError) subFolders.push_back(entry->path());
+    }
+    if (error) fail();
+    std::sort(subFolders.begin(), subFolders.end(),
+              [](const auto& a, const auto& b) { return a.native() < b.native(); });
+    for (const std::filesystem::path& subFolder : subFolders) {
+        add(listDeckFiles(subFolder, mask), displayPath(subFolder.filename()));
+    }
+    return listing;
+}
+
 }  // namespace sormel

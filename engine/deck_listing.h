@@ -29,4 +29,20 @@ private:
 // when the folder cannot be read.
 std::vector<std::filesystem::path> listDeckFiles(const std::filesystem::path& folder, const FileMask& mask);
 
+// The files directly in a folder and in each of its first-level sub-folders
+// (hidden ones left out), with each file's deck type: the files directly in
+// the folder first, then each sub-folder by name. A sub-folder's files have
+// its name as their type; the files directly in the folder, and those of a
+// sub-folder named 分類なし, have the type 分類なし. A sub-folder without a
+// matching file is no type.
+struct TypedDeckFiles {
+    std::vector<std::filesystem::path> files;
+    std::vector<std::size_t> typeOfFile;  // index into typeNames, per file
+    std::vector<std::string> typeNames;   // in the order first met, as UTF-8
+};
+
+inline constexpr std::string_view kUnsortedType = "分類なし";
+
+TypedDeckFiles listDeckFilesByFolder(const std::filesystem::path& folder, const FileMask& mask);
+
 }  // namespace sormel

@@ -1,0 +1,57 @@
+#include "analysis/deck_types.h"
+
+#include <stdexcept>
+
+namespace sormel {
+
+DeckTypeSplitter::DeckTypeSplitter(std::vector<std::size_t> typeOfFile, const std::vector<std::string>& typeNames,
+                                   bool mergeByName)
+    : typeOfFile_(std::move(typeOfFile)), mergeByName_(mergeByName) {
+    for (const std::string& name : typeNames) {
+        auto type = std::make_unique<DeckTypeTally>();
+        type->name = name;
+        type->table.setSeparateKeys(mergeByName);
+        type->table.reset();
+        types_.push_back(std::move(type));
+    }
+}
+
+void DeckTypeSplitter::deckStarted(std::size_t index) {
+    current_ = types_.at(typeOfFile_.at(index)).get();
+    ++current_->decks;
+    for (const auto& observer : current_->observers) observer->deckStarted(index);
+}
+
+void DeckTypeSplitter::entryCounted(const CountedEntry& counted) {
+    DeckTypeTally& type = *current_;
+    if (!type.failure.empty()) return;
+    UsageTable& table = type.table;
+    std::optional<std::size_t> handle = table.findCard(counted.key);
+    if (!handle) {
+        handle = mergeByName_ ? table.addCard(std::string(counted.cardNumber), counted.cardName(), std::string(counted.key))
+                              : table.addCard(std::string(counted.cardNumber), counted.cardName());
+    }
+    try {
+        table.recordCardLine(*handle, counted.entry.copies, static_cast<std::size_t>(type.decks), counted.line);
+    } catch (const CardError& error) {
+        // The run goes on for the overall table; the type's figures fail
+        // when they are asked for.
+        type.failure = error.what();
+        return;
+    }
+    const CountedEntry inType{*handle, counted.key, counted.entry, counted.encoding, counted.line, counted.cardNumber};
+    for (const auto& observer : type.observers) observer->entryCounted(inType);
+}
+
+void DeckTypeSplitter::deckFinished(std::size_t index) {
+    for (const auto& observer : current_->observers) observer->deckFinished(index);
+}
+
+void DeckTypeSplitter::finish(SortChoice choice) {
+    for (const auto& type : types_) {
+        if (!type->failure.empty()) throw std::runtime_error(type->failure);
+        if (type->decks > 0) type->table.computeAllMetrics(type->decks, choice);
+    }
+}
+
+}  // namespace sormel
