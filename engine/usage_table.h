@@ -66,6 +66,8 @@ public:
     std::size_t rowCount() const { return order_.size(); }
     // The row shown at a 0-based display position.
     const UsageRow& row(std::size_t position) const { return rows_[order_[position]]; }
+    // The handle of the row shown at a display position.
+    std::size_t handleAt(std::size_t position) const { return order_[position]; }
 
     // Handle of the row holding `cardNumber`, if any. Handles stay valid
     // until the next reset, whatever sorting does to the display order.
