@@ -70,6 +70,8 @@ public:
     std::size_t rowCount() const { return order_.size(); }
     // The row shown at a 0-based display position.
     const UsageRow& row(std::size_t position) const { return rows_[order_[position]]; }
+    // The handle of the row shown at a display position.
+    std::size_t handleAt(std::size_t position) const { return order_[position]; }
 
     // Handle of the row holding `cardNumber`, if any. Handles stay valid
     // until the next reset, whatever sorting does to the display order.
@@ -81,8 +83,6 @@ public:
     // The first row showing `cardNumber`, or null; a linear search, for
     // messages.
     const UsageRow* rowShowing(std::string_view cardNumber) const;
-    // Handle of the row at a display position.
-    std::size_t handleAt(std::size_t position) const { return order_[position]; }
     const UsageRow& rowByHandle(std::size_t handle) const { return rows_[handle]; }
     // What findCard finds the row by: its key, or its card number.
     const std::string& keyAt(std::size_t handle) const { return keyOf(handle); }

@@ -7,7 +7,6 @@
 #include "engine/text_decoding.h"
 
 namespace sormel {
-namespace {
 
 void appendQuoted(std::string& out, const std::string& utf8, CsvEncoding encoding) {
     out.push_back('"');
@@ -28,6 +27,8 @@ void appendQuoted(std::string& out, const std::string& utf8, CsvEncoding encodin
     }
     out.push_back('"');
 }
+
+namespace {
 
 void appendInteger(std::string& out, std::int32_t value) {
     char buffer[16];

@@ -16,6 +16,9 @@ namespace sormel {
 
 enum class CsvEncoding { Cp932, Utf8 };
 
+// Appends `utf8` as a quoted CSV text field in `encoding`.
+void appendQuoted(std::string& out, const std::string& utf8, CsvEncoding encoding);
+
 // The whole CSV as bytes. Throws CardError when a count does not fit the
 // integer range; nothing is produced then.
 std::string formatCsv(const UsageTable& table, CsvEncoding encoding);

@@ -45,7 +45,7 @@ TEST(ListSyntax, CardLinesCountFirstThenCountLast) {
         {"\xE3\x83\x94\xE3\x82\xAB \xEF\xBC\x92\xE6\x9E\x9A", 2, "\xE3\x83\x94\xE3\x82\xAB"},
         {"4 Bolt x2", 4, "Bolt x2"},  // count first wins
         {"Boltx4", 0, ""},            // count last needs a blank before the x
-        {"\xE3\x83\x94\xE3\x82\xAB2\xE6\x9E\x9A", 0, ""},  // and before COUNT枚
+        {"\xE3\x83\x94\xE3\x82\xAB" "2\xE6\x9E\x9A", 0, ""},  // and before COUNT枚
         {"Bolt x 4", 0, ""},
         {"4Bolt", 0, ""},
         {"4x", 0, ""},

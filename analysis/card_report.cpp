@@ -1,0 +1,49 @@
+#include "analysis/card_report.h"
+
+#include "engine/numeric_text.h"
+
+namespace sormel {
+namespace {
+
+// A main or side sum narrowed like the copies, the column named on overflow.
+std::int32_t narrowPartCount(double value, const char* column, const std::string& cardNumber) {
+    if (outsideIntegerRange(value)) throw CardError(std::string(OverflowError().what()) + "（" + column + "）", cardNumber);
+    return narrowToInteger(value);
+}
+
+std::int64_t percentOf(double part, double whole) { return roundToHundredths(part / whole * 100); }
+
+}  // namespace
+
+CardReport buildCardReport(const UsageTable& table, const CardAnalysis& analysis, std::int64_t deckCount,
+                           bool sideCounted) {
+    CardReport report;
+    report.deckCount = deckCount;
+    report.copyLimit = analysis.copyLimit();
+    report.sideCounted = sideCounted;
+    report.cards.reserve(table.rowCount());
+    const auto decksTimesLimit = static_cast<double>(deckCount * analysis.copyLimit());
+    for (std::size_t position = 0; position < table.rowCount(); ++position) {
+        const UsageRow& row = table.row(position);
+        CardParts parts = analysis.partsOf(table.handleAt(position));
+        CardFigures card;
+        card.number = row.cardNumber;
+        card.name = row.cardName;
+        card.decks = narrowCardCount(static_cast<double>(row.decks), row.cardNumber);
+        card.copies = narrowCardCount(row.copies, row.cardNumber);
+        card.adoption = percentOf(card.decks, static_cast<double>(deckCount));
+        card.usage = percentOf(card.copies, decksTimesLimit);
+        if (card.decks > 0) card.avgCopies = roundToHundredths(static_cast<double>(card.copies) / card.decks);
+        card.mainDecks = narrowPartCount(static_cast<double>(parts.mainDecks), "メインデッキ", row.cardNumber);
+        card.mainCopies = narrowPartCount(parts.mainCopies, "メイン枚数", row.cardNumber);
+        if (sideCounted) {
+            card.sideDecks = narrowPartCount(static_cast<double>(parts.sideDecks), "サイドデッキ", row.cardNumber);
+            card.sideCopies = narrowPartCount(parts.sideCopies, "サイド枚数", row.cardNumber);
+        }
+        card.split = std::move(parts.split);
+        report.cards.push_back(std::move(card));
+    }
+    return report;
+}
+
+}  // namespace sormel

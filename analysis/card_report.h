@@ -1,0 +1,51 @@
+// The per-card report: every row of a finished table, in its display
+// order, with the figures a report file shows. Counts are narrowed to
+// integers and rates rounded to hundredths here, once, so that every file
+// format writes the same values.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "analysis/card_analysis.h"
+#include "engine/usage_table.h"
+
+namespace sormel {
+
+struct CardFigures {
+    std::string number{};
+    std::string name{};
+    std::int32_t decks = 0;
+    std::int32_t copies = 0;
+    // Rates in hundredths of a percent: adoption = decks ÷ N, usage =
+    // copies ÷ (N × copy limit).
+    std::int64_t adoption = 0;
+    std::int64_t usage = 0;
+    // Copies per deck that plays the card, in hundredths; empty when no
+    // deck does.
+    std::optional<std::int64_t> avgCopies{};
+    std::int32_t mainDecks = 0;
+    std::int32_t mainCopies = 0;
+    // Empty when the side part was not counted.
+    std::optional<std::int32_t> sideDecks{};
+    std::optional<std::int32_t> sideCopies{};
+    // Decks with 1..L copies, then more than L, then zero or less.
+    std::vector<std::int64_t> split{};
+};
+
+struct CardReport {
+    std::int64_t deckCount = 0;
+    int copyLimit = 3;
+    bool sideCounted = true;
+    std::vector<CardFigures> cards{};
+};
+
+// The report of a run over `deckCount` decks that `analysis` followed.
+// Throws CardError naming the card when a count (decks, copies, or the main
+// or side copies) does not fit the integer range.
+CardReport buildCardReport(const UsageTable& table, const CardAnalysis& analysis, std::int64_t deckCount,
+                           bool sideCounted);
+
+}  // namespace sormel

@@ -1,0 +1,24 @@
+// A folder only this process's user can enter, made under the system's
+// temporary folder and removed with everything in it when the object goes
+// away. For files a library can only write by name.
+#pragma once
+
+#include <filesystem>
+
+namespace sormel {
+
+class PrivateFolder {
+public:
+    // Throws std::runtime_error when the folder cannot be made.
+    PrivateFolder();
+    ~PrivateFolder();
+    PrivateFolder(const PrivateFolder&) = delete;
+    PrivateFolder& operator=(const PrivateFolder&) = delete;
+
+    const std::filesystem::path& path() const { return path_; }
+
+private:
+    std::filesystem::path path_;
+};
+
+}  // namespace sormel
