@@ -46,4 +46,39 @@ CardReport buildCardReport(const UsageTable& table, const CardAnalysis& analysis
     return report;
 }
 
+void addComparison(CardReport& report, const UsageTable& now, const UsageTable& before) {
+    Comparison comparison = compareTables(now, before);
+    for (std::size_t i = 0; i < comparison.current.size() && i < report.cards.size(); ++i) {
+        report.cards[i].change = comparison.current[i].change;
+    }
+    for (const CardComparison& gone : comparison.dropped) {
+        const UsageRow& row = before.rowByHandle(gone.row);
+        CardFigures card;
+        card.number = row.cardNumber;
+        card.name = row.cardName;
+        if (report.sideCounted) {
+            card.sideDecks = 0;
+            card.sideCopies = 0;
+        }
+        card.split.assign(static_cast<std::size_t>(report.copyLimit) + 2, 0);
+        card.change = gone.change;
+        report.cards.push_back(std::move(card));
+    }
+}
+
+AverageDeckFigures averageDeckFigures(const AverageDeck& deck, const UsageTable& table) {
+    const auto lines = [&table](const std::vector<AverageDeckCard>& cards) {
+        std::vector<AverageDeckLine> out;
+        for (const AverageDeckCard& card : cards) {
+            const UsageRow& row = table.rowByHandle(card.row);
+            out.push_back({row.cardNumber, row.cardName, card.copies});
+        }
+        return out;
+    };
+    AverageDeckFigures figures;
+    figures.main = lines(deck.main);
+    if (deck.side) figures.side = lines(*deck.side);
+    return figures;
+}
+
 }  // namespace sormel

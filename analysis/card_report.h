@@ -9,7 +9,9 @@
 #include <string>
 #include <vector>
 
+#include "analysis/average_deck.h"
 #include "analysis/card_analysis.h"
+#include "analysis/comparison.h"
 #include "engine/usage_table.h"
 
 namespace sormel {
@@ -33,6 +35,20 @@ struct CardFigures {
     std::optional<std::int32_t> sideCopies{};
     // Decks with 1..L copies, then more than L, then zero or less.
     std::vector<std::int64_t> split{};
+    // Against a baseline, when there is one. A card gone since (消滅) comes
+    // after the current cards, with every count 0 and no average.
+    std::optional<CardChange> change{};
+};
+
+struct AverageDeckLine {
+    std::string number;
+    std::string name;
+    std::int64_t copies = 0;
+};
+
+struct AverageDeckFigures {
+    std::vector<AverageDeckLine> main;
+    std::optional<std::vector<AverageDeckLine>> side;  // empty when the side part was not counted
 };
 
 struct CardReport {
@@ -40,6 +56,7 @@ struct CardReport {
     int copyLimit = 3;
     bool sideCounted = true;
     std::vector<CardFigures> cards{};
+    std::optional<AverageDeckFigures> averageDeck{};  // when asked for
 };
 
 // The report of a run over `deckCount` decks that `analysis` followed.
@@ -47,5 +64,12 @@ struct CardReport {
 // or side copies) does not fit the integer range.
 CardReport buildCardReport(const UsageTable& table, const CardAnalysis& analysis, std::int64_t deckCount,
                            bool sideCounted);
+
+// Adds the comparison with `before` (the baseline's table) to every card,
+// and the baseline's cards that are gone as 消滅 rows after them.
+void addComparison(CardReport& report, const UsageTable& now, const UsageTable& before);
+
+// The average deck's cards with their numbers and names from `table`.
+AverageDeckFigures averageDeckFigures(const AverageDeck& deck, const UsageTable& table);
 
 }  // namespace sormel

@@ -24,8 +24,9 @@ Comparison compareTables(const UsageTable& now, const UsageTable& before) {
     for (std::size_t position = 0; position < now.rowCount(); ++position) {
         const std::size_t handle = now.handleAt(position);
         const UsageRow& row = now.rowByHandle(handle);
-        CardComparison card;
-        card.row = handle;
+        CardComparison entry;
+        entry.row = handle;
+        CardChange& card = entry.change;
         card.rank = position + 1;
         const std::int64_t adoption = row.adoption.value_or(0);
         const auto found = beforeByKey.find(now.keyAt(handle));
@@ -42,19 +43,20 @@ Comparison compareTables(const UsageTable& now, const UsageTable& before) {
             if (avg && card.avgCopiesBefore) card.avgCopiesChange = *avg - *card.avgCopiesBefore;
             card.rankBefore = found->second + 1;
         }
-        comparison.current.push_back(card);
+        comparison.current.push_back(entry);
     }
     for (std::size_t position = 0; position < before.rowCount(); ++position) {
         if (matched[position]) continue;
         const UsageRow& old = before.row(position);
-        CardComparison card;
-        card.row = before.handleAt(position);
+        CardComparison entry;
+        entry.row = before.handleAt(position);
+        CardChange& card = entry.change;
         card.status = CardStatus::Dropped;
         card.adoptionBefore = old.adoption.value_or(0);
         card.adoptionChange = -card.adoptionBefore;
         card.avgCopiesBefore = averageCopies(old);
         card.rankBefore = position + 1;
-        comparison.dropped.push_back(card);
+        comparison.dropped.push_back(entry);
     }
     return comparison;
 }

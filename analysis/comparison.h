@@ -13,8 +13,8 @@ namespace sormel {
 
 enum class CardStatus { Kept, New, Dropped };
 
-struct CardComparison {
-    std::size_t row = 0;  // handle in the current table, or in the baseline for a dropped card
+// How a card changed since the baseline.
+struct CardChange {
     CardStatus status = CardStatus::Kept;
     // Hundredths, as the tables show them rounded; a card absent on one
     // side has adoption 0 there, and no average copies or rank.
@@ -24,6 +24,11 @@ struct CardComparison {
     std::optional<std::int64_t> avgCopiesChange;
     std::optional<std::size_t> rank;  // 1-based position in each table's order
     std::optional<std::size_t> rankBefore;
+};
+
+struct CardComparison {
+    std::size_t row = 0;  // handle in the current table, or in the baseline for a dropped card
+    CardChange change;
 };
 
 struct Comparison {
