@@ -3,13 +3,15 @@
 #include <chrono>
 #include <cstdio>
 #include <iostream>
+#include <memory>
+#include <optional>
 
+#include "app/batch_figures.h"
+#include "app/batch_outputs.h"
 #include "app/terminal.h"
-#include "export/atomic_file.h"
 #include "engine/deck_file.h"
 #include "engine/deck_listing.h"
 #include "engine/deck_observer.h"
-#include "engine/system_file.h"
 #include "engine/tally_run.h"
 
 namespace sormel {
@@ -63,24 +65,66 @@ bool writeToStandardOutput(const std::string& bytes) {
     return std::fwrite(bytes.data(), 1, bytes.size(), stdout) == bytes.size() && std::fflush(stdout) == 0;
 }
 
-// True when saving to `output` would replace one of `decks` (all of them
-// in `folder`): the same name, or the same file reached through a link, a
-// hard link or another mount of the folder.
-bool isOneOfTheDecks(const std::filesystem::path& output, const std::filesystem::path& folder,
-                     const std::vector<std::filesystem::path>& decks) {
-    std::error_code ignored;
-    const std::filesystem::path resolved = std::filesystem::weakly_canonical(output, ignored);
-    if (resolved.parent_path() == std::filesystem::weakly_canonical(folder, ignored)) {
-        for (const std::filesystem::path& deck : decks) {
-            if (deck.filename() == resolved.filename()) return true;
+// One folder's run: its listing, its table and what was gathered beside it.
+struct FolderRun {
+    TypedDeckFiles listing;
+    UsageTable table;
+    std::unique_ptr<RunFigures> figures;
+};
+
+// Lists the decks of `folder`; an error or an empty folder is reported and
+// gives the exit status.
+std::optional<int> listFolder(const BatchOptions& options, const FileMask& mask, const std::filesystem::path& folder,
+                              bool baseline, FolderRun& run) {
+    try {
+        if (options.byFolder) {
+            run.listing = listDeckFilesByFolder(folder, mask);
+        } else {
+            run.listing.files = listDeckFiles(folder, mask);
+            run.listing.typeOfFile.assign(run.listing.files.size(), 0);
+            run.listing.typeNames.assign(1, std::string(kUnsortedType));
         }
+    } catch (const FileError& error) {
+        std::cerr << error.what() << '\n';
+        return kExitFailure;
     }
-    const std::optional<FileIdentity> target = fileIdentity(output);
-    if (!target) return false;
-    for (const std::filesystem::path& deck : decks) {
-        if (fileIdentity(deck) == target) return true;
+    if (run.listing.files.empty()) {
+        std::cerr << (baseline ? "比較するフォルダーに集計対象ファイルがありません。\nフォルダー: " + displayPath(folder)
+                               : std::string("集計対象ファイルがありません。"))
+                  << '\n';
+        return kExitFailure;
     }
-    return false;
+    return std::nullopt;
+}
+
+// Tallies a listed folder; false (with the message shown) when the run failed.
+bool tallyFolder(const BatchOptions& options, bool baseline, FolderRun& run) {
+    run.figures = std::make_unique<RunFigures>(options, run.listing, baseline);
+    const std::vector<std::filesystem::path>& files = run.listing.files;
+    BatchProgress progress(files.size());
+    SkippedLinePrinter skipped(files);
+    DeckObservers observers;
+    if (DeckObserver* figures = run.figures->observer()) observers.add(*figures);
+    if (options.showSkipped && !baseline) observers.add(skipped);
+    TallyOptions tally;
+    tally.includeSidePart = options.includeSidePart;
+    tally.sortChoice = options.sortChoice;
+    tally.format = options.format;
+    tally.mergeByName = options.mergeByName;
+    if (!observers.empty()) tally.observer = &observers;
+    const TallyResult result = runTally(run.table, files, tally, progress);
+    if (result.outcome != TallyOutcome::Completed) {
+        std::cerr << result.message << '\n';
+        return false;
+    }
+    return true;
+}
+
+void warnAboutCp932Loss(const UsageTable& table) {
+    const Cp932Loss loss = cp932Loss(table);
+    if (loss.characters == 0) return;
+    std::cerr << "注意: Shift_JIS (cp932) で表せない文字 " << loss.characters << " 文字（" << loss.rows
+              << " 枚のカード）を「?」にしました。--encoding utf-8-bom で保存するとそのまま残せます。\n";
 }
 
 }  // namespace
@@ -91,47 +135,44 @@ int runBatch(const BatchOptions& options) {
         std::cerr << "ファイルマスクが正しくありません（パス区切りや制御文字は使えません）: " << options.mask << '\n';
         return kExitUsage;
     }
-    std::vector<std::filesystem::path> files;
-    try {
-        files = listDeckFiles(options.folder, *mask);
-    } catch (const FileError& error) {
-        std::cerr << error.what() << '\n';
-        return kExitFailure;
-    }
-    if (files.empty()) {
-        std::cerr << "集計対象ファイルがありません。\n";
-        return kExitFailure;
+    FolderRun current;
+    if (const std::optional<int> status = listFolder(options, *mask, options.folder, false, current)) return *status;
+    FolderRun before;
+    if (options.baseline) {
+        if (const std::optional<int> status = listFolder(options, *mask, *options.baseline, true, before)) {
+            return *status;
+        }
     }
 
-    if (options.output && isOneOfTheDecks(*options.output, options.folder, files)) {
-        std::cerr << "出力先のファイルは集計するデッキファイルの一つです。デッキを上書きしないよう、別のファイルを"
-                     "指定してください。\nファイル: "
-                  << displayPath(*options.output) << '\n';
+    // Every output is checked, and opened, before anything is read.
+    BatchOutputs outputs(options);
+    std::vector<std::filesystem::path> decks = current.listing.files;
+    decks.insert(decks.end(), before.listing.files.begin(), before.listing.files.end());
+    if (const std::optional<std::string> refusal = outputs.reserve(decks, current.listing.typeNames)) {
+        std::cerr << *refusal << '\n';
         return kExitUsage;
     }
 
-    UsageTable table;
-    TallyResult result;
-    {
-        BatchProgress progress(files.size());
-        SkippedLinePrinter skipped(files);
-        TallyOptions tally;
-        tally.includeSidePart = options.includeSidePart;
-        tally.sortChoice = options.sortChoice;
-        tally.format = options.format;
-        tally.mergeByName = options.mergeByName;
-        if (options.showSkipped) tally.observer = &skipped;
-        result = runTally(table, files, tally, progress);
-    }
-    if (result.outcome != TallyOutcome::Completed) {
-        std::cerr << result.message << '\n';
-        return kExitFailure;
-    }
+    if (!tallyFolder(options, false, current)) return kExitFailure;
+    if (options.baseline && !tallyFolder(options, true, before)) return kExitFailure;
     try {
-        const std::string csv = formatCsv(table, options.encoding);
-        if (options.output) {
-            writeFileAtomically(*options.output, csv);
-        } else if (!writeToStandardOutput(csv)) {
+        current.figures->finish(options.sortChoice);
+        if (options.baseline) before.figures->finish(options.sortChoice);
+        const std::string csv = formatCsv(current.table, options.encoding);
+        if (options.encoding == CsvEncoding::Cp932) warnAboutCp932Loss(current.table);
+        if (!options.reports.empty()) {
+            const ReportData data =
+                current.figures->report(current.table, options.baseline ? before.figures.get() : nullptr,
+                                        options.baseline ? &before.table : nullptr, options.folder,
+                                        options.baseline ? &*options.baseline : nullptr);
+            outputs.fillReports(data);
+        }
+        if (options.averageDeck) {
+            outputs.fillAverageDecks(current.figures->averageDeck(current.table), current.figures->typeAverageDecks());
+        }
+        if (options.output) outputs.fillCsv(csv);
+        outputs.commit();
+        if (!options.output && !writeToStandardOutput(csv)) {
             std::cerr << "標準出力に書き込めません。\n";
             return kExitFailure;
         }

@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "app/exit_codes.h"
 #include "engine/deck_format.h"
@@ -23,6 +24,11 @@ struct BatchOptions {
     DeckFormat format = DeckFormat::Auto;
     bool mergeByName = false;
     bool showSkipped = false;  // list skipped lines on standard error
+    std::vector<std::filesystem::path> reports;          // --report, by extension
+    int copyLimit = 3;                                   // shapes the reports only
+    bool byFolder = false;                               // deck types from sub-folders
+    std::optional<std::filesystem::path> baseline;       // --compare
+    std::optional<std::filesystem::path> averageDeck;    // a file, or a folder with byFolder
 };
 
 // Runs the tally and writes the result; messages go to standard error.

@@ -1,10 +1,12 @@
 #include "app/command_line.h"
 
 #include <algorithm>
+#include <charconv>
 #include <string_view>
 #include <vector>
 
 #include "engine/text_decoding.h"
+#include "export/report_writer.h"
 
 namespace sormel {
 namespace {
@@ -71,15 +73,18 @@ const Option kOptions[] = {
      }},
     {"output", 0, "FILE", "CSV を FILE に保存します（既定: 標準出力）。", false, true,
      [](Request& r, std::string_view v) { r.line.batch.output = pathValue("--output", v); }},
-    {"encoding", 0, "cp932|utf-8", "CSV の文字コード: cp932（既定）または utf-8。", false, true,
+    {"encoding", 0, "cp932|utf-8|utf-8-bom",
+     "CSV（と平均デッキ）の文字コード: cp932（既定）、utf-8、utf-8-bom（BOM 付き UTF-8）。", false, true,
      [](Request& r, std::string_view v) {
          const std::string encoding = lowerAscii(v);
          if (encoding == "utf-8" || encoding == "utf8") {
              r.line.batch.encoding = CsvEncoding::Utf8;
+         } else if (encoding == "utf-8-bom" || encoding == "utf8-bom") {
+             r.line.batch.encoding = CsvEncoding::Utf8Bom;
          } else if (encoding == "cp932") {
              r.line.batch.encoding = CsvEncoding::Cp932;
          } else {
-             throw UsageError("--encoding には cp932 か utf-8 を指定してください: " + shown(v));
+             throw UsageError("--encoding には cp932、utf-8、utf-8-bom のいずれかを指定してください: " + shown(v));
          }
      }},
     {"format", 0, "auto|native|list|dek|ydk",
@@ -91,6 +96,33 @@ const Option kOptions[] = {
      }},
     {"merge-by-name", 0, "", "カード番号ではなくカード名で集計します（再録・別版を 1 行にまとめます）。", false, true,
      [](Request& r, std::string_view) { r.line.batch.mergeByName = true; }},
+    {"report", 0, "FILE",
+     "カードごとの分析（平均採用枚数、メイン・サイド、枚数の内訳など）を FILE に保存します。拡張子で形式を選びます: "
+     ".csv（UTF-8、BOM 付き）、.json、.xlsx。複数指定できます。",
+     true, true,
+     [](Request& r, std::string_view v) {
+         std::filesystem::path file = pathValue("--report", v);
+         if (!reportKindOf(file)) {
+             throw UsageError("--report のファイル名の拡張子は .csv、.json、.xlsx のいずれかにしてください: " + shown(v));
+         }
+         r.line.batch.reports.push_back(std::move(file));
+     }},
+    {"copy-limit", 0, "L", "分析の上限枚数（1〜99、既定: 3）。使用率と枚数の内訳に使います。", false, true,
+     [](Request& r, std::string_view v) {
+         int limit = 0;
+         const auto [end, error] = std::from_chars(v.data(), v.data() + v.size(), limit);
+         if (error != std::errc() || end != v.data() + v.size() || limit < 1 || limit > 99) {
+             throw UsageError("--copy-limit には 1 から 99 までの整数を指定してください: " + shown(v));
+         }
+         r.line.batch.copyLimit = limit;
+     }},
+    {"by-folder", 0, "", "DIR の直下のサブフォルダーも読み、サブフォルダー名をデッキタイプとして分析します。", false, true,
+     [](Request& r, std::string_view) { r.line.batch.byFolder = true; }},
+    {"compare", 0, "BASE_DIR", "BASE_DIR を同じ条件で集計し、前の期間として比較します。", false, true,
+     [](Request& r, std::string_view v) { r.line.batch.baseline = pathValue("--compare", v); }},
+    {"average-deck", 0, "FILE",
+     "平均化デッキをデッキファイルとして FILE に保存します（--by-folder では FILE は既存のフォルダー）。", false, true,
+     [](Request& r, std::string_view v) { r.line.batch.averageDeck = pathValue("--average-deck", v); }},
     {"show-skipped", 0, "", "カードとして読まなかった行を標準エラー出力に表示します。", false, true,
      [](Request& r, std::string_view) { r.line.batch.showSkipped = true; }},
 };

@@ -6,6 +6,7 @@
 #include <cstddef>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "engine/deck_entry.h"
 #include "engine/text_decoding.h"
@@ -36,6 +37,29 @@ public:
     // Deck `index` was read to its end (not called for a deck a cancel
     // or an error cut short).
     virtual void deckFinished(std::size_t /*index*/) {}
+};
+
+// Passes everything on to several observers, in the order added.
+class DeckObservers : public DeckObserver {
+public:
+    void add(DeckObserver& observer) { observers_.push_back(&observer); }
+    bool empty() const { return observers_.empty(); }
+
+    void deckStarted(std::size_t index) override {
+        for (DeckObserver* observer : observers_) observer->deckStarted(index);
+    }
+    void entryCounted(const CountedEntry& counted) override {
+        for (DeckObserver* observer : observers_) observer->entryCounted(counted);
+    }
+    void lineSkipped(std::size_t index, std::size_t line, const std::string& text) override {
+        for (DeckObserver* observer : observers_) observer->lineSkipped(index, line, text);
+    }
+    void deckFinished(std::size_t index) override {
+        for (DeckObserver* observer : observers_) observer->deckFinished(index);
+    }
+
+private:
+    std::vector<DeckObserver*> observers_;
 };
 
 }  // namespace sormel

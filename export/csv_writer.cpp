@@ -1,5 +1,6 @@
 #include "export/csv_writer.h"
 
+#include <algorithm>
 #include <charconv>
 #include <optional>
 
@@ -46,9 +47,32 @@ void appendRate(std::string& out, const std::optional<std::int64_t>& hundredths)
 
 }  // namespace
 
+Cp932Loss cp932Loss(const UsageTable& table) {
+    Cp932Loss loss;
+    std::string encoded;
+    for (std::size_t position = 0; position < table.rowCount(); ++position) {
+        const UsageRow& row = table.row(position);
+        std::size_t lost = 0;
+        for (const std::string* text : {&row.cardNumber, &row.cardName}) {
+            if (isAscii(*text)) continue;
+            encoded.clear();
+            appendCp932(encoded, *text);
+            const auto marks = [](std::string_view bytes) {
+                // "?" is ASCII and never part of a double-byte character.
+                return static_cast<std::size_t>(std::count(bytes.begin(), bytes.end(), '?'));
+            };
+            lost += marks(encoded) - marks(*text);
+        }
+        loss.characters += lost;
+        if (lost > 0) ++loss.rows;
+    }
+    return loss;
+}
+
 std::string formatCsv(const UsageTable& table, CsvEncoding encoding) {
     std::string out;
     out.reserve(table.rowCount() * 64);
+    if (encoding == CsvEncoding::Utf8Bom) out = "\xEF\xBB\xBF";
     for (std::size_t position = 0; position < table.rowCount(); ++position) {
         const UsageRow& row = table.row(position);
         appendQuoted(out, row.cardNumber, encoding);

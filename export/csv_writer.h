@@ -14,7 +14,17 @@
 
 namespace sormel {
 
-enum class CsvEncoding { Cp932, Utf8 };
+// Code page 932 (Shift_JIS as Windows writes it), UTF-8, or UTF-8 with a
+// byte-order mark (which Excel needs to read UTF-8).
+enum class CsvEncoding { Cp932, Utf8, Utf8Bom };
+
+// Characters code page 932 cannot hold, written as "?" in its CSV: how
+// many, in how many rows.
+struct Cp932Loss {
+    std::size_t characters = 0;
+    std::size_t rows = 0;
+};
+Cp932Loss cp932Loss(const UsageTable& table);
 
 // Appends `utf8` as a quoted CSV text field in `encoding`.
 void appendQuoted(std::string& out, const std::string& utf8, CsvEncoding encoding);

@@ -15,20 +15,26 @@ struct SaveSet::Entry {
 SaveSet::SaveSet() = default;
 SaveSet::~SaveSet() = default;
 
-void SaveSet::prepare(const std::filesystem::path& target, std::string_view bytes) {
+void SaveSet::prepare(const std::filesystem::path& target, std::string_view bytes) { fill(reserve(target), bytes); }
+
+std::size_t SaveSet::reserve(const std::filesystem::path& target) {
     auto file = std::make_unique<save_system::PreparedFile>(target);
     for (const Entry& entry : entries_) {
         if (entry.file->identity() == file->identity()) {
             failSave("同じファイルに複数の出力を保存しようとしています。", target);
         }
     }
-    Entry entry{target, std::move(file), {}};
+    entries_.push_back(Entry{target, std::move(file), {}});
+    return entries_.size() - 1;
+}
+
+void SaveSet::fill(std::size_t index, std::string_view bytes) {
+    Entry& entry = entries_.at(index);
     if (entry.file->isStream()) {
         entry.streamBytes.assign(bytes);
     } else {
         entry.file->write(bytes);
     }
-    entries_.push_back(std::move(entry));
 }
 
 void SaveSet::commitAll() {

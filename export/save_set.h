@@ -31,6 +31,13 @@ public:
     // before as it was.
     void prepare(const std::filesystem::path& target, std::string_view bytes);
 
+    // The two halves of prepare, for outputs checked before their content
+    // exists: reserve opens the target (and its temporary file) and refuses
+    // a second output to the same file; fill writes what `reserve`
+    // returned the index of.
+    std::size_t reserve(const std::filesystem::path& target);
+    void fill(std::size_t index, std::string_view bytes);
+
     // Writes the pipes and devices, then renames every temporary file over
     // its target. A failure puts back the files already replaced, as far as
     // the file system allows, and throws SaveError. The set is empty

@@ -1,0 +1,107 @@
+#include "app/batch_outputs.h"
+
+#include <map>
+
+#include "engine/file_error.h"
+#include "engine/system_file.h"
+#include "export/average_deck_file.h"
+
+namespace sormel {
+namespace {
+
+constexpr std::string_view kOverallDeckFile = "全体.txt";
+constexpr std::string_view kTypeDeckFolder = "デッキタイプ";
+
+// True when saving to `output` would replace one of `decks`: the same name
+// once links are followed, or the same file through a hard link or another
+// mount of its folder.
+bool isOneOfTheDecks(const std::filesystem::path& output, const std::vector<std::filesystem::path>& decks) {
+    std::error_code ignored;
+    const std::filesystem::path resolved = std::filesystem::weakly_canonical(output, ignored);
+    std::map<std::filesystem::path, std::filesystem::path> canonicalFolders;
+    const std::optional<FileIdentity> target = fileIdentity(output);
+    for (const std::filesystem::path& deck : decks) {
+        if (deck.filename() == resolved.filename()) {
+            auto [folder, added] = canonicalFolders.try_emplace(deck.parent_path());
+            if (added) folder->second = std::filesystem::weakly_canonical(deck.parent_path(), ignored);
+            if (folder->second == resolved.parent_path()) return true;
+        }
+        if (target && fileIdentity(deck) == target) return true;
+    }
+    return false;
+}
+
+}  // namespace
+
+std::optional<std::string> BatchOutputs::reserve(const std::vector<std::filesystem::path>& decks,
+                                                 const std::vector<std::string>& typeNames) {
+    std::vector<std::filesystem::path> targets;
+    if (options_.averageDeck && options_.byFolder) {
+        std::error_code error;
+        const std::filesystem::path& folder = *options_.averageDeck;
+        if (!std::filesystem::is_directory(folder, error)) {
+            return "--average-deck には --by-folder のとき既存のフォルダーを指定してください。\nフォルダー: " +
+                   displayPath(folder);
+        }
+        std::filesystem::create_directory(folder / kTypeDeckFolder, error);
+        if (error) {
+            return "平均デッキのフォルダーを作れません。" + describeSystemError(error.value()) + "\nフォルダー: " +
+                   displayPath(folder / kTypeDeckFolder);
+        }
+    }
+    try {
+        const auto take = [&](const std::filesystem::path& target) -> std::optional<std::string> {
+            if (isOneOfTheDecks(target, decks)) {
+                return "出力先のファイルは集計するデッキファイルの一つです。デッキを上書きしないよう、別のファイルを"
+                       "指定してください。\nファイル: " +
+                       displayPath(target);
+            }
+            return std::nullopt;
+        };
+        std::optional<std::string> refusal;
+        if (options_.output) {
+            if ((refusal = take(*options_.output))) return refusal;
+            csv_ = set_.reserve(*options_.output);
+        }
+        for (const std::filesystem::path& report : options_.reports) {
+            if ((refusal = take(report))) return refusal;
+            reports_.push_back(set_.reserve(report));
+        }
+        if (options_.averageDeck && !options_.byFolder) {
+            if ((refusal = take(*options_.averageDeck))) return refusal;
+            averageDeck_ = set_.reserve(*options_.averageDeck);
+        } else if (options_.averageDeck) {
+            const std::filesystem::path overall = *options_.averageDeck / kOverallDeckFile;
+            if ((refusal = take(overall))) return refusal;
+            averageDeck_ = set_.reserve(overall);
+            for (const std::string& type : typeNames) {
+                const std::filesystem::path file = *options_.averageDeck / kTypeDeckFolder / (type + ".txt");
+                if ((refusal = take(file))) return refusal;
+                typeAverageDecks_.emplace_back(type, set_.reserve(file));
+            }
+        }
+    } catch (const std::exception& error) {
+        return std::string(error.what());
+    }
+    return std::nullopt;
+}
+
+void BatchOutputs::fillCsv(const std::string& csv) { set_.fill(csv_, csv); }
+
+void BatchOutputs::fillReports(const ReportData& data) {
+    for (std::size_t i = 0; i < reports_.size(); ++i) {
+        set_.fill(reports_[i], formatReport(*reportKindOf(options_.reports[i]), data));
+    }
+}
+
+void BatchOutputs::fillAverageDecks(const AverageDeckFigures& all,
+                                    const std::vector<std::pair<std::string, AverageDeckFigures>>& types) {
+    set_.fill(averageDeck_, formatAverageDeck(all, options_.encoding));
+    for (const auto& [name, index] : typeAverageDecks_) {
+        for (const auto& [typeName, deck] : types) {
+            if (typeName == name) set_.fill(index, formatAverageDeck(deck, options_.encoding));
+        }
+    }
+}
+
+}  // namespace sormel

@@ -1,0 +1,45 @@
+// The batch mode's outputs (the CSV, the reports, the average decks): all
+// checked and opened before a deck is read, and put in place together once
+// every one of them is complete.
+#pragma once
+
+#include <cstddef>
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "app/batch_mode.h"
+#include "export/report_writer.h"
+#include "export/save_set.h"
+
+namespace sormel {
+
+class BatchOutputs {
+public:
+    explicit BatchOutputs(const BatchOptions& options) : options_(options) {}
+
+    // Opens every output. A refusal (an output that is one of `decks`, two
+    // outputs to one file, a file or folder that cannot be written) is
+    // returned as the message to show; nothing is left behind then.
+    std::optional<std::string> reserve(const std::vector<std::filesystem::path>& decks,
+                                       const std::vector<std::string>& typeNames);
+
+    void fillCsv(const std::string& csv);
+    void fillReports(const ReportData& data);
+    void fillAverageDecks(const AverageDeckFigures& all,
+                          const std::vector<std::pair<std::string, AverageDeckFigures>>& types);
+    // Puts every output in place; throws SaveError, leaving every old file.
+    void commit() { set_.commitAll(); }
+
+private:
+    const BatchOptions& options_;
+    SaveSet set_;
+    std::size_t csv_ = 0;
+    std::vector<std::size_t> reports_;
+    std::size_t averageDeck_ = 0;
+    std::vector<std::pair<std::string, std::size_t>> typeAverageDecks_;
+};
+
+}  // namespace sormel
