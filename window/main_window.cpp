@@ -84,8 +84,9 @@ void MainWindow::resortResults(SortChoice choice) {
 }
 
 // The window has a default button, cmdExec: Enter presses it, unless the
-// focus is on a command button or on the folder list, which opens the
-// folder on Enter. While cmdExec is disabled, Enter does nothing.
+// focus is on a command button, which presses itself, or on the folder
+// list, which opens the folder on Enter. While cmdExec is disabled, Enter
+// does nothing.
 void MainWindow::keyPressEvent(QKeyEvent* event) {
     const bool enter = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
     if (!enter || (event->modifiers() & ~Qt::KeypadModifier) != Qt::NoModifier) {

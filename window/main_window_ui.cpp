@@ -54,6 +54,10 @@ void MainWindowUi::setupUi(QWidget* window, QAbstractItemModel* gridModel) {
     cmdExit = named(new QPushButton(QStringLiteral("終了(&X)"), window), "cmdExit");
     cmdSave = named(new QPushButton(QStringLiteral("結果保存(&S)"), window), "cmdSave");
     cmdSave->setEnabled(false);
+    // Enter presses the command button that has the focus; elsewhere it
+    // presses the default button (see MainWindow::keyPressEvent).
+    for (QPushButton* button : {cmdExec, cmdExit, cmdSave}) button->setAutoDefault(true);
+    cmdExec->setDefault(true);
     optSort = {named(new QRadioButton(QStringLiteral("枚数"), window), "optSort_0"),
                named(new QRadioButton(QStringLiteral("デッキ数"), window), "optSort_1")};
     optSort[1]->setChecked(true);
