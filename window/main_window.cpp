@@ -3,9 +3,11 @@
 #include <QCloseEvent>
 #include <QDir>
 #include <QFile>
+#include <QGuiApplication>
 #include <QKeyEvent>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QStyleHints>
 
 #include "export/atomic_file.h"
 #include "export/csv_writer.h"
@@ -68,10 +70,17 @@ void MainWindow::saveResults() {
 }
 
 // During a run: asks the run to stop. Otherwise closes the window, which
-// ends the program.
+// ends the program. The run may wind down within a double-click, and the
+// button then reads 終了(&X) again: a second click that quick belongs to the
+// cancel and is ignored, so that it cannot lose the table.
 void MainWindow::exitOrCancel() {
     if (run_->state() != RunState::Idle) {
+        if (run_->state() == RunState::Running) sinceCancelClick_.start();
         run_->cancel();
+        return;
+    }
+    if (sinceCancelClick_.isValid() &&
+        !sinceCancelClick_.hasExpired(QGuiApplication::styleHints()->mouseDoubleClickInterval())) {
         return;
     }
     close();

@@ -8,6 +8,7 @@
 // the keyboard and the close request.
 #pragma once
 
+#include <QElapsedTimer>
 #include <QWidget>
 
 #include "engine/usage_table.h"
@@ -53,6 +54,8 @@ private:
     WindowRun* run_;
     // The window was closed during a run; it closes once the run has wound down.
     bool closeRequested_ = false;
+    // Since the click on キャンセル(&C) that stopped the last run.
+    QElapsedTimer sinceCancelClick_;
 };
 
 }  // namespace sormel

@@ -3,6 +3,7 @@
 // gone, and folders and files whose names are not UTF-8.
 
 #include <QApplication>
+#include <QStyleHints>
 #include <QTest>
 
 #include "window_fixture.h"
@@ -13,6 +14,7 @@ class WindowUseTest : public QObject {
     Q_OBJECT
 private slots:
     void enterPressesTheFocusedCommandButton();
+    void aQuickSecondClickOnCancelDoesNotQuit();
 };
 
 void WindowUseTest::enterPressesTheFocusedCommandButton() {
@@ -30,6 +32,29 @@ void WindowUseTest::enterPressesTheFocusedCommandButton() {
     QCOMPARE(fixture.prompts.messages.size(), std::size_t{1});  // the save, not a re-run
     c.cmdExit->setFocus();
     QTest::keyClick(c.cmdExit, Qt::Key_Return);
+    QVERIFY(!w.isVisible());
+}
+
+// The second click of a double-click on キャンセル(&C) lands on 終了(&X),
+// enabled again as soon as the run has wound down.
+void WindowUseTest::aQuickSecondClickOnCancelDoesNotQuit() {
+    QStyleHints* hints = QGuiApplication::styleHints();
+    const int interval = hints->mouseDoubleClickInterval();
+    Fixture fixture(5);
+    sormel::MainWindow& w = fixture.open();
+    const WindowControls c(w);
+    hints->setMouseDoubleClickInterval(60000);
+    whenFileStarts(w, 2, [&] { c.cmdExit->click(); });
+    c.cmdExec->click();  // returns once the run has stopped
+    QVERIFY(c.cmdExit->isEnabled());
+    c.cmdExit->click();
+    QVERIFY(w.isVisible());
+    QVERIFY(fixture.prompts.messages.empty());
+    // Later clicks close the window as usual.
+    hints->setMouseDoubleClickInterval(1);
+    QTest::qWait(20);
+    c.cmdExit->click();
+    hints->setMouseDoubleClickInterval(interval);
     QVERIFY(!w.isVisible());
 }
 
