@@ -97,6 +97,9 @@ void WindowRun::unlockControls() {
                                                             ui_.chkSide, ui_.chkHiSp, ui_.mfgList}) {
         control->setEnabled(true);
     }
+    // The start button lost the focus when it was locked; left elsewhere
+    // (on 終了), the focus would make Enter after the message quit.
+    ui_.cmdExec->setFocus();
     showFileBeingRead();
     fileBeingRead_.reset();
     model_.refresh();

@@ -15,6 +15,7 @@ class WindowUseTest : public QObject {
 private slots:
     void enterPressesTheFocusedCommandButton();
     void aQuickSecondClickOnCancelDoesNotQuit();
+    void theStartButtonHasTheFocusAfterEveryRun();
 };
 
 void WindowUseTest::enterPressesTheFocusedCommandButton() {
@@ -56,6 +57,31 @@ void WindowUseTest::aQuickSecondClickOnCancelDoesNotQuit() {
     c.cmdExit->click();
     hints->setMouseDoubleClickInterval(interval);
     QVERIFY(!w.isVisible());
+}
+
+// After a completed, a cancelled and a failed run, Enter or Space starts
+// the next run instead of quitting.
+void WindowUseTest::theStartButtonHasTheFocusAfterEveryRun() {
+    Fixture fixture(3);
+    sormel::MainWindow& w = fixture.open();
+    const WindowControls c(w);
+    QVERIFY(QTest::qWaitForWindowActive(&w));
+    QTest::keyClick(c.cmdExec, Qt::Key_Space);
+    QCOMPARE(fixture.prompts.messages.back().text, kCompleted);
+    QCOMPARE(QApplication::focusWidget(), c.cmdExec);
+
+    fixture.prompts.yesNoAnswers = {true};
+    whenFileStarts(w, 1, [&] { c.cmdExit->click(); });
+    c.chkSide->setFocus();
+    QTest::keyClick(c.chkSide, Qt::Key_Return);
+    QCOMPARE(fixture.prompts.messages.size(), std::size_t{2});  // the question only
+    QCOMPARE(QApplication::focusWidget(), c.cmdExec);
+
+    fixture.prompts.yesNoAnswers = {true};
+    whenFileStarts(w, 1, [&] { QFile::remove(fixture.path("deck002.txt")); });
+    c.cmdExec->click();
+    QCOMPARE(fixture.prompts.messages.back().title, QStringLiteral("エラー"));
+    QCOMPARE(QApplication::focusWidget(), c.cmdExec);
 }
 
 QTEST_MAIN(WindowUseTest)
