@@ -74,6 +74,9 @@ SortChoice WindowRun::sortChoice() const {
 
 // Everything but the cancel button, and the high-speed box while it is
 // unchecked, is locked; the grid stops repainting until the run shows it.
+// It first shows the cleared table: a run in high-speed mode shows nothing
+// else until its end, and a grid left on the last run's rows would show
+// them blank.
 void WindowRun::lockControls() {
     for (QWidget* control : std::initializer_list<QWidget*>{ui_.drvList, ui_.dirList, ui_.fleList, ui_.cboMask,
                                                             ui_.optSort[0], ui_.optSort[1], ui_.chkSide}) {
@@ -81,6 +84,9 @@ void WindowRun::lockControls() {
     }
     if (ui_.chkHiSp->isChecked()) ui_.chkHiSp->setEnabled(false);
     ui_.mfgList->setEnabled(false);
+    table_.reset();
+    model_.refresh();
+    ui_.mfgList->repaint();
     ui_.mfgList->setUpdatesEnabled(false);
     ui_.cmdExec->setEnabled(false);
     ui_.cmdSave->setEnabled(false);

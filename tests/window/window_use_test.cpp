@@ -3,6 +3,8 @@
 // gone, and folders and files whose names are not UTF-8.
 
 #include <QApplication>
+#include <QHeaderView>
+#include <QScreen>
 #include <QStyleHints>
 #include <QTest>
 
@@ -16,6 +18,7 @@ private slots:
     void enterPressesTheFocusedCommandButton();
     void aQuickSecondClickOnCancelDoesNotQuit();
     void theStartButtonHasTheFocusAfterEveryRun();
+    void aHighSpeedRerunShowsTheClearedGrid();
 };
 
 void WindowUseTest::enterPressesTheFocusedCommandButton() {
@@ -82,6 +85,41 @@ void WindowUseTest::theStartButtonHasTheFocusAfterEveryRun() {
     c.cmdExec->click();
     QCOMPARE(fixture.prompts.messages.back().title, QStringLiteral("エラー"));
     QCOMPARE(QApplication::focusWidget(), c.cmdExec);
+}
+
+// What the screen shows of `widget` at `point` (in its own coordinates):
+// the window's last painted picture, whether or not painting is suspended.
+QColor shownColour(const sormel::MainWindow& window, const QWidget* widget, QPoint point) {
+    const QImage shown = window.screen()->grabWindow(window.winId()).toImage();
+    return shown.pixelColor(widget->mapTo(&window, point));
+}
+
+// Re-running in high-speed mode, the grid stays unpainted until the end:
+// it must show the cleared table (header and one blank row), not the rows
+// of the last run with their texts gone.
+void WindowUseTest::aHighSpeedRerunShowsTheClearedGrid() {
+    Fixture fixture(8);
+    sormel::MainWindow& w = fixture.open();
+    const WindowControls c(w);
+    QVERIFY(QTest::qWaitForWindowExposed(&w));
+    c.cmdExec->click();
+    QVERIFY(c.mfgList->model()->rowCount() > 6);
+    const int rowHeight = c.mfgList->verticalHeader()->defaultSectionSize();
+    const QPoint thirdRow(c.mfgList->columnWidth(0) / 2, rowHeight * 2 + rowHeight / 2);
+    QTRY_VERIFY(shownColour(w, c.mfgList->viewport(), thirdRow) != QColor(128, 128, 128));
+
+    fixture.prompts.yesNoAnswers = {true};
+    c.chkHiSp->setChecked(true);
+    int rowsDuringRun = -1;
+    QColor thirdRowDuringRun;
+    whenFileStarts(w, 4, [&] {
+        rowsDuringRun = c.mfgList->model()->rowCount();
+        thirdRowDuringRun = shownColour(w, c.mfgList->viewport(), thirdRow);
+    });
+    c.cmdExec->click();
+    QCOMPARE(fixture.prompts.messages.back().text, kCompleted);
+    QCOMPARE(thirdRowDuringRun, QColor(128, 128, 128));
+    QCOMPARE(rowsDuringRun, 1);
 }
 
 QTEST_MAIN(WindowUseTest)
