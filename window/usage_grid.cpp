@@ -25,6 +25,7 @@ UsageGrid::UsageGrid(QAbstractItemModel* model, const TwipScale& twips, QWidget*
     auto* compactStyle = new CompactGridStyle;
     compactStyle->setParent(this);
     setStyle(compactStyle);
+    horizontalHeader()->setStyle(compactStyle);
     setEditTriggers(QAbstractItemView::NoEditTriggers);
     setWordWrap(false);
     setTabKeyNavigation(false);
@@ -36,7 +37,7 @@ UsageGrid::UsageGrid(QAbstractItemModel* model, const TwipScale& twips, QWidget*
     horizontalHeader()->setMinimumSectionSize(1);
     // Beyond the last row and column the grid is grey.
     QPalette grey = viewport()->palette();
-    grey.setColor(QPalette::Base, QColor(128, 128, 128));
+    grey.setColor(QPalette::Base, CompactGridStyle::emptyAreaColour());
     viewport()->setPalette(grey);
     setCurrentIndex(model->index(0, 0));
 }

@@ -19,6 +19,7 @@ private slots:
     void aQuickSecondClickOnCancelDoesNotQuit();
     void theStartButtonHasTheFocusAfterEveryRun();
     void aHighSpeedRerunShowsTheClearedGrid();
+    void theGridBeyondItsColumnsIsGreyUpToTheTop();
 };
 
 void WindowUseTest::enterPressesTheFocusedCommandButton() {
@@ -120,6 +121,21 @@ void WindowUseTest::aHighSpeedRerunShowsTheClearedGrid() {
     QCOMPARE(fixture.prompts.messages.back().text, kCompleted);
     QCOMPARE(thirdRowDuringRun, QColor(128, 128, 128));
     QCOMPARE(rowsDuringRun, 1);
+}
+
+void WindowUseTest::theGridBeyondItsColumnsIsGreyUpToTheTop() {
+    Fixture fixture(1);
+    sormel::MainWindow& w = fixture.open();
+    const WindowControls c(w);
+    QVERIFY(QTest::qWaitForWindowExposed(&w));
+    const QHeaderView* header = c.mfgList->horizontalHeader();
+    const int lastColumnEnd = header->sectionViewportPosition(5) + header->sectionSize(5);
+    QVERIFY(lastColumnEnd < header->width() - 4);
+    const QColor grey(128, 128, 128);
+    QTRY_COMPARE(shownColour(w, header, QPoint(header->width() - 3, header->height() / 2)), grey);
+    QCOMPARE(shownColour(w, header, QPoint(lastColumnEnd + 2, header->height() / 2)), grey);
+    QCOMPARE(shownColour(w, c.mfgList->viewport(), QPoint(lastColumnEnd + 2, c.mfgList->viewport()->height() / 2)),
+             grey);
 }
 
 QTEST_MAIN(WindowUseTest)
