@@ -4,7 +4,9 @@
 
 #include <QApplication>
 #include <QHeaderView>
+#include <QHelpEvent>
 #include <QScreen>
+#include <QToolTip>
 #include <QStyleHints>
 #include <QTest>
 
@@ -20,6 +22,7 @@ private slots:
     void theStartButtonHasTheFocusAfterEveryRun();
     void aHighSpeedRerunShowsTheClearedGrid();
     void theGridBeyondItsColumnsIsGreyUpToTheTop();
+    void aCutCellShowsItsWholeTextInATooltip();
 };
 
 void WindowUseTest::enterPressesTheFocusedCommandButton() {
@@ -136,6 +139,38 @@ void WindowUseTest::theGridBeyondItsColumnsIsGreyUpToTheTop() {
     QCOMPARE(shownColour(w, header, QPoint(lastColumnEnd + 2, header->height() / 2)), grey);
     QCOMPARE(shownColour(w, c.mfgList->viewport(), QPoint(lastColumnEnd + 2, c.mfgList->viewport()->height() / 2)),
              grey);
+}
+
+// The tooltip the grid shows over cell (row, column), or an empty text.
+QString tooltipOver(QTableView* grid, int row, int column) {
+    const QRect cellRect = grid->visualRect(grid->model()->index(row, column));
+    QHelpEvent help(QEvent::ToolTip, cellRect.center(), grid->viewport()->mapToGlobal(cellRect.center()));
+    QCoreApplication::sendEvent(grid->viewport(), &help);
+    return QToolTip::isVisible() ? QToolTip::text() : QString();
+}
+
+void WindowUseTest::aCutCellShowsItsWholeTextInATooltip() {
+    Fixture fixture(0);
+    const QString longNumber = QStringLiteral("BT01-123456-SECRET-RARE");
+    const QString longName = QStringLiteral("紅蓮の竜騎士ヴァルガ・ドラグーン・オブ・ジ・エターナル・フレイム");
+    writeFile(fixture.path("a.txt"), "4," + longNumber.toUtf8() + ",x\r\n" + "2,BT01-124," + longName.toUtf8() +
+                                         "\r\n1,A-1,Short\r\n");
+    writeFile(fixture.path("b.txt"), "1,BT01-124,y\r\n");
+    sormel::MainWindow& w = fixture.open();
+    const WindowControls c(w);
+    QVERIFY(QTest::qWaitForWindowExposed(&w));
+    const int numberWidth = c.mfgList->columnWidth(0);
+    c.cmdExec->click();
+    QCOMPARE(c.mfgList->columnWidth(0), numberWidth);
+    QCOMPARE(cell(w, 2, 0), QStringLiteral("A-1"));
+    QCOMPARE(tooltipOver(c.mfgList, 2, 0), QString());  // whole: no tooltip
+    QCOMPARE(tooltipOver(c.mfgList, 2, 1), QString());
+    QCOMPARE(cell(w, 0, 4), QStringLiteral("100.00"));
+    QCOMPARE(tooltipOver(c.mfgList, 0, 4), QString());
+    QCOMPARE(cell(w, 1, 0), longNumber);
+    QCOMPARE(tooltipOver(c.mfgList, 1, 0), longNumber);
+    QCOMPARE(cell(w, 0, 1), longName);
+    QCOMPARE(tooltipOver(c.mfgList, 0, 1), longName);
 }
 
 QTEST_MAIN(WindowUseTest)
