@@ -32,9 +32,17 @@ void changeCurrentDirectory(const std::filesystem::path& folder) {
 FolderSelection::FolderSelection(const MainWindowUi& ui, UserPrompts& prompts, QWidget* window)
     : QObject(window), ui_(ui), prompts_(prompts), window_(window) {}
 
+// The lists open on the current directory. If it cannot be read, all three
+// follow the folder the folder list opens instead, and so does the current
+// directory, where the save dialog opens.
 void FolderSelection::startUp() {
+    const std::optional<std::string> problem = ui_.dirList->openStartFolder();
+    if (problem) showError(prompts_, window_, *problem);
+    ui_.drvList->showDriveOf(ui_.dirList->path());
+    ui_.fleList->setPath(ui_.dirList->path());
+    if (problem) reportingErrors(prompts_, window_, [this] { changeCurrentDirectory(ui_.dirList->path()); });
     // The mask box's first text, "*.txt", is always a usable pattern; only
-    // an unreadable current directory can fail here.
+    // an unreadable folder can fail here.
     reportingErrors(prompts_, window_, [this] { ui_.fleList->setPattern(ui_.cboMask->currentText()); });
     showListCount();
     ui_.cboMask->addItems({QStringLiteral("*.txt"), QStringLiteral("*.deck"), QStringLiteral("*.*")});

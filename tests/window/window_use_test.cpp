@@ -5,6 +5,7 @@
 #include <QApplication>
 #include <QHeaderView>
 #include <QHelpEvent>
+#include <QRegularExpression>
 #include <QScreen>
 #include <QToolTip>
 #include <QStyleHints>
@@ -23,6 +24,7 @@ private slots:
     void aHighSpeedRerunShowsTheClearedGrid();
     void theGridBeyondItsColumnsIsGreyUpToTheTop();
     void aCutCellShowsItsWholeTextInATooltip();
+    void aVanishedStartFolderGivesWayToOneAllListsShow();
 };
 
 void WindowUseTest::enterPressesTheFocusedCommandButton() {
@@ -171,6 +173,28 @@ void WindowUseTest::aCutCellShowsItsWholeTextInATooltip() {
     QCOMPARE(tooltipOver(c.mfgList, 1, 0), longNumber);
     QCOMPARE(cell(w, 0, 1), longName);
     QCOMPARE(tooltipOver(c.mfgList, 0, 1), longName);
+}
+
+void WindowUseTest::aVanishedStartFolderGivesWayToOneAllListsShow() {
+    Fixture fixture(0);
+    QDir(fixture.path("")).mkdir("doomed");
+    QDir::setCurrent(fixture.path("doomed"));
+    QVERIFY(QDir(fixture.path("doomed")).removeRecursively());
+    sormel::MainWindow& w = fixture.open();
+    const WindowControls c(w);
+    const std::filesystem::path shown = c.dirList->path();
+    QCOMPARE(c.fleList->path(), shown);
+    QCOMPARE(QDir::currentPath(), QFile::decodeName(QByteArray::fromStdString(shown.native())));
+    const std::filesystem::path drive = c.drvList->selectedDrive();
+    QVERIFY(std::mismatch(drive.begin(), drive.end(), shown.begin(), shown.end()).first == drive.end());
+
+    QCOMPARE(fixture.prompts.messages.size(), std::size_t{1});
+    const QString text = fixture.prompts.messages[0].text;
+    QCOMPARE(fixture.prompts.messages[0].title, QStringLiteral("エラー"));
+    QVERIFY2(text.contains(QFile::decodeName(QByteArray::fromStdString(shown.native()))), qPrintable(text));
+    for (const QString& line : text.split('\n')) {
+        QVERIFY2(!line.contains(QRegularExpression(QStringLiteral("フォルダー: *$"))), qPrintable(text));
+    }
 }
 
 QTEST_MAIN(WindowUseTest)
