@@ -2,7 +2,14 @@
 // button under quick clicks, what the grid shows, a start folder that has
 // gone, and folders and files whose names are not UTF-8.
 
+#include <sys/inotify.h>
+#include <unistd.h>
+
 #include <QApplication>
+#include <QFileDialog>
+#include <QFileSystemModel>
+#include <QLineEdit>
+#include <QSignalSpy>
 #include <QHeaderView>
 #include <QHelpEvent>
 #include <QRegularExpression>
@@ -11,6 +18,7 @@
 #include <QStyleHints>
 #include <QTest>
 
+#include "window/save_dialog.h"
 #include "window_fixture.h"
 
 using namespace window_test;
@@ -25,6 +33,7 @@ private slots:
     void theGridBeyondItsColumnsIsGreyUpToTheTop();
     void aCutCellShowsItsWholeTextInATooltip();
     void aVanishedStartFolderGivesWayToOneAllListsShow();
+    void typingAFolderInTheSaveDialogOpensNoFile();
 };
 
 void WindowUseTest::enterPressesTheFocusedCommandButton() {
@@ -195,6 +204,60 @@ void WindowUseTest::aVanishedStartFolderGivesWayToOneAllListsShow() {
     for (const QString& line : text.split('\n')) {
         QVERIFY2(!line.contains(QRegularExpression(QStringLiteral("フォルダー: *$"))), qPrintable(text));
     }
+}
+
+// The files (not folders) of a folder that are opened while it is watched.
+class OpenedFiles {
+public:
+    explicit OpenedFiles(const QString& folder)
+        : fd_(inotify_init1(IN_NONBLOCK)), watch_(inotify_add_watch(fd_, QFile::encodeName(folder), IN_OPEN)) {}
+    ~OpenedFiles() { ::close(fd_); }
+    bool watching() const { return fd_ >= 0 && watch_ >= 0; }
+
+    QStringList names() {
+        QStringList opened;
+        alignas(inotify_event) char buffer[4096];
+        for (ssize_t got; (got = ::read(fd_, buffer, sizeof buffer)) > 0;) {
+            for (ssize_t at = 0; at < got;) {
+                const auto* event = reinterpret_cast<const inotify_event*>(buffer + at);
+                if (event->len > 0 && !(event->mask & IN_ISDIR)) opened << QFile::decodeName(event->name);
+                at += static_cast<ssize_t>(sizeof(inotify_event) + event->len);
+            }
+        }
+        return opened;
+    }
+
+private:
+    int fd_;
+    int watch_;
+};
+
+// Typing /proc in the dialog froze the program: telling a file's type by
+// its content read /proc/kmsg, whose reads wait for the kernel's next
+// message. The dialog tells types by name alone, so typing a folder's path
+// opens none of its files.
+void WindowUseTest::typingAFolderInTheSaveDialogOpensNoFile() {
+    QTemporaryDir folder;
+    // Names that say nothing of the type; only the content would.
+    writeFile(folder.filePath("kmsg"), QByteArray("\x89PNG\r\n\x1a\n", 8) + QByteArray(64, '\0'));
+    writeFile(folder.filePath("kcore"), "#!/bin/sh\n");
+    OpenedFiles opened(folder.path());
+    QVERIFY(opened.watching());
+    const std::unique_ptr<QFileDialog> dialog = sormel::makeSaveDialog(
+        nullptr, QDir::tempPath(), QStringLiteral("CSVファイル (*.csv);;すべてのファイル (*.*)"), "集計結果.csv");
+    dialog->show();
+    QVERIFY(QTest::qWaitForWindowExposed(dialog.get()));
+    auto* nameEdit = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+    auto* model = dialog->findChild<QFileSystemModel*>();
+    QVERIFY(nameEdit && model);
+    QSignalSpy listed(model, &QFileSystemModel::directoryLoaded);
+    nameEdit->selectAll();
+    QTest::keyClicks(nameEdit, folder.path() + "/k");
+    QTRY_VERIFY(!listed.isEmpty());
+    QTest::keyClick(nameEdit, Qt::Key_Return);  // opens the folder in the dialog
+    QTest::qWait(50);
+    QCOMPARE(opened.names(), QStringList());
+    dialog->reject();
 }
 
 QTEST_MAIN(WindowUseTest)
