@@ -2,27 +2,25 @@
 // is wanted.
 
 #include <QApplication>
-#include <QDir>
-#include <QFileInfo>
 #include <QLibraryInfo>
 #include <QTranslator>
 
 #include "window/dialog_prompts.h"
 #include "window/main_window.h"
+#include "window/start_folder.h"
 #include "app/usage_error.h"
 
 // The window, opened in FOLDER when one is given (it becomes the current
 // directory), otherwise in the current directory.
 extern "C" __attribute__((visibility("default"))) int sormelWindowMain(int argc, char** argv) {
     using sormel::usageError;
+    // Takes Qt's own options out of argv; what is left are ours, as bytes.
     QApplication app(argc, argv);
     const QStringList arguments = app.arguments().mid(1);
     if (arguments.size() > 1) return usageError("余分な引数があります: " + arguments.mid(1).join(' '));
     if (!arguments.isEmpty()) {
-        const QString folder = arguments.front();
-        if (folder.startsWith('-')) return usageError("不明なオプションです: " + folder);
-        if (!QFileInfo(folder).isDir()) return usageError("フォルダーが見つかりません: " + folder);
-        if (!QDir::setCurrent(folder)) return usageError("フォルダーを開けません: " + folder);
+        if (arguments.front().startsWith('-')) return usageError("不明なオプションです: " + arguments.front());
+        if (const auto problem = sormel::enterStartFolder(argv[1])) return usageError(QString::fromStdString(*problem));
     }
     // The window speaks Japanese: so do the buttons of its message boxes and
     // the save dialog, when Qt's translations are installed.

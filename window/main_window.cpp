@@ -2,7 +2,6 @@
 
 #include <QCloseEvent>
 #include <QDir>
-#include <QFile>
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <QPushButton>
@@ -13,6 +12,7 @@
 #include "export/csv_writer.h"
 #include "window/folder_list.h"
 #include "window/folder_selection.h"
+#include "window/save_target.h"
 #include "window/usage_table_model.h"
 #include "window/user_prompts.h"
 #include "window/window_fonts.h"
@@ -60,8 +60,7 @@ void MainWindow::saveResults() {
                                  QStringLiteral("集計結果.csv"));
     if (!chosen) return;
     try {
-        const std::filesystem::path target(QFile::encodeName(*chosen).toStdString());
-        writeFileAtomically(target, formatCsv(table_, CsvEncoding::Cp932));
+        writeFileAtomically(saveTargetPath(*chosen), formatCsv(table_, CsvEncoding::Cp932));
     } catch (const std::exception& error) {
         showError(prompts_, this, error.what());
         return;

@@ -10,6 +10,7 @@
 #include <QFileSystemModel>
 #include <QLineEdit>
 #include <QSignalSpy>
+#include <QTreeWidget>
 #include <QHeaderView>
 #include <QHelpEvent>
 #include <QRegularExpression>
@@ -18,7 +19,10 @@
 #include <QStyleHints>
 #include <QTest>
 
+#include <fstream>
+
 #include "window/save_dialog.h"
+#include "window/start_folder.h"
 #include "window_fixture.h"
 
 using namespace window_test;
@@ -34,6 +38,9 @@ private slots:
     void aCutCellShowsItsWholeTextInATooltip();
     void aVanishedStartFolderGivesWayToOneAllListsShow();
     void typingAFolderInTheSaveDialogOpensNoFile();
+    void aFolderNamedInBytesThatAreNotUtf8IsListedAndTallied();
+    void aSaveTargetQtCannotNameIsRefused();
+    void theStartFolderOnTheCommandLineKeepsItsBytes();
 };
 
 void WindowUseTest::enterPressesTheFocusedCommandButton() {
@@ -258,6 +265,91 @@ void WindowUseTest::typingAFolderInTheSaveDialogOpensNoFile() {
     QTest::qWait(50);
     QCOMPARE(opened.names(), QStringList());
     dialog->reject();
+}
+
+// `folder`/`name`, where `name` is bytes.
+std::filesystem::path byteName(const QString& folder, const char* name) {
+    return std::filesystem::path(QFile::encodeName(folder).toStdString()) / name;
+}
+
+// Folder names are bytes; one that is not UTF-8 is opened, listed and read
+// like any other.
+void WindowUseTest::aFolderNamedInBytesThatAreNotUtf8IsListedAndTallied() {
+    Fixture fixture(1);
+    const std::filesystem::path odd = byteName(fixture.path(""), "bad\xff\xfe" "dir");
+    std::filesystem::create_directory(odd);
+    std::ofstream(odd / "a.txt", std::ios::binary) << deckText(2).toStdString();
+    std::filesystem::current_path(odd);
+    sormel::MainWindow& w = fixture.open();
+    const WindowControls c(w);
+    QVERIFY(fixture.prompts.messages.empty());
+    QCOMPARE(c.dirList->path(), odd);
+    QCOMPARE(c.fleList->path(), odd);
+    QCOMPARE(c.lblListCount->text(), QStringLiteral("1"));
+    c.cmdExec->click();
+    QCOMPARE(fixture.prompts.messages.back().text, kCompleted);
+    QVERIFY(w.table().findCard("AB-0").has_value());
+
+    // Up to the parent and back down into it from the folder list.
+    emit c.dirList->itemActivated(c.dirList->currentItem()->parent(), 0);
+    QCOMPARE(c.lblListCount->text(), QStringLiteral("1"));
+    QTreeWidgetItem* oddItem = nullptr;
+    for (int i = 0; i < c.dirList->currentItem()->childCount(); ++i) {
+        QTreeWidgetItem* child = c.dirList->currentItem()->child(i);
+        if (child->text(0).startsWith(QStringLiteral("bad"))) oddItem = child;
+    }
+    QVERIFY(oddItem);
+    emit c.dirList->itemActivated(oddItem, 0);
+    QCOMPARE(c.dirList->path(), odd);
+    QCOMPARE(std::filesystem::current_path(), odd);
+    QCOMPARE(c.lblListCount->text(), QStringLiteral("1"));
+    QCOMPARE(fixture.prompts.messages.size(), std::size_t{1});
+}
+
+// The save dialog shows a name that is not UTF-8 with U+FFFD in place of
+// its odd bytes, and gives it back so: saving under that text would write
+// another file than the one chosen.
+void WindowUseTest::aSaveTargetQtCannotNameIsRefused() {
+    Fixture fixture(1);
+    const std::filesystem::path oddFile = byteName(fixture.path(""), "\xff.csv");
+    const std::filesystem::path oddFolder = byteName(fixture.path(""), "bad\xff" "dir");
+    std::filesystem::create_directory(oddFolder);
+    std::ofstream(oddFile, std::ios::binary) << "keep me\n";
+    sormel::MainWindow& w = fixture.open();
+    const WindowControls c(w);
+    c.cmdExec->click();
+    const QString replacement(QChar(0xFFFD));
+    fixture.prompts.saveAnswers = {fixture.path(replacement + ".csv"),
+                                   fixture.path("bad" + replacement + "dir/集計結果.csv")};
+    for (int attempt = 0; attempt < 2; ++attempt) {
+        c.cmdSave->click();
+        const ShownMessage& shown = fixture.prompts.messages.back();
+        QCOMPARE(shown.title, QStringLiteral("エラー"));
+        QVERIFY2(shown.text.contains(QStringLiteral("文字として読めない")), qPrintable(shown.text));
+        QVERIFY2(shown.text.contains(replacement), qPrintable(shown.text));
+    }
+    QCOMPARE(std::distance(std::filesystem::directory_iterator(oddFolder), std::filesystem::directory_iterator()), 0);
+    QVERIFY(!std::filesystem::exists(byteName(fixture.path(""), "\xef\xbf\xbd.csv")));
+    std::string kept;
+    std::getline(std::ifstream(oddFile, std::ios::binary), kept, '\0');
+    QCOMPARE(kept, std::string("keep me\n"));
+
+    // A name holding U+FFFD as a character of its own is saved as usual.
+    fixture.prompts.saveAnswers = {fixture.path("real" + replacement + ".csv")};
+    c.cmdSave->click();
+    QCOMPARE(fixture.prompts.messages.back().text, QStringLiteral("保存が完了しました。"));
+    QVERIFY(QFile::exists(fixture.path("real" + replacement + ".csv")));
+}
+
+void WindowUseTest::theStartFolderOnTheCommandLineKeepsItsBytes() {
+    Fixture fixture(0);
+    const std::filesystem::path odd = byteName(fixture.path(""), "bad\xff" "dir");
+    std::filesystem::create_directory(odd);
+    QCOMPARE(sormel::enterStartFolder(odd), std::nullopt);
+    QCOMPARE(std::filesystem::current_path(), odd);
+    const std::optional<std::string> missing = sormel::enterStartFolder(byteName(fixture.path(""), "gone\xff"));
+    QVERIFY(missing.has_value());
+    QVERIFY2(missing->starts_with("フォルダーが見つかりません: ") && missing->ends_with("gone\uFFFD"), missing->c_str());
 }
 
 QTEST_MAIN(WindowUseTest)
