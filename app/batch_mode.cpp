@@ -148,9 +148,9 @@ int runBatch(const BatchOptions& options) {
     BatchOutputs outputs(options);
     std::vector<std::filesystem::path> decks = current.listing.files;
     decks.insert(decks.end(), before.listing.files.begin(), before.listing.files.end());
-    if (const std::optional<std::string> refusal = outputs.reserve(decks, current.listing.typeNames)) {
-        std::cerr << *refusal << '\n';
-        return kExitUsage;
+    if (const std::optional<BatchOutputs::Refusal> refusal = outputs.reserve(decks, current.listing.typeNames)) {
+        std::cerr << refusal->message << '\n';
+        return refusal->usage ? kExitUsage : kExitFailure;
     }
 
     if (!tallyFolder(options, false, current)) return kExitFailure;

@@ -33,32 +33,32 @@ bool isOneOfTheDecks(const std::filesystem::path& output, const std::vector<std:
 
 }  // namespace
 
-std::optional<std::string> BatchOutputs::reserve(const std::vector<std::filesystem::path>& decks,
-                                                 const std::vector<std::string>& typeNames) {
+std::optional<BatchOutputs::Refusal> BatchOutputs::reserve(const std::vector<std::filesystem::path>& decks,
+                                                           const std::vector<std::string>& typeNames) {
     std::vector<std::filesystem::path> targets;
     if (options_.averageDeck && options_.byFolder) {
         std::error_code error;
         const std::filesystem::path& folder = *options_.averageDeck;
         if (!std::filesystem::is_directory(folder, error)) {
-            return "--average-deck には --by-folder のとき既存のフォルダーを指定してください。\nフォルダー: " +
-                   displayPath(folder);
+            return Refusal{"--average-deck には --by-folder のとき既存のフォルダーを指定してください。\nフォルダー: " +
+                           displayPath(folder)};
         }
         std::filesystem::create_directory(folder / kTypeDeckFolder, error);
         if (error) {
-            return "平均デッキのフォルダーを作れません。" + describeSystemError(error.value()) + "\nフォルダー: " +
-                   displayPath(folder / kTypeDeckFolder);
+            return Refusal{"平均デッキのフォルダーを作れません。" + describeSystemError(error.value()) +
+                           "\nフォルダー: " + displayPath(folder / kTypeDeckFolder)};
         }
     }
     try {
-        const auto take = [&](const std::filesystem::path& target) -> std::optional<std::string> {
+        const auto take = [&](const std::filesystem::path& target) -> std::optional<Refusal> {
             if (isOneOfTheDecks(target, decks)) {
-                return "出力先のファイルは集計するデッキファイルの一つです。デッキを上書きしないよう、別のファイルを"
-                       "指定してください。\nファイル: " +
-                       displayPath(target);
+                return Refusal{"出力先のファイルは集計するデッキファイルの一つです。デッキを上書きしないよう、別のファイルを"
+                               "指定してください。\nファイル: " +
+                               displayPath(target)};
             }
             return std::nullopt;
         };
-        std::optional<std::string> refusal;
+        std::optional<Refusal> refusal;
         if (options_.output) {
             if ((refusal = take(*options_.output))) return refusal;
             csv_ = set_.reserve(*options_.output);
@@ -80,8 +80,10 @@ std::optional<std::string> BatchOutputs::reserve(const std::vector<std::filesyst
                 typeAverageDecks_.emplace_back(type, set_.reserve(file));
             }
         }
+    } catch (const SaveError& error) {
+        return Refusal{error.what(), !error.pipeWithoutReader()};
     } catch (const std::exception& error) {
-        return std::string(error.what());
+        return Refusal{error.what()};
     }
     return std::nullopt;
 }

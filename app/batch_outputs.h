@@ -20,11 +20,16 @@ class BatchOutputs {
 public:
     explicit BatchOutputs(const BatchOptions& options) : options_(options) {}
 
-    // Opens every output. A refusal (an output that is one of `decks`, two
-    // outputs to one file, a file or folder that cannot be written) is
-    // returned as the message to show; nothing is left behind then.
-    std::optional<std::string> reserve(const std::vector<std::filesystem::path>& decks,
-                                       const std::vector<std::string>& typeNames);
+    // Why an output cannot be used: bad usage (an output that is one of the
+    // decks, two outputs to one file, a file or folder that cannot be
+    // written), or a failure of the moment (a pipe nobody reads).
+    struct Refusal {
+        std::string message;
+        bool usage = true;
+    };
+    // Opens every output; nothing is left behind after a refusal.
+    std::optional<Refusal> reserve(const std::vector<std::filesystem::path>& decks,
+                                   const std::vector<std::string>& typeNames);
 
     void fillCsv(const std::string& csv);
     void fillReports(const ReportData& data);

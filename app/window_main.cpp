@@ -21,7 +21,7 @@ extern "C" __attribute__((visibility("default"))) int sormelWindowMain(int argc,
         app.installTranslator(&qtTexts);
     }
     sormel::DialogPrompts prompts;
-    frmMain window(prompts);
+    sormel::MainWindow window(prompts);
     app.setWindowIcon(window.windowIcon());
     window.show();
     return app.exec();

@@ -55,13 +55,13 @@ int main(int argc, char** argv) {
     }
 
     TimingPrompts prompts;
-    frmMain window(prompts);
-    window.chkHiSp->setChecked(highSpeed);
+    sormel::MainWindow window(prompts);
+    window.findChild<QCheckBox*>("chkHiSp")->setChecked(highSpeed);
     window.show();
     QApplication::processEvents();
 
     const Clock::time_point clicked = Clock::now();
-    window.cmdExec->click();
+    window.findChild<QPushButton*>("cmdExec")->click();
     if (!prompts.completed) return 1;
     std::cout << std::chrono::duration<double>(prompts.shownAt - clicked).count() << '\n';
 

@@ -33,7 +33,7 @@ public:
             host_.fileStarted(index);
             if (!readFile(index)) return false;
             const bool normalMode = !host_.highSpeed();
-            if (normalMode) table_.SortResults();
+            if (normalMode) table_.sortResults();
             host_.fileFinished(index, normalMode);
         }
         return true;

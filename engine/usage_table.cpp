@@ -151,7 +151,7 @@ void UsageTable::computeMetrics(std::size_t handle, std::int64_t deckCount, Sort
     storeSortKey(static_cast<std::uint32_t>(handle), decks, copies, choice);
 }
 
-void UsageTable::SetSortKey(std::size_t handle, SortChoice choice) {
+void UsageTable::setSortKey(std::size_t handle, SortChoice choice) {
     const UsageRow& row = rows_[handle];
     const std::int32_t decks = narrowCardCount(static_cast<double>(row.decks), row.cardNumber);
     const std::int32_t copies = narrowCardCount(row.copies, row.cardNumber);
@@ -177,15 +177,15 @@ void UsageTable::markChanged(std::uint32_t handle) {
 
 void UsageTable::computeAllMetrics(std::int64_t deckCount, SortChoice choice) {
     for (const std::uint32_t handle : order_) computeMetrics(handle, deckCount, choice);
-    SortResults();
+    sortResults();
 }
 
 void UsageTable::resort(SortChoice choice) {
-    for (const std::uint32_t handle : order_) SetSortKey(handle, choice);
-    SortResults();
+    for (const std::uint32_t handle : order_) setSortKey(handle, choice);
+    sortResults();
 }
 
-void UsageTable::SortResults() {
+void UsageTable::sortResults() {
     if (changedSinceSort_.empty()) return;
     const auto before = [this](std::uint32_t a, std::uint32_t b) { return comesBefore(a, b); };
     // The rows the last sort placed are still in that order, by the keys

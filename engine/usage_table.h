@@ -94,7 +94,7 @@ public:
     // Throws CardError when a count does not fit the integer range.
     void computeMetrics(std::size_t handle, std::int64_t deckCount, SortChoice choice);
     // The sort key alone, from the row's current counts.
-    void SetSortKey(std::size_t handle, SortChoice choice);
+    void setSortKey(std::size_t handle, SortChoice choice);
     // Metrics for every row in display order, then sorts.
     void computeAllMetrics(std::int64_t deckCount, SortChoice choice);
     // Gives every row a key for `choice` from its current counts and sorts.
@@ -103,7 +103,7 @@ public:
     // Orders the rows by their keys: primary count descending, secondary
     // count descending, card number ascending by code point. Rows without a
     // key come first, in the order they were added.
-    void SortResults();
+    void sortResults();
 
 private:
     // What a row sorts by, kept apart from the rows so that sorting reads

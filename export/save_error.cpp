@@ -24,6 +24,11 @@ void failSave(const std::string& reason, const std::filesystem::path& target) {
     throw SaveError("ファイルを保存できません。" + reason + "\nファイル: " + displayPath(target));
 }
 
-void failSave(int errorNumber, const std::filesystem::path& target) { failSave(describeSaveError(errorNumber), target); }
+void failSave(int errorNumber, const std::filesystem::path& target) {
+    throw SaveError("ファイルを保存できません。" + describeSaveError(errorNumber) + "\nファイル: " + displayPath(target),
+                    errorNumber);
+}
+
+bool SaveError::pipeWithoutReader() const { return errorNumber_ == ENXIO; }
 
 }  // namespace sormel

@@ -10,7 +10,16 @@ namespace sormel {
 
 class SaveError : public std::runtime_error {
 public:
-    using std::runtime_error::runtime_error;
+    explicit SaveError(const std::string& message, int errorNumber = 0)
+        : std::runtime_error(message), errorNumber_(errorNumber) {}
+    // The system error behind the failure, 0 when the program refused.
+    int errorNumber() const { return errorNumber_; }
+    // Nobody reads the pipe the output was to go to: a condition of the
+    // moment, not of the command line.
+    bool pipeWithoutReader() const;
+
+private:
+    int errorNumber_;
 };
 
 // Japanese description of a system error number met while saving.

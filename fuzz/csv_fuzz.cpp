@@ -114,7 +114,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                 break;
             }
             case 6:
-                table.SortResults();
+                table.sortResults();
                 break;
             case 7: {
                 bool ok = true;
@@ -174,7 +174,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         }
     }
     // Rows with a key since the last change are the ones whose order is known.
-    table.SortResults();
+    table.sortResults();
 
     // The display order: rows without a key first in the order added, then
     // by the keys the rows were last given.

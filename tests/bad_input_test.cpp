@@ -112,7 +112,7 @@ TEST_F(BadInput, SavingIntoAReadOnlyFolderFailsAndLeavesItAlone) {
     std::filesystem::permissions(locked, std::filesystem::perms::owner_read | std::filesystem::perms::owner_exec);
     const ProgramResult result = batch("--output " + shellQuoted(locked / "result.csv"));
     std::filesystem::permissions(locked, std::filesystem::perms::owner_all);
-    EXPECT_EQ(result.status, 1);
+    EXPECT_EQ(result.status, 2);  // refused before the run
     EXPECT_NE(result.err.find("読み取り専用"), std::string::npos) << result.err;
     EXPECT_EQ(readFile(locked / "result.csv"), "earlier result");
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(locked), {}), 1);

@@ -77,10 +77,11 @@ TEST_F(BatchMode, AnErrorDuringTheRunNamesFileAndLineAndLeavesTheOutputAlone) {
     EXPECT_EQ(readFile(output), "previous result");
 }
 
-TEST_F(BatchMode, AnUnwritableOutputIsAnError) {
+// An output that cannot be written is found before anything is read.
+TEST_F(BatchMode, AnUnwritableOutputIsBadUsage) {
     decks.write("a.txt", "1,AB-001,a\n");
     const ProgramResult result = run("--batch " + quoted(decks.path()) + " --output " + quoted(scratch.path() / "no" / "x.csv"));
-    EXPECT_EQ(result.status, 1);
+    EXPECT_EQ(result.status, 2);
     EXPECT_NE(result.err.find("x.csv"), std::string::npos) << result.err;
 }
 

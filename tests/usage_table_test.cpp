@@ -142,7 +142,7 @@ TEST(UsageTableSort, IncrementalSortsAgreeWithAFullSort) {
             incremental.computeMetrics(handle, 200, SortChoice::ByDecks);
             countLine(reference, number, copies, deck);
         }
-        incremental.SortResults();
+        incremental.sortResults();
     }
     reference.computeAllMetrics(200, SortChoice::ByDecks);
     EXPECT_EQ(numbersInOrder(incremental), numbersInOrder(reference));

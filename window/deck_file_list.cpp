@@ -42,18 +42,10 @@ FileMask parseMask(const QString& pattern) {
     return *mask;
 }
 
-std::filesystem::path currentFolder() {
-    std::error_code ignored;
-    return std::filesystem::current_path(ignored);
-}
-
 }  // namespace
 
 DeckFileList::DeckFileList(QWidget* parent)
-    : QListView(parent),
-      model_(new DeckFileListModel(files_, this)),
-      folder_(currentFolder()),
-      mask_(parseMask(QStringLiteral("@"))) {
+    : QListView(parent), model_(new DeckFileListModel(files_, this)) {
     setUniformItemSizes(true);
     setEditTriggers(QAbstractItemView::NoEditTriggers);
     setSelectionMode(QAbstractItemView::SingleSelection);
@@ -61,7 +53,8 @@ DeckFileList::DeckFileList(QWidget* parent)
 }
 
 void DeckFileList::setPath(const std::filesystem::path& folder) {
-    std::vector<std::filesystem::path> files = listDeckFiles(folder, mask_);
+    std::vector<std::filesystem::path> files =
+        mask_ ? listDeckFiles(folder, *mask_) : std::vector<std::filesystem::path>{};
     folder_ = folder;
     setEntries(std::move(files));
 }
@@ -73,7 +66,7 @@ void DeckFileList::setPattern(const QString& pattern) {
 
 void DeckFileList::reread() {
     try {
-        setEntries(listDeckFiles(folder_, mask_));
+        setEntries(mask_ ? listDeckFiles(folder_, *mask_) : std::vector<std::filesystem::path>{});
     } catch (...) {
         setEntries({});
         throw;

@@ -6,6 +6,7 @@
 
 #include <QListView>
 #include <filesystem>
+#include <optional>
 #include <stdexcept>
 #include <vector>
 
@@ -24,8 +25,7 @@ class DeckFileListModel;
 class DeckFileList : public QListView {
     Q_OBJECT
 public:
-    // Starts on the current directory with a pattern that lists nothing
-    // until setPattern is called.
+    // Lists nothing until both a folder and a pattern are set.
     explicit DeckFileList(QWidget* parent = nullptr);
 
     const std::filesystem::path& path() const { return folder_; }
@@ -51,7 +51,7 @@ private:
 
     DeckFileListModel* model_;
     std::filesystem::path folder_;
-    FileMask mask_;
+    std::optional<FileMask> mask_;
     std::vector<std::filesystem::path> files_;
 };
 

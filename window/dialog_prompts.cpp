@@ -1,8 +1,9 @@
 #include "window/dialog_prompts.h"
 
-#include <QDir>
 #include <QFileDialog>
 #include <QMessageBox>
+
+#include "window/save_dialog.h"
 
 namespace sormel {
 namespace {
@@ -41,10 +42,9 @@ bool DialogPrompts::askYesNo(QWidget* parent, const QString& text, const QString
 
 std::optional<QString> DialogPrompts::askSaveFileName(QWidget* parent, const QString& folder, const QString& filters,
                                                       const QString& proposedName) {
-    const QString chosen =
-        QFileDialog::getSaveFileName(parent, QString(), QDir(folder).filePath(proposedName), filters);
-    if (chosen.isEmpty()) return std::nullopt;
-    return chosen;
+    const std::unique_ptr<QFileDialog> dialog = makeSaveDialog(parent, folder, filters, proposedName);
+    if (dialog->exec() != QDialog::Accepted || dialog->selectedFiles().isEmpty()) return std::nullopt;
+    return dialog->selectedFiles().front();
 }
 
 }  // namespace sormel

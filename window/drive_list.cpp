@@ -4,6 +4,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QSet>
+#include <QSignalBlocker>
 #include <QStorageInfo>
 #include <QStyle>
 #include <algorithm>
@@ -51,6 +52,24 @@ DriveList::DriveList(QWidget* parent) : QComboBox(parent) {
 
 std::filesystem::path DriveList::selectedDrive() const {
     return std::filesystem::path(QFile::encodeName(currentText()).toStdString());
+}
+
+void DriveList::showDriveOf(const std::filesystem::path& folder) {
+    // The longest mount folder that holds `folder`, compared as bytes.
+    int best = -1;
+    std::size_t bestLength = 0;
+    for (int i = 0; i < count(); ++i) {
+        const std::filesystem::path root(QFile::encodeName(itemText(i)).toStdString());
+        const auto [rootEnd, folderAt] = std::mismatch(root.begin(), root.end(), folder.begin(), folder.end());
+        const std::size_t length = root.native().size();
+        if (rootEnd == root.end() && (best < 0 || length > bestLength)) {
+            best = i;
+            bestLength = length;
+        }
+    }
+    if (best < 0) return;
+    const QSignalBlocker quiet(this);
+    setCurrentIndex(best);
 }
 
 }  // namespace sormel

@@ -15,6 +15,8 @@ public:
 
     // The root folder of the selected volume.
     std::filesystem::path selectedDrive() const;
+    // Selects the volume holding `folder`, without emitting driveChanged.
+    void showDriveOf(const std::filesystem::path& folder);
 
 signals:
     // The user picked another volume.

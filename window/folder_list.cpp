@@ -60,19 +60,30 @@ FolderList::FolderList(QWidget* parent) : QTreeWidget(parent) {
     connect(this, &QTreeWidget::itemActivated, this, [this](QTreeWidgetItem* item) {
         emit openRequested(std::filesystem::path(item->data(0, kPathRole).toByteArray().toStdString()));
     });
-    std::error_code ignored;
-    std::filesystem::path start = normalFolderPath(std::filesystem::current_path(ignored));
-    // The current directory may have been removed under the program.
-    if (start.empty()) start = std::filesystem::path("/");
-    for (const std::filesystem::path& folder : {start, start.root_path()}) {
+}
+
+std::optional<std::string> FolderList::openStartFolder() {
+    std::error_code error;
+    const std::filesystem::path current = std::filesystem::current_path(error);
+    std::string problem;
+    if (error) {
+        problem = "カレントフォルダーを開けません。" + describeSystemError(error.value());
+    } else {
+        const std::filesystem::path start = normalFolderPath(current);
         try {
-            showFolder(folder, listSubfolders(folder));
-            return;
-        } catch (const FileError&) {
-            // Try the next one.
+            showFolder(start, listSubfolders(start));
+            return std::nullopt;
+        } catch (const FileError& failure) {
+            problem = failure.what();
         }
     }
-    showFolder(start.root_path(), {});
+    const std::filesystem::path root = current.empty() ? std::filesystem::path("/") : current.root_path();
+    try {
+        showFolder(root, listSubfolders(root));
+    } catch (const FileError&) {
+        showFolder(root, {});
+    }
+    return problem + "\n代わりに開いたフォルダー: " + displayPath(root);
 }
 
 void FolderList::setPath(const std::filesystem::path& folder) {

@@ -5,6 +5,8 @@
 
 #include <QTreeWidget>
 #include <filesystem>
+#include <optional>
+#include <string>
 #include <vector>
 
 namespace sormel {
@@ -12,8 +14,13 @@ namespace sormel {
 class FolderList : public QTreeWidget {
     Q_OBJECT
 public:
-    // Opens the current directory, or the root when it cannot be read.
+    // Empty until a folder is opened.
     explicit FolderList(QWidget* parent = nullptr);
+
+    // Opens the current directory. When it cannot be read (it may have
+    // been removed under the program), opens the root instead and returns
+    // a message saying so, naming both folders.
+    std::optional<std::string> openStartFolder();
 
     const std::filesystem::path& path() const { return folder_; }
     // Opens `folder` and emits pathChanged. Throws FileError when it cannot

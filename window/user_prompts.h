@@ -4,7 +4,9 @@
 #pragma once
 
 #include <QString>
+#include <exception>
 #include <optional>
+#include <string>
 
 class QWidget;
 
@@ -27,5 +29,20 @@ public:
     virtual std::optional<QString> askSaveFileName(QWidget* parent, const QString& folder, const QString& filters,
                                                    const QString& proposedName) = 0;
 };
+
+// An error message box showing `description`.
+inline void showError(UserPrompts& prompts, QWidget* parent, const std::string& description) {
+    prompts.tell(parent, QString::fromStdString(description), QStringLiteral("エラー"), MessageIcon::Critical);
+}
+
+// Runs `step`; a failure is shown as an error message and swallowed.
+template <typename Step>
+void reportingErrors(UserPrompts& prompts, QWidget* parent, Step step) {
+    try {
+        step();
+    } catch (const std::exception& error) {
+        showError(prompts, parent, error.what());
+    }
+}
 
 }  // namespace sormel
