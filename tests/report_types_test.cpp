@@ -104,5 +104,115 @@ TEST(ReportCsvTypes, EachAdditionBringsOnlyItsOwnColumns) {
 }
 
 
+// The workbook unzipped, and its cells read back.
+class ReportXlsxTypes : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ScratchFolder::writeInto(book, formatReportXlsx(typedReport()));
+        const std::string strings = member("xl/sharedStrings.xml");
+        for (std::size_t at = strings.find("<si>"); at != std::string::npos; at = strings.find("<si>", at + 1)) {
+            const std::size_t start = strings.find('>', strings.find("<t", at)) + 1;
+            sharedStrings.push_back(strings.substr(start, strings.find("</t>", start) - start));
+        }
+    }
+    std::string member(const std::string& name) {
+        const auto result = testing::runProgram("unzip -p " + testing::shellQuoted(book) + " '" + name + "'", scratch);
+        EXPECT_EQ(result.status, 0) << name << ": " << result.err;
+        return result.out;
+    }
+    // The cell's XML, empty when the sheet has no such cell.
+    static std::string cellXml(const std::string& sheet, const std::string& ref) {
+        const std::size_t at = sheet.find("<c r=\"" + ref + "\"");
+        if (at == std::string::npos) return {};
+        const std::size_t tagEnd = sheet.find('>', at);
+        if (sheet[tagEnd - 1] == '/') return sheet.substr(at, tagEnd + 1 - at);
+        return sheet.substr(at, sheet.find("</c>", at) + 4 - at);
+    }
+    // What the cell holds: its number as written, or its text; "-" when
+    // there is no value.
+    std::string cell(const std::string& sheet, const std::string& ref) const {
+        const std::string xml = cellXml(sheet, ref);
+        const std::size_t start = xml.find("<v>");
+        if (start == std::string::npos) return "-";
+        const std::string value = xml.substr(start + 3, xml.find("</v>") - start - 3);
+        if (xml.find(" t=\"s\"") == std::string::npos) return value;
+        return sharedStrings.at(std::stoul(value));
+    }
+    std::vector<std::string> row(const std::string& sheet, int number, const std::string& columns) const {
+        std::vector<std::string> values;
+        for (const char column : columns) values.push_back(cell(sheet, column + std::to_string(number)));
+        return values;
+    }
+
+    ScratchFolder scratch;
+    std::filesystem::path book = scratch.path() / "book.xlsx";
+    std::vector<std::string> sharedStrings;
+};
+
+using Cells = std::vector<std::string>;
+
+TEST_F(ReportXlsxTypes, SheetsComeInOrderWithValidUniqueNamesForTheTypes) {
+    const std::string workbook = member("xl/workbook.xml");
+    std::vector<std::string> names;
+    for (std::size_t at = workbook.find("<sheet name=\""); at != std::string::npos;
+         at = workbook.find("<sheet name=\"", at + 1)) {
+        const std::size_t start = at + 13;
+        names.push_back(workbook.substr(start, workbook.find('"', start) - start));
+    }
+    EXPECT_EQ(names, (Cells{"集計", "デッキタイプ", "速攻_コントロール", "集計 (2)", "平均デッキ", "条件"}));
+}
+
+TEST_F(ReportXlsxTypes, CardSheetsHoldTheComparisonWithChangesInTheAdoptionsFormat) {
+    const std::string all = member("xl/worksheets/sheet1.xml");
+    EXPECT_NE(all.find("<autoFilter ref=\"A1:V4\"/>"), std::string::npos);
+    EXPECT_EQ(row(all, 1, "PQRSTUV"),
+              (Cells{"前回採用(%)", "採用増減(pt)", "前回平均採用枚数", "平均採用枚数増減", "順位", "前回順位", "状態"}));
+    EXPECT_EQ(row(all, 2, "ABEGPQRSTUV"), (Cells{"001", "あ", "0.8333", "1.8", "1", "-0.1667", "2", "-0.2", "1", "1", "-"}));
+    EXPECT_EQ(row(all, 3, "ABPQRSTUV"), (Cells{"002", "い", "0", "0.3333", "-", "-", "2", "-", "新規"}));
+    EXPECT_EQ(row(all, 4, "ABCEGPQRSTUV"),
+              (Cells{"003", "う", "0", "0", "-", "0.5", "-0.5", "1.5", "-", "-", "2", "消滅"}));
+    // Rates and their changes share the percentage format, averages the two-decimal one.
+    EXPECT_EQ(cellXml(all, "Q2"), "<c r=\"Q2\" s=\"2\"><v>-0.1667</v></c>");
+    EXPECT_EQ(cellXml(all, "E2").substr(0, 16), "<c r=\"E2\" s=\"2\">");
+    EXPECT_EQ(cellXml(all, "S2"), "<c r=\"S2\" s=\"3\"><v>-0.2</v></c>");
+    EXPECT_EQ(cellXml(all, "A2").find(" t=\"s\""), 9u);  // the card number as text
+
+    const std::string named = member("xl/worksheets/sheet4.xml");
+    EXPECT_NE(named.find("<autoFilter ref=\"A1:V4\"/>"), std::string::npos);
+    EXPECT_EQ(row(named, 2, "ACEPQTV"), (Cells{"002", "2", "1", "0", "1", "1", "新規"}));
+    EXPECT_EQ(row(named, 3, "ACEPQRSTUV"), (Cells{"001", "1", "0.5", "1", "-0.5", "2", "0", "2", "1", "-"}));
+    EXPECT_EQ(row(named, 4, "AUV"), (Cells{"003", "2", "消滅"}));
+    EXPECT_EQ(row(member("xl/worksheets/sheet3.xml"), 2, "ACFGQV"), (Cells{"001", "4", "0.875", "1.75", "1", "新規"}));
+}
+
+TEST_F(ReportXlsxTypes, TypeSheetHoldsDecksAndShares) {
+    const std::string types = member("xl/worksheets/sheet2.xml");
+    EXPECT_EQ(row(types, 1, "ABC"), (Cells{"デッキタイプ", "デッキ数", "シェア"}));
+    EXPECT_EQ(row(types, 2, "ABC"), (Cells{"速攻/コントロール", "4", "0.6667"}));
+    EXPECT_EQ(row(types, 3, "ABC"), (Cells{"集計", "2", "0.3333"}));
+    EXPECT_EQ(cellXml(types, "C3"), "<c r=\"C3\" s=\"2\"><v>0.3333</v></c>");
+    EXPECT_EQ(cell(types, "A4"), "-");
+}
+
+TEST_F(ReportXlsxTypes, AverageDeckSheetListsMainThenSideOfEachDeck) {
+    const std::string decks = member("xl/worksheets/sheet5.xml");
+    EXPECT_EQ(row(decks, 1, "ABCDE"), (Cells{"デッキタイプ", "区分", "カード番号", "カード名称", "枚数"}));
+    EXPECT_EQ(row(decks, 2, "ABCDE"), (Cells{"全体", "メイン", "001", "あ", "2"}));
+    EXPECT_EQ(row(decks, 3, "ABCDE"), (Cells{"全体", "メイン", "002", "い", "1"}));
+    EXPECT_EQ(row(decks, 4, "ABCDE"), (Cells{"全体", "サイド", "002", "い", "1"}));
+    EXPECT_EQ(row(decks, 5, "ABCDE"), (Cells{"速攻/コントロール", "メイン", "001", "あ", "2"}));
+    EXPECT_EQ(cell(decks, "A6"), "-");  // an empty side part and a type without an average deck add nothing
+    EXPECT_NE(cellXml(decks, "C2").find(" t=\"s\""), std::string::npos);
+}
+
+TEST_F(ReportXlsxTypes, ConditionsNameTheBaselineAndTheTypeSetting) {
+    const std::string conditions = member("xl/worksheets/sheet6.xml");
+    EXPECT_EQ(row(conditions, 6, "AB"), (Cells{"サブフォルダーでタイプ分け", "はい"}));
+    EXPECT_EQ(row(conditions, 7, "AB"), (Cells{"フォルダー", "/decks/今月"}));
+    EXPECT_EQ(row(conditions, 8, "AB"), (Cells{"前回フォルダー", "/decks/先月"}));
+    EXPECT_EQ(row(conditions, 9, "AB"), (Cells{"前回デッキ数", "4"}));
+    EXPECT_EQ(row(conditions, 10, "AB"), (Cells{"集計日時", "2024-06-01 10:00"}));
+}
+
 }  // namespace
 }  // namespace sormel
