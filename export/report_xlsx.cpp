@@ -41,7 +41,7 @@ void writeChange(SheetWriter& sheet, lxw_row_t row, lxw_col_t column, const Card
     if (change.status != CardStatus::Kept) sheet.text(row, column, cardStatusText(change.status));
 }
 
-void writeCardRow(SheetWriter& sheet, lxw_row_t row, const CardFigures& card) {
+void writeCardRow(SheetWriter& sheet, lxw_row_t row, const CardFigures& card, bool comparison) {
     lxw_col_t column = 0;
     sheet.text(row, column++, card.number);
     sheet.text(row, column++, card.name);
@@ -55,7 +55,7 @@ void writeCardRow(SheetWriter& sheet, lxw_row_t row, const CardFigures& card) {
     sheet.count(row, column++, card.sideDecks);
     sheet.count(row, column++, card.sideCopies);
     for (const std::int64_t decks : card.split) sheet.count(row, column++, decks);
-    if (card.change) writeChange(sheet, row, column, *card.change);
+    if (comparison && card.change) writeChange(sheet, row, column, *card.change);
 }
 
 void writeCardSheet(lxw_workbook* workbook, const std::string& name, const CardReport& report, bool comparison,
@@ -69,7 +69,7 @@ void writeCardSheet(lxw_workbook* workbook, const std::string& name, const CardR
     SheetWriter writer(sheet, titles.size(), formats);
     writer.header(titles);
     lxw_row_t row = 1;
-    for (const CardFigures& card : report.cards) writeCardRow(writer, row++, card);
+    for (const CardFigures& card : report.cards) writeCardRow(writer, row++, card, comparison);
     writer.setWidths(4);
     writer.autofilter(row - 1);
 }

@@ -120,6 +120,6 @@ void SheetWriter::number(lxw_row_t row, lxw_col_t column, double value, const st
     fit(column, displayWidth(shown));
 }
 
-void SheetWriter::fit(lxw_col_t column, double width) { widths_[column] = std::max(widths_[column], width); }
+void SheetWriter::fit(lxw_col_t column, double width) { widths_.at(column) = std::max(widths_.at(column), width); }
 
 }  // namespace sormel

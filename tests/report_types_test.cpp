@@ -107,8 +107,10 @@ TEST(ReportCsvTypes, EachAdditionBringsOnlyItsOwnColumns) {
 // The workbook unzipped, and its cells read back.
 class ReportXlsxTypes : public ::testing::Test {
 protected:
-    void SetUp() override {
-        ScratchFolder::writeInto(book, formatReportXlsx(typedReport()));
+    void SetUp() override { write(typedReport()); }
+    void write(const ReportData& data) {
+        ScratchFolder::writeInto(book, formatReportXlsx(data));
+        sharedStrings.clear();
         const std::string strings = member("xl/sharedStrings.xml");
         for (std::size_t at = strings.find("<si>"); at != std::string::npos; at = strings.find("<si>", at + 1)) {
             const std::size_t start = strings.find('>', strings.find("<t", at)) + 1;
@@ -144,6 +146,17 @@ protected:
         return values;
     }
 
+    std::vector<std::string> sheetNames() {
+        const std::string workbook = member("xl/workbook.xml");
+        std::vector<std::string> names;
+        for (std::size_t at = workbook.find("<sheet name=\""); at != std::string::npos;
+             at = workbook.find("<sheet name=\"", at + 1)) {
+            const std::size_t start = at + 13;
+            names.push_back(workbook.substr(start, workbook.find('"', start) - start));
+        }
+        return names;
+    }
+
     ScratchFolder scratch;
     std::filesystem::path book = scratch.path() / "book.xlsx";
     std::vector<std::string> sharedStrings;
@@ -152,14 +165,22 @@ protected:
 using Cells = std::vector<std::string>;
 
 TEST_F(ReportXlsxTypes, SheetsComeInOrderWithValidUniqueNamesForTheTypes) {
-    const std::string workbook = member("xl/workbook.xml");
-    std::vector<std::string> names;
-    for (std::size_t at = workbook.find("<sheet name=\""); at != std::string::npos;
-         at = workbook.find("<sheet name=\"", at + 1)) {
-        const std::size_t start = at + 13;
-        names.push_back(workbook.substr(start, workbook.find('"', start) - start));
-    }
-    EXPECT_EQ(names, (Cells{"集計", "デッキタイプ", "速攻_コントロール", "集計 (2)", "平均デッキ", "条件"}));
+    EXPECT_EQ(sheetNames(), (Cells{"集計", "デッキタイプ", "速攻_コントロール", "集計 (2)", "平均デッキ", "条件"}));
+}
+
+TEST_F(ReportXlsxTypes, WithoutBaselineTypesOrAverageDeckOnlyTheTwoSheetsAndTheCardColumnsRemain) {
+    ReportData data = typedReport();
+    data.baseline.reset();
+    data.byFolder = false;
+    data.report.averageDeck.reset();
+    write(data);
+    EXPECT_EQ(sheetNames(), (Cells{"集計", "条件"}));
+    const std::string all = member("xl/worksheets/sheet1.xml");
+    EXPECT_NE(all.find("<autoFilter ref=\"A1:O4\"/>"), std::string::npos);
+    EXPECT_EQ(row(all, 2, "AOP"), (Cells{"001", "0", "-"}));
+    const std::string conditions = member("xl/worksheets/sheet2.xml");
+    EXPECT_EQ(row(conditions, 6, "AB"), (Cells{"サブフォルダーでタイプ分け", "いいえ"}));
+    EXPECT_EQ(row(conditions, 8, "AB"), (Cells{"集計日時", "2024-06-01 10:00"}));
 }
 
 TEST_F(ReportXlsxTypes, CardSheetsHoldTheComparisonWithChangesInTheAdoptionsFormat) {
