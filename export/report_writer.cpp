@@ -25,6 +25,22 @@ std::vector<std::string> reportColumnNames(int copyLimit) {
     return names;
 }
 
+std::vector<std::string> comparisonColumnNames() {
+    return {"前回採用(%)", "採用増減(pt)", "前回平均採用枚数", "平均採用枚数増減", "順位", "前回順位", "状態"};
+}
+
+std::string cardStatusText(CardStatus status) {
+    switch (status) {
+    case CardStatus::New:
+        return "新規";
+    case CardStatus::Dropped:
+        return "消滅";
+    case CardStatus::Kept:
+        break;
+    }
+    return {};
+}
+
 std::string formatReport(ReportKind kind, const ReportData& data) {
     switch (kind) {
     case ReportKind::Csv:

@@ -46,6 +46,12 @@ struct ReportData {
 
 // Column titles of the CSV and the workbook, for a copy limit of `copyLimit`.
 std::vector<std::string> reportColumnNames(int copyLimit);
+// Titles of the columns that follow them when there is a baseline.
+std::vector<std::string> comparisonColumnNames();
+// 新規, 消滅, or empty for a card found in both periods.
+std::string cardStatusText(CardStatus status);
+// The deck type of the rows over all decks, beside the types' own rows.
+inline constexpr const char* kAllTypesName = "全体";
 
 // UTF-8 with a byte-order mark, CR LF, a header row, then one row per card.
 std::string formatReportCsv(const ReportData& data);

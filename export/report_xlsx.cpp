@@ -1,182 +1,188 @@
-// The per-card report as an Excel workbook: sheet 集計 holds the cards under
+// The per-card report as an Excel workbook. Sheet 集計 holds the cards under
 // a frozen header row with a filter, card numbers as text (so "001" stays
-// "001") and rates as numbers shown as percentages; sheet 条件 holds what
-// the run was made with.
+// "001") and rates as numbers shown as percentages; against a baseline the
+// comparison columns follow, the change in adoption as a percentage too
+// (a drop of 16.67 points is -0.1667 shown as -16.67%), so it can be added
+// to and subtracted from the adoption columns. With deck types, sheet
+// デッキタイプ lists each type's decks and share, and each type has a sheet of
+// its own cards named after it. Sheet 平均デッキ holds the average decks
+// when they were asked for; sheet 条件 what the run was made with.
 //
 // libxlsxwriter writes only to a named file, so the workbook is built in a
 // private temporary folder and read back as bytes.
 #include <xlsxwriter.h>
 
-#include <algorithm>
 #include <fstream>
-#include <stdexcept>
 
-#include "engine/numeric_text.h"
-#include "engine/text_decoding.h"
 #include "export/private_folder.h"
 #include "export/report_writer.h"
+#include "export/sheet_names.h"
+#include "export/xlsx_sheet.h"
 
 namespace sormel {
 namespace {
 
-constexpr std::size_t kMaxCellCharacters = 32767;  // what one Excel cell holds
-constexpr double kMaxColumnWidth = 60;
+const std::string kCardSheet = "集計";
+const std::string kTypeSheet = "デッキタイプ";
+const std::string kAverageDeckSheet = "平均デッキ";
+const std::string kConditionSheet = "条件";
 
-[[noreturn]] void fail(const std::string& reason) { throw std::runtime_error("Excel ブックを作成できません。" + reason); }
-
-void check(lxw_error error) {
-    if (error != LXW_NO_ERROR) fail(lxw_strerror(error));
+void checkRows(std::size_t rows) {
+    if (rows >= LXW_ROW_MAX) failWorkbook("行の数が Excel の上限を超えています。");
 }
 
-// Valid UTF-8 of at most the characters a cell holds.
-std::string cellText(const std::string& text) {
-    std::string valid = toValidUtf8(text);
-    std::size_t characters = 0;
-    for (std::size_t i = 0; i < valid.size(); ++i) {
-        const bool starts = (static_cast<unsigned char>(valid[i]) & 0xC0) != 0x80;
-        if (starts && ++characters > kMaxCellCharacters) {
-            valid.resize(i);
-            break;
-        }
-    }
-    return valid;
+void writeChange(SheetWriter& sheet, lxw_row_t row, lxw_col_t column, const CardChange& change) {
+    sheet.percent(row, column++, change.adoptionBefore);
+    sheet.percent(row, column++, change.adoptionChange);
+    sheet.twoDecimals(row, column++, change.avgCopiesBefore);
+    sheet.twoDecimals(row, column++, change.avgCopiesChange);
+    sheet.count(row, column++, change.rank);
+    sheet.count(row, column++, change.rankBefore);
+    if (change.status != CardStatus::Kept) sheet.text(row, column, cardStatusText(change.status));
 }
 
-// Width of a text in Excel's character units: wide (non-ASCII) characters
-// take two.
-double displayWidth(const std::string& utf8) {
-    double width = 0;
-    for (const char c : utf8) {
-        const auto byte = static_cast<unsigned char>(c);
-        if (byte < 0x80) {
-            width += 1;
-        } else if ((byte & 0xC0) != 0x80) {
-            width += 2;
-        }
-    }
-    return width;
-}
-
-// Writes cells row by row and remembers how wide each column must be.
-class SheetWriter {
-public:
-    SheetWriter(lxw_worksheet* sheet, std::size_t columns) : sheet_(sheet), widths_(columns, 0) {}
-
-    void text(lxw_row_t row, lxw_col_t column, const std::string& value, lxw_format* format = nullptr) {
-        const std::string cell = cellText(value);
-        check(worksheet_write_string(sheet_, row, column, cell.c_str(), format));
-        fit(column, displayWidth(cell));
-    }
-    // `shown` is how the cell reads, for its column's width.
-    void number(lxw_row_t row, lxw_col_t column, double value, const std::string& shown,
-                lxw_format* format = nullptr) {
-        check(worksheet_write_number(sheet_, row, column, value, format));
-        fit(column, displayWidth(shown));
-    }
-    void count(lxw_row_t row, lxw_col_t column, std::optional<std::int64_t> value) {
-        if (value) number(row, column, static_cast<double>(*value), std::to_string(*value));
-    }
-    // A little wider than the widest cell, the filter button included.
-    void setWidths(double padding) {
-        for (std::size_t column = 0; column < widths_.size(); ++column) {
-            const double width = std::min(widths_[column] + padding, kMaxColumnWidth);
-            check(worksheet_set_column(sheet_, static_cast<lxw_col_t>(column), static_cast<lxw_col_t>(column),
-                                       width, nullptr));
-        }
-    }
-
-private:
-    void fit(lxw_col_t column, double width) { widths_[column] = std::max(widths_[column], width); }
-
-    lxw_worksheet* sheet_;
-    std::vector<double> widths_;
-};
-
-struct Formats {
-    lxw_format* header;
-    lxw_format* percent;
-    lxw_format* twoDecimals;
-};
-
-void writeCardRow(SheetWriter& sheet, lxw_row_t row, const CardFigures& card, const Formats& formats) {
+void writeCardRow(SheetWriter& sheet, lxw_row_t row, const CardFigures& card, bool comparison) {
     lxw_col_t column = 0;
     sheet.text(row, column++, card.number);
     sheet.text(row, column++, card.name);
     sheet.count(row, column++, card.decks);
     sheet.count(row, column++, card.copies);
-    for (const std::int64_t rate : {card.adoption, card.usage}) {
-        sheet.number(row, column++, static_cast<double>(rate) / 10000, hundredthsText(rate) + "%", formats.percent);
-    }
-    if (card.avgCopies) {
-        sheet.number(row, column, static_cast<double>(*card.avgCopies) / 100, hundredthsText(*card.avgCopies),
-                     formats.twoDecimals);
-    }
-    ++column;
+    sheet.percent(row, column++, card.adoption);
+    sheet.percent(row, column++, card.usage);
+    sheet.twoDecimals(row, column++, card.avgCopies);
     sheet.count(row, column++, card.mainDecks);
     sheet.count(row, column++, card.mainCopies);
     sheet.count(row, column++, card.sideDecks);
     sheet.count(row, column++, card.sideCopies);
     for (const std::int64_t decks : card.split) sheet.count(row, column++, decks);
+    if (comparison && card.change) writeChange(sheet, row, column, *card.change);
 }
 
-void writeCardSheet(lxw_workbook* workbook, const CardReport& report, const Formats& formats) {
-    lxw_worksheet* sheet = workbook_add_worksheet(workbook, "集計");
-    if (sheet == nullptr) fail("シートを追加できません。");
-    if (report.cards.size() >= LXW_ROW_MAX) fail("カードの数が Excel の行数の上限を超えています。");
-    const std::vector<std::string> names = reportColumnNames(report.copyLimit);
-    SheetWriter writer(sheet, names.size());
-    for (std::size_t column = 0; column < names.size(); ++column) {
-        writer.text(0, static_cast<lxw_col_t>(column), names[column], formats.header);
+void writeCardSheet(lxw_workbook* workbook, const std::string& name, const CardReport& report, bool comparison,
+                    const CellFormats& formats) {
+    lxw_worksheet* sheet = addSheet(workbook, name);
+    checkRows(report.cards.size());
+    std::vector<std::string> titles = reportColumnNames(report.copyLimit);
+    if (comparison) {
+        for (std::string& title : comparisonColumnNames()) titles.push_back(std::move(title));
     }
+    SheetWriter writer(sheet, titles.size(), formats);
+    writer.header(titles);
     lxw_row_t row = 1;
-    for (const CardFigures& card : report.cards) writeCardRow(writer, row++, card, formats);
+    for (const CardFigures& card : report.cards) writeCardRow(writer, row++, card, comparison);
     writer.setWidths(4);
-    worksheet_freeze_panes(sheet, 1, 0);
-    check(worksheet_autofilter(sheet, 0, 0, row - 1, static_cast<lxw_col_t>(names.size() - 1)));
+    writer.autofilter(row - 1);
 }
 
-void writeConditionSheet(lxw_workbook* workbook, const ReportData& data, const Formats& formats) {
-    lxw_worksheet* sheet = workbook_add_worksheet(workbook, "条件");
-    if (sheet == nullptr) fail("シートを追加できません。");
-    const CardReport& report = data.report;
-    SheetWriter writer(sheet, 2);
-    writer.text(0, 0, "項目", formats.header);
-    writer.text(0, 1, "値", formats.header);
-    writer.text(1, 0, "デッキ数");
-    writer.count(1, 1, report.deckCount);
-    writer.text(2, 0, "上限枚数");
-    writer.count(2, 1, report.copyLimit);
-    writer.text(3, 0, "サイド含む");
-    writer.text(3, 1, report.sideCounted ? "はい" : "いいえ");
-    writer.text(4, 0, "並び順");
-    writer.text(4, 1, data.sort == SortChoice::ByCopies ? "枚数" : "デッキ数");
-    writer.text(5, 0, "フォルダー");
-    writer.text(5, 1, data.folder);
-    writer.text(6, 0, "集計日時");
-    writer.text(6, 1, data.date);
-    writer.setWidths(2);
-    worksheet_freeze_panes(sheet, 1, 0);
-}
-
-Formats addFormats(lxw_workbook* workbook) {
-    Formats formats{workbook_add_format(workbook), workbook_add_format(workbook), workbook_add_format(workbook)};
-    if (formats.header == nullptr || formats.percent == nullptr || formats.twoDecimals == nullptr) {
-        fail("書式を追加できません。");
+void writeTypeSheet(lxw_workbook* workbook, const std::vector<TypeReport>& types, const CellFormats& formats) {
+    lxw_worksheet* sheet = addSheet(workbook, kTypeSheet);
+    checkRows(types.size());
+    SheetWriter writer(sheet, 3, formats);
+    writer.header({"デッキタイプ", "デッキ数", "シェア"});
+    lxw_row_t row = 1;
+    for (const TypeReport& type : types) {
+        writer.text(row, 0, type.name);
+        writer.count(row, 1, type.decks);
+        writer.percent(row, 2, type.share);
+        ++row;
     }
-    format_set_bold(formats.header);
-    format_set_num_format(formats.percent, "0.00%");
-    format_set_num_format(formats.twoDecimals, "0.00");
-    return formats;
+    writer.setWidths(4);
+    writer.autofilter(row - 1);
+}
+
+struct NamedAverageDeck {
+    std::string type;
+    const AverageDeckFigures& deck;
+};
+
+// The main lines, then the side lines, of each deck in turn; with deck
+// types, each row starts with its type.
+void writeAverageDeckSheet(lxw_workbook* workbook, const std::vector<NamedAverageDeck>& decks, bool typeColumn,
+                           const CellFormats& formats) {
+    lxw_worksheet* sheet = addSheet(workbook, kAverageDeckSheet);
+    std::vector<std::string> titles{"区分", "カード番号", "カード名称", "枚数"};
+    if (typeColumn) titles.insert(titles.begin(), "デッキタイプ");
+    SheetWriter writer(sheet, titles.size(), formats);
+    writer.header(titles);
+    lxw_row_t row = 1;
+    const auto writeLines = [&](const std::string& type, const char* part, const std::vector<AverageDeckLine>& lines) {
+        checkRows(row + lines.size());
+        for (const AverageDeckLine& line : lines) {
+            lxw_col_t column = 0;
+            if (typeColumn) writer.text(row, column++, type);
+            writer.text(row, column++, part);
+            writer.text(row, column++, line.number);
+            writer.text(row, column++, line.name);
+            writer.count(row, column, line.copies);
+            ++row;
+        }
+    };
+    for (const NamedAverageDeck& named : decks) {
+        writeLines(named.type, "メイン", named.deck.main);
+        if (named.deck.side) writeLines(named.type, "サイド", *named.deck.side);
+    }
+    writer.setWidths(4);
+    writer.autofilter(row - 1);
+}
+
+void writeConditionSheet(lxw_workbook* workbook, const ReportData& data, const CellFormats& formats) {
+    lxw_worksheet* sheet = addSheet(workbook, kConditionSheet);
+    const CardReport& report = data.report;
+    SheetWriter writer(sheet, 2, formats);
+    writer.header({"項目", "値"});
+    lxw_row_t row = 1;
+    const auto textRow = [&](const char* label, const std::string& value) {
+        writer.text(row, 0, label);
+        writer.text(row++, 1, value);
+    };
+    const auto countRow = [&](const char* label, std::int64_t value) {
+        writer.text(row, 0, label);
+        writer.count(row++, 1, value);
+    };
+    countRow("デッキ数", report.deckCount);
+    countRow("上限枚数", report.copyLimit);
+    textRow("サイド含む", report.sideCounted ? "はい" : "いいえ");
+    textRow("並び順", data.sort == SortChoice::ByCopies ? "枚数" : "デッキ数");
+    textRow("サブフォルダーでタイプ分け", data.byFolder ? "はい" : "いいえ");
+    textRow("フォルダー", data.folder);
+    if (data.baseline) {
+        textRow("前回フォルダー", data.baseline->folder);
+        countRow("前回デッキ数", data.baseline->decks);
+    }
+    textRow("集計日時", data.date);
+    writer.setWidths(2);
+}
+
+void writeWorkbook(lxw_workbook* workbook, const ReportData& data) {
+    const CellFormats formats = addCellFormats(workbook);
+    const bool comparison = data.baseline.has_value();
+    writeCardSheet(workbook, kCardSheet, data.report, comparison, formats);
+    std::vector<NamedAverageDeck> averageDecks;
+    if (data.report.averageDeck) averageDecks.push_back({kAllTypesName, *data.report.averageDeck});
+    if (data.byFolder) {
+        writeTypeSheet(workbook, data.types, formats);
+        std::vector<std::string> wanted;
+        for (const TypeReport& type : data.types) wanted.push_back(type.name);
+        const std::vector<std::string> names =
+            uniqueSheetNames({kCardSheet, kTypeSheet, kAverageDeckSheet, kConditionSheet}, wanted);
+        for (std::size_t i = 0; i < data.types.size(); ++i) {
+            const TypeReport& type = data.types[i];
+            writeCardSheet(workbook, names[i], type.report, comparison, formats);
+            if (type.report.averageDeck) averageDecks.push_back({type.name, *type.report.averageDeck});
+        }
+    }
+    if (!averageDecks.empty()) writeAverageDeckSheet(workbook, averageDecks, data.byFolder, formats);
+    writeConditionSheet(workbook, data, formats);
 }
 
 std::string readBytes(const std::filesystem::path& file) {
     std::error_code error;
     const std::uintmax_t size = std::filesystem::file_size(file, error);
     std::ifstream in(file, std::ios::binary);
-    if (error || !in) fail("一時ファイルを読み込めません。");
+    if (error || !in) failWorkbook("一時ファイルを読み込めません。");
     std::string bytes(static_cast<std::size_t>(size), '\0');
     in.read(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-    if (static_cast<std::uintmax_t>(in.gcount()) != size) fail("一時ファイルを読み込めません。");
+    if (static_cast<std::uintmax_t>(in.gcount()) != size) failWorkbook("一時ファイルを読み込めません。");
     return bytes;
 }
 
@@ -190,16 +196,14 @@ std::string formatReportXlsx(const ReportData& data) {
     lxw_workbook_options options{};
     options.tmpdir = scratch.data();
     lxw_workbook* workbook = workbook_new_opt(file.c_str(), &options);
-    if (workbook == nullptr) fail("ブックを用意できません。");
+    if (workbook == nullptr) failWorkbook("ブックを用意できません。");
     try {
-        const Formats formats = addFormats(workbook);
-        writeCardSheet(workbook, data.report, formats);
-        writeConditionSheet(workbook, data, formats);
+        writeWorkbook(workbook, data);
     } catch (...) {
         lxw_workbook_free(workbook);
         throw;
     }
-    check(workbook_close(workbook));
+    checkXlsx(workbook_close(workbook));
     return readBytes(file);
 }
 

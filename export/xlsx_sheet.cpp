@@ -1,0 +1,125 @@
+#include "export/xlsx_sheet.h"
+
+#include <algorithm>
+#include <stdexcept>
+
+#include "engine/numeric_text.h"
+#include "engine/text_decoding.h"
+
+namespace sormel {
+namespace {
+
+constexpr std::size_t kMaxCellCharacters = 32767;  // what one Excel cell holds
+constexpr double kMaxColumnWidth = 60;
+
+// Valid UTF-8 of at most the characters a cell holds.
+std::string cellText(const std::string& text) {
+    std::string valid = toValidUtf8(text);
+    std::size_t characters = 0;
+    for (std::size_t i = 0; i < valid.size(); ++i) {
+        const bool starts = (static_cast<unsigned char>(valid[i]) & 0xC0) != 0x80;
+        if (starts && ++characters > kMaxCellCharacters) {
+            valid.resize(i);
+            break;
+        }
+    }
+    return valid;
+}
+
+// Width of a text in Excel's character units: wide (non-ASCII) characters
+// take two.
+double displayWidth(const std::string& utf8) {
+    double width = 0;
+    for (const char c : utf8) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (byte < 0x80) {
+            width += 1;
+        } else if ((byte & 0xC0) != 0x80) {
+            width += 2;
+        }
+    }
+    return width;
+}
+
+}  // namespace
+
+void failWorkbook(const std::string& reason) { throw std::runtime_error("Excel ブックを作成できません。" + reason); }
+
+void checkXlsx(lxw_error error) {
+    if (error != LXW_NO_ERROR) failWorkbook(lxw_strerror(error));
+}
+
+CellFormats addCellFormats(lxw_workbook* workbook) {
+    CellFormats formats{workbook_add_format(workbook), workbook_add_format(workbook), workbook_add_format(workbook)};
+    if (formats.header == nullptr || formats.percent == nullptr || formats.twoDecimals == nullptr) {
+        failWorkbook("書式を追加できません。");
+    }
+    format_set_bold(formats.header);
+    format_set_num_format(formats.percent, "0.00%");
+    format_set_num_format(formats.twoDecimals, "0.00");
+    return formats;
+}
+
+lxw_worksheet* addSheet(lxw_workbook* workbook, const std::string& name) {
+    lxw_worksheet* sheet = workbook_add_worksheet(workbook, name.c_str());
+    if (sheet == nullptr) failWorkbook("シート「" + name + "」を追加できません。");
+    return sheet;
+}
+
+SheetWriter::SheetWriter(lxw_worksheet* sheet, std::size_t columns, const CellFormats& formats)
+    : sheet_(sheet), widths_(columns, 0), formats_(formats) {}
+
+void SheetWriter::header(const std::vector<std::string>& titles) {
+    for (std::size_t column = 0; column < titles.size(); ++column) {
+        const std::string cell = cellText(titles[column]);
+        const auto at = static_cast<lxw_col_t>(column);
+        checkXlsx(worksheet_write_string(sheet_, 0, at, cell.c_str(), formats_.header));
+        fit(at, displayWidth(cell));
+    }
+    worksheet_freeze_panes(sheet_, 1, 0);
+}
+
+void SheetWriter::text(lxw_row_t row, lxw_col_t column, const std::string& value) {
+    const std::string cell = cellText(value);
+    checkXlsx(worksheet_write_string(sheet_, row, column, cell.c_str(), nullptr));
+    fit(column, displayWidth(cell));
+}
+
+void SheetWriter::count(lxw_row_t row, lxw_col_t column, std::optional<std::int64_t> value) {
+    if (value) number(row, column, static_cast<double>(*value), std::to_string(*value), nullptr);
+}
+
+void SheetWriter::percent(lxw_row_t row, lxw_col_t column, std::optional<std::int64_t> hundredths) {
+    if (hundredths) {
+        number(row, column, static_cast<double>(*hundredths) / 10000, hundredthsText(*hundredths) + "%",
+               formats_.percent);
+    }
+}
+
+void SheetWriter::twoDecimals(lxw_row_t row, lxw_col_t column, std::optional<std::int64_t> hundredths) {
+    if (hundredths) {
+        number(row, column, static_cast<double>(*hundredths) / 100, hundredthsText(*hundredths), formats_.twoDecimals);
+    }
+}
+
+void SheetWriter::autofilter(lxw_row_t lastRow) {
+    checkXlsx(worksheet_autofilter(sheet_, 0, 0, lastRow, static_cast<lxw_col_t>(widths_.size() - 1)));
+}
+
+void SheetWriter::setWidths(double padding) {
+    for (std::size_t column = 0; column < widths_.size(); ++column) {
+        const double width = std::min(widths_[column] + padding, kMaxColumnWidth);
+        const auto at = static_cast<lxw_col_t>(column);
+        checkXlsx(worksheet_set_column(sheet_, at, at, width, nullptr));
+    }
+}
+
+void SheetWriter::number(lxw_row_t row, lxw_col_t column, double value, const std::string& shown,
+                         lxw_format* format) {
+    checkXlsx(worksheet_write_number(sheet_, row, column, value, format));
+    fit(column, displayWidth(shown));
+}
+
+void SheetWriter::fit(lxw_col_t column, double width) { widths_.at(column) = std::max(widths_.at(column), width); }
+
+}  // namespace sormel
