@@ -1,12 +1,13 @@
 #include "app/batch_mode.h"
 
 #include <chrono>
+#include <ctime>
 #include <cstdio>
 #include <iostream>
 #include <memory>
 #include <optional>
 
-#include "app/batch_figures.h"
+#include "analysis/run_figures.h"
 #include "app/batch_outputs.h"
 #include "app/terminal.h"
 #include "engine/deck_file.h"
@@ -99,7 +100,15 @@ std::optional<int> listFolder(const BatchOptions& options, const FileMask& mask,
 
 // Tallies a listed folder; false (with the message shown) when the run failed.
 bool tallyFolder(const BatchOptions& options, bool baseline, FolderRun& run) {
-    run.figures = std::make_unique<RunFigures>(options, run.listing, baseline);
+    AnalysisOptions analysis;
+    analysis.includeSidePart = options.includeSidePart;
+    analysis.sortChoice = options.sortChoice;
+    analysis.mergeByName = options.mergeByName;
+    analysis.copyLimit = options.copyLimit;
+    analysis.byFolder = options.byFolder;
+    analysis.cardFigures = !options.reports.empty();
+    analysis.averageDeck = options.averageDeck.has_value();
+    run.figures = std::make_unique<RunFigures>(analysis, run.listing, baseline);
     const std::vector<std::filesystem::path>& files = run.listing.files;
     BatchProgress progress(files.size());
     SkippedLinePrinter skipped(files);
@@ -161,10 +170,11 @@ int runBatch(const BatchOptions& options) {
         const std::string csv = formatCsv(current.table, options.encoding);
         if (options.encoding == CsvEncoding::Cp932) warnAboutCp932Loss(current.table);
         if (!options.reports.empty()) {
-            const ReportData data =
+            ReportData data =
                 current.figures->report(current.table, options.baseline ? before.figures.get() : nullptr,
                                         options.baseline ? &before.table : nullptr, options.folder,
                                         options.baseline ? &*options.baseline : nullptr);
+            data.date = localDateText(std::time(nullptr));
             outputs.fillReports(data);
         }
         if (options.averageDeck) {

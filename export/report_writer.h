@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "analysis/card_report.h"
+#include "analysis/report_data.h"
 #include "engine/usage_table.h"
 
 namespace sormel {
@@ -20,29 +21,6 @@ enum class ReportKind { Csv, Json, Xlsx };
 // .xlsx, any letter case); empty for any other name.
 std::optional<ReportKind> reportKindOf(const std::filesystem::path& file);
 
-struct BaselineInfo {
-    std::int64_t decks = 0;
-    std::string folder;
-};
-
-// One deck type (sub-folder) and its own per-card report.
-struct TypeReport {
-    std::string name;
-    std::int64_t decks = 0;
-    std::int64_t share = 0;  // hundredths of a percent of all decks
-    CardReport report;
-};
-
-struct ReportData {
-    CardReport report;
-    std::optional<BaselineInfo> baseline{};  // with --compare
-    bool byFolder = false;                 // deck types were read from sub-folders
-    std::vector<TypeReport> types{};       // decks descending, then name by code point
-    SortChoice sort = SortChoice::ByDecks;
-    std::vector<std::string> files;  // the decks read, as listed, relative to the folder
-    std::string folder;              // the folder the decks were read from
-    std::string date;                // when the run was made, as shown to the user
-};
 
 // Column titles of the CSV and the workbook, for a copy limit of `copyLimit`.
 std::vector<std::string> reportColumnNames(int copyLimit);

@@ -1,6 +1,7 @@
-// What the batch mode gathers beside the usage table while a run reads a
-// folder (per-card figures, deck types, average decks), and the report
-// data and files it makes of them afterwards.
+// What a run gathers beside the usage table while it reads a folder
+// (per-card figures, deck types, average decks), and the report data it
+// makes of them afterwards. The batch mode and the analysis window both
+// use it.
 #pragma once
 
 #include <cstdint>
@@ -13,18 +14,28 @@
 #include "analysis/average_deck.h"
 #include "analysis/card_analysis.h"
 #include "analysis/deck_types.h"
-#include "app/batch_mode.h"
+#include "analysis/report_data.h"
 #include "engine/deck_listing.h"
 #include "engine/deck_observer.h"
-#include "export/report_writer.h"
 
 namespace sormel {
+
+// What to gather, and how the run reads.
+struct AnalysisOptions {
+    bool includeSidePart = true;
+    SortChoice sortChoice = SortChoice::ByDecks;
+    bool mergeByName = false;
+    int copyLimit = 3;
+    bool byFolder = false;       // deck types from sub-folders
+    bool cardFigures = true;     // the per-card report
+    bool averageDeck = false;    // the average deck of all decks and of each type
+};
 
 class RunFigures {
 public:
     // `listing` must outlive the object. A baseline run gathers only what
     // a comparison needs: its tables.
-    RunFigures(const BatchOptions& options, const TypedDeckFiles& listing, bool baseline);
+    RunFigures(const AnalysisOptions& options, const TypedDeckFiles& listing, bool baseline);
 
     // To be handed to the run; told of everything it reads.
     DeckObserver* observer() { return observers_.empty() ? nullptr : &observers_; }
@@ -34,16 +45,19 @@ public:
     void finish(SortChoice choice);
 
     // The report of the finished run whose table is `table`, compared with
-    // `baseline` when given.
+    // `baseline` (its figures and table, read from `baselineFolder`) when
+    // given. The date is left for the caller.
     ReportData report(const UsageTable& table, const RunFigures* baseline, const UsageTable* baselineTable,
                       const std::filesystem::path& folder, const std::filesystem::path* baselineFolder) const;
+
+    const TypedDeckFiles& listing() const { return listing_; }
 
     // Average deck files: for the whole run, and per deck type by name.
     AverageDeckFigures averageDeck(const UsageTable& table) const;
     std::vector<std::pair<std::string, AverageDeckFigures>> typeAverageDecks() const;
 
 private:
-    const BatchOptions& options_;
+    const AnalysisOptions options_;
     const TypedDeckFiles& listing_;
     DeckObservers observers_;
     std::unique_ptr<CardAnalysis> analysis_;

@@ -1,7 +1,6 @@
-#include "app/batch_figures.h"
+#include "analysis/run_figures.h"
 
 #include <algorithm>
-#include <ctime>
 
 #include "engine/file_error.h"
 #include "engine/numeric_text.h"
@@ -20,9 +19,9 @@ AverageDeckBuilder* typeAverage(const DeckTypeTally& type) {
 
 }  // namespace
 
-RunFigures::RunFigures(const BatchOptions& options, const TypedDeckFiles& listing, bool baseline)
+RunFigures::RunFigures(const AnalysisOptions& options, const TypedDeckFiles& listing, bool baseline)
     : options_(options), listing_(listing) {
-    const bool reports = !options.reports.empty();
+    const bool reports = options.cardFigures;
     if (!baseline && reports) {
         analysis_ = std::make_unique<CardAnalysis>(options.copyLimit);
         observers_.add(*analysis_);
@@ -95,7 +94,6 @@ ReportData RunFigures::report(const UsageTable& table, const RunFigures* baselin
         data.files.push_back(displayPath(file.lexically_relative(folder)));
     }
     data.folder = displayPath(folder);
-    data.date = localDateText(std::time(nullptr));
     return data;
 }
 
