@@ -30,7 +30,8 @@ public:
         if (!completed) std::cerr << text.toStdString() << '\n';
     }
     bool askYesNo(QWidget*, const QString&, const QString&) override { return true; }
-    std::optional<QString> askSaveFileName(QWidget*, const QString&, const QString&, const QString&) override {
+    std::optional<QString> askSaveFileName(QWidget*, const QString&, const QString&, const QString&,
+                                           QString*) override {
         return std::nullopt;
     }
 

@@ -41,9 +41,10 @@ bool DialogPrompts::askYesNo(QWidget* parent, const QString& text, const QString
 }
 
 std::optional<QString> DialogPrompts::askSaveFileName(QWidget* parent, const QString& folder, const QString& filters,
-                                                      const QString& proposedName) {
+                                                      const QString& proposedName, QString* chosenFilter) {
     const std::unique_ptr<QFileDialog> dialog = makeSaveDialog(parent, folder, filters, proposedName);
     if (dialog->exec() != QDialog::Accepted || dialog->selectedFiles().isEmpty()) return std::nullopt;
+    if (chosenFilter != nullptr) *chosenFilter = dialog->selectedNameFilter();
     return dialog->selectedFiles().front();
 }
 

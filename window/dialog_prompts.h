@@ -10,7 +10,7 @@ public:
     void tell(QWidget* parent, const QString& text, const QString& title, MessageIcon icon) override;
     bool askYesNo(QWidget* parent, const QString& text, const QString& title) override;
     std::optional<QString> askSaveFileName(QWidget* parent, const QString& folder, const QString& filters,
-                                           const QString& proposedName) override;
+                                           const QString& proposedName, QString* chosenFilter) override;
 };
 
 }  // namespace sormel

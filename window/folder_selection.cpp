@@ -45,7 +45,8 @@ void FolderSelection::startUp() {
     // an unreadable folder can fail here.
     reportingErrors(prompts_, window_, [this] { ui_.fleList->setPattern(ui_.cboMask->currentText()); });
     showListCount();
-    ui_.cboMask->addItems({QStringLiteral("*.txt"), QStringLiteral("*.deck"), QStringLiteral("*.*")});
+    ui_.cboMask->addItems({QStringLiteral("*.txt"), QStringLiteral("*.deck"), QStringLiteral("*.*"),
+                           QStringLiteral("*.dek"), QStringLiteral("*.ydk")});
     ui_.cboMask->setCurrentIndex(-1);
     ui_.cboMask->setEditText(QStringLiteral("*.txt"));
 

@@ -7,9 +7,12 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QStyleHints>
+#include <ctime>
+#include <stdexcept>
 
 #include "export/atomic_file.h"
 #include "export/csv_writer.h"
+#include "export/report_writer.h"
 #include "window/folder_list.h"
 #include "window/folder_selection.h"
 #include "window/save_target.h"
@@ -52,20 +55,51 @@ void MainWindow::startRun() {
     if (closeRequested_) close();
 }
 
-// Saves the table in the grid's order. Cancelling the dialog ends quietly;
-// the file is replaced only once the new content is completely written.
+// Saves the table in the grid's order, or a report of the last run.
+// Cancelling the dialog ends quietly; the file is replaced only once the
+// new content is completely written.
 void MainWindow::saveResults() {
-    const std::optional<QString> chosen =
-        prompts_.askSaveFileName(this, QDir::currentPath(), QStringLiteral("CSVファイル (*.csv);;すべてのファイル (*.*)"),
-                                 QStringLiteral("集計結果.csv"));
+    const QString tableCsv = QStringLiteral("CSVファイル (*.csv)");
+    const QString workbook = QStringLiteral("Excel ブック (*.xlsx)");
+    const QString fullCsv = QStringLiteral("CSV（全項目, UTF-8）(*.csv)");
+    QString filter;
+    const std::optional<QString> chosen = prompts_.askSaveFileName(
+        this, QDir::currentPath(),
+        QStringList{tableCsv, QStringLiteral("すべてのファイル (*.*)"), workbook, fullCsv}.join(QStringLiteral(";;")),
+        QStringLiteral("集計結果.csv"), &filter);
     if (!chosen) return;
+    const bool report = filter == workbook || filter == fullCsv;
     try {
-        writeFileAtomically(saveTargetPath(*chosen), formatCsv(table_, CsvEncoding::Cp932));
+        const std::filesystem::path target = saveTargetPath(*chosen);
+        if (!report) {
+            writeFileAtomically(target, formatCsv(table_, CsvEncoding::Cp932));
+        } else {
+            const RunFigures* figures = run_->lastFigures();
+            if (figures == nullptr || figures->listing().files.empty()) {
+                throw std::runtime_error("分析結果がありません。集計が完了してから保存してください。");
+            }
+            const std::filesystem::path folder = figures->listing().files.front().parent_path();
+            ReportData data = figures->report(table_, nullptr, nullptr, folder, nullptr);
+            data.date = localDateText(std::time(nullptr));
+            writeFileAtomically(target, formatReport(filter == workbook ? ReportKind::Xlsx : ReportKind::Csv, data));
+        }
     } catch (const std::exception& error) {
         showError(prompts_, this, error.what());
         return;
     }
     prompts_.tell(this, QStringLiteral("保存が完了しました。"), QStringLiteral("完了"), MessageIcon::Information);
+    if (report) return;
+    // Characters code page 932 cannot hold were written as "?": say so
+    // once, with the way to keep them.
+    const Cp932Loss loss = cp932Loss(table_);
+    if (loss.characters > 0) {
+        prompts_.tell(this,
+                      QStringLiteral("Shift_JIS で表せない文字 %1 文字（%2 枚のカード）を「?」として保存しました。\r\n"
+                                     "元の文字のまま残すには「CSV（全項目, UTF-8）」で保存してください。")
+                          .arg(loss.characters)
+                          .arg(loss.rows),
+                      QStringLiteral("お知らせ"), MessageIcon::Information);
+    }
 }
 
 // During a run: asks the run to stop. Otherwise closes the window, which

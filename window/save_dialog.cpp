@@ -5,6 +5,7 @@
 #include <QFileIconProvider>
 #include <QFileInfo>
 #include <QMimeDatabase>
+#include <QRegularExpression>
 
 namespace sormel {
 namespace {
@@ -49,6 +50,15 @@ std::unique_ptr<QFileDialog> makeSaveDialog(QWidget* parent, const QString& fold
     dialog->setOption(QFileDialog::DontUseNativeDialog);
     dialog->setIconProvider(&(new IconProviderHolder(dialog.get()))->provider);
     dialog->setAcceptMode(QFileDialog::AcceptSave);
+    // Picking a filter gives the proposed name that filter's extension.
+    QFileDialog* shown = dialog.get();
+    QObject::connect(shown, &QFileDialog::filterSelected, shown, [shown](const QString& filter) {
+        const QRegularExpressionMatch match = QRegularExpression(QStringLiteral("\\(\\*(\\.[A-Za-z0-9]+)\\)")).match(filter);
+        if (!match.hasMatch() || shown->selectedFiles().isEmpty()) return;
+        const QFileInfo current(shown->selectedFiles().front());
+        if (current.fileName().isEmpty() || current.isDir()) return;
+        shown->selectFile(current.completeBaseName() + match.captured(1));
+    });
     return dialog;
 }
 

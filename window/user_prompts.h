@@ -24,10 +24,12 @@ public:
     virtual bool askYesNo(QWidget* parent, const QString& text, const QString& title) = 0;
     // A save-as dialog opened in `folder` with `filters` (entries separated
     // by ";;", the first one selected) proposing `proposedName`; it asks
-    // before overwriting an existing file. The chosen full path, or nothing
-    // when the user cancelled.
+    // before overwriting an existing file; picking a filter gives the name
+    // that filter's extension. The chosen full path, or nothing when the
+    // user cancelled; `chosenFilter`, when given, receives the filter the
+    // user picked.
     virtual std::optional<QString> askSaveFileName(QWidget* parent, const QString& folder, const QString& filters,
-                                                   const QString& proposedName) = 0;
+                                                   const QString& proposedName, QString* chosenFilter = nullptr) = 0;
 };
 
 // An error message box showing `description`.

@@ -42,9 +42,18 @@ void WindowRun::start() {
                            QStringLiteral("確認"))) {
         return;
     }
-    const TallyOptions options{ui_.chkSide->isChecked(), sortChoice()};
+    TallyOptions options{ui_.chkSide->isChecked(), sortChoice()};
+    figures_.reset();
+    listing_ = TypedDeckFiles{ui_.fleList->files(), {}, {std::string(kUnsortedType)}};
+    listing_.typeOfFile.assign(listing_.files.size(), 0);
+    AnalysisOptions analysis;
+    analysis.includeSidePart = options.includeSidePart;
+    analysis.sortChoice = options.sortChoice;
+    auto figures = std::make_unique<RunFigures>(analysis, listing_, false);
+    options.observer = figures->observer();
     lockControls();
-    const TallyResult result = runTally(table_, ui_.fleList->files(), options, *this);
+    const TallyResult result = runTally(table_, listing_.files, options, *this);
+    if (result.outcome == TallyOutcome::Completed) figures_ = std::move(figures);
     switch (result.outcome) {
         case TallyOutcome::Completed:
             unlockControls();

@@ -8,6 +8,9 @@
 #include <cstddef>
 #include <optional>
 
+#include <memory>
+
+#include "analysis/run_figures.h"
 #include "engine/tally_run.h"
 #include "window/run_pacer.h"
 
@@ -35,6 +38,8 @@ public:
     // Asks a running run to stop before its next line; the cancel button
     // takes no second click.
     void cancel();
+    // The per-card figures gathered by the last run, when it completed.
+    const RunFigures* lastFigures() const { return figures_.get(); }
 
 signals:
     // The run is about to read file `index` (0-based) of the file list.
@@ -63,6 +68,10 @@ private:
     bool gridStale_ = false;                    // the grid shows an older state of the table
     std::optional<std::size_t> fileBeingRead_;  // during a run
     RunPacer pacer_;
+    // What the last run gathered beside the table (for the report files),
+    // and the files it read.
+    TypedDeckFiles listing_;
+    std::unique_ptr<RunFigures> figures_;
 };
 
 }  // namespace sormel

@@ -33,8 +33,15 @@ public:
         return yes;
     }
     std::optional<QString> askSaveFileName(QWidget*, const QString& folder, const QString& filters,
-                                           const QString& proposedName) override {
+                                           const QString& proposedName, QString* chosenFilter = nullptr) override {
         saveRequests.push_back({folder, filters, proposedName});
+        if (chosenFilter != nullptr) {
+            *chosenFilter = filters.split(QStringLiteral(";;")).front();
+            if (!saveFilterAnswers.empty()) {
+                *chosenFilter = saveFilterAnswers.front();
+                saveFilterAnswers.pop_front();
+            }
+        }
         std::optional<QString> answer;
         if (!saveAnswers.empty()) {
             answer = saveAnswers.front();
@@ -47,4 +54,5 @@ public:
     std::vector<SaveDialogRequest> saveRequests;
     std::deque<bool> yesNoAnswers;                   // none left: No
     std::deque<std::optional<QString>> saveAnswers;  // none left: cancel
+    std::deque<QString> saveFilterAnswers;           // none left: the first filter
 };
