@@ -1,0 +1,223 @@
+// Deck types from sub-folders, the comparison of two periods and the
+// average deck, on small folders whose answers are worked out by hand.
+#include <gtest/gtest.h>
+
+#include <map>
+#include <string>
+#include <vector>
+
+#include "analysis/run_figures.h"
+#include "engine/deck_listing.h"
+#include "engine/tally_run.h"
+#include "export/average_deck_file.h"
+#include "test_support.h"
+
+namespace sormel {
+namespace {
+
+using testing::ScratchFolder;
+
+// One folder tallied with everything gathered, as the batch mode does it.
+struct Tallied {
+    TypedDeckFiles listing;
+    UsageTable table;
+    std::unique_ptr<RunFigures> figures;
+};
+
+void tally(Tallied& run, const std::filesystem::path& folder, bool byFolder, bool side = true) {
+    const FileMask mask = *FileMask::parse("*.txt");
+    if (byFolder) {
+        run.listing = listDeckFilesByFolder(folder, mask);
+    } else {
+        run.listing = TypedDeckFiles{listDeckFiles(folder, mask), {}, {std::string(kUnsortedType)}};
+        run.listing.typeOfFile.assign(run.listing.files.size(), 0);
+    }
+    AnalysisOptions options;
+    options.includeSidePart = side;
+    options.byFolder = byFolder;
+    options.averageDeck = true;
+    run.figures = std::make_unique<RunFigures>(options, run.listing, false);
+    TallyOptions tallyOptions;
+    tallyOptions.includeSidePart = side;
+    tallyOptions.observer = run.figures->observer();
+    TallyHost host;
+    const TallyResult result = runTally(run.table, run.listing.files, tallyOptions, host);
+    ASSERT_EQ(result.outcome, TallyOutcome::Completed) << result.message;
+    run.figures->finish(SortChoice::ByDecks);
+}
+
+std::vector<std::string> lines(const std::vector<AverageDeckLine>& deck) {
+    std::vector<std::string> out;
+    for (const AverageDeckLine& line : deck) out.push_back(std::to_string(line.copies) + " " + line.number);
+    return out;
+}
+
+TEST(AverageDeck, CountsTheNthCopyOverTheMedianSize) {
+    ScratchFolder folder;
+    // Main totals 7, 7, 5, 1: the lower middle of four is 5. Copies are
+    // narrowed per deck, halves to even (1.5 and 2.5 give 2, 0.5 gives 0),
+    // and nothing of zero or less counts.
+    folder.write("1.txt", "4,A,a\n1,B,b\n1.5,C,c\n");
+    folder.write("2.txt", "4,A,a\n1,B,b\n2.5,C,c\n0.5,D,d\n");
+    folder.write("3.txt", "4,A,a\n1,F,f\n-1,E,e\n");
+    folder.write("4.txt", "1,C,c\n");
+    Tallied run;
+    tally(run, folder.path(), false);
+    const AverageDeckFigures deck = run.figures->averageDeck(run.table);
+    // Three decks hold a 4th copy of A: that beats B's 1st copy (two decks).
+    // A's and C's 1st copies both have three votes; A's more copies in all
+    // put all of A first, then C's first copy fills the fifth slot.
+    EXPECT_EQ(lines(deck.main), (std::vector<std::string>{"4 A", "1 C"}));
+    ASSERT_TRUE(deck.side.has_value());
+    EXPECT_TRUE(deck.side->empty());  // most decks have no side part
+    EXPECT_EQ(formatAverageDeck(deck, CsvEncoding::Utf8), "4,A,a\r\n1,C,c\r\n");
+}
+
+TEST(AverageDeck, TiesGoByCopiesThenNumberAndTheSidePartHasItsOwnSize) {
+    ScratchFolder folder;
+    folder.write("1.txt", "2,Y,y\n2,X,x\n--\n3,S,s\n");
+    folder.write("2.txt", "2,X,x\n2,Y,y\n--\n1,S,s\n1,T,t\n");
+    Tallied run;
+    tally(run, folder.path(), false);
+    const AverageDeckFigures deck = run.figures->averageDeck(run.table);
+    // Main size 4: X and Y have the same votes and copies, X comes first by
+    // number, then k ascending: X1, Y1, X2, Y2.
+    EXPECT_EQ(lines(deck.main), (std::vector<std::string>{"2 X", "2 Y"}));
+    // Side totals 3 and 2: size 2. S1 has two votes; S2 and T1 one each,
+    // S's four copies before T's one.
+    ASSERT_TRUE(deck.side.has_value());
+    EXPECT_EQ(lines(*deck.side), (std::vector<std::string>{"2 S"}));
+    EXPECT_EQ(formatAverageDeck(deck, CsvEncoding::Utf8), "2,X,x\r\n2,Y,y\r\n--\r\n2,S,s\r\n");
+
+    // Read back, the file is the same deck.
+    ScratchFolder again;
+    again.write("avg.txt", formatAverageDeck(deck, CsvEncoding::Cp932));
+    Tallied back;
+    tally(back, again.path(), false);
+    EXPECT_EQ(lines(back.figures->averageDeck(back.table).main), lines(deck.main));
+    EXPECT_EQ(lines(*back.figures->averageDeck(back.table).side), lines(*deck.side));
+}
+
+TEST(AverageDeck, ANumberWithACommaIsWrittenAsAListThatReadsBackTheSame) {
+    AverageDeckFigures deck;
+    deck.main = {{"Karn, the Great Creator", "Karn, the Great Creator", 4}, {"Island", "Island", 2}};
+    deck.side = std::vector<AverageDeckLine>{{"Fire // Ice", "Fire // Ice", 1}};
+    const std::string text = formatAverageDeck(deck, CsvEncoding::Cp932);
+    EXPECT_EQ(text, "4 Karn, the Great Creator\r\n2 Island\r\nSideboard\r\n1 Fire // Ice\r\n");
+    ScratchFolder folder;
+    folder.write("avg.txt", text);
+    Tallied back;
+    tally(back, folder.path(), false);
+    EXPECT_EQ(lines(back.figures->averageDeck(back.table).main),
+              (std::vector<std::string>{"4 Karn, the Great Creator", "2 Island"}));
+    EXPECT_EQ(lines(*back.figures->averageDeck(back.table).side), (std::vector<std::string>{"1 Fire // Ice"}));
+    // Without the side part, a read-back deck has no side at all.
+    Tallied noSide;
+    tally(noSide, folder.path(), false, false);
+    EXPECT_FALSE(noSide.figures->averageDeck(noSide.table).side.has_value());
+}
+
+TEST(DeckTypes, SubFoldersAreTypesWithTablesOfTheirOwn) {
+    ScratchFolder folder;
+    folder.write("loose.txt", "1,A,loose name\n");
+    std::filesystem::create_directories(folder.path() / "Aggro");
+    std::filesystem::create_directories(folder.path() / "Con:trol");
+    std::filesystem::create_directories(folder.path() / "Empty");
+    std::filesystem::create_directories(folder.path() / ".hidden");
+    std::filesystem::create_directories(folder.path() / "分類なし");
+    folder.write("Aggro/1.txt", "3,A,aggro name\n2,B,b\n");
+    folder.write("Aggro/2.txt", "3,A,a\n");
+    folder.write("Con:trol/1.txt", "2,C,c\n");
+    folder.write("Empty/notes.md", "3,A,a\n");
+    folder.write(".hidden/1.txt", "3,A,a\n");
+    folder.write("分類なし/1.txt", "1,B,b\n");
+    Tallied run;
+    tally(run, folder.path(), true);
+    // Directly in the folder first, then each sub-folder by name.
+    std::vector<std::string> names;
+    for (const auto& file : run.listing.files) names.push_back(file.lexically_relative(folder.path()).string());
+    EXPECT_EQ(names, (std::vector<std::string>{"loose.txt", "Aggro/1.txt", "Aggro/2.txt", "Con:trol/1.txt",
+                                               "分類なし/1.txt"}));
+    EXPECT_EQ(run.listing.typeNames, (std::vector<std::string>{"分類なし", "Aggro", "Con:trol"}));
+
+    const ReportData data = run.figures->report(run.table, nullptr, nullptr, folder.path(), nullptr);
+    ASSERT_EQ(data.types.size(), 3u);
+    // Decks descending, then name: Aggro 2, 分類なし 2 (a sub-folder of
+    // that name joins the loose files), Con:trol 1; shares of five decks.
+    EXPECT_EQ(data.types[0].name, "Aggro");
+    EXPECT_EQ(data.types[0].share, 4000);
+    EXPECT_EQ(data.types[1].name, "分類なし");
+    EXPECT_EQ(data.types[1].decks, 2);
+    EXPECT_EQ(data.types[2].name, "Con:trol");
+    EXPECT_EQ(data.types[2].share, 2000);
+    // Each type has its own first names and its own rates over its decks.
+    const CardFigures& aggroA = data.types[0].report.cards[0];
+    EXPECT_EQ(aggroA.name, "aggro name");
+    EXPECT_EQ(aggroA.adoption, 10000);
+    EXPECT_EQ(aggroA.avgCopies, 300);
+    EXPECT_EQ(data.types[1].report.cards[0].name, "loose name");
+    // A card of one type only is in that type's table alone.
+    EXPECT_EQ(data.types[2].report.cards.size(), 1u);
+    EXPECT_EQ(data.types[2].report.cards[0].number, "C");
+    // The overall table is the table over every file.
+    EXPECT_EQ(data.report.cards[0].number, "A");
+    EXPECT_EQ(data.report.cards[0].decks, 3);
+    EXPECT_EQ(data.report.cards[0].name, "loose name");
+}
+
+TEST(Comparison, NewGoneAndRankedCardsAgainstABaseline) {
+    ScratchFolder now, before;
+    now.write("1.txt", "1,A,a\n1,B,b\n1,N,n\n");
+    now.write("2.txt", "3,A,a\n");
+    now.write("3.txt", "1,B,b\n");
+    before.write("1.txt", "2,A,a\n1,G,g\n");
+    before.write("2.txt", "1,B,b\n");
+    Tallied current, base;
+    tally(current, now.path(), false);
+    tally(base, before.path(), false);
+    const std::filesystem::path baseFolder = before.path();
+    const ReportData data =
+        current.figures->report(current.table, base.figures.get(), &base.table, now.path(), &baseFolder);
+    ASSERT_TRUE(data.baseline.has_value());
+    EXPECT_EQ(data.baseline->decks, 2);
+    std::map<std::string, CardChange> changes;
+    std::vector<std::string> order;
+    for (const CardFigures& card : data.report.cards) {
+        ASSERT_TRUE(card.change.has_value()) << card.number;
+        changes[card.number] = *card.change;
+        order.push_back(card.number);
+    }
+    // Now: A (2 decks, 4), B (2, 2), N (1, 1); then G, gone, in the
+    // baseline's order.
+    EXPECT_EQ(order, (std::vector<std::string>{"A", "B", "N", "G"}));
+    // Before: A (1 deck, 2 copies), then B and G (1 deck, 1 copy each) tied
+    // on both counts, B first by number. A: 66.67 now, 50 before.
+    EXPECT_EQ(changes["A"].adoptionBefore, 5000);
+    EXPECT_EQ(changes["A"].adoptionChange, 1667);
+    EXPECT_EQ(changes["A"].avgCopiesBefore, 200);
+    EXPECT_EQ(changes["A"].avgCopiesChange, 0);
+    EXPECT_EQ(changes["A"].rank, 1u);
+    EXPECT_EQ(changes["A"].rankBefore, 1u);
+    EXPECT_EQ(changes["B"].rankBefore, 2u);
+    // N is new: adoption 0 before, no average or rank before.
+    EXPECT_EQ(changes["N"].status, CardStatus::New);
+    EXPECT_EQ(changes["N"].adoptionBefore, 0);
+    EXPECT_EQ(changes["N"].adoptionChange, 3333);
+    EXPECT_FALSE(changes["N"].avgCopiesBefore.has_value());
+    EXPECT_FALSE(changes["N"].avgCopiesChange.has_value());
+    EXPECT_FALSE(changes["N"].rankBefore.has_value());
+    // G is gone: zero counts now, the baseline's figures before.
+    const CardFigures& gone = data.report.cards.back();
+    EXPECT_EQ(gone.change->status, CardStatus::Dropped);
+    EXPECT_EQ(gone.decks, 0);
+    EXPECT_EQ(gone.adoption, 0);
+    EXPECT_FALSE(gone.avgCopies.has_value());
+    EXPECT_EQ(gone.split, (std::vector<std::int64_t>{0, 0, 0, 0, 0}));
+    EXPECT_EQ(gone.change->adoptionBefore, 5000);
+    EXPECT_EQ(gone.change->adoptionChange, -5000);
+    EXPECT_FALSE(gone.change->rank.has_value());
+    EXPECT_EQ(gone.change->rankBefore, 3u);
+}
+
+}  // namespace
+}  // namespace sormel
