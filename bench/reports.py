@@ -1,0 +1,68 @@
+"""Times the batch mode with reports, deck types and a comparison against
+the floor program (open, read and close every deck), on the 20,000-deck,
+3,000-card corpus, and prints each ratio against its target.
+
+    python3 bench/reports.py REPEATS FLOOR CHECKER CORPUS TYPED_CORPUS OUTDIR
+
+TYPED_CORPUS holds the same decks spread over 20 sub-folders. Each figure is
+the median of REPEATS runs (after one warm-up run) with its min-max spread;
+memory is the largest peak resident size seen."""
+import os
+import statistics
+import subprocess
+import sys
+import time
+
+
+def measure(command, repeats):
+    subprocess.run(command, stdout=subprocess.DEVNULL, check=True)  # warm-up
+    times, peaks = [], []
+    for _ in range(repeats):
+        start = time.perf_counter()
+        pid = os.fork()
+        if pid == 0:
+            devnull = os.open(os.devnull, os.O_WRONLY)
+            os.dup2(devnull, 1)
+            os.execv(command[0], command)
+        _, status, usage = os.wait4(pid, 0)
+        times.append(time.perf_counter() - start)
+        if os.waitstatus_to_exitcode(status) != 0:
+            sys.exit(f"{' '.join(command)} failed")
+        peaks.append(usage.ru_maxrss / 1024)
+    return statistics.median(times), min(times), max(times), max(peaks)
+
+
+def main():
+    repeats = int(sys.argv[1])
+    floor, checker, corpus, typed, out = sys.argv[2:7]
+    batch = [checker, "--batch"]
+    runs = {
+        "floor": [floor, corpus],
+        "plain": batch + [corpus, "--output", "/dev/null"],
+        "reports": batch + [corpus, "--output", "/dev/null", "--report", f"{out}/r.json", "--report", f"{out}/r.xlsx"],
+        "by-folder": batch + [typed, "--by-folder", "--output", "/dev/null", "--report", f"{out}/t.json",
+                              "--average-deck", f"{out}/avg"],
+        "json": batch + [corpus, "--output", "/dev/null", "--report", f"{out}/j.json"],
+        "compare": batch + [corpus, "--compare", corpus, "--output", "/dev/null", "--report", f"{out}/c.json"],
+    }
+    os.makedirs(f"{out}/avg", exist_ok=True)
+    results = {name: measure(command, repeats) for name, command in runs.items()}
+    floor_time = results["floor"][0]
+    for name, (median, low, high, peak) in results.items():
+        print(f"{name:10} {median:.3f} s (min {low:.3f}, max {high:.3f})  {median / floor_time:.2f} x floor  "
+              f"peak {peak:.1f} MiB")
+
+    def verdict(ok):
+        return "ok" if ok else "MISSED"
+
+    reports = results["reports"]
+    print(f"reports: {reports[0] / floor_time:.2f} x floor (target <= 2.0) {verdict(reports[0] <= 2 * floor_time)}, "
+          f"peak {reports[3]:.1f} MiB (target < 64) {verdict(reports[3] < 64)}")
+    typed_run = results["by-folder"]
+    print(f"by-folder, 20 types, with average decks: {typed_run[0] / floor_time:.2f} x floor (target <= 2.5) "
+          f"{verdict(typed_run[0] <= 2.5 * floor_time)}")
+    cost = results["compare"][0] - results["json"][0]
+    print(f"compare: costs {cost:.3f} s over the same run without it; the second folder's own run takes "
+          f"{results['plain'][0]:.3f} s (target: at most that) {verdict(cost <= results['plain'][0])}")
+
+main()
