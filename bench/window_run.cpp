@@ -33,6 +33,7 @@ public:
     std::optional<QString> askSaveFileName(QWidget*, const QString&, const QString&, const QString&) override {
         return std::nullopt;
     }
+    std::optional<QString> askFolder(QWidget*, const QString&, const QString&) override { return std::nullopt; }
 
     Clock::time_point shownAt;
     bool completed = false;
