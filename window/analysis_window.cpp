@@ -58,6 +58,7 @@ AnalysisWindow::AnalysisWindow(UserPrompts& prompts, std::function<AnalysisJob()
     status_ = new QLabel(this);
     status_->setObjectName(QStringLiteral("lblStatus"));
     status_->setTextFormat(Qt::PlainText);
+    status_->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
     layout->addWidget(status_);
 
     const AppSettings stored;
@@ -89,19 +90,28 @@ QWidget* AnalysisWindow::makeSettingsRow() {
     baseline_ = new QLabel(row);
     baseline_->setObjectName(QStringLiteral("lblBaseline"));
     baseline_->setTextFormat(Qt::PlainText);
+    // A long path must not widen the window; the tooltip shows it whole.
+    baseline_->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+    baseline_->setMinimumWidth(120);
     rerun_ = new QPushButton(QStringLiteral("再集計"), row);
     rerun_->setObjectName(QStringLiteral("cmdRerun"));
 
-    auto* layout = new QHBoxLayout(row);
+    // Two lines, so that the window can be narrow.
+    auto* reading = new QHBoxLayout;
+    reading->addWidget(new QLabel(QStringLiteral("枚数上限:"), row));
+    reading->addWidget(copyLimit_);
+    reading->addWidget(byFolder_);
+    reading->addWidget(mergeByName_);
+    reading->addStretch();
+    reading->addWidget(rerun_);
+    auto* comparing = new QHBoxLayout;
+    comparing->addWidget(chooseBaseline);
+    comparing->addWidget(clearBaseline_);
+    comparing->addWidget(baseline_, 1);
+    auto* layout = new QVBoxLayout(row);
     layout->setContentsMargins(0, 0, 0, 0);
-    layout->addWidget(new QLabel(QStringLiteral("枚数上限:"), row));
-    layout->addWidget(copyLimit_);
-    layout->addWidget(byFolder_);
-    layout->addWidget(mergeByName_);
-    layout->addWidget(chooseBaseline);
-    layout->addWidget(clearBaseline_);
-    layout->addWidget(baseline_, 1);
-    layout->addWidget(rerun_);
+    layout->addLayout(reading);
+    layout->addLayout(comparing);
 
     connect(copyLimit_, &QSpinBox::valueChanged, this, &AnalysisWindow::settingsChanged);
     connect(byFolder_, &QCheckBox::toggled, this, &AnalysisWindow::settingsChanged);
@@ -150,6 +160,7 @@ void AnalysisWindow::showSettings() {
     mergeByName_->setChecked(settings_.mergeByName);
     baseline_->setText(settings_.baseline.isEmpty() ? QStringLiteral("比較なし")
                                                     : QStringLiteral("比較: ") + QDir::toNativeSeparators(settings_.baseline));
+    baseline_->setToolTip(baseline_->text());
     clearBaseline_->setEnabled(!settings_.baseline.isEmpty());
 }
 
