@@ -4,6 +4,7 @@
 #pragma once
 
 #include <QSortFilterProxyModel>
+#include <vector>
 
 namespace sormel {
 
@@ -21,8 +22,14 @@ protected:
     bool lessThan(const QModelIndex& left, const QModelIndex& right) const override;
 
 private:
+    // Each card's place in the order of `column`, worked out once per
+    // column and report: the proxy's own sort then compares two integers.
+    const std::vector<int>& ranks(int column) const;
+
     CardFiguresModel& cards_;
     QString needle_;  // folded
+    mutable std::vector<int> ranks_;
+    mutable int rankedColumn_ = -1;
 };
 
 }  // namespace sormel
