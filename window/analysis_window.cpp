@@ -226,6 +226,7 @@ void AnalysisWindow::showResult(std::shared_ptr<const AnalysisResult> result) {
     result_ = std::move(result);
     const ReportData& data = result_->data;
     cards_->setReport(result_, &data.report, data.baseline.has_value());
+    cardTable_->setColumnWidth(CardFiguresModel::kNameColumn, 200);
     chart_->setData(result_, &data);
     typePage_->setData(result_, &data);
     averagePage_->setData(result_, &data);

@@ -73,6 +73,7 @@ void TypePage::showSelectedType() {
         return;
     }
     cards_->setReport(owner_, &data_->types[static_cast<std::size_t>(row)].report, data_->baseline.has_value());
+    table_->setColumnWidth(CardFiguresModel::kNameColumn, 200);
 }
 
 }  // namespace sormel

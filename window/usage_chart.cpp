@@ -124,10 +124,13 @@ QChart* makeCardChart(const CardReport& report, ChartMeasure measure, int top, c
     chart->addSeries(series);
     auto* names = new QBarCategoryAxis;
     names->append(barLabels(cards));
+    // The names are what the chart is read by: the plot narrows for them.
+    names->setTruncateLabels(false);
     chart->addAxis(names, Qt::AlignLeft);
     series->attachAxis(names);
     auto* values = new QValueAxis;
-    values->setRange(0, longest > 0 ? longest * 1.05 : 1);
+    values->setRange(0, longest > 0 ? longest : 1);
+    values->applyNiceNumbers();
     values->setTitleText(axisTitle(measure));
     values->setLabelFormat(measure == ChartMeasure::Copies ? QStringLiteral("%.0f") : QStringLiteral("%.1f"));
     chart->addAxis(values, Qt::AlignBottom);
@@ -153,6 +156,7 @@ QChart* makeTypeShareChart(const std::vector<TypeReport>& types, const QFont& fo
     chart->addSeries(series);
     auto* names = new QBarCategoryAxis;
     names->append(labels);
+    names->setTruncateLabels(false);
     chart->addAxis(names, Qt::AlignLeft);
     series->attachAxis(names);
     auto* values = new QValueAxis;
