@@ -34,6 +34,7 @@ public:
                                            QString*) override {
         return std::nullopt;
     }
+    std::optional<QString> askFolder(QWidget*, const QString&, const QString&) override { return std::nullopt; }
 
     Clock::time_point shownAt;
     bool completed = false;

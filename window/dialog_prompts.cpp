@@ -48,4 +48,10 @@ std::optional<QString> DialogPrompts::askSaveFileName(QWidget* parent, const QSt
     return dialog->selectedFiles().front();
 }
 
+std::optional<QString> DialogPrompts::askFolder(QWidget* parent, const QString& title, const QString& folder) {
+    const QString chosen = QFileDialog::getExistingDirectory(parent, title, folder);
+    if (chosen.isEmpty()) return std::nullopt;
+    return chosen;
+}
+
 }  // namespace sormel

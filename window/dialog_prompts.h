@@ -1,4 +1,4 @@
-// The real message boxes and save-as dialog.
+// The real message boxes, save-as dialog and folder chooser.
 #pragma once
 
 #include "window/user_prompts.h"
@@ -11,6 +11,7 @@ public:
     bool askYesNo(QWidget* parent, const QString& text, const QString& title) override;
     std::optional<QString> askSaveFileName(QWidget* parent, const QString& folder, const QString& filters,
                                            const QString& proposedName, QString* chosenFilter) override;
+    std::optional<QString> askFolder(QWidget* parent, const QString& title, const QString& folder) override;
 };
 
 }  // namespace sormel

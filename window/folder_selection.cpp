@@ -71,8 +71,14 @@ bool FolderSelection::rereadFiles() {
 
 void FolderSelection::showListCount() { ui_.lblListCount->setText(QString::number(ui_.fleList->count())); }
 
-void FolderSelection::openFolder(const std::filesystem::path& folder) {
-    reportingErrors(prompts_, window_, [&] { ui_.dirList->setPath(folder); });
+bool FolderSelection::openFolder(const std::filesystem::path& folder) {
+    try {
+        ui_.dirList->setPath(folder);
+    } catch (const std::exception& error) {
+        showError(prompts_, window_, error.what());
+        return false;
+    }
+    return true;
 }
 
 // The folder list moves to the picked drive's root (and so the file list

@@ -23,10 +23,12 @@ public:
     // Reads the file list's folder again and shows the count; false (after
     // showing the error) when the folder cannot be read.
     bool rereadFiles();
+    // Opens `folder` in the folder list, which the file list follows; false
+    // (after showing the error) when it cannot be read.
+    bool openFolder(const std::filesystem::path& folder);
 
 private:
     void changeDrive();
-    void openFolder(const std::filesystem::path& folder);
     void followFolder();
     void applyMask();
     void showListCount();

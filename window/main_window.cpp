@@ -1,20 +1,31 @@
 #include "window/main_window.h"
 
+#include <QCheckBox>
 #include <QCloseEvent>
+#include <QComboBox>
 #include <QDir>
+#include <QFile>
+#include <QFileInfo>
 #include <QGuiApplication>
 #include <QKeyEvent>
+#include <QMenuBar>
+#include <QMimeData>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QStyleHints>
 #include <ctime>
 #include <stdexcept>
+#include <QVBoxLayout>
 
 #include "export/atomic_file.h"
 #include "export/csv_writer.h"
 #include "export/report_writer.h"
 #include "window/folder_list.h"
+#include "window/analysis_window.h"
+#include "window/deck_file_list.h"
 #include "window/folder_selection.h"
+#include "window/main_menu.h"
+#include "window/recent_folders.h"
 #include "window/save_target.h"
 #include "window/usage_table_model.h"
 #include "window/user_prompts.h"
@@ -31,10 +42,23 @@ MainWindow::MainWindow(UserPrompts& prompts, QWidget* parent)
     icon.addFile(QStringLiteral(":/sormel/sormel-checker-48.png"));
     setWindowIcon(icon);
     setFont(gothicFont(9));
-    ui_.setupUi(this, model_);
+    // The controls keep their designed places in the area below the menu
+    // bar; the window is that much taller.
+    auto* body = new QWidget(this);
+    body->setObjectName(QStringLiteral("body"));
+    ui_.setupUi(body, model_);
+    menu_ = new MainMenu(this);
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    layout->setMenuBar(menu_->bar());
+    layout->addWidget(body);
+    layout->setSizeConstraint(QLayout::SetFixedSize);
+    setAcceptDrops(true);
     selection_ = new FolderSelection(ui_, prompts_, this);
     run_ = new WindowRun(ui_, table_, *model_, *selection_, prompts_, this);
     selection_->startUp();
+    setUpMenu();
 
     connect(run_, &WindowRun::fileReadingStarted, this, &MainWindow::fileReadingStarted);
     connect(ui_.cmdExec, &QPushButton::clicked, this, &MainWindow::startRun);
@@ -50,8 +74,95 @@ MainWindow::MainWindow(UserPrompts& prompts, QWidget* parent)
 
 MainWindow::~MainWindow() = default;
 
+void MainWindow::setUpMenu() {
+    menu_->showRecentFolders(RecentFolders().folders());
+    connect(menu_, &MainMenu::aboutToShow, this, [this] { menu_->setSaveEnabled(ui_.cmdSave->isEnabled()); });
+    connect(menu_, &MainMenu::openFolderRequested, this, &MainWindow::chooseFolder);
+    connect(menu_, &MainMenu::recentFolderChosen, this, &MainWindow::openRecentFolder);
+    connect(menu_, &MainMenu::saveRequested, this, [this] {
+        if (ui_.cmdSave->isEnabled()) saveResults();
+    });
+    connect(menu_, &MainMenu::exitRequested, this, &MainWindow::close);
+    connect(menu_, &MainMenu::analysisRequested, this, &MainWindow::showAnalysis);
+    connect(menu_, &MainMenu::aboutRequested, this, &MainWindow::showAbout);
+}
+
+void MainWindow::chooseFolder() {
+    const std::optional<QString> chosen =
+        prompts_.askFolder(this, QStringLiteral("フォルダーを開く"), QDir::currentPath());
+    if (chosen) openFolder(QFile::encodeName(*chosen).toStdString());
+}
+
+void MainWindow::openFolder(const std::filesystem::path& folder) {
+    if (run_->state() != RunState::Idle) return;
+    if (!selection_->openFolder(folder)) return;
+    RecentFolders recent;
+    recent.add(QFile::decodeName(ui_.dirList->path().c_str()));
+    menu_->showRecentFolders(recent.folders());
+}
+
+// A folder that has gone since leaves the list, with a message saying so.
+void MainWindow::openRecentFolder(const QString& folder) {
+    if (!QFileInfo(folder).isDir()) {
+        RecentFolders recent;
+        recent.remove(folder);
+        menu_->showRecentFolders(recent.folders());
+        prompts_.tell(this,
+                      QStringLiteral("フォルダーが見つかりません。最近使ったフォルダーの一覧から外しました。\r\nフォルダー: ") +
+                          QDir::toNativeSeparators(folder),
+                      QStringLiteral("エラー"), MessageIcon::Critical);
+        return;
+    }
+    openFolder(QFile::encodeName(folder).toStdString());
+}
+
+void MainWindow::showAnalysis() {
+    if (!analysis_) {
+        // Over the main window's folder and mask as they are when it runs,
+        // read as the main window reads them.
+        analysis_ = new AnalysisWindow(
+            prompts_,
+            [this] {
+                AnalysisJob job;
+                job.folder = ui_.fleList->path();
+                job.mask = ui_.cboMask->currentText().toStdString();
+                job.includeSidePart = ui_.chkSide->isChecked();
+                job.sortChoice = ui_.optSort[0]->isChecked() ? SortChoice::ByCopies : SortChoice::ByDecks;
+                return job;
+            },
+            this);
+        connect(analysis_, &AnalysisWindow::folderRequested, this, &MainWindow::openFolder);
+    }
+    analysis_->show();
+    analysis_->raise();
+    analysis_->activateWindow();
+}
+
+void MainWindow::showAbout() {
+    const QString version = QCoreApplication::applicationVersion();
+    prompts_.tell(this,
+                  QStringLiteral("SORMELカード使用率チェッカー") +
+                      (version.isEmpty() ? QString() : QStringLiteral(" バージョン ") + version) +
+                      QStringLiteral("\r\nQt バージョン %1（LGPL v3 の下で使用しています）").arg(QString::fromLatin1(qVersion())),
+                  QStringLiteral("バージョン情報"), MessageIcon::Information);
+}
+
+// The menu's commands are locked with the controls while a run lasts; the
+// analysis window greys its result and analyses again once the run completed.
 void MainWindow::startRun() {
+    menu_->setCommandsEnabled(false);
+    if (analysis_) analysis_->mainRunStarted();
+    bool completed = false;
+    const QMetaObject::Connection watch = connect(run_, &WindowRun::runCompleted, this, [&completed] { completed = true; });
     run_->start();
+    disconnect(watch);
+    menu_->setCommandsEnabled(true);
+    if (completed) {
+        RecentFolders recent;
+        recent.add(QFile::decodeName(ui_.fleList->path().c_str()));
+        menu_->showRecentFolders(recent.folders());
+    }
+    if (analysis_) analysis_->mainRunEnded(completed);
     if (closeRequested_) close();
 }
 
@@ -144,6 +255,27 @@ void MainWindow::keyPressEvent(QKeyEvent* event) {
     }
     event->accept();
     if (ui_.cmdExec->isEnabled()) ui_.cmdExec->click();
+}
+
+// A folder, or a file meaning its folder, dropped on the window opens as
+// the folder list would open it; not during a run.
+void MainWindow::dragEnterEvent(QDragEnterEvent* event) {
+    const QMimeData* data = event->mimeData();
+    if (run_->state() == RunState::Idle && data->hasUrls() && !data->urls().isEmpty() &&
+        data->urls().front().isLocalFile()) {
+        event->acceptProposedAction();
+    }
+}
+
+void MainWindow::dropEvent(QDropEvent* event) {
+    const QMimeData* data = event->mimeData();
+    if (run_->state() != RunState::Idle || !data->hasUrls() || data->urls().isEmpty()) return;
+    const QUrl url = data->urls().front();
+    if (!url.isLocalFile()) return;
+    const QFileInfo dropped(url.toLocalFile());
+    const QString folder = dropped.isDir() ? dropped.absoluteFilePath() : dropped.absolutePath();
+    event->acceptProposedAction();
+    openFolder(QFile::encodeName(folder).toStdString());
 }
 
 // Closing the window during a run stops the run as a cancel does; the

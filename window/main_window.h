@@ -5,18 +5,22 @@
 // The controls and their design names are in MainWindowUi; the choice of
 // folder and mask is FolderSelection's, the run WindowRun's. The window
 // itself holds the table they share, and answers the command buttons,
-// the keyboard and the close request.
+// the menu bar above the controls, folders dropped on it, the keyboard and
+// the close request. The analysis window is its own, opened from the menu.
 #pragma once
 
 #include <QElapsedTimer>
 #include <QWidget>
+#include <filesystem>
 
 #include "engine/usage_table.h"
 #include "window/main_window_ui.h"
 
 namespace sormel {
 
+class AnalysisWindow;
 class FolderSelection;
+class MainMenu;
 class UsageTableModel;
 class UserPrompts;
 class WindowRun;
@@ -39,8 +43,17 @@ signals:
 protected:
     void keyPressEvent(QKeyEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
 
 private:
+    void setUpMenu();
+    void chooseFolder();
+    // Opens `folder` as the folder list would, and remembers it.
+    void openFolder(const std::filesystem::path& folder);
+    void openRecentFolder(const QString& folder);
+    void showAnalysis();
+    void showAbout();
     void startRun();
     void saveResults();
     void exitOrCancel();
@@ -52,6 +65,9 @@ private:
     MainWindowUi ui_;
     FolderSelection* selection_;
     WindowRun* run_;
+    MainMenu* menu_;
+    // Made when first asked for.
+    AnalysisWindow* analysis_ = nullptr;
     // The window was closed during a run; it closes once the run has wound down.
     bool closeRequested_ = false;
     // Since the click on キャンセル(&C) that stopped the last run.

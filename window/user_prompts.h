@@ -1,5 +1,5 @@
 // Everything the window asks or tells the user in a modal box: messages,
-// the yes/no question and the save-as dialog. The window goes through this
+// the yes/no question, the save-as dialog and the folder chooser. The window goes through this
 // interface so that tests can answer in place of a person.
 #pragma once
 
@@ -30,6 +30,9 @@ public:
     // user picked.
     virtual std::optional<QString> askSaveFileName(QWidget* parent, const QString& folder, const QString& filters,
                                                    const QString& proposedName, QString* chosenFilter = nullptr) = 0;
+    // A folder chooser titled `title`, opened in `folder`. The chosen
+    // folder, or nothing when the user cancelled.
+    virtual std::optional<QString> askFolder(QWidget* parent, const QString& title, const QString& folder) = 0;
 };
 
 // An error message box showing `description`.

@@ -57,6 +57,7 @@ void WindowRun::start() {
     switch (result.outcome) {
         case TallyOutcome::Completed:
             unlockControls();
+            emit runCompleted();
             prompts_.tell(window_, QStringLiteral("集計が完了しました。"), QStringLiteral("完了"),
                           MessageIcon::Information);
             break;

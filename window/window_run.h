@@ -44,6 +44,8 @@ public:
 signals:
     // The run is about to read file `index` (0-based) of the file list.
     void fileReadingStarted(qsizetype index);
+    // A run read every file of the list (before its message is shown).
+    void runCompleted();
 
 private:
     bool highSpeed() override;

@@ -1,4 +1,4 @@
-// Answers the window's message boxes and save dialog in place of a user,
+// Answers the window's message boxes, save dialog and folder chooser in place of a user,
 // and remembers what it was shown.
 #pragma once
 
@@ -50,9 +50,21 @@ public:
         return answer;
     }
 
+    std::optional<QString> askFolder(QWidget*, const QString& title, const QString&) override {
+        folderRequests.push_back(title);
+        std::optional<QString> answer;
+        if (!folderAnswers.empty()) {
+            answer = folderAnswers.front();
+            folderAnswers.pop_front();
+        }
+        return answer;
+    }
+
     std::vector<ShownMessage> messages;
     std::vector<SaveDialogRequest> saveRequests;
     std::deque<bool> yesNoAnswers;                   // none left: No
     std::deque<std::optional<QString>> saveAnswers;  // none left: cancel
     std::deque<QString> saveFilterAnswers;           // none left: the first filter
+    QStringList folderRequests;                      // the choosers' titles
+    std::deque<std::optional<QString>> folderAnswers;  // none left: cancel
 };

@@ -4,6 +4,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QSettings>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -37,10 +38,11 @@ inline QByteArray deckText(int cards, const QByteArray& sideCard = "SD-001") {
 }
 
 // A fresh folder of deck files that is the current directory while the
-// window lives.
+// window lives, and fresh settings (recent folders, the analysis window's).
 class Fixture {
 public:
     explicit Fixture(int decks = 3) {
+        QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, settings_.path());
         previous_ = QDir::currentPath();
         for (int d = 0; d < decks; ++d)
             writeFile(path(QStringLiteral("deck%1.txt").arg(d, 3, 10, QChar('0'))), deckText(d + 2));
@@ -59,6 +61,7 @@ public:
     ScriptedPrompts prompts;
 
 private:
+    QTemporaryDir settings_;
     QTemporaryDir folder_;
     QString previous_;
     std::unique_ptr<sormel::MainWindow> window_;

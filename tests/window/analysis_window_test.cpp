@@ -1,0 +1,314 @@
+// The analysis window: its table, filter, copy, chart, PNG, settings and
+// comparison, driven as a user would drive them.
+
+#include <QAction>
+#include <QApplication>
+#include <QChart>
+#include <QBarCategoryAxis>
+#include <QBarSet>
+#include <QClipboard>
+#include <QHorizontalStackedBarSeries>
+#include <QImage>
+#include <QLineEdit>
+#include <QCheckBox>
+#include <QSpinBox>
+#include <QTabWidget>
+#include <QTableWidget>
+#include <QTest>
+
+#include "window/analysis_window.h"
+#include "window/card_figures_model.h"
+#include "window/card_filter_model.h"
+#include "window/card_table_view.h"
+#include "window/usage_chart.h"
+#include "window_fixture.h"
+
+using namespace window_test;
+using sormel::AnalysisWindow;
+
+namespace {
+
+QAction* action(const QWidget& window, const char* name) {
+    auto* found = window.findChild<QAction*>(QString::fromLatin1(name));
+    if (!found) qFatal("no action %s", name);
+    return found;
+}
+
+sormel::CardFigures card(const char* number, const char* name, int decks, int copies, std::int64_t adoption,
+                         std::optional<std::int64_t> avg, std::vector<std::int64_t> split) {
+    sormel::CardFigures figures;
+    figures.number = number;
+    figures.name = name;
+    figures.decks = decks;
+    figures.copies = copies;
+    figures.adoption = adoption;
+    figures.avgCopies = avg;
+    figures.split = std::move(split);
+    return figures;
+}
+
+// Ten decks; split buckets 1, 2, 3, more, zero-or-less.
+std::shared_ptr<sormel::CardReport> knownReport() {
+    auto report = std::make_shared<sormel::CardReport>();
+    report->deckCount = 10;
+    report->cards = {card("AB-1", "Ａｌｐｈａ", 9, 18, 9000, 200, {2, 5, 1, 1, 0}),
+                     card("AB-2", "beta", 10, 10, 10000, 100, {10, 0, 0, 0, 0}),
+                     card("AB-3", "Gamma\tx", 100, 300, 2000, 300, {0, 0, 2, 0, 0}),
+                     card("XY-9", "delta", 0, 0, 0, std::nullopt, {0, 0, 0, 0, 0})};
+    return report;
+}
+
+QStringList column(const QAbstractItemModel& model, int col) {
+    QStringList cells;
+    for (int row = 0; row < model.rowCount(); ++row) cells << model.index(row, col).data().toString();
+    return cells;
+}
+
+AnalysisWindow* openAnalysis(sormel::MainWindow& window) {
+    action(window, "actAnalysis")->trigger();
+    auto* analysis = window.findChild<AnalysisWindow*>("analysisWindow");
+    if (!analysis) qFatal("no analysis window");
+    return analysis;
+}
+
+}  // namespace
+
+class AnalysisWindowTest : public QObject {
+    Q_OBJECT
+private slots:
+    void numbersSortAsNumbers();
+    void filterMatchesFullAndHalfWidthAlike();
+    void copyGivesTheSelectedRowsAsTabSeparatedText();
+    void chartShowsTheTopCardsSplitByCopies();
+    void chartSavesAsAPngAtTwiceItsSize();
+    void settingsPersistAcrossARestart();
+    void comparisonMarksRisingFallingNewAndDroppedCards();
+    void analysisFollowsTheMainRunAndLeavesTheMainGridAlone();
+    void failedRunKeepsTheLastAnalysis();
+};
+
+void AnalysisWindowTest::numbersSortAsNumbers() {
+    const auto report = knownReport();
+    sormel::CardFiguresModel cards;
+    cards.setReport(report, report.get(), false);
+    sormel::CardFilterModel shown(cards);
+    shown.sort(2, Qt::AscendingOrder);  // デッキ
+    QCOMPARE(column(shown, 2), (QStringList{"0", "9", "10", "100"}));
+    shown.sort(6, Qt::DescendingOrder);  // 平均採用枚数; a card no deck plays has none, last
+    QCOMPARE(column(shown, 6), (QStringList{"3.00", "2.00", "1.00", ""}));
+    shown.sort(4, Qt::AscendingOrder);  // 採用(%)
+    QCOMPARE(column(shown, 4), (QStringList{"0.00", "20.00", "90.00", "100.00"}));
+    QCOMPARE(cards.headerData(11, Qt::Horizontal, Qt::DisplayRole).toString(), QStringLiteral("1枚"));
+    QCOMPARE(cards.index(0, 12).data().toString(), QStringLiteral("5"));
+}
+
+void AnalysisWindowTest::filterMatchesFullAndHalfWidthAlike() {
+    const auto report = knownReport();
+    sormel::CardFiguresModel cards;
+    cards.setReport(report, report.get(), false);
+    sormel::CardFilterModel shown(cards);
+    shown.setFilterText(QStringLiteral("ALPH"));  // half-width, other case, against full-width
+    QCOMPARE(column(shown, 0), QStringList{"AB-1"});
+    shown.setFilterText(QStringLiteral("ｂｅＴ"));  // full-width against half-width
+    QCOMPARE(column(shown, 0), QStringList{"AB-2"});
+    shown.setFilterText(QStringLiteral("ab-"));  // card numbers too
+    QCOMPARE(column(shown, 0), (QStringList{"AB-1", "AB-2", "AB-3"}));
+    shown.setFilterText(QStringLiteral("ｘｙ－９"));
+    QCOMPARE(column(shown, 0), QStringList{"XY-9"});
+    shown.setFilterText(QString());
+    QCOMPARE(shown.rowCount(), 4);
+}
+
+void AnalysisWindowTest::copyGivesTheSelectedRowsAsTabSeparatedText() {
+    const auto report = knownReport();
+    sormel::CardFiguresModel cards;
+    cards.setReport(report, report.get(), false);
+    sormel::CardFilterModel shown(cards);
+    sormel::CardTableView view;
+    view.setModel(&shown);
+    for (int col = 4; col < cards.columnCount(); ++col) view.setColumnHidden(col, true);
+    view.sortByColumn(2, Qt::DescendingOrder);
+    view.show();
+    view.selectRow(2);
+    view.selectionModel()->select(shown.index(0, 0), QItemSelectionModel::Select | QItemSelectionModel::Rows);
+    QApplication::clipboard()->clear();
+    QTest::keyClick(&view, Qt::Key_C, Qt::ControlModifier);
+    QCOMPARE(QApplication::clipboard()->text(),
+             QStringLiteral("No.\tカード名称\tデッキ\t枚数\r\n"
+                            "AB-3\tGamma x\t100\t300\r\n"
+                            "AB-1\tＡｌｐｈａ\t9\t18\r\n"));
+}
+
+void AnalysisWindowTest::chartShowsTheTopCardsSplitByCopies() {
+    const auto report = knownReport();
+    std::unique_ptr<QChart> chart(sormel::makeCardChart(*report, sormel::ChartMeasure::Adoption, 2, QFont()));
+    auto* series = qobject_cast<QHorizontalStackedBarSeries*>(chart->series().value(0));
+    QVERIFY(series);
+    QStringList sets;
+    for (QBarSet* set : series->barSets()) sets << set->label();
+    QCOMPARE(sets, (QStringList{"1枚", "2枚", "3枚", "4枚以上"}));
+    auto* axis = qobject_cast<QBarCategoryAxis*>(chart->axes(Qt::Vertical).value(0));
+    QCOMPARE(axis->categories(), (QStringList{"Ａｌｐｈａ", "beta"}));  // the first from the top
+    // beta: 100 % from one-copy decks; Alpha: 90 % as 2 : 5 : 1 : 1 decks.
+    QCOMPARE(series->barSets()[0]->at(1), 100.0);
+    QCOMPARE(series->barSets()[1]->at(1), 0.0);
+    QCOMPARE(series->barSets()[0]->at(0), 20.0);
+    QCOMPARE(series->barSets()[1]->at(0), 50.0);
+    QCOMPARE(series->barSets()[3]->at(0), 10.0);
+
+    // By copies: Gamma's 300 copies all in three-copy decks beyond the split's 6.
+    chart.reset(sormel::makeCardChart(*report, sormel::ChartMeasure::Copies, 10, QFont()));
+    series = qobject_cast<QHorizontalStackedBarSeries*>(chart->series().value(0));
+    axis = qobject_cast<QBarCategoryAxis*>(chart->axes(Qt::Vertical).value(0));
+    QCOMPARE(axis->categories().last(), QStringLiteral("Gamma\tx"));
+    QCOMPARE(axis->categories().size(), 4);
+    QCOMPARE(series->barSets()[2]->at(3) + series->barSets()[3]->at(3), 300.0);
+}
+
+void AnalysisWindowTest::chartSavesAsAPngAtTwiceItsSize() {
+    Fixture fixture;
+    const auto data = std::make_shared<sormel::ReportData>();
+    data->report = *knownReport();
+    sormel::UsageChart chart(fixture.prompts);
+    chart.resize(500, 400);
+    chart.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&chart));
+    chart.setData(data, data.get());
+    const QString target = fixture.path("chart.png");
+    fixture.prompts.saveAnswers.push_back(target);
+    chart.findChild<QPushButton*>("chartSave")->click();
+    QCOMPARE(fixture.prompts.saveRequests.back().filters.left(3), QStringLiteral("PNG"));
+    QImage saved(target);
+    QVERIFY(!saved.isNull());
+    const QSize viewport = chart.findChild<QWidget*>("chartView")->size();
+    QVERIFY(saved.width() >= 2 * viewport.width() - 8 && saved.width() <= 2 * viewport.width());
+    QVERIFY(saved.height() >= 2 * viewport.height() - 8 && saved.height() <= 2 * viewport.height());
+    QSet<QRgb> colours;
+    for (int y = 0; y < saved.height(); y += 7)
+        for (int x = 0; x < saved.width(); x += 7) colours.insert(saved.pixel(x, y));
+    QVERIFY2(colours.size() > 10, "the picture is blank");
+
+    chart.findChild<QPushButton*>("chartCopy")->click();
+    QCOMPARE(QApplication::clipboard()->image().size(), saved.size());
+}
+
+void AnalysisWindowTest::settingsPersistAcrossARestart() {
+    Fixture fixture;
+    QVERIFY(QDir(fixture.path(".")).mkdir("before"));
+    {
+        sormel::MainWindow& w = fixture.open();
+        AnalysisWindow* analysis = openAnalysis(w);
+        analysis->findChild<QSpinBox*>("spnCopyLimit")->setValue(4);
+        analysis->findChild<QCheckBox*>("chkByFolder")->setChecked(true);
+        analysis->findChild<QCheckBox*>("chkMergeByName")->setChecked(true);
+        fixture.prompts.folderAnswers.push_back(fixture.path("before"));
+        analysis->findChild<QPushButton*>("cmdBaseline")->click();
+        analysis->findChild<QTabWidget*>("analysisTabs")->setCurrentIndex(3);
+        analysis->resize(777, 555);
+        analysis->close();
+    }
+    sormel::MainWindow& w = fixture.open();
+    AnalysisWindow* analysis = openAnalysis(w);
+    QCOMPARE(analysis->findChild<QSpinBox*>("spnCopyLimit")->value(), 4);
+    QVERIFY(analysis->findChild<QCheckBox*>("chkByFolder")->isChecked());
+    QVERIFY(analysis->findChild<QCheckBox*>("chkMergeByName")->isChecked());
+    QVERIFY(analysis->findChild<QLabel*>("lblBaseline")->text().contains(QDir::toNativeSeparators(fixture.path("before"))));
+    QCOMPARE(analysis->findChild<QTabWidget*>("analysisTabs")->currentIndex(), 3);
+    QCOMPARE(analysis->size(), QSize(777, 555));
+    analysis->findChild<QPushButton*>("cmdClearBaseline")->click();
+    QVERIFY(!analysis->findChild<QLabel*>("lblBaseline")->text().contains(fixture.path("before")));
+}
+
+void AnalysisWindowTest::comparisonMarksRisingFallingNewAndDroppedCards() {
+    Fixture fixture(0);
+    // Now: A in both decks, B in one, N new. Before: A in one, B in both, D gone.
+    writeFile(fixture.path("1.txt"), "1,A-1,Rise\r\n1,B-1,Fall\r\n1,N-1,New\r\n");
+    writeFile(fixture.path("2.txt"), "1,A-1,Rise\r\n");
+    QVERIFY(QDir(fixture.path(".")).mkdir("old"));
+    writeFile(fixture.path("old/1.txt"), "1,A-1,Rise\r\n1,B-1,Fall\r\n1,D-1,Gone\r\n");
+    writeFile(fixture.path("old/2.txt"), "1,B-1,Fall\r\n");
+    sormel::MainWindow& w = fixture.open();
+    AnalysisWindow* analysis = openAnalysis(w);
+    fixture.prompts.folderAnswers.push_back(fixture.path("old"));
+    analysis->findChild<QPushButton*>("cmdBaseline")->click();
+    QTRY_VERIFY(analysis->result() && analysis->result()->data.baseline && !analysis->busy());
+    const QAbstractItemModel* cards = analysis->findChild<QTableView*>("cardTable")->model();
+    QHash<QString, int> rowOf;
+    for (int row = 0; row < cards->rowCount(); ++row) rowOf[cards->index(row, 0).data().toString()] = row;
+    QCOMPARE(rowOf.size(), 4);
+    const int status = cards->columnCount() - 1;
+    auto colour = [&](const char* number, int role) {
+        return cards->index(rowOf[number], 1).data(role).value<QBrush>().color();
+    };
+    QCOMPARE(colour("A-1", Qt::ForegroundRole), QColor(0, 128, 0));
+    QCOMPARE(colour("B-1", Qt::ForegroundRole), QColor(192, 0, 0));
+    QCOMPARE(cards->index(rowOf["N-1"], status).data().toString(), QStringLiteral("新規"));
+    QCOMPARE(cards->index(rowOf["D-1"], status).data().toString(), QStringLiteral("消滅"));
+    QVERIFY(colour("N-1", Qt::BackgroundRole) != colour("D-1", Qt::BackgroundRole));
+    QVERIFY(!cards->index(rowOf["A-1"], 1).data(Qt::BackgroundRole).isValid());
+}
+
+void AnalysisWindowTest::analysisFollowsTheMainRunAndLeavesTheMainGridAlone() {
+    Fixture fixture(0);
+    QVERIFY(QDir(fixture.path(".")).mkdir("typeA"));
+    writeFile(fixture.path("1.txt"), "2,AB-1,Same\r\n1,AB-2,Same\r\nnot a card line\r\n");
+    writeFile(fixture.path("typeA/2.txt"), "3,AB-1,Same\r\n");
+    sormel::MainWindow& w = fixture.open();
+    AnalysisWindow* analysis = openAnalysis(w);
+    analysis->findChild<QCheckBox*>("chkMergeByName")->setChecked(true);
+    analysis->findChild<QCheckBox*>("chkByFolder")->setChecked(true);
+    QTRY_VERIFY(analysis->result() && !analysis->busy());
+
+    std::optional<bool> greyedDuringRun;
+    whenFileStarts(w, 0, [&] { greyedDuringRun = !analysis->findChild<QTableView*>("cardTable")->isEnabled(); });
+    const WindowControls c(w);
+    c.cmdExec->click();
+    QCOMPARE(greyedDuringRun, std::optional<bool>(true));
+    // The main grid as ever: two rows, one deck (sub-folders are not read there).
+    QCOMPARE(c.mfgList->model()->rowCount(), 2);
+    QCOMPARE(cell(w, 0, 2), QStringLiteral("1"));
+    QTRY_VERIFY(!analysis->busy() && analysis->findChild<QTableView*>("cardTable")->isEnabled());
+    const sormel::ReportData& data = analysis->result()->data;
+    QCOMPARE(data.report.deckCount, 2);
+    QCOMPARE(data.report.cards.size(), std::size_t{1});  // merged by name
+    QCOMPARE(data.types.size(), std::size_t{2});
+    QVERIFY(data.report.averageDeck.has_value());
+    QCOMPARE(analysis->findChild<QTableWidget*>("typeList")->rowCount(), 2);
+    QCOMPARE(analysis->findChild<QTableWidget*>("averageDeck")->rowCount(), 1);
+    QTableWidget* skipped = analysis->findChild<QTableWidget*>("skippedLines");
+    QCOMPARE(skipped->rowCount(), 1);
+    QCOMPARE(skipped->item(0, 2)->text(), QStringLiteral("not a card line"));
+    QCOMPARE(skipped->item(0, 1)->text(), QStringLiteral("3"));
+
+    // Saving the average deck writes a deck file the program reads back.
+    fixture.prompts.saveAnswers.push_back(fixture.path("average.txt"));
+    analysis->findChild<QPushButton*>("cmdSaveAverage")->click();
+    QFile average(fixture.path("average.txt"));
+    QVERIFY(average.open(QIODevice::ReadOnly));
+    QVERIFY(average.readAll().contains("Same"));
+
+    // Filtering through the window's own box.
+    analysis->findChild<QLineEdit*>("txtFilter")->setText(QStringLiteral("ｓａｍｅ"));
+    QCOMPARE(analysis->findChild<QTableView*>("cardTable")->model()->rowCount(), 1);
+    analysis->findChild<QLineEdit*>("txtFilter")->setText(QStringLiteral("zzz"));
+    QCOMPARE(analysis->findChild<QTableView*>("cardTable")->model()->rowCount(), 0);
+}
+
+void AnalysisWindowTest::failedRunKeepsTheLastAnalysis() {
+    Fixture fixture;
+    sormel::MainWindow& w = fixture.open();
+    AnalysisWindow* analysis = openAnalysis(w);
+    QTRY_VERIFY(analysis->result() && !analysis->busy());
+    const sormel::AnalysisResult* first = analysis->result();
+    QVERIFY(QDir(fixture.path(".")).mkdir("missing"));
+    fixture.prompts.folderAnswers.push_back(fixture.path("missing"));
+    analysis->findChild<QPushButton*>("cmdBaseline")->click();
+    QVERIFY(QDir(fixture.path("missing")).removeRecursively());
+    QTRY_VERIFY(!analysis->busy());
+    QCOMPARE(analysis->result(), first);
+    QVERIFY(analysis->findChild<QLabel*>("lblStatus")->text().contains(QStringLiteral("分析できませんでした")));
+    QVERIFY(analysis->findChild<QTableView*>("cardTable")->isEnabled());
+}
+
+QTEST_MAIN(AnalysisWindowTest)
+#include "analysis_window_test.moc"

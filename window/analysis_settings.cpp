@@ -1,0 +1,31 @@
+#include "window/analysis_settings.h"
+
+#include <algorithm>
+
+#include "analysis/card_analysis.h"
+#include "window/app_settings.h"
+
+namespace sormel {
+
+AnalysisSettings AnalysisSettings::load() {
+    AppSettings stored;
+    stored.beginGroup(QStringLiteral("analysis"));
+    AnalysisSettings settings;
+    // A hand-edited file may hold anything; the run refuses a limit outside 1..99.
+    settings.copyLimit = std::clamp(stored.value(QStringLiteral("copyLimit"), 3).toInt(), 1, kMaxCopyLimit);
+    settings.byFolder = stored.value(QStringLiteral("byFolder"), false).toBool();
+    settings.mergeByName = stored.value(QStringLiteral("mergeByName"), false).toBool();
+    settings.baseline = stored.value(QStringLiteral("baseline")).toString();
+    return settings;
+}
+
+void AnalysisSettings::save() const {
+    AppSettings stored;
+    stored.beginGroup(QStringLiteral("analysis"));
+    stored.setValue(QStringLiteral("copyLimit"), copyLimit);
+    stored.setValue(QStringLiteral("byFolder"), byFolder);
+    stored.setValue(QStringLiteral("mergeByName"), mergeByName);
+    stored.setValue(QStringLiteral("baseline"), baseline);
+}
+
+}  // namespace sormel

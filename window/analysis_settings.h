@@ -1,0 +1,19 @@
+// The analysis window's settings, kept between sessions. They shape only
+// that window and what it saves, never the main window's table.
+#pragma once
+
+#include <QString>
+
+namespace sormel {
+
+struct AnalysisSettings {
+    int copyLimit = 3;
+    bool byFolder = false;     // deck types from sub-folders
+    bool mergeByName = false;  // printings of a card are one row
+    QString baseline;          // folder to compare with; empty for none
+
+    static AnalysisSettings load();
+    void save() const;
+};
+
+}  // namespace sormel

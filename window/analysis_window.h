@@ -1,0 +1,108 @@
+// The analysis window: the per-card report of the main window's folder in
+// a sortable, filterable table, charts, the deck types, the average deck
+// and the lines the run read past, with settings of its own (copy limit,
+// deck types from sub-folders, merging printings by name, a baseline
+// folder) that shape only this window.
+//
+// It runs its analysis in the background after each completed run of the
+// main window and on 再集計. While a run is on it shows the last completed
+// analysis greyed; a cancelled or failed run leaves that one in place.
+#pragma once
+
+#include <QWidget>
+#include <filesystem>
+#include <functional>
+#include <memory>
+
+#include "window/analysis_runner.h"
+#include "window/analysis_settings.h"
+
+class QCheckBox;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class QSpinBox;
+class QTabWidget;
+class QTableWidget;
+
+namespace sormel {
+
+class AverageDeckPage;
+class CardFiguresModel;
+class CardFilterModel;
+class CardTableView;
+class TypePage;
+class UsageChart;
+class UserPrompts;
+
+class AnalysisWindow : public QWidget {
+    Q_OBJECT
+public:
+    // `source` gives the main window's folder, mask and reading options.
+    AnalysisWindow(UserPrompts& prompts, std::function<AnalysisJob()> source, QWidget* parent = nullptr);
+    ~AnalysisWindow() override;
+
+    // The main window started a run: its own stops, the result greys.
+    void mainRunStarted();
+    // The main window's run ended; a completed one is analysed (at once
+    // when the window is open, else when it opens).
+    void mainRunEnded(bool completed);
+    // Analyses the main window's folder now with the current settings.
+    void rerun();
+
+    bool busy() const { return runner_->running(); }
+    // The analysis on show; null before the first one.
+    const AnalysisResult* result() const { return result_.get(); }
+
+signals:
+    // The user asked to see `folder` in the main window's file list.
+    void folderRequested(const std::filesystem::path& folder);
+    // An analysis was put on show.
+    void resultShown();
+
+protected:
+    void showEvent(QShowEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    QWidget* makeSettingsRow();
+    QWidget* makeCardPage();
+    QWidget* makeSkippedPage();
+    void showSettings();
+    void settingsChanged();
+    void chooseBaseline();
+    void clearBaseline();
+    void showResult(std::shared_ptr<const AnalysisResult> result);
+    void showFailure(const QString& message);
+    void showSkippedLines();
+    void openSkippedLineFolder(int row);
+    void setGreyed(bool greyed);
+    void showStatus();
+
+    UserPrompts& prompts_;
+    std::function<AnalysisJob()> source_;
+    AnalysisSettings settings_;
+    AnalysisRunner* runner_;
+    std::shared_ptr<const AnalysisResult> result_;
+    bool mainRunning_ = false;
+    bool stale_ = true;  // the result on show is not of the latest completed main run
+
+    QSpinBox* copyLimit_ = nullptr;
+    QCheckBox* byFolder_ = nullptr;
+    QCheckBox* mergeByName_ = nullptr;
+    QLabel* baseline_ = nullptr;
+    QPushButton* clearBaseline_ = nullptr;
+    QPushButton* rerun_ = nullptr;
+    QLabel* status_ = nullptr;
+    QTabWidget* tabs_ = nullptr;
+    QLineEdit* filter_ = nullptr;
+    CardFiguresModel* cards_ = nullptr;
+    CardFilterModel* shownCards_ = nullptr;
+    CardTableView* cardTable_ = nullptr;
+    UsageChart* chart_ = nullptr;
+    TypePage* typePage_ = nullptr;
+    AverageDeckPage* averagePage_ = nullptr;
+    QTableWidget* skipped_ = nullptr;
+};
+
+}  // namespace sormel

@@ -1,0 +1,64 @@
+// The analysis window's per-card table: every column of the per-card
+// report (and the comparison's, when there is a baseline) for one report,
+// the whole run's or a deck type's. Cells show text; kSortRole gives the
+// number behind a figure, so that views sort 10 after 9. A card that rose
+// since the baseline shows green, one that fell red; 新規 and 消滅 rows are
+// tinted.
+#pragma once
+
+#include <QAbstractTableModel>
+#include <QStringList>
+#include <memory>
+#include <vector>
+
+#include "analysis/card_report.h"
+
+namespace sormel {
+
+class CardFiguresModel : public QAbstractTableModel {
+    Q_OBJECT
+public:
+    static constexpr int kSortRole = Qt::UserRole + 1;
+    static constexpr int kNumberColumn = 0;
+    static constexpr int kNameColumn = 1;
+
+    explicit CardFiguresModel(QObject* parent = nullptr);
+
+    // Shows `report`, which `owner` keeps alive; null shows nothing.
+    void setReport(std::shared_ptr<const void> owner, const CardReport* report, bool compared);
+    const CardReport* report() const { return report_; }
+
+    int rowCount(const QModelIndex& parent = QModelIndex()) const override;
+    int columnCount(const QModelIndex& parent = QModelIndex()) const override;
+    QVariant data(const QModelIndex& index, int role) const override;
+    QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
+
+    // Row `left` sorts before row `right` by `column`: numbers by value,
+    // an empty figure before any value, texts by code point.
+    bool lessThan(int left, int right, int column) const;
+    // The card number and name of `row`, folded for matching (see foldForMatch).
+    const QString& searchKey(int row) const { return searchKeys_[static_cast<std::size_t>(row)]; }
+
+private:
+    enum class Kind { Text, Count, Hundredths, Rank, Status };
+    struct Column {
+        QString title;
+        Kind kind;
+    };
+    // A figure of row `row` in `column`; empty when the card has none.
+    std::optional<std::int64_t> figure(const CardFigures& card, int column) const;
+    QString text(const CardFigures& card, int column) const;
+
+    std::shared_ptr<const void> owner_;
+    const CardReport* report_ = nullptr;
+    std::vector<Column> columns_;
+    std::vector<QString> searchKeys_;
+    int splitStart_ = 0;
+    int comparisonStart_ = -1;
+};
+
+// Text folded so that full-width and half-width letters and digits, and
+// upper and lower case, match alike.
+QString foldForMatch(const QString& text);
+
+}  // namespace sormel

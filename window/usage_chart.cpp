@@ -1,0 +1,274 @@
+#include "window/usage_chart.h"
+
+#include <QApplication>
+#include <QBarCategoryAxis>
+#include <QBarSet>
+#include <QBuffer>
+#include <QChart>
+#include <QChartView>
+#include <QClipboard>
+#include <QComboBox>
+#include <QDir>
+#include <QHBoxLayout>
+#include <QHorizontalBarSeries>
+#include <QHorizontalStackedBarSeries>
+#include <QLabel>
+#include <QPainter>
+#include <QPushButton>
+#include <QSet>
+#include <QVBoxLayout>
+#include <QValueAxis>
+#include <algorithm>
+#include <numeric>
+
+#include "export/atomic_file.h"
+#include "window/save_target.h"
+#include "window/user_prompts.h"
+
+namespace sormel {
+namespace {
+
+// The measure of a card, in the unit the axis shows.
+double measureOf(const CardFigures& card, ChartMeasure measure) {
+    switch (measure) {
+        case ChartMeasure::Adoption: return static_cast<double>(card.adoption) / 100.0;
+        case ChartMeasure::AverageCopies: return card.avgCopies ? static_cast<double>(*card.avgCopies) / 100.0 : 0.0;
+        case ChartMeasure::Copies: return card.copies;
+    }
+    return 0;
+}
+
+QString axisTitle(ChartMeasure measure) {
+    switch (measure) {
+        case ChartMeasure::Adoption: return QStringLiteral("採用率(%)");
+        case ChartMeasure::AverageCopies: return QStringLiteral("平均採用枚数");
+        case ChartMeasure::Copies: return QStringLiteral("枚数");
+    }
+    return {};
+}
+
+// A category per bar: the name, or the number for a card without one; a
+// name two cards share gets the number too, as the axis needs one label
+// per bar.
+QStringList barLabels(const std::vector<const CardFigures*>& cards) {
+    QStringList labels;
+    QSet<QString> seen;
+    for (const CardFigures* card : cards) {
+        QString label = QString::fromStdString(card->name.empty() ? card->number : card->name);
+        if (seen.contains(label)) label += QStringLiteral(" (") + QString::fromStdString(card->number) + QLatin1Char(')');
+        while (seen.contains(label)) label += QLatin1Char(' ');
+        seen.insert(label);
+        labels << label;
+    }
+    return labels;
+}
+
+void applyFont(QChart* chart, const QFont& font) {
+    chart->setFont(font);
+    chart->setTitleFont(font);
+    chart->legend()->setFont(font);
+    for (QAbstractAxis* axis : chart->axes()) {
+        axis->setLabelsFont(font);
+        axis->setTitleFont(font);
+    }
+}
+
+QChart* emptyChart(const QFont& font) {
+    auto* chart = new QChart;
+    chart->setTitle(QStringLiteral("データがありません"));
+    applyFont(chart, font);
+    return chart;
+}
+
+}  // namespace
+
+QChart* makeCardChart(const CardReport& report, ChartMeasure measure, int top, const QFont& font) {
+    std::vector<const CardFigures*> cards;
+    for (const CardFigures& card : report.cards) {
+        if (!card.change || card.change->status != CardStatus::Dropped) cards.push_back(&card);
+    }
+    std::stable_sort(cards.begin(), cards.end(), [&](const CardFigures* a, const CardFigures* b) {
+        return measureOf(*a, measure) > measureOf(*b, measure);
+    });
+    if (cards.size() > static_cast<std::size_t>(std::max(top, 0))) cards.resize(static_cast<std::size_t>(top));
+    if (cards.empty()) return emptyChart(font);
+    // The axis lists its categories from the bottom up.
+    std::reverse(cards.begin(), cards.end());
+
+    const int limit = report.copyLimit;
+    std::vector<QBarSet*> sets;
+    for (int copies = 1; copies <= limit + 1; ++copies) {
+        sets.push_back(new QBarSet(copies <= limit ? QStringLiteral("%1枚").arg(copies)
+                                                   : QStringLiteral("%1枚以上").arg(limit + 1)));
+    }
+    double longest = 0;
+    for (const CardFigures* card : cards) {
+        // Weights per bucket: decks for adoption, copies otherwise; the
+        // copies in the "more" bucket are what the others leave.
+        std::vector<double> weights(static_cast<std::size_t>(limit) + 1, 0.0);
+        double counted = 0;
+        for (int k = 0; k <= limit && static_cast<std::size_t>(k) < card->split.size(); ++k) {
+            const auto decks = static_cast<double>(card->split[static_cast<std::size_t>(k)]);
+            weights[static_cast<std::size_t>(k)] = measure == ChartMeasure::Adoption || k == limit ? decks : decks * (k + 1);
+            if (k < limit) counted += decks * (k + 1);
+        }
+        if (measure != ChartMeasure::Adoption) weights[static_cast<std::size_t>(limit)] = std::max(0.0, card->copies - counted);
+        const double total = std::accumulate(weights.begin(), weights.end(), 0.0);
+        const double value = measureOf(*card, measure);
+        longest = std::max(longest, value);
+        for (std::size_t k = 0; k < sets.size(); ++k) *sets[k] << (total > 0 ? value * weights[k] / total : 0.0);
+    }
+    auto* series = new QHorizontalStackedBarSeries;
+    for (QBarSet* set : sets) series->append(set);
+    auto* chart = new QChart;
+    chart->addSeries(series);
+    auto* names = new QBarCategoryAxis;
+    names->append(barLabels(cards));
+    // The names are what the chart is read by: the plot narrows for them.
+    names->setTruncateLabels(false);
+    chart->addAxis(names, Qt::AlignLeft);
+    series->attachAxis(names);
+    auto* values = new QValueAxis;
+    values->setRange(0, longest > 0 ? longest : 1);
+    values->applyNiceNumbers();
+    values->setTitleText(axisTitle(measure));
+    values->setLabelFormat(measure == ChartMeasure::Copies ? QStringLiteral("%.0f") : QStringLiteral("%.1f"));
+    chart->addAxis(values, Qt::AlignBottom);
+    series->attachAxis(values);
+    chart->legend()->setAlignment(Qt::AlignBottom);
+    applyFont(chart, font);
+    return chart;
+}
+
+QChart* makeTypeShareChart(const std::vector<TypeReport>& types, const QFont& font) {
+    if (types.empty()) return emptyChart(font);
+    auto* set = new QBarSet(QStringLiteral("比率(%)"));
+    QStringList labels;
+    for (auto type = types.rbegin(); type != types.rend(); ++type) {
+        *set << static_cast<double>(type->share) / 100.0;
+        labels << QString::fromStdString(type->name);
+    }
+    auto* series = new QHorizontalBarSeries;
+    series->append(set);
+    series->setLabelsVisible(true);
+    series->setLabelsFormat(QStringLiteral("@value%"));
+    auto* chart = new QChart;
+    chart->addSeries(series);
+    auto* names = new QBarCategoryAxis;
+    names->append(labels);
+    names->setTruncateLabels(false);
+    chart->addAxis(names, Qt::AlignLeft);
+    series->attachAxis(names);
+    auto* values = new QValueAxis;
+    values->setRange(0, 100);
+    values->setTitleText(QStringLiteral("デッキタイプの比率(%)"));
+    chart->addAxis(values, Qt::AlignBottom);
+    series->attachAxis(values);
+    chart->legend()->hide();
+    applyFont(chart, font);
+    return chart;
+}
+
+UsageChart::UsageChart(UserPrompts& prompts, QWidget* parent)
+    : QWidget(parent),
+      prompts_(prompts),
+      subject_(new QComboBox(this)),
+      measure_(new QComboBox(this)),
+      top_(new QComboBox(this)),
+      view_(new QChartView(this)),
+      save_(new QPushButton(QStringLiteral("画像として保存…"), this)),
+      copy_(new QPushButton(QStringLiteral("画像をコピー"), this)) {
+    subject_->setObjectName(QStringLiteral("chartSubject"));
+    measure_->setObjectName(QStringLiteral("chartMeasure"));
+    top_->setObjectName(QStringLiteral("chartTop"));
+    view_->setObjectName(QStringLiteral("chartView"));
+    save_->setObjectName(QStringLiteral("chartSave"));
+    copy_->setObjectName(QStringLiteral("chartCopy"));
+    subject_->addItems({QStringLiteral("カード"), QStringLiteral("デッキタイプの比率")});
+    measure_->addItems({QStringLiteral("採用率"), QStringLiteral("平均採用枚数"), QStringLiteral("枚数")});
+    for (const int top : {10, 20, 50}) top_->addItem(QStringLiteral("上位 %1").arg(top), top);
+    view_->setRenderHint(QPainter::Antialiasing);
+
+    auto* controls = new QHBoxLayout;
+    controls->addWidget(subject_);
+    controls->addWidget(measure_);
+    controls->addWidget(top_);
+    controls->addStretch();
+    controls->addWidget(save_);
+    controls->addWidget(copy_);
+    auto* layout = new QVBoxLayout(this);
+    layout->addLayout(controls);
+    layout->addWidget(view_, 1);
+
+    for (QComboBox* box : {subject_, measure_, top_}) {
+        connect(box, &QComboBox::currentIndexChanged, this, &UsageChart::rebuild);
+    }
+    connect(save_, &QPushButton::clicked, this, &UsageChart::saveImage);
+    connect(copy_, &QPushButton::clicked, this, &UsageChart::copyImage);
+    rebuild();
+}
+
+void UsageChart::setData(std::shared_ptr<const void> owner, const ReportData* data) {
+    owner_ = std::move(owner);
+    data_ = data;
+    const bool types = data_ && !data_->types.empty();
+    if (!types) subject_->setCurrentIndex(0);
+    subject_->setEnabled(types);
+    rebuild();
+}
+
+QChart* UsageChart::chart() const { return view_->chart(); }
+
+void UsageChart::rebuild() {
+    const bool cards = subject_->currentIndex() == 0;
+    measure_->setEnabled(cards);
+    top_->setEnabled(cards);
+    QChart* chart = nullptr;
+    if (!data_) {
+        chart = emptyChart(font());
+    } else if (cards) {
+        chart = makeCardChart(data_->report, static_cast<ChartMeasure>(measure_->currentIndex()),
+                              top_->currentData().toInt(), font());
+    } else {
+        chart = makeTypeShareChart(data_->types, font());
+    }
+    QChart* old = view_->chart();
+    view_->setChart(chart);
+    delete old;
+    save_->setEnabled(data_ != nullptr);
+    copy_->setEnabled(data_ != nullptr);
+}
+
+QImage UsageChart::image() const {
+    const QSize size = view_->viewport()->size();
+    QImage image(size * 2, QImage::Format_ARGB32);
+    image.fill(Qt::white);
+    QPainter painter(&image);
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setRenderHint(QPainter::TextAntialiasing);
+    view_->render(&painter, QRectF(QPointF(0, 0), QSizeF(size * 2)), view_->viewport()->rect());
+    painter.end();
+    return image;
+}
+
+void UsageChart::saveImage() {
+    const std::optional<QString> chosen = prompts_.askSaveFileName(
+        this, QDir::currentPath(), QStringLiteral("PNG画像 (*.png);;すべてのファイル (*.*)"), QStringLiteral("グラフ.png"));
+    if (!chosen) return;
+    QByteArray bytes;
+    {
+        QBuffer buffer(&bytes);
+        buffer.open(QIODevice::WriteOnly);
+        if (!image().save(&buffer, "PNG")) {
+            showError(prompts_, this, "画像を作れません。");
+            return;
+        }
+    }
+    reportingErrors(prompts_, this, [&] {
+        writeFileAtomically(saveTargetPath(*chosen), std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())));
+    });
+}
+
+void UsageChart::copyImage() { QApplication::clipboard()->setImage(image()); }
+
+}  // namespace sormel

@@ -1,0 +1,61 @@
+// The analysis window's グラフ page: a horizontal bar chart of the top
+// cards by adoption, average copies or copies, each bar split by how many
+// copies the decks play, or of the deck types' shares; saved as a PNG at
+// twice the size on screen, or put on the clipboard.
+#pragma once
+
+#include <QImage>
+#include <QWidget>
+#include <memory>
+#include <vector>
+
+#include "analysis/report_data.h"
+
+class QChart;
+class QChartView;
+class QComboBox;
+class QPushButton;
+
+namespace sormel {
+
+class UserPrompts;
+
+enum class ChartMeasure { Adoption, AverageCopies, Copies };
+
+// The chart of the `top` cards of `report` by `measure` (ties keep the
+// report's order), the first at the top. Each bar is one stacked set per
+// copy bucket (1 .. limit, then more), the bar's length split in
+// proportion to the decks (adoption) or the copies (the others) in each.
+QChart* makeCardChart(const CardReport& report, ChartMeasure measure, int top, const QFont& font);
+// The deck types' shares of all decks, in percent.
+QChart* makeTypeShareChart(const std::vector<TypeReport>& types, const QFont& font);
+
+class UsageChart : public QWidget {
+    Q_OBJECT
+public:
+    UsageChart(UserPrompts& prompts, QWidget* parent = nullptr);
+
+    // Shows the chart of `data`, which `owner` keeps alive; null shows none.
+    void setData(std::shared_ptr<const void> owner, const ReportData* data);
+    QChart* chart() const;
+    // The chart as shown, drawn at twice its size on a white ground.
+    QImage image() const;
+
+    void saveImage();
+    void copyImage();
+
+private:
+    void rebuild();
+
+    UserPrompts& prompts_;
+    std::shared_ptr<const void> owner_;
+    const ReportData* data_ = nullptr;
+    QComboBox* subject_;
+    QComboBox* measure_;
+    QComboBox* top_;
+    QChartView* view_;
+    QPushButton* save_;
+    QPushButton* copy_;
+};
+
+}  // namespace sormel
