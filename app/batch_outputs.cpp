@@ -1,5 +1,6 @@
 #include "app/batch_outputs.h"
 
+#include <algorithm>
 #include <map>
 
 #include "engine/file_error.h"
@@ -12,24 +13,38 @@ namespace {
 constexpr std::string_view kOverallDeckFile = "全体.txt";
 constexpr std::string_view kTypeDeckFolder = "デッキタイプ";
 
-// True when saving to `output` would replace one of `decks`: the same name
+// Tells whether an output would replace one of the decks: the same name
 // once links are followed, or the same file through a hard link or another
-// mount of its folder.
-bool isOneOfTheDecks(const std::filesystem::path& output, const std::vector<std::filesystem::path>& decks) {
-    std::error_code ignored;
-    const std::filesystem::path resolved = std::filesystem::weakly_canonical(output, ignored);
-    std::map<std::filesystem::path, std::filesystem::path> canonicalFolders;
-    const std::optional<FileIdentity> target = fileIdentity(output);
-    for (const std::filesystem::path& deck : decks) {
-        if (deck.filename() == resolved.filename()) {
-            auto [folder, added] = canonicalFolders.try_emplace(deck.parent_path());
+// mount of its folder. The decks' identities are looked up once, and only
+// when an output already exists.
+class DeckGuard {
+public:
+    explicit DeckGuard(const std::vector<std::filesystem::path>& decks) : decks_(decks) {}
+
+    bool isOneOfTheDecks(const std::filesystem::path& output) {
+        std::error_code ignored;
+        const std::filesystem::path resolved = std::filesystem::weakly_canonical(output, ignored);
+        for (const std::filesystem::path& deck : decks_) {
+            if (deck.filename() != resolved.filename()) continue;
+            auto [folder, added] = canonicalFolders_.try_emplace(deck.parent_path());
             if (added) folder->second = std::filesystem::weakly_canonical(deck.parent_path(), ignored);
             if (folder->second == resolved.parent_path()) return true;
         }
-        if (target && fileIdentity(deck) == target) return true;
+        const std::optional<FileIdentity> target = fileIdentity(output);
+        if (!target) return false;
+        if (identities_.empty()) {
+            for (const std::filesystem::path& deck : decks_) {
+                if (const std::optional<FileIdentity> identity = fileIdentity(deck)) identities_.push_back(*identity);
+            }
+        }
+        return std::find(identities_.begin(), identities_.end(), *target) != identities_.end();
     }
-    return false;
-}
+
+private:
+    const std::vector<std::filesystem::path>& decks_;
+    std::map<std::filesystem::path, std::filesystem::path> canonicalFolders_;
+    std::vector<FileIdentity> identities_;
+};
 
 }  // namespace
 
@@ -49,9 +64,10 @@ std::optional<BatchOutputs::Refusal> BatchOutputs::reserve(const std::vector<std
                            "\nフォルダー: " + displayPath(folder / kTypeDeckFolder)};
         }
     }
+    DeckGuard guard(decks);
     try {
         const auto take = [&](const std::filesystem::path& target) -> std::optional<Refusal> {
-            if (isOneOfTheDecks(target, decks)) {
+            if (guard.isOneOfTheDecks(target)) {
                 return Refusal{"出力先のファイルは集計するデッキファイルの一つです。デッキを上書きしないよう、別のファイルを"
                                "指定してください。\nファイル: " +
                                displayPath(target)};

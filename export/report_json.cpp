@@ -60,11 +60,6 @@ Json cardObject(const CardFigures& card, int copyLimit) {
     return object;
 }
 
-Json cardsArray(const CardReport& report) {
-    Json cards = Json::array();
-    for (const CardFigures& card : report.cards) cards.push_back(cardObject(card, report.copyLimit));
-    return cards;
-}
 
 Json deckLines(const std::vector<AverageDeckLine>& lines) {
     Json array = Json::array();
@@ -85,38 +80,105 @@ Json averageDeckObject(const AverageDeckFigures& deck) {
     return object;
 }
 
+
+// The document is written piece by piece, one card at a time, so that a
+// report of many cards and types never holds them all as JSON values.
+class JsonWriter {
+public:
+    std::string take() { return std::move(out_); }
+
+    void open(char bracket) {
+        separate();
+        out_ += bracket;
+        first_ = true;
+    }
+    void close(char bracket) {
+        out_ += bracket;
+        first_ = false;
+    }
+    // `"key":` inside an object.
+    void key(const char* name) {
+        separate();
+        out_ += Json(name).dump();
+        out_ += ':';
+        first_ = true;  // the value follows without a comma
+    }
+    void value(const Json& value) {
+        separate();
+        out_ += value.dump(-1, ' ', false, Json::error_handler_t::replace);
+    }
+    void field(const char* name, const Json& v) {
+        key(name);
+        value(v);
+    }
+    // The next array element or object member starts a line of its own.
+    void newline() { newline_ = true; }
+
+private:
+    void separate() {
+        if (!first_) out_ += ',';
+        if (newline_) out_ += '\n';
+        first_ = false;
+        newline_ = false;
+    }
+    std::string out_;
+    bool first_ = true;
+    bool newline_ = false;
+};
+
+void writeCards(JsonWriter& writer, const CardReport& report) {
+    writer.key("cards");
+    writer.open('[');
+    for (const CardFigures& card : report.cards) {
+        writer.newline();
+        writer.value(cardObject(card, report.copyLimit));
+    }
+    writer.close(']');
+}
+
 }  // namespace
 
 std::string formatReportJson(const ReportData& data) {
     const CardReport& report = data.report;
-    Json root = Json::object();
-    root["decks"] = report.deckCount;
-    root["copy_limit"] = report.copyLimit;
-    root["side_counted"] = report.sideCounted;
-    root["sort"] = data.sort == SortChoice::ByCopies ? "copies" : "decks";
-    root["files"] = data.files;
-    root["cards"] = cardsArray(report);
+    JsonWriter writer;
+    writer.open('{');
+    writer.field("decks", report.deckCount);
+    writer.field("copy_limit", report.copyLimit);
+    writer.field("side_counted", report.sideCounted);
+    writer.field("sort", data.sort == SortChoice::ByCopies ? "copies" : "decks");
+    writer.newline();
+    writer.field("files", data.files);
+    writer.newline();
+    writeCards(writer, report);
     if (data.baseline) {
         Json baseline = Json::object();
         baseline["decks"] = data.baseline->decks;
         baseline["folder"] = data.baseline->folder;
-        root["baseline"] = std::move(baseline);
+        writer.newline();
+        writer.field("baseline", baseline);
     }
     if (data.byFolder) {
-        Json types = Json::array();
+        writer.newline();
+        writer.key("types");
+        writer.open('[');
         for (const TypeReport& type : data.types) {
-            Json object = Json::object();
-            object["name"] = type.name;
-            object["decks"] = type.decks;
-            object["share"] = hundredthsNumber(type.share);
-            object["cards"] = cardsArray(type.report);
-            if (type.report.averageDeck) object["average_deck"] = averageDeckObject(*type.report.averageDeck);
-            types.push_back(std::move(object));
+            writer.newline();
+            writer.open('{');
+            writer.field("name", type.name);
+            writer.field("decks", type.decks);
+            writer.field("share", hundredthsNumber(type.share));
+            writeCards(writer, type.report);
+            if (type.report.averageDeck) writer.field("average_deck", averageDeckObject(*type.report.averageDeck));
+            writer.close('}');
         }
-        root["types"] = std::move(types);
+        writer.close(']');
     }
-    if (report.averageDeck) root["average_deck"] = averageDeckObject(*report.averageDeck);
-    return root.dump(2, ' ', false, Json::error_handler_t::replace) + "\n";
+    if (report.averageDeck) {
+        writer.newline();
+        writer.field("average_deck", averageDeckObject(*report.averageDeck));
+    }
+    writer.close('}');
+    return writer.take() + "\n";
 }
 
 }  // namespace sormel
