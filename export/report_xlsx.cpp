@@ -195,6 +195,9 @@ std::string formatReportXlsx(const ReportData& data) {
     std::string scratch = folder.path().native();
     lxw_workbook_options options{};
     options.tmpdir = scratch.data();
+    // Rows go to the sheet files as they are written, so that a workbook of
+    // many types and cards does not sit in memory whole.
+    options.constant_memory = LXW_TRUE;
     lxw_workbook* workbook = workbook_new_opt(file.c_str(), &options);
     if (workbook == nullptr) failWorkbook("ブックを用意できません。");
     try {

@@ -194,7 +194,9 @@ TEST_F(ReportXlsx, HoldsTheCardsWithTextNumbersPercentagesAFrozenHeaderAndAFilte
     const std::string workbook = member("xl/workbook.xml");
     EXPECT_NE(workbook.find("name=\"集計\""), std::string::npos);
     EXPECT_NE(workbook.find("name=\"条件\""), std::string::npos);
-    const std::string strings = member("xl/sharedStrings.xml");
+    // Texts are written in the cells themselves (the workbook is built a
+    // row at a time).
+    const std::string strings = member("xl/worksheets/sheet1.xml") + member("xl/worksheets/sheet2.xml");
     for (const char* text : {"<t>001</t>", "<t>平均採用枚数</t>", "<t>4枚以上</t>", "<t>say \"hi\"</t>",
                              "bad\xEF\xBF\xBD_x0001_", "<t>/decks/大会</t>", "<t>2024-05-06 07:08</t>",
                              "<t>いいえ</t>", "<t>枚数</t>"}) {
@@ -207,7 +209,8 @@ TEST_F(ReportXlsx, HoldsTheCardsWithTextNumbersPercentagesAFrozenHeaderAndAFilte
     EXPECT_NE(cards.find("ySplit=\"1\""), std::string::npos);
     EXPECT_NE(cards.find("state=\"frozen\""), std::string::npos);
     EXPECT_NE(cards.find("<autoFilter ref=\"A1:P3\"/>"), std::string::npos);
-    EXPECT_NE(cards.find("<c r=\"A2\" t=\"s\""), std::string::npos);  // the card number as text
+    EXPECT_NE(cards.find("<c r=\"A2\" t=\"inlineStr\"><is><t>001</t></is></c>"), std::string::npos)
+        << cards;  // the card number as text
     EXPECT_NE(cards.find("<c r=\"C2\"><v>5</v></c>"), std::string::npos);
     EXPECT_NE(cards.find("<c r=\"E2\" s=\"2\"><v>0.8333</v></c>"), std::string::npos) << cards;
     EXPECT_NE(cards.find("<c r=\"G2\" s=\"3\"><v>2.4</v></c>"), std::string::npos);

@@ -110,12 +110,6 @@ protected:
     void SetUp() override { write(typedReport()); }
     void write(const ReportData& data) {
         ScratchFolder::writeInto(book, formatReportXlsx(data));
-        sharedStrings.clear();
-        const std::string strings = member("xl/sharedStrings.xml");
-        for (std::size_t at = strings.find("<si>"); at != std::string::npos; at = strings.find("<si>", at + 1)) {
-            const std::size_t start = strings.find('>', strings.find("<t", at)) + 1;
-            sharedStrings.push_back(strings.substr(start, strings.find("</t>", start) - start));
-        }
     }
     std::string member(const std::string& name) {
         const auto result = testing::runProgram("unzip -p " + testing::shellQuoted(book) + " '" + name + "'", scratch);
@@ -134,11 +128,13 @@ protected:
     // there is no value.
     std::string cell(const std::string& sheet, const std::string& ref) const {
         const std::string xml = cellXml(sheet, ref);
+        if (xml.find(" t=\"inlineStr\"") != std::string::npos) {
+            const std::size_t text = xml.find('>', xml.find("<t")) + 1;
+            return xml.substr(text, xml.find("</t>", text) - text);
+        }
         const std::size_t start = xml.find("<v>");
         if (start == std::string::npos) return "-";
-        const std::string value = xml.substr(start + 3, xml.find("</v>") - start - 3);
-        if (xml.find(" t=\"s\"") == std::string::npos) return value;
-        return sharedStrings.at(std::stoul(value));
+        return xml.substr(start + 3, xml.find("</v>") - start - 3);
     }
     std::vector<std::string> row(const std::string& sheet, int number, const std::string& columns) const {
         std::vector<std::string> values;
@@ -159,7 +155,6 @@ protected:
 
     ScratchFolder scratch;
     std::filesystem::path book = scratch.path() / "book.xlsx";
-    std::vector<std::string> sharedStrings;
 };
 
 using Cells = std::vector<std::string>;
@@ -196,7 +191,7 @@ TEST_F(ReportXlsxTypes, CardSheetsHoldTheComparisonWithChangesInTheAdoptionsForm
     EXPECT_EQ(cellXml(all, "Q2"), "<c r=\"Q2\" s=\"2\"><v>-0.1667</v></c>");
     EXPECT_EQ(cellXml(all, "E2").substr(0, 16), "<c r=\"E2\" s=\"2\">");
     EXPECT_EQ(cellXml(all, "S2"), "<c r=\"S2\" s=\"3\"><v>-0.2</v></c>");
-    EXPECT_EQ(cellXml(all, "A2").find(" t=\"s\""), 9u);  // the card number as text
+    EXPECT_EQ(cellXml(all, "A2").find(" t=\"inlineStr\""), 9u);  // the card number as text
 
     const std::string named = member("xl/worksheets/sheet4.xml");
     EXPECT_NE(named.find("<autoFilter ref=\"A1:V4\"/>"), std::string::npos);
@@ -223,7 +218,7 @@ TEST_F(ReportXlsxTypes, AverageDeckSheetListsMainThenSideOfEachDeck) {
     EXPECT_EQ(row(decks, 4, "ABCDE"), (Cells{"全体", "サイド", "002", "い", "1"}));
     EXPECT_EQ(row(decks, 5, "ABCDE"), (Cells{"速攻/コントロール", "メイン", "001", "あ", "2"}));
     EXPECT_EQ(cell(decks, "A6"), "-");  // an empty side part and a type without an average deck add nothing
-    EXPECT_NE(cellXml(decks, "C2").find(" t=\"s\""), std::string::npos);
+    EXPECT_NE(cellXml(decks, "C2").find(" t=\"inlineStr\""), std::string::npos);
 }
 
 TEST_F(ReportXlsxTypes, ConditionsNameTheBaselineAndTheTypeSetting) {
