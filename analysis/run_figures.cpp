@@ -42,6 +42,15 @@ RunFigures::RunFigures(const AnalysisOptions& options, const TypedDeckFiles& lis
     }
 }
 
+TallyOptions RunFigures::tallyOptions(DeckObserver* observer) const {
+    TallyOptions tally;
+    tally.includeSidePart = options_.includeSidePart;
+    tally.sortChoice = options_.sortChoice;
+    tally.mergeByName = options_.mergeByName;
+    tally.observer = observer;
+    return tally;
+}
+
 void RunFigures::finish(SortChoice choice) {
     if (types_) types_->finish(choice);
 }

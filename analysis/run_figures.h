@@ -17,6 +17,7 @@
 #include "analysis/report_data.h"
 #include "engine/deck_listing.h"
 #include "engine/deck_observer.h"
+#include "engine/tally_run.h"
 
 namespace sormel {
 
@@ -39,6 +40,10 @@ public:
 
     // To be handed to the run; told of everything it reads.
     DeckObserver* observer() { return observers_.empty() ? nullptr : &observers_; }
+
+    // How the run reads for these figures, with `observer` (these figures'
+    // own, or one that passes everything on to them) told of every deck.
+    TallyOptions tallyOptions(DeckObserver* observer) const;
 
     // Finishes the deck types' tables (throws CardError for a count out of
     // range in one of them).

@@ -78,13 +78,7 @@ struct FolderRun {
 std::optional<int> listFolder(const BatchOptions& options, const FileMask& mask, const std::filesystem::path& folder,
                               bool baseline, FolderRun& run) {
     try {
-        if (options.byFolder) {
-            run.listing = listDeckFilesByFolder(folder, mask);
-        } else {
-            run.listing.files = listDeckFiles(folder, mask);
-            run.listing.typeOfFile.assign(run.listing.files.size(), 0);
-            run.listing.typeNames.assign(1, std::string(kUnsortedType));
-        }
+        run.listing = listTypedDeckFiles(folder, mask, options.byFolder);
     } catch (const FileError& error) {
         std::cerr << error.what() << '\n';
         return kExitFailure;
@@ -115,12 +109,8 @@ bool tallyFolder(const BatchOptions& options, bool baseline, FolderRun& run) {
     DeckObservers observers;
     if (DeckObserver* figures = run.figures->observer()) observers.add(*figures);
     if (options.showSkipped && !baseline) observers.add(skipped);
-    TallyOptions tally;
-    tally.includeSidePart = options.includeSidePart;
-    tally.sortChoice = options.sortChoice;
+    TallyOptions tally = run.figures->tallyOptions(observers.empty() ? nullptr : &observers);
     tally.format = options.format;
-    tally.mergeByName = options.mergeByName;
-    if (!observers.empty()) tally.observer = &observers;
     const TallyResult result = runTally(run.table, files, tally, progress);
     if (result.outcome != TallyOutcome::Completed) {
         std::cerr << result.message << '\n';

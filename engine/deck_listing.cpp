@@ -140,4 +140,13 @@ TypedDeckFiles listDeckFilesByFolder(const std::filesystem::path& folder, const 
     return listing;
 }
 
+TypedDeckFiles listTypedDeckFiles(const std::filesystem::path& folder, const FileMask& mask, bool byFolder) {
+    if (byFolder) return listDeckFilesByFolder(folder, mask);
+    TypedDeckFiles listing;
+    listing.files = listDeckFiles(folder, mask);
+    listing.typeOfFile.assign(listing.files.size(), 0);
+    listing.typeNames.assign(1, std::string(kUnsortedType));
+    return listing;
+}
+
 }  // namespace sormel

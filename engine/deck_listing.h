@@ -45,4 +45,8 @@ inline constexpr std::string_view kUnsortedType = "分類なし";
 
 TypedDeckFiles listDeckFilesByFolder(const std::filesystem::path& folder, const FileMask& mask);
 
+// The files of `folder` with their types: by sub-folder when `byFolder`,
+// otherwise the files directly in it, all of the type 分類なし.
+TypedDeckFiles listTypedDeckFiles(const std::filesystem::path& folder, const FileMask& mask, bool byFolder);
+
 }  // namespace sormel

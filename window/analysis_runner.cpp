@@ -48,14 +48,6 @@ struct FolderRun {
     std::unique_ptr<RunFigures> figures;
 };
 
-TypedDeckFiles listFolder(const AnalysisJob& job, const FileMask& mask, const std::filesystem::path& folder) {
-    if (job.byFolder) return listDeckFilesByFolder(folder, mask);
-    TypedDeckFiles listing;
-    listing.files = listDeckFiles(folder, mask);
-    listing.typeOfFile.assign(listing.files.size(), 0);
-    listing.typeNames.assign(1, std::string(kUnsortedType));
-    return listing;
-}
 
 TallyResult tallyFolder(const AnalysisJob& job, bool baseline, const std::function<bool()>& keepGoing,
                         FolderRun& run, DeckObserver* extra) {
@@ -71,11 +63,7 @@ TallyResult tallyFolder(const AnalysisJob& job, bool baseline, const std::functi
     DeckObservers observers;
     if (DeckObserver* figures = run.figures->observer()) observers.add(*figures);
     if (extra) observers.add(*extra);
-    TallyOptions tally;
-    tally.includeSidePart = job.includeSidePart;
-    tally.sortChoice = job.sortChoice;
-    tally.mergeByName = job.mergeByName;
-    if (!observers.empty()) tally.observer = &observers;
+    const TallyOptions tally = run.figures->tallyOptions(observers.empty() ? nullptr : &observers);
     StoppableHost host(keepGoing);
     return runTally(run.table, run.listing.files, tally, host);
 }
@@ -91,14 +79,14 @@ AnalysisOutcome analyseFolder(const AnalysisJob& job, const std::function<bool()
             return AnalysisOutcome::Failed;
         }
         FolderRun current;
-        current.listing = listFolder(job, *mask, job.folder);
+        current.listing = listTypedDeckFiles(job.folder, *mask, job.byFolder);
         if (current.listing.files.empty()) {
             message = "集計対象ファイルがありません。";
             return AnalysisOutcome::Failed;
         }
         FolderRun before;
         if (job.baseline) {
-            before.listing = listFolder(job, *mask, *job.baseline);
+            before.listing = listTypedDeckFiles(*job.baseline, *mask, job.byFolder);
             if (before.listing.files.empty()) {
                 message = "比較するフォルダーに集計対象ファイルがありません。\nフォルダー: " + displayPath(*job.baseline);
                 return AnalysisOutcome::Failed;
