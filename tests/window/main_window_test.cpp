@@ -61,9 +61,6 @@ private slots:
     void enterInTheFolderListOpensTheFolder();
     void vanishedFolderAtStartShowsTheErrorAndRunsNothing();
     void openingInAVanishedFolderShowsTheErrorOnce();
-    void saveWritesTheGridAndCancelWritesNothing();
-    void saveWritesReportsAndTellsWhatCp932Lost();
-    void saveFailureShowsTheError();
     void sortOptionResortsAtOnce();
     void sortingACountBeyondTheRangeShowsTheError();
     void closingDuringRunStopsItThenCloses();
@@ -468,87 +465,8 @@ void MainWindowTest::openingInAVanishedFolderShowsTheErrorOnce() {
     QVERIFY(c.dirList->topLevelItemCount() > 0);
 }
 
-void MainWindowTest::saveWritesTheGridAndCancelWritesNothing() {
-    Fixture fixture(2);
-    sormel::MainWindow& w = fixture.open();
-    const WindowControls c(w);
-    c.cmdExec->click();
-    c.cmdSave->click();  // the dialog is cancelled
-    QCOMPARE(fixture.prompts.saveRequests.size(), std::size_t{1});
-    QCOMPARE(fixture.prompts.saveRequests[0].folder, QDir::currentPath());
-    QCOMPARE(fixture.prompts.saveRequests[0].filters,
-             QStringLiteral("CSVファイル (*.csv);;すべてのファイル (*.*);;Excel ブック (*.xlsx);;CSV（全項目, UTF-8）(*.csv)"));
-    QCOMPARE(fixture.prompts.saveRequests[0].proposedName, QStringLiteral("集計結果.csv"));
-    QCOMPARE(fixture.prompts.messages.size(), std::size_t{1});
-    QVERIFY(!QFile::exists(fixture.path("集計結果.csv")));
 
-    const QString target = fixture.path("集計結果.csv");
-    writeFile(target, "old content that is much longer than the new one would be, surely\r\n");
-    fixture.prompts.saveAnswers = {target};
-    c.cmdSave->click();
-    QCOMPARE(fixture.prompts.messages.back().text, QStringLiteral("保存が完了しました。"));
-    QCOMPARE(fixture.prompts.messages.back().title, QStringLiteral("完了"));
-    QCOMPARE(fixture.prompts.messages.back().icon, MessageIcon::Information);
-    QFile saved(target);
-    QVERIFY(saved.open(QIODevice::ReadOnly));
-    const QList<QByteArray> lines = saved.readAll().split('\n');
-    QCOMPARE(lines.size(), c.mfgList->model()->rowCount() + 1);  // CR LF after the last line too
-    QCOMPARE(lines[0], QByteArray("\"AB-1\",\"Card 1\",2,4,100,66.67\r"));
-    // The second save proposes the same name again.
-    c.cmdSave->click();
-    QCOMPARE(fixture.prompts.saveRequests.back().proposedName, QStringLiteral("集計結果.csv"));
-}
 
-// The report filters write the last run's per-card report; the table's CSV
-// tells once when code page 932 could not hold a character.
-void MainWindowTest::saveWritesReportsAndTellsWhatCp932Lost() {
-    Fixture fixture(0);
-    writeFile(fixture.path("1.txt"), "2,AB-1,\xE2\x91\xA0\xF0\x9F\x83\x8F\r\n--\r\n1,AB-1,x\r\n");  // ① and a playing card
-    writeFile(fixture.path("2.txt"), "3,AB-1,x\r\n");
-    sormel::MainWindow& w = fixture.open();
-    const WindowControls c(w);
-    c.cmdExec->click();
-
-    fixture.prompts.saveAnswers = {fixture.path("table.csv")};
-    c.cmdSave->click();
-    QCOMPARE(fixture.prompts.messages.size(), std::size_t{3});
-    QCOMPARE(fixture.prompts.messages[1].text, QStringLiteral("保存が完了しました。"));
-    QCOMPARE(fixture.prompts.messages[2].icon, MessageIcon::Information);
-    QVERIFY2(fixture.prompts.messages[2].text.contains(QStringLiteral("1 文字（1 枚のカード）")),
-             qPrintable(fixture.prompts.messages[2].text));
-
-    fixture.prompts.saveAnswers = {fixture.path("full.csv")};
-    fixture.prompts.saveFilterAnswers = {QStringLiteral("CSV（全項目, UTF-8）(*.csv)")};
-    c.cmdSave->click();
-    QCOMPARE(fixture.prompts.messages.size(), std::size_t{4});  // no notice: UTF-8 keeps every character
-    QFile full(fixture.path("full.csv"));
-    QVERIFY(full.open(QIODevice::ReadOnly));
-    const QList<QByteArray> lines = full.readAll().split('\n');
-    QVERIFY(lines[0].startsWith("\xEF\xBB\xBF\"No.\""));
-    // decks 2, copies 6, main in 2 decks with 5, side in 1 with 1, avg 3.
-    QCOMPARE(lines[1], QByteArray("\"AB-1\",\"\xE2\x91\xA0\xF0\x9F\x83\x8F\",2,6,100,100,3,2,5,1,1,0,0,2,0,0\r"));
-
-    fixture.prompts.saveAnswers = {fixture.path("book.xlsx")};
-    fixture.prompts.saveFilterAnswers = {QStringLiteral("Excel ブック (*.xlsx)")};
-    c.cmdSave->click();
-    QCOMPARE(fixture.prompts.messages.back().text, QStringLiteral("保存が完了しました。"));
-    QFile book(fixture.path("book.xlsx"));
-    QVERIFY(book.open(QIODevice::ReadOnly));
-    QVERIFY(book.read(2) == "PK");
-}
-
-void MainWindowTest::saveFailureShowsTheError() {
-    Fixture fixture(1);
-    sormel::MainWindow& w = fixture.open();
-    const WindowControls c(w);
-    c.cmdExec->click();
-    fixture.prompts.saveAnswers = {fixture.path("no/such/folder/out.csv")};
-    c.cmdSave->click();
-    QCOMPARE(fixture.prompts.messages.size(), std::size_t{2});
-    QCOMPARE(fixture.prompts.messages[1].title, QStringLiteral("エラー"));
-    QCOMPARE(fixture.prompts.messages[1].icon, MessageIcon::Critical);
-    QVERIFY(!fixture.prompts.messages[1].text.isEmpty());
-}
 
 void MainWindowTest::sortOptionResortsAtOnce() {
     Fixture fixture(0);
