@@ -206,7 +206,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     for (const ModelCard& card : model.cards) finalCountsFit = finalCountsFit && fitsInt32(card.copies);
 
     UsageTable table;
-    const TallyResult result = runTally(table, files, {host.side, host.choice}, host);
+    // The model reads the program's own format; other formats are told
+    // apart by content, so the run is held to that one.
+    TallyOptions options{host.side, host.choice};
+    options.format = DeckFormat::Native;
+    const TallyResult result = runTally(table, files, options, host);
     const TallyOutcome outcome = result.outcome;
     if (model.failedFile) {
         FUZZ_CHECK(outcome == TallyOutcome::Failed, "the run did not stop at file %zu line %zu", *model.failedFile,
@@ -275,6 +279,22 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         } catch (const CardError&) {
             FUZZ_CHECK(outcome != TallyOutcome::Completed, "formatCsv refused a completed run's table");
         }
+    }
+
+    // Read as whatever format each file looks like, every reader keeps the
+    // table's own invariants: one row per key, valid UTF-8, messages that
+    // are UTF-8.
+    UsageTable detected;
+    options.format = DeckFormat::Auto;
+    options.mergeByName = (data[0] & 8) != 0;
+    TallyHost quiet;
+    const TallyResult autoResult = runTally(detected, files, options, quiet);
+    FUZZ_CHECK(isValidUtf8(autoResult.message), "message is not UTF-8");
+    std::map<std::string, int> keys;
+    for (std::size_t i = 0; i < detected.rowCount(); ++i) {
+        const UsageRow& row = detected.row(i);
+        FUZZ_CHECK(isValidUtf8(row.cardNumber) && isValidUtf8(row.cardName), "row %zu is not UTF-8", i);
+        FUZZ_CHECK(++keys[detected.keyAt(detected.handleAt(i))] == 1, "a key twice");
     }
     return 0;
 }
