@@ -2,6 +2,7 @@
 
 #include <chrono>
 #include <cstdio>
+#include <cstdlib>
 #include <iostream>
 
 #include "app/terminal.h"
@@ -120,6 +121,8 @@ int runBatch(const BatchOptions& options) {
         tally.sortChoice = options.sortChoice;
         tally.format = options.format;
         tally.mergeByName = options.mergeByName;
+        // For measurements: how many threads read ahead of the tally.
+        tally.readThreads = readThreadsFromSetting(std::getenv("SORMEL_READ_THREADS"));
         if (options.showSkipped) tally.observer = &skipped;
         result = runTally(table, files, tally, progress);
     }
