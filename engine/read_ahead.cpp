@@ -73,21 +73,27 @@ ReadAhead::~ReadAhead() {
 }
 
 void ReadAhead::take(std::size_t index, std::string& buffer) {
-    if (workers_.empty()) {
-        readWholeFile(files_[index], buffer);
-        return;
-    }
     Slot slot;
+    bool wakeWorkers = false;
     {
         std::unique_lock lock(mutex_);
         Slot& waited = slotOf(index);
+        if (nextToClaim_ == index) {
+            // No worker has come to this file yet (there are none, or they
+            // are all busy): the run reads it itself rather than wait.
+            ++nextToClaim_;
+            waited.state = Slot::State::LeftToTheRun;
+        }
+        runWaiting_ = true;
         fileReady_.wait(lock, [&] { return waited.state != Slot::State::Empty && waited.state != Slot::State::Reading; });
+        runWaiting_ = false;
         slot = std::move(waited);
         waited = Slot{};
         charged_ -= slot.charged;
         taken_ = index + 1;
+        wakeWorkers = waitingForRoom_ > 0 && roomAhead() >= wakeAt();
     }
-    roomMade_.notify_all();
+    if (wakeWorkers) roomMade_.notify_one();
     switch (slot.state) {
         case Slot::State::Read: buffer.swap(slot.bytes); return;
         case Slot::State::Failed: std::rethrow_exception(slot.error);
@@ -106,10 +112,16 @@ void ReadAhead::work(std::stop_token stop) {
 
 std::optional<std::size_t> ReadAhead::claim(std::stop_token& stop) {
     std::unique_lock lock(mutex_);
-    roomMade_.wait(lock, stop, [&] { return nextToClaim_ >= files_.size() || nextToClaim_ < taken_ + limits_.files; });
+    ++waitingForRoom_;
+    roomMade_.wait(lock, stop, [&] { return nextToClaim_ >= files_.size() || roomAhead() > 0; });
+    --waitingForRoom_;
     if (stop.stop_requested() || nextToClaim_ >= files_.size()) return std::nullopt;
     slotOf(nextToClaim_).state = Slot::State::Reading;
-    return nextToClaim_++;
+    const std::size_t index = nextToClaim_++;
+    // Another worker joins in only while the room stays large, that is,
+    // while those awake do not keep up with the run.
+    if (waitingForRoom_ > 0 && roomAhead() >= 2 * wakeAt()) roomMade_.notify_one();
+    return index;
 }
 
 void ReadAhead::read(std::size_t index, Slot& result) {
@@ -144,6 +156,7 @@ void ReadAhead::publish(std::size_t index, Slot&& result) {
         charged_ = charged_ - result.charged + held;
         result.charged = held;
         slotOf(index) = std::move(result);
+        if (!runWaiting_ || index != taken_) return;
     }
     fileReady_.notify_one();
 }

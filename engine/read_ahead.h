@@ -6,6 +6,7 @@
 // thrown when the run reaches that file.
 #pragma once
 
+#include <algorithm>
 #include <condition_variable>
 #include <cstddef>
 #include <cstdint>
@@ -60,7 +61,8 @@ private:
 class ReadAhead {
 public:
     // Starts up to `threads` workers on `files` (fewer when the system
-    // gives fewer); with none, take() reads on the caller's thread.
+    // gives fewer); with none, take() reads every file on the caller's
+    // thread, as it does for a file no worker has come to yet.
     // `files` must outlive the object.
     ReadAhead(const std::vector<std::filesystem::path>& files, unsigned threads, ReadAheadLimits limits = {},
               ReadAheadGate* gate = nullptr);
@@ -91,6 +93,12 @@ private:
     void read(std::size_t index, Slot& result);
     void publish(std::size_t index, Slot&& result);
     Slot& slotOf(std::size_t index) { return slots_[index % slots_.size()]; }
+    // How many more files the workers may claim.
+    std::size_t roomAhead() const { return taken_ + slots_.size() - nextToClaim_; }
+    // Workers that wait for room are woken one at a time, once this much
+    // of the window is free: far fewer wake-ups than one for every file
+    // the run takes, and the files still come in order.
+    std::size_t wakeAt() const { return std::max<std::size_t>(slots_.size() / 4, 1); }
 
     const std::vector<std::filesystem::path>& files_;
     const ReadAheadLimits limits_;
@@ -103,6 +111,8 @@ private:
     std::size_t nextToClaim_ = 0;
     std::size_t taken_ = 0;                 // files the run has taken
     std::uint64_t charged_ = 0;
+    std::size_t waitingForRoom_ = 0;        // workers
+    bool runWaiting_ = false;
 
     // Last, so that the workers are stopped before anything they use goes.
     std::vector<std::jthread> workers_;
