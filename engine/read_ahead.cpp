@@ -8,6 +8,12 @@
 #include "engine/deck_file.h"
 
 namespace sormel {
+namespace {
+
+// The largest buffer a slot keeps for its next file.
+constexpr std::size_t kKeptBuffer = 64 * 1024;
+
+}  // namespace
 
 unsigned machineReadThreads() {
     const auto most = static_cast<unsigned>(ReadAheadLimits{}.files);
@@ -73,51 +79,63 @@ ReadAhead::~ReadAhead() {
 }
 
 void ReadAhead::take(std::size_t index, std::string& buffer) {
-    Slot slot;
-    bool wakeWorkers = false;
+    Slot::State state;
+    std::exception_ptr error;
+    bool wakeWorker = false;
     {
         std::unique_lock lock(mutex_);
-        Slot& waited = slotOf(index);
+        Slot& slot = slotOf(index);
         if (nextToClaim_ == index) {
             // No worker has come to this file yet (there are none, or they
             // are all busy): the run reads it itself rather than wait.
             ++nextToClaim_;
-            waited.state = Slot::State::LeftToTheRun;
+            slot.state = Slot::State::LeftToTheRun;
         }
         runWaiting_ = true;
-        fileReady_.wait(lock, [&] { return waited.state != Slot::State::Empty && waited.state != Slot::State::Reading; });
+        fileReady_.wait(lock, [&] { return slot.state != Slot::State::Empty && slot.state != Slot::State::Reading; });
         runWaiting_ = false;
-        slot = std::move(waited);
-        waited = Slot{};
+        state = slot.state;
+        error = std::move(slot.error);
+        if (state == Slot::State::Read) {
+            buffer.swap(slot.bytes);
+            // The run's last buffer goes to the next file of this slot,
+            // unless it is large: a big file's buffer is not kept.
+            slot.bytes.clear();
+            if (slot.bytes.capacity() > kKeptBuffer) std::string().swap(slot.bytes);
+        }
         charged_ -= slot.charged;
+        slot.charged = 0;
+        slot.error = nullptr;
+        slot.state = Slot::State::Empty;
         taken_ = index + 1;
-        wakeWorkers = waitingForRoom_ > 0 && roomAhead() >= wakeAt();
+        wakeWorker = waitingForRoom_ > 0 && roomAhead() >= wakeAt();
     }
-    if (wakeWorkers) roomMade_.notify_one();
-    switch (slot.state) {
-        case Slot::State::Read: buffer.swap(slot.bytes); return;
-        case Slot::State::Failed: std::rethrow_exception(slot.error);
-        default: readWholeFile(files_[index], buffer); return;
-    }
+    if (wakeWorker) roomMade_.notify_one();
+    if (state == Slot::State::Failed) std::rethrow_exception(error);
+    if (state == Slot::State::LeftToTheRun) readWholeFile(files_[index], buffer);
 }
 
 void ReadAhead::work(std::stop_token stop) {
-    while (const std::optional<std::size_t> index = claim(stop)) {
+    Slot result;
+    std::unique_lock lock(mutex_);
+    while (const std::optional<std::size_t> index = claim(lock, stop, result)) {
+        lock.unlock();
         if (gate_ != nullptr && !gate_->pass(*index, stop)) return;
-        Slot result;
         read(*index, result);
-        publish(*index, std::move(result));
+        lock.lock();
+        publish(*index, result);
     }
 }
 
-std::optional<std::size_t> ReadAhead::claim(std::stop_token& stop) {
-    std::unique_lock lock(mutex_);
+std::optional<std::size_t> ReadAhead::claim(std::unique_lock<std::mutex>& lock, std::stop_token& stop, Slot& into) {
     ++waitingForRoom_;
     roomMade_.wait(lock, stop, [&] { return nextToClaim_ >= files_.size() || roomAhead() > 0; });
     --waitingForRoom_;
     if (stop.stop_requested() || nextToClaim_ >= files_.size()) return std::nullopt;
-    slotOf(nextToClaim_).state = Slot::State::Reading;
     const std::size_t index = nextToClaim_++;
+    Slot& slot = slotOf(index);
+    slot.state = Slot::State::Reading;
+    into.bytes.swap(slot.bytes);
     // Another worker joins in only while the room stays large, that is,
     // while those awake do not keep up with the run.
     if (waitingForRoom_ > 0 && roomAhead() >= 2 * wakeAt()) roomMade_.notify_one();
@@ -125,40 +143,43 @@ std::optional<std::size_t> ReadAhead::claim(std::stop_token& stop) {
 }
 
 void ReadAhead::read(std::size_t index, Slot& result) {
+    result.charged = 0;
     try {
         OpenedDeckFile file(files_[index]);
         const std::uint64_t size = file.sizeAtOpen();
-        {
-            std::lock_guard lock(mutex_);
-            if (charged_ + size > limits_.bytes) {
-                result.state = Slot::State::LeftToTheRun;
-                return;
-            }
-            charged_ += size;
-            result.charged = size;
+        // Counted before the read, so that workers together never start
+        // reading more than the limit; a file that does not fit is left
+        // to the run.
+        if (charged_.fetch_add(size) + size > limits_.bytes) {
+            charged_ -= size;
+            result.state = Slot::State::LeftToTheRun;
+            return;
         }
+        result.charged = size;
         result.bytes.reserve(static_cast<std::size_t>(size));
         file.readInto(result.bytes);
+        // It may have grown while it was read.
+        if (result.bytes.size() > size) {
+            charged_ += result.bytes.size() - size;
+            result.charged = result.bytes.size();
+        }
         result.state = Slot::State::Read;
     } catch (...) {
         // Held for the run, which reports it when it reaches this file.
         result.error = std::current_exception();
         result.state = Slot::State::Failed;
-        result.bytes = std::string();
+        result.bytes.clear();
     }
 }
 
-void ReadAhead::publish(std::size_t index, Slot&& result) {
-    {
-        std::lock_guard lock(mutex_);
-        // What the file holds now: it may have grown while it was read.
-        const std::uint64_t held = result.bytes.capacity();
-        charged_ = charged_ - result.charged + held;
-        result.charged = held;
-        slotOf(index) = std::move(result);
-        if (!runWaiting_ || index != taken_) return;
-    }
-    fileReady_.notify_one();
+void ReadAhead::publish(std::size_t index, Slot& result) {
+    Slot& slot = slotOf(index);
+    slot.state = result.state;
+    slot.bytes.swap(result.bytes);
+    slot.error = std::move(result.error);
+    result.error = nullptr;
+    slot.charged = result.charged;
+    if (runWaiting_ && index == taken_) fileReady_.notify_one();
 }
 
 }  // namespace sormel

@@ -7,6 +7,7 @@
 #pragma once
 
 #include <algorithm>
+#include <atomic>
 #include <condition_variable>
 #include <cstddef>
 #include <cstdint>
@@ -81,17 +82,21 @@ private:
     struct Slot {
         enum class State { Empty, Reading, Read, Failed, LeftToTheRun };
         State state = State::Empty;
+        // The file's bytes once read; between reads, a small buffer kept
+        // for the next file of this slot.
         std::string bytes;
         std::exception_ptr error;
         std::uint64_t charged = 0;  // bytes counted against the limit
     };
 
     void work(std::stop_token stop);
-    // The next file for a worker, once it is within the limits; nothing
-    // when every file is taken or the workers are to stop.
-    std::optional<std::size_t> claim(std::stop_token& stop);
+    // The next file for a worker, once it is within the limits, with the
+    // slot's buffer in `into`; nothing when every file is claimed or the
+    // workers are to stop. Called with `lock` held.
+    std::optional<std::size_t> claim(std::unique_lock<std::mutex>& lock, std::stop_token& stop, Slot& into);
     void read(std::size_t index, Slot& result);
-    void publish(std::size_t index, Slot&& result);
+    // Called with the lock held.
+    void publish(std::size_t index, Slot& result);
     Slot& slotOf(std::size_t index) { return slots_[index % slots_.size()]; }
     // How many more files the workers may claim.
     std::size_t roomAhead() const { return taken_ + slots_.size() - nextToClaim_; }
@@ -104,13 +109,13 @@ private:
     const ReadAheadLimits limits_;
     ReadAheadGate* const gate_;
 
-    std::mutex mutex_;
+    std::atomic<std::uint64_t> charged_ = 0;
+    std::mutex mutex_;                      // guards what follows
     std::condition_variable_any roomMade_;  // the run took a file
     std::condition_variable fileReady_;     // a worker finished a file
     std::vector<Slot> slots_;               // file i in slot i % files ahead
     std::size_t nextToClaim_ = 0;
     std::size_t taken_ = 0;                 // files the run has taken
-    std::uint64_t charged_ = 0;
     std::size_t waitingForRoom_ = 0;        // workers
     bool runWaiting_ = false;
 
