@@ -108,7 +108,9 @@ void ReadAhead::take(std::size_t index, std::string& buffer) {
         slot.error = nullptr;
         slot.state = Slot::State::Empty;
         taken_ = index + 1;
-        wakeWorker = waitingForRoom_ > 0 && roomAhead() >= wakeAt();
+        // A sleeping worker wakes when the room reaches the mark; more join
+        // in from claim() if the room keeps growing.
+        wakeWorker = waitingForRoom_ > 0 && roomAhead() == wakeAt();
     }
     if (wakeWorker) roomMade_.notify_one();
     if (state == Slot::State::Failed) std::rethrow_exception(error);

@@ -102,7 +102,8 @@ private:
     std::size_t roomAhead() const { return taken_ + slots_.size() - nextToClaim_; }
     // Workers that wait for room are woken one at a time, once this much
     // of the window is free: far fewer wake-ups than one for every file
-    // the run takes, and the files still come in order.
+    // the run takes. Nothing depends on them for order or progress: the
+    // run reads a file itself when no worker has come to it.
     std::size_t wakeAt() const { return std::max<std::size_t>(slots_.size() / 4, 1); }
 
     const std::vector<std::filesystem::path>& files_;
