@@ -16,8 +16,11 @@ constexpr std::size_t kKeptBuffer = 64 * 1024;
 }  // namespace
 
 unsigned machineReadThreads() {
+    // A worker spends most of its time waiting for the disk, so several
+    // for each hardware thread keep enough reads in flight on a cold one;
+    // on a warm one, those not needed sleep.
     const auto most = static_cast<unsigned>(ReadAheadLimits{}.files);
-    return std::clamp(std::thread::hardware_concurrency(), 2u, most);
+    return std::clamp(4 * std::thread::hardware_concurrency(), 2u, most);
 }
 
 unsigned readThreadsFromSetting(const char* setting) {
@@ -91,6 +94,11 @@ void ReadAhead::take(std::size_t index, std::string& buffer) {
             ++nextToClaim_;
             slot.state = Slot::State::LeftToTheRun;
         }
+        if (slot.state == Slot::State::Reading && waitingForRoom_ > 0) {
+            // The run has to wait for a read: reads are slow (a cold disk),
+            // and one more worker joins in.
+            roomMade_.notify_one();
+        }
         runWaiting_ = true;
         fileReady_.wait(lock, [&] { return slot.state != Slot::State::Empty && slot.state != Slot::State::Reading; });
         runWaiting_ = false;
@@ -109,7 +117,7 @@ void ReadAhead::take(std::size_t index, std::string& buffer) {
         slot.state = Slot::State::Empty;
         taken_ = index + 1;
         // A sleeping worker wakes when the room reaches the mark; more join
-        // in from claim() if the room keeps growing.
+        // in when the run finds its next file still being read.
         wakeWorker = waitingForRoom_ > 0 && roomAhead() == wakeAt();
     }
     if (wakeWorker) roomMade_.notify_one();
@@ -138,9 +146,6 @@ std::optional<std::size_t> ReadAhead::claim(std::unique_lock<std::mutex>& lock, 
     Slot& slot = slotOf(index);
     slot.state = Slot::State::Reading;
     into.bytes.swap(slot.bytes);
-    // Another worker joins in only while the room stays large, that is,
-    // while those awake do not keep up with the run.
-    if (waitingForRoom_ > 0 && roomAhead() >= 2 * wakeAt()) roomMade_.notify_one();
     return index;
 }
 

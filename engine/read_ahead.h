@@ -30,7 +30,8 @@ struct ReadAheadLimits {
     std::uint64_t bytes = 16 * 1024 * 1024;
 };
 
-// The number of workers for this machine: its hardware threads, at least 2.
+// The number of workers for this machine: four for each of its hardware
+// threads, at least 2 and at most the files read ahead.
 unsigned machineReadThreads();
 
 // The number of workers a setting asks for: a whole number from 0 (every
