@@ -7,6 +7,8 @@
 #
 #   bench/run.sh [REPEATS]          (default 7)
 #
+# The batch mode writes its CSV to standard output (/dev/null); one row
+# shows it with --output as well.
 # Targets, against the floor: batch at most 1.0 x warm (and 0.75 x cold),
 # plain text lists at most 2 x, the window at most 1.3 x in high-speed and
 # 2.5 x in normal mode; peak memory under 40 MiB; the 10 x larger card pool
