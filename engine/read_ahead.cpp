@@ -92,16 +92,21 @@ void ReadAhead::take(std::size_t index, std::string& buffer) {
             // No worker has come to this file yet (there are none, or they
             // are all busy): the run reads it itself rather than wait.
             ++nextToClaim_;
+            ++finished_;
             slot.state = Slot::State::LeftToTheRun;
         }
-        if (slot.state == Slot::State::Reading && waitingForRoom_ > 0) {
-            // The run has to wait for a read: reads are slow (a cold disk),
-            // and one more worker joins in.
-            roomMade_.notify_one();
+        const auto ready = [&] { return slot.state != Slot::State::Empty && slot.state != Slot::State::Reading; };
+        while (!ready()) {
+            // Rather than sleep until its file is read, the run reads a
+            // later one for the workers (not while a test holds them).
+            if (gate_ == nullptr && nextToClaim_ < files_.size() && roomAhead() > 0) {
+                readAheadOfTheRun(lock);
+                continue;
+            }
+            runWaiting_ = true;
+            fileReady_.wait(lock, ready);
+            runWaiting_ = false;
         }
-        runWaiting_ = true;
-        fileReady_.wait(lock, [&] { return slot.state != Slot::State::Empty && slot.state != Slot::State::Reading; });
-        runWaiting_ = false;
         state = slot.state;
         error = std::move(slot.error);
         if (state == Slot::State::Read) {
@@ -116,13 +121,26 @@ void ReadAhead::take(std::size_t index, std::string& buffer) {
         slot.error = nullptr;
         slot.state = Slot::State::Empty;
         taken_ = index + 1;
-        // A sleeping worker wakes when the room reaches the mark; more join
-        // in when the run finds its next file still being read.
-        wakeWorker = waitingForRoom_ > 0 && roomAhead() == wakeAt();
+        // Sleeping workers are woken one a file while few files are ready
+        // ahead of the run: all of them join in on a slow disk, and a few
+        // now and then where reading is quicker than the tally.
+        wakeWorker = waitingForRoom_ > 0 && roomAhead() > 0 && finished_ - taken_ < wakeAt();
     }
     if (wakeWorker) roomMade_.notify_one();
     if (state == Slot::State::Failed) std::rethrow_exception(error);
     if (state == Slot::State::LeftToTheRun) readWholeFile(files_[index], buffer);
+}
+
+void ReadAhead::readAheadOfTheRun(std::unique_lock<std::mutex>& lock) {
+    const std::size_t index = nextToClaim_++;
+    Slot& slot = slotOf(index);
+    slot.state = Slot::State::Reading;
+    Slot result;
+    result.bytes.swap(slot.bytes);
+    lock.unlock();
+    read(index, result);
+    lock.lock();
+    publish(index, result);
 }
 
 void ReadAhead::work(std::stop_token stop) {
@@ -186,6 +204,7 @@ void ReadAhead::publish(std::size_t index, Slot& result) {
     slot.error = std::move(result.error);
     result.error = nullptr;
     slot.charged = result.charged;
+    ++finished_;
     if (runWaiting_ && index == taken_) fileReady_.notify_one();
 }
 

@@ -96,15 +96,17 @@ private:
     // workers are to stop. Called with `lock` held.
     std::optional<std::size_t> claim(std::unique_lock<std::mutex>& lock, std::stop_token& stop, Slot& into);
     void read(std::size_t index, Slot& result);
+    // The run, waiting for its next file, reads the next unclaimed one.
+    void readAheadOfTheRun(std::unique_lock<std::mutex>& lock);
     // Called with the lock held.
     void publish(std::size_t index, Slot& result);
     Slot& slotOf(std::size_t index) { return slots_[index % slots_.size()]; }
     // How many more files the workers may claim.
     std::size_t roomAhead() const { return taken_ + slots_.size() - nextToClaim_; }
-    // Workers that wait for room are woken one at a time, once this much
-    // of the window is free: far fewer wake-ups than one for every file
-    // the run takes. Nothing depends on them for order or progress: the
-    // run reads a file itself when no worker has come to it.
+    // Workers that wait for room are woken while fewer files than this
+    // are ready ahead of the run: far fewer wake-ups than one for every
+    // file the run takes. Nothing depends on them for order or progress:
+    // the run reads a file itself when no worker has come to it.
     std::size_t wakeAt() const { return std::max<std::size_t>(slots_.size() / 4, 1); }
 
     const std::vector<std::filesystem::path>& files_;
@@ -118,6 +120,7 @@ private:
     std::vector<Slot> slots_;               // file i in slot i % files ahead
     std::size_t nextToClaim_ = 0;
     std::size_t taken_ = 0;                 // files the run has taken
+    std::size_t finished_ = 0;              // files read, or left to the run
     std::size_t waitingForRoom_ = 0;        // workers
     bool runWaiting_ = false;
 
