@@ -3,6 +3,7 @@
 #include <chrono>
 #include <ctime>
 #include <cstdio>
+#include <cstdlib>
 #include <iostream>
 #include <memory>
 #include <optional>
@@ -111,6 +112,8 @@ bool tallyFolder(const BatchOptions& options, bool baseline, FolderRun& run) {
     if (options.showSkipped && !baseline) observers.add(skipped);
     TallyOptions tally = run.figures->tallyOptions(observers.empty() ? nullptr : &observers);
     tally.format = options.format;
+    // For measurements: how many threads read ahead of the tally.
+    tally.readThreads = readThreadsFromSetting(std::getenv("SORMEL_READ_THREADS"));
     const TallyResult result = runTally(run.table, files, tally, progress);
     if (result.outcome != TallyOutcome::Completed) {
         std::cerr << result.message << '\n';

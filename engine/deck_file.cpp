@@ -33,15 +33,23 @@ void readUpTo(const std::filesystem::path& path, std::string& buffer, std::uint6
 
 }  // namespace detail
 
-void readWholeFile(const std::filesystem::path& path, std::string& buffer) {
-    InputFile file(path);
-    if (file.openError() != 0) failReading(path, describeSystemError(file.openError()));
-    const InputFile::Status status = file.status();
+OpenedDeckFile::OpenedDeckFile(const std::filesystem::path& path) : path_(path), file_(path) {
+    if (file_.openError() != 0) failReading(path, describeSystemError(file_.openError()));
+    const InputFile::Status status = file_.status();
     if (status.error != 0) failReading(path, describeSystemError(status.error));
     if (status.kind == InputFile::Kind::Folder) failReading(path, describeSystemError(EISDIR));
     if (status.kind != InputFile::Kind::Regular) failReading(path, "通常のファイルではありません（FIFO やデバイスなど）。");
-    detail::readUpTo(path, buffer, status.size + kDeckGrowthAllowance,
-                     [&file](char* into, std::size_t size) { return file.read(into, size); });
+    sizeAtOpen_ = status.size;
+}
+
+void OpenedDeckFile::readInto(std::string& buffer) {
+    detail::readUpTo(path_, buffer, sizeAtOpen_ + kDeckGrowthAllowance,
+                     [this](char* into, std::size_t size) { return file_.read(into, size); });
+}
+
+void readWholeFile(const std::filesystem::path& path, std::string& buffer) {
+    OpenedDeckFile file(path);
+    file.readInto(buffer);
 }
 
 }  // namespace sormel

@@ -18,6 +18,25 @@ namespace sormel {
 // to call from several threads at once.
 void readWholeFile(const std::filesystem::path& path, std::string& buffer);
 
+// readWholeFile in two steps, for a reader that wants to know the size
+// before it reads: the constructor opens the file and checks that it is a
+// plain file, readInto reads it. Each step throws what readWholeFile would.
+class OpenedDeckFile {
+public:
+    // `path` must outlive the object.
+    explicit OpenedDeckFile(const std::filesystem::path& path);
+
+    // The size of the file when it was opened.
+    std::uint64_t sizeAtOpen() const { return sizeAtOpen_; }
+    // Replaces `buffer` with the bytes of the file; call once.
+    void readInto(std::string& buffer);
+
+private:
+    const std::filesystem::path& path_;
+    InputFile file_;
+    std::uint64_t sizeAtOpen_ = 0;
+};
+
 // How much a file may grow while it is read before the read gives up.
 inline constexpr std::uint64_t kDeckGrowthAllowance = 1024 * 1024;
 

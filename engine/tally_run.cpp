@@ -6,10 +6,11 @@
 #include <stdexcept>
 
 #include "engine/dek_deck_reader.h"
-#include "engine/deck_file.h"
 #include "engine/deck_observer.h"
+#include "engine/file_error.h"
 #include "engine/list_deck_reader.h"
 #include "engine/native_deck_reader.h"
+#include "engine/read_ahead.h"
 #include "engine/ydk_deck_reader.h"
 #include "engine/text_decoding.h"
 
@@ -25,7 +26,8 @@ public:
     Tally(UsageTable& table, const std::vector<std::filesystem::path>& files, const TallyOptions& options,
           TallyHost& host)
         : table_(table), files_(files), options_(options), host_(host),
-          deckCount_(static_cast<std::int64_t>(files.size())) {}
+          deckCount_(static_cast<std::int64_t>(files.size())),
+          readAhead_(files, options.readThreads, ReadAheadLimits{}, options.readGate) {}
 
     // Reads every file; false when the user cancelled on the way.
     bool readAllFiles() {
@@ -55,7 +57,7 @@ public:
 private:
     bool readFile(std::size_t index) {
         const std::filesystem::path& path = files_[index];
-        readWholeFile(path, text_);
+        readAhead_.take(index, text_);
         DeckEncoding encoding = prepareDeckText(text_);
         const DeckFormat format =
             options_.format == DeckFormat::Auto ? detectDeckFormat(text_, encoding) : options_.format;
@@ -150,6 +152,7 @@ private:
     std::string decodedNumber_;
     std::string decodedName_;
     bool highSpeedEngaged_ = false;
+    ReadAhead readAhead_;
 };
 
 }  // namespace

@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "engine/deck_format.h"
+#include "engine/read_ahead.h"
 #include "engine/usage_table.h"
 
 namespace sormel {
@@ -28,6 +29,11 @@ struct TallyOptions {
     DeckFormat format = DeckFormat::Auto;
     // Rows keyed by card name, so that printings of a card are one row.
     bool mergeByName = false;
+    // Threads that read the next files while the run tallies the current
+    // one; with 0, the run reads every file itself when its turn comes.
+    unsigned readThreads = machineReadThreads();
+    // Holds those threads before they open a file, for tests.
+    ReadAheadGate* readGate = nullptr;
 };
 
 // The live side of a run. Every method has a default, so that a host
@@ -61,7 +67,8 @@ struct TallyResult {
 };
 
 // Resets `table` and tallies `files` into it, in order. The deck count is
-// the number of files, including those without a single card line.
+// the number of files, including those without a single card line. No
+// thread of the run outlives the call.
 TallyResult runTally(UsageTable& table, const std::vector<std::filesystem::path>& files, const TallyOptions& options,
                      TallyHost& host);
 

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Builds the project and runs every test through CTest: once in a normal
 # build and once with AddressSanitizer and UndefinedBehaviorSanitizer, where
-# any report fails the test that caused it.
+# any report fails the test that caused it. The engine's tests, which hold
+# the run and its read-ahead threads, run once more with ThreadSanitizer.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -19,3 +20,8 @@ cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DSORMEL_SANITIZE=ON 
 cmake --build build-asan -j "$jobs"
 ASAN_OPTIONS=abort_on_error=0:detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
   ctest --test-dir build-asan --output-on-failure -j "$jobs"
+
+echo "== Thread sanitizer build (engine tests)"
+cmake -S . -B build-tsan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DSORMEL_SANITIZE_THREADS=ON -DSORMEL_BUILD_BENCH=OFF >/dev/null
+cmake --build build-tsan -j "$jobs" --target engine_tests
+TSAN_OPTIONS=halt_on_error=1:second_deadlock_stack=1 build-tsan/tests/engine_tests --gtest_brief=1

@@ -20,6 +20,7 @@
 #include <functional>
 #include <memory>
 
+#include "engine/read_ahead.h"
 #include "window/deck_file_list.h"
 #include "window/drive_list.h"
 #include "window/folder_list.h"
@@ -377,16 +378,19 @@ void MainWindowTest::highSpeedFromTheStartLocksTheCheckBox() {
 }
 
 void MainWindowTest::fileVanishingDuringRunShowsTheErrorAndStops() {
-    Fixture fixture(3);
+    // A file beyond those read ahead while the run is at its first file.
+    const int vanishing = static_cast<int>(sormel::ReadAheadLimits{}.files) + 1;
+    const QString name = QStringLiteral("deck%1.txt").arg(vanishing, 3, 10, QChar('0'));
+    Fixture fixture(vanishing + 1);
     sormel::MainWindow& w = fixture.open();
     const WindowControls c(w);
-    whenFileStarts(w, 1, [&] { QFile::remove(fixture.path("deck002.txt")); });
+    whenFileStarts(w, 0, [&] { QFile::remove(fixture.path(name)); });
     c.cmdExec->click();
     QCOMPARE(fixture.prompts.messages.size(), std::size_t{1});
     QCOMPARE(fixture.prompts.messages[0].title, QStringLiteral("エラー"));
     QCOMPARE(fixture.prompts.messages[0].icon, MessageIcon::Critical);
-    QVERIFY(fixture.prompts.messages[0].text.contains("deck002.txt"));
-    QCOMPARE(selectedFile(w), 2);
+    QVERIFY(fixture.prompts.messages[0].text.contains(name));
+    QCOMPARE(selectedFile(w), vanishing);
     QVERIFY(c.cmdSave->isEnabled() && c.cmdExec->isEnabled());
     QCOMPARE(c.cmdExit->text(), QStringLiteral("終了(&X)"));
     QVERIFY(w.table().findCard("AB-2").has_value());  // deck 1 was tallied

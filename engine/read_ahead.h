@@ -1,0 +1,131 @@
+// Reading the deck files of a run ahead of it: worker threads open and read
+// the next files of the list while the run tallies the current one, so that
+// many reads are in flight while the disk is slow. The run takes the files
+// strictly in the list's order and gets exactly what a read on its own
+// thread would give: the bytes a worker read, or the error the read met,
+// thrown when the run reaches that file.
+#pragma once
+
+#include <algorithm>
+#include <atomic>
+#include <condition_variable>
+#include <cstddef>
+#include <cstdint>
+#include <exception>
+#include <filesystem>
+#include <mutex>
+#include <optional>
+#include <stop_token>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace sormel {
+
+// How far the workers may get ahead of the run: files read and not yet
+// taken, and the bytes they hold. A file that does not fit in what is left
+// of the bytes is read by the run itself when its turn comes.
+struct ReadAheadLimits {
+    std::size_t files = 64;
+    std::uint64_t bytes = 16 * 1024 * 1024;
+};
+
+// The number of workers for this machine: four for each of its hardware
+// threads, at least 2 and at most the files read ahead.
+unsigned machineReadThreads();
+
+// The number of workers a setting asks for: a whole number from 0 (every
+// file read by the run itself) up to the most files read ahead, or the
+// machine's number when `setting` is null, empty or anything else.
+unsigned readThreadsFromSetting(const char* setting);
+
+// Holds the workers before they open a file, so that a test can change a
+// file after the run began and before a worker reads it. Open unless told.
+class ReadAheadGate {
+public:
+    // Workers wait before opening file `fromIndex` of the list or a later one.
+    void hold(std::size_t fromIndex = 0);
+    void release();
+    // Returns once `count` workers are waiting at the gate.
+    void waitUntilHeld(std::size_t count);
+
+    // For the workers: waits while file `index` is held; false when `stop`
+    // was asked for first.
+    bool pass(std::size_t index, std::stop_token stop);
+
+private:
+    std::mutex mutex_;
+    std::condition_variable_any changed_;
+    std::optional<std::size_t> heldFrom_;
+    std::size_t waiting_ = 0;
+};
+
+class ReadAhead {
+public:
+    // Starts up to `threads` workers on `files` (fewer when the system
+    // gives fewer); with none, take() reads every file on the caller's
+    // thread, as it does for a file no worker has come to yet.
+    // `files` must outlive the object.
+    ReadAhead(const std::vector<std::filesystem::path>& files, unsigned threads, ReadAheadLimits limits = {},
+              ReadAheadGate* gate = nullptr);
+    // Stops the workers and waits for them: no read goes on afterwards.
+    ~ReadAhead();
+    ReadAhead(const ReadAhead&) = delete;
+    ReadAhead& operator=(const ReadAhead&) = delete;
+
+    std::size_t workerCount() const { return workers_.size(); }
+
+    // Replaces `buffer` with the bytes of file `index`, or throws what
+    // readWholeFile would have thrown for it. Called for 0, 1, 2, … in turn.
+    void take(std::size_t index, std::string& buffer);
+
+private:
+    struct Slot {
+        enum class State { Empty, Reading, Read, Failed, LeftToTheRun };
+        State state = State::Empty;
+        // The file's bytes once read; between reads, a small buffer kept
+        // for the next file of this slot.
+        std::string bytes;
+        std::exception_ptr error;
+        std::uint64_t charged = 0;  // bytes counted against the limit
+    };
+
+    void work(std::stop_token stop);
+    // The next file for a worker, once it is within the limits, with the
+    // slot's buffer in `into`; nothing when every file is claimed or the
+    // workers are to stop. Called with `lock` held.
+    std::optional<std::size_t> claim(std::unique_lock<std::mutex>& lock, std::stop_token& stop, Slot& into);
+    void read(std::size_t index, Slot& result);
+    // The run, waiting for its next file, reads the next unclaimed one.
+    void readAheadOfTheRun(std::unique_lock<std::mutex>& lock);
+    // Called with the lock held.
+    void publish(std::size_t index, Slot& result);
+    Slot& slotOf(std::size_t index) { return slots_[index % slots_.size()]; }
+    // How many more files the workers may claim.
+    std::size_t roomAhead() const { return taken_ + slots_.size() - nextToClaim_; }
+    // Workers that wait for room are woken while fewer files than this
+    // are ready ahead of the run: far fewer wake-ups than one for every
+    // file the run takes. Nothing depends on them for order or progress:
+    // the run reads a file itself when no worker has come to it.
+    std::size_t wakeAt() const { return std::max<std::size_t>(slots_.size() / 4, 1); }
+
+    const std::vector<std::filesystem::path>& files_;
+    const ReadAheadLimits limits_;
+    ReadAheadGate* const gate_;
+
+    std::atomic<std::uint64_t> charged_ = 0;
+    std::mutex mutex_;                      // guards what follows
+    std::condition_variable_any roomMade_;  // the run took a file
+    std::condition_variable fileReady_;     // a worker finished a file
+    std::vector<Slot> slots_;               // file i in slot i % files ahead
+    std::size_t nextToClaim_ = 0;
+    std::size_t taken_ = 0;                 // files the run has taken
+    std::size_t finished_ = 0;              // files read, or left to the run
+    std::size_t waitingForRoom_ = 0;        // workers
+    bool runWaiting_ = false;
+
+    // Last, so that the workers are stopped before anything they use goes.
+    std::vector<std::jthread> workers_;
+};
+
+}  // namespace sormel
