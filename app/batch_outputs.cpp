@@ -14,9 +14,10 @@ constexpr std::string_view kOverallDeckFile = "全体.txt";
 constexpr std::string_view kTypeDeckFolder = "デッキタイプ";
 
 // Tells whether an output would replace one of the decks: the same name
-// once links are followed, or the same file through a hard link or another
-// mount of its folder. The decks' identities are looked up once, and only
-// when an output already exists.
+// once links are followed, or the same file under the same name in another
+// folder (a link to the folder, another mount of it) or under another name
+// (a hard link). Decks are looked at only when they could be it: those of
+// the output's name, and all of them only for a file with several names.
 class DeckGuard {
 public:
     explicit DeckGuard(const std::vector<std::filesystem::path>& decks) : decks_(decks) {}
@@ -24,14 +25,15 @@ public:
     bool isOneOfTheDecks(const std::filesystem::path& output) {
         std::error_code ignored;
         const std::filesystem::path resolved = std::filesystem::weakly_canonical(output, ignored);
+        const std::optional<FileIdentity> target = fileIdentity(output);
         for (const std::filesystem::path& deck : decks_) {
             if (deck.filename() != resolved.filename()) continue;
             auto [folder, added] = canonicalFolders_.try_emplace(deck.parent_path());
             if (added) folder->second = std::filesystem::weakly_canonical(deck.parent_path(), ignored);
             if (folder->second == resolved.parent_path()) return true;
+            if (target && fileIdentity(deck) == target) return true;
         }
-        const std::optional<FileIdentity> target = fileIdentity(output);
-        if (!target) return false;
+        if (!target || fileLinkCount(output).value_or(1) <= 1) return false;
         if (identities_.empty()) {
             for (const std::filesystem::path& deck : decks_) {
                 if (const std::optional<FileIdentity> identity = fileIdentity(deck)) identities_.push_back(*identity);

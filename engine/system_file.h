@@ -57,4 +57,8 @@ struct FileIdentity {
 // Nothing when the path leads to no file that can be looked at.
 std::optional<FileIdentity> fileIdentity(const std::filesystem::path& path);
 
+// How many names (hard links) the file a path leads to has; nothing when
+// it cannot be looked at.
+std::optional<std::uint64_t> fileLinkCount(const std::filesystem::path& path);
+
 }  // namespace sormel

@@ -42,4 +42,10 @@ std::optional<FileIdentity> fileIdentity(const std::filesystem::path& path) {
     return FileIdentity{static_cast<std::uint64_t>(info.st_dev), static_cast<std::uint64_t>(info.st_ino)};
 }
 
+std::optional<std::uint64_t> fileLinkCount(const std::filesystem::path& path) {
+    struct stat info {};
+    if (::stat(path.c_str(), &info) != 0) return std::nullopt;
+    return static_cast<std::uint64_t>(info.st_nlink);
+}
+
 }  // namespace sormel

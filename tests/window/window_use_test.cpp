@@ -100,8 +100,9 @@ void WindowUseTest::theStartButtonHasTheFocusAfterEveryRun() {
     QCOMPARE(fixture.prompts.messages.size(), std::size_t{2});  // the question only
     QCOMPARE(QApplication::focusWidget(), c.cmdExec);
 
+    // A count out of range fails the run at the second file.
     fixture.prompts.yesNoAnswers = {true};
-    whenFileStarts(w, 1, [&] { QFile::remove(fixture.path("deck002.txt")); });
+    writeFile(fixture.path("deck002.txt"), "1E400,AB-1,x\r\n");
     c.cmdExec->click();
     QCOMPARE(fixture.prompts.messages.back().title, QStringLiteral("エラー"));
     QCOMPARE(QApplication::focusWidget(), c.cmdExec);
