@@ -28,12 +28,6 @@ using sormel::AnalysisWindow;
 
 namespace {
 
-QAction* action(const QWidget& window, const char* name) {
-    auto* found = window.findChild<QAction*>(QString::fromLatin1(name));
-    if (!found) qFatal("no action %s", name);
-    return found;
-}
-
 sormel::CardFigures card(const char* number, const char* name, int decks, int copies, std::int64_t adoption,
                          std::optional<std::int64_t> avg, std::vector<std::int64_t> split) {
     sormel::CardFigures figures;

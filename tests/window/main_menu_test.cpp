@@ -16,12 +16,6 @@ using sormel::AnalysisWindow;
 
 namespace {
 
-QAction* action(const QWidget& window, const char* name) {
-    auto* found = window.findChild<QAction*>(QString::fromLatin1(name));
-    if (!found) qFatal("no action %s", name);
-    return found;
-}
-
 QStringList recentEntries(const QWidget& window) {
     QStringList folders;
     for (QAction* entry : window.findChild<QMenu*>("mnuRecent")->actions()) folders << entry->data().toString();

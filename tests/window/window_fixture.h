@@ -2,6 +2,7 @@
 // directory while the window lives, deck texts, and ways to act during a run.
 #pragma once
 
+#include <QAction>
 #include <QDir>
 #include <QFile>
 #include <QSettings>
@@ -82,6 +83,13 @@ inline int selectedFile(const sormel::MainWindow& window) { return WindowControl
 
 inline QString cell(const sormel::MainWindow& window, int row, int column) {
     return WindowControls(window).mfgList->model()->index(row, column).data().toString();
+}
+
+// The window's action named `name`; a test cannot go on without it.
+inline QAction* action(const QWidget& window, const char* name) {
+    auto* found = window.findChild<QAction*>(QString::fromLatin1(name));
+    if (!found) qFatal("no action %s", name);
+    return found;
 }
 
 }  // namespace window_test
