@@ -11,8 +11,6 @@ std::int32_t narrowPartCount(double value, const char* column, const std::string
     return narrowToInteger(value);
 }
 
-std::int64_t percentOf(double part, double whole) { return roundToHundredths(part / whole * 100); }
-
 }  // namespace
 
 CardReport buildCardReport(const UsageTable& table, const CardAnalysis& analysis, std::int64_t deckCount,
@@ -31,9 +29,9 @@ CardReport buildCardReport(const UsageTable& table, const CardAnalysis& analysis
         card.name = row.cardName;
         card.decks = narrowCardCount(static_cast<double>(row.decks), row.cardNumber);
         card.copies = narrowCardCount(row.copies, row.cardNumber);
-        card.adoption = percentOf(card.decks, static_cast<double>(deckCount));
-        card.usage = percentOf(card.copies, decksTimesLimit);
-        if (card.decks > 0) card.avgCopies = roundToHundredths(static_cast<double>(card.copies) / card.decks);
+        card.adoption = percentInHundredths(card.decks, static_cast<double>(deckCount));
+        card.usage = percentInHundredths(card.copies, decksTimesLimit);
+        if (card.decks > 0) card.avgCopies = averageInHundredths(card.copies, card.decks);
         card.mainDecks = narrowPartCount(static_cast<double>(parts.mainDecks), "メインデッキ", row.cardNumber);
         card.mainCopies = narrowPartCount(parts.mainCopies, "メイン枚数", row.cardNumber);
         if (sideCounted) {

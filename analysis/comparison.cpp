@@ -11,7 +11,7 @@ std::optional<std::int64_t> averageCopies(const UsageRow& row) {
     const std::int32_t decks = narrowCardCount(static_cast<double>(row.decks), row.cardNumber);
     if (decks <= 0) return std::nullopt;
     const std::int32_t copies = narrowCardCount(row.copies, row.cardNumber);
-    return roundToHundredths(static_cast<double>(copies) / static_cast<double>(decks));
+    return averageInHundredths(copies, decks);
 }
 
 Comparison compareTables(const UsageTable& now, const UsageTable& before) {

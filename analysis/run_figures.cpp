@@ -74,7 +74,7 @@ ReportData RunFigures::report(const UsageTable& table, const RunFigures* baselin
             typeReport.name = type->name;
             typeReport.decks = type->decks;
             typeReport.share =
-                roundToHundredths(static_cast<double>(type->decks) / static_cast<double>(deckCount) * 100);
+                percentInHundredths(static_cast<double>(type->decks), static_cast<double>(deckCount));
             typeReport.report = buildCardReport(type->table, *typeAnalysis(*type), type->decks,
                                                 options_.includeSidePart);
             if (baselineTable != nullptr) {

@@ -81,6 +81,13 @@ std::string twoDecimalText(double value);
 // covers every rate a table of 32-bit counts can have.
 std::int64_t roundToHundredths(double value);
 
+// A rate in percent, part ÷ whole × 100, rounded to hundredths as above:
+// the one rule every rate the program shows is computed by.
+inline std::int64_t percentInHundredths(double part, double whole) { return roundToHundredths(part / whole * 100); }
+
+// The average of `total` over `count` (a count above zero), in hundredths.
+inline std::int64_t averageInHundredths(double total, double count) { return roundToHundredths(total / count); }
+
 // Hundredths as "#0.00" text (6667 gives "66.67", -5 gives "-0.05").
 std::string hundredthsText(std::int64_t hundredths);
 

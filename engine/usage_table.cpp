@@ -145,9 +145,9 @@ void UsageTable::recordCardLine(std::size_t handle, double copies, std::size_t d
 void UsageTable::computeMetrics(std::size_t handle, std::int64_t deckCount, SortChoice choice) {
     UsageRow& row = rows_[handle];
     const std::int32_t decks = narrowCardCount(static_cast<double>(row.decks), row.cardNumber);
-    row.adoption = roundToHundredths(static_cast<double>(decks) / static_cast<double>(deckCount) * 100);
+    row.adoption = percentInHundredths(decks, static_cast<double>(deckCount));
     const std::int32_t copies = narrowCardCount(row.copies, row.cardNumber);
-    row.usage = roundToHundredths(static_cast<double>(copies) / static_cast<double>(deckCount * 3) * 100);
+    row.usage = percentInHundredths(copies, static_cast<double>(deckCount * 3));
     storeSortKey(static_cast<std::uint32_t>(handle), decks, copies, choice);
 }
 
