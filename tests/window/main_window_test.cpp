@@ -61,7 +61,6 @@ private slots:
     void enterPressesTheStartButtonOnlyWhereItShould();
     void enterInTheFolderListOpensTheFolder();
     void vanishedFolderAtStartShowsTheErrorAndRunsNothing();
-    void openingInAVanishedFolderShowsTheErrorOnce();
     void sortOptionResortsAtOnce();
     void sortingACountBeyondTheRangeShowsTheError();
     void closingDuringRunStopsItThenCloses();
@@ -455,22 +454,6 @@ void MainWindowTest::vanishedFolderAtStartShowsTheErrorAndRunsNothing() {
     QVERIFY(!c.cmdSave->isEnabled());
     QVERIFY(c.cmdExec->isEnabled());
 }
-
-void MainWindowTest::openingInAVanishedFolderShowsTheErrorOnce() {
-    Fixture fixture(0);
-    QDir(fixture.path("")).mkdir("doomed");
-    QDir::setCurrent(fixture.path("doomed"));
-    QVERIFY(QDir(fixture.path("doomed")).removeRecursively());
-    sormel::MainWindow& w = fixture.open();
-    const WindowControls c(w);
-    QCOMPARE(fixture.prompts.messages.size(), std::size_t{1});
-    QCOMPARE(fixture.prompts.messages[0].title, QStringLiteral("エラー"));
-    QCOMPARE(c.lblListCount->text(), QStringLiteral("0"));
-    QVERIFY(c.dirList->topLevelItemCount() > 0);
-}
-
-
-
 
 void MainWindowTest::sortOptionResortsAtOnce() {
     Fixture fixture(0);

@@ -199,6 +199,7 @@ void WindowUseTest::aVanishedStartFolderGivesWayToOneAllListsShow() {
     const WindowControls c(w);
     const std::filesystem::path shown = c.dirList->path();
     QCOMPARE(c.fleList->path(), shown);
+    QVERIFY(c.dirList->topLevelItemCount() > 0);
     QCOMPARE(QDir::currentPath(), QFile::decodeName(QByteArray::fromStdString(shown.native())));
     const std::filesystem::path drive = c.drvList->selectedDrive();
     QVERIFY(std::mismatch(drive.begin(), drive.end(), shown.begin(), shown.end()).first == drive.end());
