@@ -4,6 +4,7 @@
 #include <charconv>
 #include <cstring>
 #include <system_error>
+#include <utility>
 
 #include "engine/deck_file.h"
 
@@ -21,6 +22,10 @@ unsigned machineReadThreads() {
     // on a warm one, those not needed sleep.
     const auto most = static_cast<unsigned>(ReadAheadLimits{}.files);
     return std::clamp(4 * std::thread::hardware_concurrency(), 2u, most);
+}
+
+unsigned startingReadThreads() {
+    return std::max(std::thread::hardware_concurrency(), 2u) - 1;
 }
 
 unsigned readThreadsFromSetting(const char* setting) {
@@ -65,14 +70,23 @@ bool ReadAheadGate::pass(std::size_t index, std::stop_token stop) {
 
 ReadAhead::ReadAhead(const std::vector<std::filesystem::path>& files, unsigned threads, ReadAheadLimits limits,
                      ReadAheadGate* gate)
-    : files_(files), limits_(limits), gate_(gate), slots_(std::max<std::size_t>(limits.files, 1)) {
-    const std::size_t count = std::min<std::size_t>(threads, files.size());
-    workers_.reserve(count);
+    : files_(files),
+      limits_(limits),
+      gate_(gate),
+      slots_(std::max<std::size_t>(limits.files, 1)),
+      mostWorkers_(std::min<std::size_t>(threads, files.size())) {
+    workers_.reserve(mostWorkers_);
+    // A test that holds the workers at a gate wants all of them there.
+    startWorkers(gate != nullptr ? mostWorkers_ : std::min<std::size_t>(mostWorkers_, startingReadThreads()));
+}
+
+void ReadAhead::startWorkers(std::size_t count) {
     try {
         while (workers_.size() < count) workers_.emplace_back([this](std::stop_token stop) { work(stop); });
     } catch (const std::system_error&) {
         // The system gives no more threads: read with those there are, or
         // on the run's own thread when there are none.
+        mostWorkers_ = workers_.size();
     }
 }
 
@@ -85,8 +99,10 @@ void ReadAhead::take(std::size_t index, std::string& buffer) {
     Slot::State state;
     std::exception_ptr error;
     bool wakeWorker = false;
+    bool startAll = false;
     {
         std::unique_lock lock(mutex_);
+        if (runRead_) noteRead(*std::exchange(runRead_, std::nullopt));
         Slot& slot = slotOf(index);
         if (nextToClaim_ == index) {
             // No worker has come to this file yet (there are none, or they
@@ -125,10 +141,16 @@ void ReadAhead::take(std::size_t index, std::string& buffer) {
         // ahead of the run: all of them join in on a slow disk, and a few
         // now and then where reading is quicker than the tally.
         wakeWorker = waitingForRoom_ > 0 && roomAhead() > 0 && finished_ - taken_ < wakeAt();
+        startAll = diskBound_ && workers_.size() < mostWorkers_;
     }
+    if (startAll) startWorkers(mostWorkers_);
     if (wakeWorker) roomMade_.notify_one();
     if (state == Slot::State::Failed) std::rethrow_exception(error);
-    if (state == Slot::State::LeftToTheRun) readWholeFile(files_[index], buffer);
+    if (state == Slot::State::LeftToTheRun) {
+        const auto start = std::chrono::steady_clock::now();
+        readWholeFile(files_[index], buffer);
+        runRead_ = std::chrono::steady_clock::now() - start > limits_.diskWait;
+    }
 }
 
 void ReadAhead::readAheadOfTheRun(std::unique_lock<std::mutex>& lock) {
@@ -138,7 +160,7 @@ void ReadAhead::readAheadOfTheRun(std::unique_lock<std::mutex>& lock) {
     Slot result;
     result.bytes.swap(slot.bytes);
     lock.unlock();
-    read(index, result);
+    timedRead(index, result);
     lock.lock();
     publish(index, result);
 }
@@ -149,7 +171,7 @@ void ReadAhead::work(std::stop_token stop) {
     while (const std::optional<std::size_t> index = claim(lock, stop, result)) {
         lock.unlock();
         if (gate_ != nullptr && !gate_->pass(*index, stop)) return;
-        read(*index, result);
+        timedRead(*index, result);
         lock.lock();
         publish(*index, result);
     }
@@ -165,6 +187,12 @@ std::optional<std::size_t> ReadAhead::claim(std::unique_lock<std::mutex>& lock, 
     slot.state = Slot::State::Reading;
     into.bytes.swap(slot.bytes);
     return index;
+}
+
+void ReadAhead::timedRead(std::size_t index, Slot& result) {
+    const auto start = std::chrono::steady_clock::now();
+    read(index, result);
+    result.waitedForDisk = std::chrono::steady_clock::now() - start > limits_.diskWait;
 }
 
 void ReadAhead::read(std::size_t index, Slot& result) {
@@ -197,6 +225,18 @@ void ReadAhead::read(std::size_t index, Slot& result) {
     }
 }
 
+void ReadAhead::noteRead(bool waitedForDisk) {
+    // A read now and then is slow from the page cache too (the thread was
+    // preempted, memory was paged in): the rest of the workers start once
+    // slow reads outweigh quick ones three to one for a while.
+    if (waitedForDisk) {
+        diskWaitScore_ += 3;
+        diskBound_ = diskBound_ || diskWaitScore_ >= kDiskBoundScore;
+    } else if (diskWaitScore_ > 0) {
+        --diskWaitScore_;
+    }
+}
+
 void ReadAhead::publish(std::size_t index, Slot& result) {
     Slot& slot = slotOf(index);
     slot.state = result.state;
@@ -205,6 +245,7 @@ void ReadAhead::publish(std::size_t index, Slot& result) {
     result.error = nullptr;
     slot.charged = result.charged;
     ++finished_;
+    noteRead(result.waitedForDisk);
     if (runWaiting_ && index == taken_) fileReady_.notify_one();
 }
 

@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <chrono>
 #include <condition_variable>
 #include <cstddef>
 #include <cstdint>
@@ -28,11 +29,22 @@ namespace sormel {
 struct ReadAheadLimits {
     std::size_t files = 64;
     std::uint64_t bytes = 16 * 1024 * 1024;
+    // A file whose open and read take longer than this waited for the disk.
+    // Until reads keep waiting, only the first few workers run: from the
+    // page cache, reading is about as quick as the tally, and more threads
+    // than cores only take turns. Once they do, all of them start, so that
+    // many reads are in flight.
+    std::chrono::nanoseconds diskWait = std::chrono::microseconds(40);
 };
 
-// The number of workers for this machine: four for each of its hardware
+// The most workers for this machine: four for each of its hardware
 // threads, at least 2 and at most the files read ahead.
 unsigned machineReadThreads();
+
+// The workers a run starts with before any read waited for the disk: one
+// fewer than the hardware threads, so that they and the run keep every
+// core busy; at least 1.
+unsigned startingReadThreads();
 
 // The number of workers a setting asks for: a whole number from 0 (every
 // file read by the run itself) up to the most files read ahead, or the
@@ -62,9 +74,10 @@ private:
 
 class ReadAhead {
 public:
-    // Starts up to `threads` workers on `files` (fewer when the system
-    // gives fewer); with none, take() reads every file on the caller's
-    // thread, as it does for a file no worker has come to yet.
+    // Reads `files` with up to `threads` workers: startingReadThreads() of
+    // them at once (all of them with a gate), the others once reads wait
+    // for the disk (fewer when the system gives fewer). With none, take() reads every file on the
+    // caller's thread, as it does for a file no worker has come to yet.
     // `files` must outlive the object.
     ReadAhead(const std::vector<std::filesystem::path>& files, unsigned threads, ReadAheadLimits limits = {},
               ReadAheadGate* gate = nullptr);
@@ -88,9 +101,15 @@ private:
         std::string bytes;
         std::exception_ptr error;
         std::uint64_t charged = 0;  // bytes counted against the limit
+        bool waitedForDisk = false;  // the read took longer than limits_.diskWait
     };
 
     void work(std::stop_token stop);
+    // Starts workers until there are `count` (or the system gives no more).
+    void startWorkers(std::size_t count);
+    // Reads file `index` on the calling thread into `result`, noting a read
+    // that waited for the disk.
+    void timedRead(std::size_t index, Slot& result);
     // The next file for a worker, once it is within the limits, with the
     // slot's buffer in `into`; nothing when every file is claimed or the
     // workers are to stop. Called with `lock` held.
@@ -100,6 +119,9 @@ private:
     void readAheadOfTheRun(std::unique_lock<std::mutex>& lock);
     // Called with the lock held.
     void publish(std::size_t index, Slot& result);
+    // Counts a read towards telling whether reads wait for the disk; with
+    // the lock held.
+    void noteRead(bool waitedForDisk);
     Slot& slotOf(std::size_t index) { return slots_[index % slots_.size()]; }
     // How many more files the workers may claim.
     std::size_t roomAhead() const { return taken_ + slots_.size() - nextToClaim_; }
@@ -118,13 +140,23 @@ private:
     std::condition_variable_any roomMade_;  // the run took a file
     std::condition_variable fileReady_;     // a worker finished a file
     std::vector<Slot> slots_;               // file i in slot i % files ahead
+    std::size_t mostWorkers_;               // lowered when the system gives no more threads
     std::size_t nextToClaim_ = 0;
     std::size_t taken_ = 0;                 // files the run has taken
     std::size_t finished_ = 0;              // files read, or left to the run
     std::size_t waitingForRoom_ = 0;        // workers
     bool runWaiting_ = false;
+    // Slow reads count 3, quick ones -1 (down to 0); at kDiskBoundScore
+    // the reads are taken to wait for the disk, and every worker starts.
+    static constexpr int kDiskBoundScore = 24;
+    int diskWaitScore_ = 0;
+    bool diskBound_ = false;
+    // Whether the last file the run read itself waited, until it is
+    // counted at the next take(); the run's thread only.
+    std::optional<bool> runRead_;
 
     // Last, so that the workers are stopped before anything they use goes.
+    // Started and stopped by the run's thread only.
     std::vector<std::jthread> workers_;
 };
 

@@ -51,6 +51,7 @@ void UsageTable::reset() {
     order_.assign(1, kPristineRow);
     sortKeys_.assign(1, SortKey{});
     slots_.assign(64, 0);
+    keyHeads_.clear();
     indexed_ = 0;
     pristine_ = true;
     changedSinceSort_.clear();
@@ -60,16 +61,27 @@ void UsageTable::reset() {
     markChanged(kPristineRow);
 }
 
+UsageTable::KeyHead UsageTable::headOf(std::string_view key) {
+    KeyHead head;
+    std::memcpy(head.words, key.data(), std::min(key.size(), sizeof head.words));
+    head.size = key.size();
+    return head;
+}
+
 std::optional<std::size_t> UsageTable::findCard(std::string_view cardNumber) const {
     if (pristine_ && cardNumber.empty()) return kPristineRow;
     const std::uint64_t hash = hashOf(cardNumber);
     const std::uint64_t tag = hash >> 32;
+    const KeyHead wanted = headOf(cardNumber);
     const std::size_t mask = slots_.size() - 1;
     for (std::size_t i = hash & mask;; i = (i + 1) & mask) {
         const std::uint64_t slot = slots_[i];
         if (slot == 0) return std::nullopt;
+        if (slot >> 32 != tag) continue;
         const std::size_t handle = (slot & 0xFFFFFFFFu) - 1;
-        if (slot >> 32 == tag && keyOf(handle) == cardNumber) return handle;
+        const KeyHead& head = keyHeads_[handle];
+        if (head.size != wanted.size || head.words[0] != wanted.words[0] || head.words[1] != wanted.words[1]) continue;
+        if (wanted.size <= sizeof wanted.words || keyOf(handle) == cardNumber) return handle;
     }
 }
 
@@ -83,7 +95,10 @@ void UsageTable::indexCard(std::uint32_t handle) {
             if (slot != 0) indexCard(static_cast<std::uint32_t>((slot & 0xFFFFFFFFu) - 1));
         }
     }
-    const std::uint64_t hash = hashOf(keyOf(handle));
+    const std::string& key = keyOf(handle);
+    if (keyHeads_.size() <= handle) keyHeads_.resize(std::max<std::size_t>(handle + 1, keyHeads_.size() * 2));
+    keyHeads_[handle] = headOf(key);
+    const std::uint64_t hash = hashOf(key);
     const std::size_t mask = slots_.size() - 1;
     std::size_t i = hash & mask;
     while (slots_[i] != 0) i = (i + 1) & mask;

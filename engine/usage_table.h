@@ -164,6 +164,15 @@ private:
     // upper half of the number's hash and handle + 1; 0 marks a free slot.
     // The pristine blank row is not in it until a card line is counted there.
     std::vector<std::uint64_t> slots_;
+    // The first 16 bytes of each indexed key (zero-padded) and its length,
+    // by handle: a lookup compares them without touching the row, which is
+    // far larger and rarely in the cache. Longer keys compare the rest too.
+    struct KeyHead {
+        std::uint64_t words[2] = {0, 0};
+        std::size_t size = 0;
+    };
+    std::vector<KeyHead> keyHeads_;
+    static KeyHead headOf(std::string_view key);
     const std::string& keyOf(std::size_t handle) const {
         return keysInUse_ ? keys_[handle] : rows_[handle].cardNumber;
     }

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <filesystem>
 #include <functional>
 #include <random>
@@ -245,6 +246,23 @@ TEST(ReadAheadRun, RunsAsManyWorkersAsAskedAndNoneOutlivesTheRun) {
         EXPECT_EQ(runTally(table, files, options, host).outcome, TallyOutcome::Completed);
         EXPECT_EQ(during, before + threads);
         EXPECT_EQ(threadCount(), before);
+    }
+}
+
+// Reads from the page cache keep to the starting workers; once reads keep
+// waiting for the disk, every worker asked for runs. A read "waits" here
+// when it takes longer than the limit given.
+TEST(ReadAheadWorkers, AllStartOnlyOnceReadsKeepWaitingForTheDisk) {
+    ScratchFolder folder;
+    std::vector<std::filesystem::path> files;
+    for (int i = 0; i < 40; ++i) files.push_back(folder.write(std::to_string(100 + i), "1,A,a\n"));
+    const unsigned most = startingReadThreads() + 3;
+    for (const auto diskWait : {std::chrono::nanoseconds(0), std::chrono::nanoseconds(std::chrono::hours(1))}) {
+        ReadAhead ahead(files, most, {64, 1u << 20, diskWait});
+        EXPECT_EQ(ahead.workerCount(), startingReadThreads());
+        std::string buffer;
+        for (std::size_t i = 0; i < files.size(); ++i) ahead.take(i, buffer);
+        EXPECT_EQ(ahead.workerCount(), diskWait == std::chrono::nanoseconds(0) ? most : startingReadThreads());
     }
 }
 
