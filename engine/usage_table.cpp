@@ -50,8 +50,7 @@ void UsageTable::reset() {
     rows_.emplace_back();
     order_.assign(1, kPristineRow);
     sortKeys_.assign(1, SortKey{});
-    slots_.assign(64, 0);
-    keyHeads_.clear();
+    slots_.assign(64, Slot{});
     indexed_ = 0;
     pristine_ = true;
     changedSinceSort_.clear();
@@ -61,48 +60,46 @@ void UsageTable::reset() {
     markChanged(kPristineRow);
 }
 
-UsageTable::KeyHead UsageTable::headOf(std::string_view key) {
-    KeyHead head;
-    std::memcpy(head.words, key.data(), std::min(key.size(), sizeof head.words));
-    head.size = key.size();
-    return head;
+UsageTable::Slot UsageTable::slotFor(std::string_view key, std::uint64_t hash) {
+    Slot slot;
+    std::memcpy(&slot.head, key.data(), std::min(key.size(), kHeadSize));
+    slot.check = (static_cast<std::uint32_t>(hash >> 32) & ~0xFu) |
+                 static_cast<std::uint32_t>(std::min(key.size(), kHeadSize + 1));
+    return slot;
 }
 
 std::optional<std::size_t> UsageTable::findCard(std::string_view cardNumber) const {
     if (pristine_ && cardNumber.empty()) return kPristineRow;
     const std::uint64_t hash = hashOf(cardNumber);
-    const std::uint64_t tag = hash >> 32;
-    const KeyHead wanted = headOf(cardNumber);
+    const Slot wanted = slotFor(cardNumber, hash);
     const std::size_t mask = slots_.size() - 1;
     for (std::size_t i = hash & mask;; i = (i + 1) & mask) {
-        const std::uint64_t slot = slots_[i];
-        if (slot == 0) return std::nullopt;
-        if (slot >> 32 != tag) continue;
-        const std::size_t handle = (slot & 0xFFFFFFFFu) - 1;
-        const KeyHead& head = keyHeads_[handle];
-        if (head.size != wanted.size || head.words[0] != wanted.words[0] || head.words[1] != wanted.words[1]) continue;
-        if (wanted.size <= sizeof wanted.words || keyOf(handle) == cardNumber) return handle;
+        const Slot& slot = slots_[i];
+        if (slot.handlePlusOne == 0) return std::nullopt;
+        if (slot.check != wanted.check || slot.head != wanted.head) continue;
+        // Equal heads and sizes of up to eight bytes are equal keys.
+        const std::size_t handle = slot.handlePlusOne - 1;
+        if (cardNumber.size() <= kHeadSize || keyOf(handle) == cardNumber) return handle;
     }
 }
 
 void UsageTable::indexCard(std::uint32_t handle) {
     if ((indexed_ + 1) * 2 > slots_.size()) {
-        // Keep the table at most half full: rebuild it twice as large.
-        std::vector<std::uint64_t> old(slots_.size() * 2, 0);
+        // Keep the index at most half full: rebuild it twice as large.
+        std::vector<Slot> old(slots_.size() * 2);
         old.swap(slots_);
         indexed_ = 0;
-        for (const std::uint64_t slot : old) {
-            if (slot != 0) indexCard(static_cast<std::uint32_t>((slot & 0xFFFFFFFFu) - 1));
+        for (const Slot& slot : old) {
+            if (slot.handlePlusOne != 0) indexCard(slot.handlePlusOne - 1);
         }
     }
     const std::string& key = keyOf(handle);
-    if (keyHeads_.size() <= handle) keyHeads_.resize(std::max<std::size_t>(handle + 1, keyHeads_.size() * 2));
-    keyHeads_[handle] = headOf(key);
     const std::uint64_t hash = hashOf(key);
     const std::size_t mask = slots_.size() - 1;
     std::size_t i = hash & mask;
-    while (slots_[i] != 0) i = (i + 1) & mask;
-    slots_[i] = ((hash >> 32) << 32) | (static_cast<std::uint64_t>(handle) + 1);
+    while (slots_[i].handlePlusOne != 0) i = (i + 1) & mask;
+    slots_[i] = slotFor(key, hash);
+    slots_[i].handlePlusOne = handle + 1;
     ++indexed_;
 }
 

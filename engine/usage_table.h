@@ -160,19 +160,22 @@ private:
     };
     RowStore rows_;
     std::vector<std::uint32_t> order_;   // handles in display order
-    // Open-addressing index from card number to handle. A slot holds the
-    // upper half of the number's hash and handle + 1; 0 marks a free slot.
-    // The pristine blank row is not in it until a card line is counted there.
-    std::vector<std::uint64_t> slots_;
-    // The first 16 bytes of each indexed key (zero-padded) and its length,
-    // by handle: a lookup compares them without touching the row, which is
-    // far larger and rarely in the cache. Longer keys compare the rest too.
-    struct KeyHead {
-        std::uint64_t words[2] = {0, 0};
-        std::size_t size = 0;
+    // Open-addressing index from card number to handle, at most half full.
+    // A slot holds the key's first eight bytes (zero-padded), handle + 1
+    // (0 marks a free slot), and a check: the upper half of the key's hash
+    // with its size, up to 9 for "longer than 8", in the low four bits. So
+    // a key of up to eight bytes is found without touching its row, which
+    // is far larger and rarely in the cache; a longer one is compared in
+    // full. The pristine blank row is not in the index until a card line
+    // is counted there.
+    struct Slot {
+        std::uint64_t head = 0;
+        std::uint32_t handlePlusOne = 0;
+        std::uint32_t check = 0;
     };
-    std::vector<KeyHead> keyHeads_;
-    static KeyHead headOf(std::string_view key);
+    std::vector<Slot> slots_;
+    static constexpr std::size_t kHeadSize = sizeof(std::uint64_t);
+    static Slot slotFor(std::string_view key, std::uint64_t hash);
     const std::string& keyOf(std::size_t handle) const {
         return keysInUse_ ? keys_[handle] : rows_[handle].cardNumber;
     }
