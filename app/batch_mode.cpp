@@ -122,8 +122,7 @@ bool tallyFolder(const BatchOptions& options, bool baseline, FolderRun& run) {
     return true;
 }
 
-void warnAboutCp932Loss(const UsageTable& table) {
-    const Cp932Loss loss = cp932Loss(table);
+void warnAboutCp932Loss(const Cp932Loss& loss) {
     if (loss.characters == 0) return;
     std::cerr << "注意: Shift_JIS (cp932) で表せない文字 " << loss.characters << " 文字（" << loss.rows
               << " 枚のカード）を「?」にしました。--encoding utf-8-bom で保存するとそのまま残せます。\n";
@@ -160,8 +159,9 @@ int runBatch(const BatchOptions& options) {
     try {
         current.figures->finish(options.sortChoice);
         if (options.baseline) before.figures->finish(options.sortChoice);
-        const std::string csv = formatCsv(current.table, options.encoding);
-        if (options.encoding == CsvEncoding::Cp932) warnAboutCp932Loss(current.table);
+        Cp932Loss loss;
+        const std::string csv = formatCsv(current.table, options.encoding, &loss);
+        warnAboutCp932Loss(loss);
         if (!options.reports.empty()) {
             ReportData data =
                 current.figures->report(current.table, options.baseline ? before.figures.get() : nullptr,

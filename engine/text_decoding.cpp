@@ -235,11 +235,12 @@ std::string decodeCp932(std::string_view bytes) {
     return std::string(buffer.data(), o);
 }
 
-void appendCp932(std::string& out, std::string_view utf8) {
+std::size_t appendCp932(std::string& out, std::string_view utf8) {
     if (isAscii(utf8)) {
         out.append(utf8);
-        return;
+        return 0;
     }
+    std::size_t lost = 0;
     // Code page 932 bytes of each BMP character, looked up in the system's
     // converter the first time the character is met: 0 not yet known,
     // 0xFFFF not representable, otherwise one byte or a lead/trail pair.
@@ -268,6 +269,7 @@ void appendCp932(std::string& out, std::string_view utf8) {
             }
             if (bytes == 0xFFFF) {
                 out.push_back('?');
+                ++lost;
             } else if (bytes >> 8 == 1) {
                 out.push_back(static_cast<char>(bytes & 0xFF));  // a single byte (half-width katakana)
             } else {
@@ -276,9 +278,11 @@ void appendCp932(std::string& out, std::string_view utf8) {
             }
         } else {
             out.push_back('?');  // beyond the BMP, or a broken sequence
+            ++lost;
         }
         i += step;
     }
+    return lost;
 }
 
 }  // namespace sormel

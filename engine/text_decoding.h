@@ -34,8 +34,8 @@ std::string toValidUtf8(std::string_view bytes);
 std::string decodeCp932(std::string_view bytes);
 
 // Appends `utf8` to `out` in code page 932; characters that code page
-// cannot hold become "?".
-void appendCp932(std::string& out, std::string_view utf8);
+// cannot hold become "?". Returns how many did.
+std::size_t appendCp932(std::string& out, std::string_view utf8);
 
 // A field of prepared deck text, as UTF-8.
 inline std::string decodeField(std::string_view field, DeckEncoding encoding) {

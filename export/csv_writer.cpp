@@ -9,11 +9,12 @@
 
 namespace sormel {
 
-void appendQuoted(std::string& out, const std::string& utf8, CsvEncoding encoding) {
+std::size_t appendQuoted(std::string& out, const std::string& utf8, CsvEncoding encoding) {
     out.push_back('"');
     const std::size_t start = out.size();
+    std::size_t lost = 0;
     if (encoding == CsvEncoding::Cp932) {
-        appendCp932(out, utf8);
+        lost = appendCp932(out, utf8);
     } else {
         out.append(utf8);
     }
@@ -27,6 +28,7 @@ void appendQuoted(std::string& out, const std::string& utf8, CsvEncoding encodin
         }
     }
     out.push_back('"');
+    return lost;
 }
 
 namespace {
@@ -52,32 +54,27 @@ Cp932Loss cp932Loss(const UsageTable& table) {
     std::string encoded;
     for (std::size_t position = 0; position < table.rowCount(); ++position) {
         const UsageRow& row = table.row(position);
-        std::size_t lost = 0;
-        for (const std::string* text : {&row.cardNumber, &row.cardName}) {
-            if (isAscii(*text)) continue;
-            encoded.clear();
-            appendCp932(encoded, *text);
-            const auto marks = [](std::string_view bytes) {
-                // "?" is ASCII and never part of a double-byte character.
-                return static_cast<std::size_t>(std::count(bytes.begin(), bytes.end(), '?'));
-            };
-            lost += marks(encoded) - marks(*text);
-        }
+        encoded.clear();
+        const std::size_t lost = appendCp932(encoded, row.cardNumber) + appendCp932(encoded, row.cardName);
         loss.characters += lost;
         if (lost > 0) ++loss.rows;
     }
     return loss;
 }
 
-std::string formatCsv(const UsageTable& table, CsvEncoding encoding) {
+std::string formatCsv(const UsageTable& table, CsvEncoding encoding, Cp932Loss* loss) {
     std::string out;
     out.reserve(table.rowCount() * 64);
     if (encoding == CsvEncoding::Utf8Bom) out = "\xEF\xBB\xBF";
     for (std::size_t position = 0; position < table.rowCount(); ++position) {
         const UsageRow& row = table.row(position);
-        appendQuoted(out, row.cardNumber, encoding);
+        std::size_t lost = appendQuoted(out, row.cardNumber, encoding);
         out.push_back(',');
-        appendQuoted(out, row.cardName, encoding);
+        lost += appendQuoted(out, row.cardName, encoding);
+        if (loss != nullptr && lost > 0) {
+            loss->characters += lost;
+            ++loss->rows;
+        }
         appendInteger(out, narrowCardCount(static_cast<double>(row.decks), row.cardNumber));
         appendInteger(out, narrowCardCount(row.copies, row.cardNumber));
         appendRate(out, row.adoption);

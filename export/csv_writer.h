@@ -26,11 +26,13 @@ struct Cp932Loss {
 };
 Cp932Loss cp932Loss(const UsageTable& table);
 
-// Appends `utf8` as a quoted CSV text field in `encoding`.
-void appendQuoted(std::string& out, const std::string& utf8, CsvEncoding encoding);
+// Appends `utf8` as a quoted CSV text field in `encoding`. Returns how many
+// characters code page 932 could not hold.
+std::size_t appendQuoted(std::string& out, const std::string& utf8, CsvEncoding encoding);
 
 // The whole CSV as bytes. Throws CardError when a count does not fit the
-// integer range; nothing is produced then.
-std::string formatCsv(const UsageTable& table, CsvEncoding encoding);
+// integer range; nothing is produced then. With `loss`, also counts what
+// cp932Loss counts, in the same pass.
+std::string formatCsv(const UsageTable& table, CsvEncoding encoding, Cp932Loss* loss = nullptr);
 
 }  // namespace sormel

@@ -46,6 +46,26 @@ TEST(CsvFormat, CountsRoundHalfToEvenAndCharactersOutsideCp932BecomeQuestionMark
               "\"B\",\"b\",1,2,100,66.67\r\n");
 }
 
+// What became "?" is counted by character and by row, the same by the
+// CSV's own pass and on its own; a "?" that was there is not counted.
+TEST(CsvFormat, CharactersLostToCp932AreCountedByCharacterAndRow) {
+    UsageTable table;
+    // "é" and Hangul are outside code page 932, the playing card beyond the BMP.
+    table.recordCardLine(table.addCard("\xC3\xA9-1", "\xED\x95\x9C\xF0\x9F\x82\xA1?"), 1, 1);
+    table.recordCardLine(table.addCard("B", "\xE3\x81\x82 ?"), 1, 1);  // "あ" is in it
+    table.recordCardLine(table.addCard("C", "\xC3\xA9"), 1, 1);
+    Cp932Loss inPass;
+    const std::string csv = formatCsv(table, CsvEncoding::Cp932, &inPass);
+    EXPECT_EQ(csv.substr(0, csv.find("\r\n")), "\"?-1\",\"???\",1,1,0,0");
+    for (const Cp932Loss& loss : {inPass, cp932Loss(table)}) {
+        EXPECT_EQ(loss.characters, 4u);
+        EXPECT_EQ(loss.rows, 2u);
+    }
+    Cp932Loss utf8;
+    formatCsv(table, CsvEncoding::Utf8Bom, &utf8);
+    EXPECT_EQ(utf8.characters, 0u);
+}
+
 TEST(CsvFormat, ACountBeyond32BitsIsAnErrorNamingTheCard) {
     UsageTable table;
     table.recordCardLine(table.addCard("HUGE", "h"), 3e9, 1);
