@@ -147,9 +147,8 @@ int runBatch(const BatchOptions& options) {
 
     // Every output is checked, and opened, before anything is read.
     BatchOutputs outputs(options);
-    std::vector<std::filesystem::path> decks = current.listing.files;
-    decks.insert(decks.end(), before.listing.files.begin(), before.listing.files.end());
-    if (const std::optional<BatchOutputs::Refusal> refusal = outputs.reserve(decks, current.listing.typeNames)) {
+    if (const std::optional<BatchOutputs::Refusal> refusal =
+            outputs.reserve(current.listing.files, before.listing.files, current.listing.typeNames)) {
         std::cerr << refusal->message << '\n';
         return refusal->usage ? kExitUsage : kExitFailure;
     }

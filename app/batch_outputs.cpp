@@ -20,30 +20,41 @@ constexpr std::string_view kTypeDeckFolder = "デッキタイプ";
 // the output's name, and all of them only for a file with several names.
 class DeckGuard {
 public:
-    explicit DeckGuard(const std::vector<std::filesystem::path>& decks) : decks_(decks) {}
+    DeckGuard(const std::vector<std::filesystem::path>& decks, const std::vector<std::filesystem::path>& moreDecks)
+        : deckLists_{&decks, &moreDecks} {}
 
     bool isOneOfTheDecks(const std::filesystem::path& output) {
         std::error_code ignored;
         const std::filesystem::path resolved = std::filesystem::weakly_canonical(output, ignored);
+        const std::string& name = resolved.filename().native();
         const std::optional<FileIdentity> target = fileIdentity(output);
-        for (const std::filesystem::path& deck : decks_) {
-            if (deck.filename() != resolved.filename()) continue;
-            auto [folder, added] = canonicalFolders_.try_emplace(deck.parent_path());
-            if (added) folder->second = std::filesystem::weakly_canonical(deck.parent_path(), ignored);
-            if (folder->second == resolved.parent_path()) return true;
-            if (target && fileIdentity(deck) == target) return true;
+        for (const std::vector<std::filesystem::path>* decks : deckLists_) {
+            for (const std::filesystem::path& deck : *decks) {
+                // Deck paths are listed as folder/name: the name is what follows the last "/".
+                const std::string& path = deck.native();
+                if (path.size() <= name.size() || path.compare(path.size() - name.size(), name.size(), name) != 0 ||
+                    path[path.size() - name.size() - 1] != '/') {
+                    continue;
+                }
+                auto [folder, added] = canonicalFolders_.try_emplace(deck.parent_path());
+                if (added) folder->second = std::filesystem::weakly_canonical(deck.parent_path(), ignored);
+                if (folder->second == resolved.parent_path()) return true;
+                if (target && fileIdentity(deck) == target) return true;
+            }
         }
         if (!target || fileLinkCount(output).value_or(1) <= 1) return false;
         if (identities_.empty()) {
-            for (const std::filesystem::path& deck : decks_) {
-                if (const std::optional<FileIdentity> identity = fileIdentity(deck)) identities_.push_back(*identity);
+            for (const std::vector<std::filesystem::path>* decks : deckLists_) {
+                for (const std::filesystem::path& deck : *decks) {
+                    if (const std::optional<FileIdentity> identity = fileIdentity(deck)) identities_.push_back(*identity);
+                }
             }
         }
         return std::find(identities_.begin(), identities_.end(), *target) != identities_.end();
     }
 
 private:
-    const std::vector<std::filesystem::path>& decks_;
+    const std::vector<std::filesystem::path>* deckLists_[2];
     std::map<std::filesystem::path, std::filesystem::path> canonicalFolders_;
     std::vector<FileIdentity> identities_;
 };
@@ -51,8 +62,8 @@ private:
 }  // namespace
 
 std::optional<BatchOutputs::Refusal> BatchOutputs::reserve(const std::vector<std::filesystem::path>& decks,
+                                                           const std::vector<std::filesystem::path>& baselineDecks,
                                                            const std::vector<std::string>& typeNames) {
-    std::vector<std::filesystem::path> targets;
     if (options_.averageDeck && options_.byFolder) {
         std::error_code error;
         const std::filesystem::path& folder = *options_.averageDeck;
@@ -66,7 +77,7 @@ std::optional<BatchOutputs::Refusal> BatchOutputs::reserve(const std::vector<std
                            "\nフォルダー: " + displayPath(folder / kTypeDeckFolder)};
         }
     }
-    DeckGuard guard(decks);
+    DeckGuard guard(decks, baselineDecks);
     try {
         const auto take = [&](const std::filesystem::path& target) -> std::optional<Refusal> {
             if (guard.isOneOfTheDecks(target)) {

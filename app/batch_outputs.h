@@ -27,8 +27,10 @@ public:
         std::string message;
         bool usage = true;
     };
-    // Opens every output; nothing is left behind after a refusal.
+    // Opens every output, refusing one that is one of the decks of either
+    // list; nothing is left behind after a refusal.
     std::optional<Refusal> reserve(const std::vector<std::filesystem::path>& decks,
+                                   const std::vector<std::filesystem::path>& baselineDecks,
                                    const std::vector<std::string>& typeNames);
 
     void fillCsv(const std::string& csv);

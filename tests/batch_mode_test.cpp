@@ -164,6 +164,17 @@ TEST_F(BatchMode, AnOutputThatIsOneOfTheDecksIsRefusedBeforeTheRun) {
     EXPECT_EQ(readFile(a), deck);
     EXPECT_EQ(readFile(decks.path() / "b.txt"), deck);
     EXPECT_TRUE(std::filesystem::is_symlink(scratch.path() / "link.csv"));
+    // The decks of the folder compared with are decks of the run too.
+    testing::ScratchFolder baseline;
+    const auto c = baseline.write("c.txt", deck);
+    std::filesystem::create_hard_link(c, scratch.path() / "hard-c.csv");
+    for (const std::string outputs : {"--output " + quoted(c), "--report " + quoted(scratch.path() / "hard-c.csv")}) {
+        const ProgramResult result =
+            run("--batch " + quoted(decks.path()) + " --compare " + quoted(baseline.path()) + " " + outputs);
+        EXPECT_EQ(result.status, 2) << outputs;
+        EXPECT_NE(result.err.find("デッキファイルの一つです"), std::string::npos) << result.err;
+    }
+    EXPECT_EQ(readFile(c), deck);
     // A deck the mask leaves out is no deck of this run.
     const ProgramResult other = run("--batch " + quoted(decks.path()) + " --mask 'a.*' --output " +
                                     quoted(decks.path() / "b.txt"));
