@@ -199,6 +199,53 @@ void UsageTable::resort(SortChoice choice) {
 
 void UsageTable::sortResults() {
     if (changedSinceSort_.empty()) return;
+    // A normal-mode run sorts after every deck, which changes a few rows
+    // of many: those are moved one by one, each past the few rows between
+    // its old and its new place. Many changes are sorted and merged.
+    if (changedSinceSort_.size() * kFewChanges <= order_.size()) {
+        moveChangedRows();
+    } else {
+        mergeChangedRows();
+    }
+    changedSinceSort_.clear();
+    placedKeys_.clear();
+    appended_ = 0;
+}
+
+const UsageTable::SortKey& UsageTable::placedKey(std::uint32_t handle) const {
+    const std::uint32_t slot = changedSlot_[handle];
+    return slot != 0 ? placedKeys_[slot - 1] : sortKeys_[handle];
+}
+
+void UsageTable::moveChangedRows() {
+    // The rows before the appended ones are in order by the keys they were
+    // placed under; a row moved is placed under its new key, which keeps
+    // them in order.
+    const auto placedBefore = [&](std::uint32_t a, std::uint32_t b) {
+        return ordered(placedKey(a), a, placedKey(b), b);
+    };
+    const auto begin = order_.begin();
+    auto placedEnd = order_.end() - static_cast<std::ptrdiff_t>(appended_);
+    const std::size_t firstAppended = rows_.size() - appended_;  // handles grow with every new row
+    for (const std::uint32_t handle : changedSinceSort_) {
+        if (handle >= firstAppended) continue;
+        const auto from = std::lower_bound(begin, placedEnd, handle, placedBefore);
+        changedSlot_[handle] = 0;
+        if (from != begin && placedBefore(handle, *(from - 1))) {
+            std::rotate(std::lower_bound(begin, from, handle, placedBefore), from, from + 1);
+        } else if (from + 1 != placedEnd && placedBefore(*(from + 1), handle)) {
+            std::rotate(from, from + 1, std::lower_bound(from + 1, placedEnd, handle, placedBefore));
+        }
+    }
+    // Each appended row goes where it belongs among those before it.
+    for (; placedEnd != order_.end(); ++placedEnd) {
+        const std::uint32_t handle = *placedEnd;
+        changedSlot_[handle] = 0;
+        std::rotate(std::upper_bound(begin, placedEnd, handle, placedBefore), placedEnd, placedEnd + 1);
+    }
+}
+
+void UsageTable::mergeChangedRows() {
     const auto before = [this](std::uint32_t a, std::uint32_t b) { return comesBefore(a, b); };
     // The rows the last sort placed are still in that order, by the keys
     // they had then: find each changed one among them by its old key, close
@@ -206,10 +253,6 @@ void UsageTable::sortResults() {
     // keys belong. Only the changed rows are compared.
     const std::size_t placedCount = order_.size() - appended_;
     const std::size_t firstAppended = rows_.size() - appended_;  // handles grow with every new row
-    const auto placedKey = [this](std::uint32_t handle) -> const SortKey& {
-        const std::uint32_t slot = changedSlot_[handle];
-        return slot != 0 ? placedKeys_[slot - 1] : sortKeys_[handle];
-    };
     const auto placedBefore = [&](std::uint32_t a, std::uint32_t b) {
         return ordered(placedKey(a), a, placedKey(b), b);
     };
@@ -243,9 +286,6 @@ void UsageTable::sortResults() {
     }
     sortBuffer_.insert(sortBuffer_.end(), from, unchangedEnd);
     order_.swap(sortBuffer_);
-    changedSinceSort_.clear();
-    placedKeys_.clear();
-    appended_ = 0;
 }
 
 }  // namespace sormel

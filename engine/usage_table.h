@@ -131,6 +131,12 @@ private:
     }
     bool comesBefore(std::uint32_t a, std::uint32_t b) const { return ordered(sortKeys_[a], a, sortKeys_[b], b); }
     void markChanged(std::uint32_t handle);
+    // The key a row was last placed by: its key before it changed.
+    const SortKey& placedKey(std::uint32_t handle) const;
+    // The two ways sortResults puts changed rows in place.
+    static constexpr std::size_t kFewChanges = 16;
+    void moveChangedRows();
+    void mergeChangedRows();
     void storeSortKey(std::uint32_t handle, std::int32_t decks, std::int32_t copies, SortChoice choice);
     void indexCard(std::uint32_t handle);
 

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace sormel {
@@ -140,24 +141,31 @@ TEST(UsageTableSort, NegativeCountsSortBelowPositiveOnes) {
     EXPECT_EQ(numbersInOrder(table), (Numbers{"POS", "ZERO", "NEG"}));
 }
 
-TEST(UsageTableSort, IncrementalSortsAgreeWithAFullSort) {
-    // Many small updates between sorts, as a normal-mode run makes them.
-    UsageTable incremental;
-    UsageTable reference;
-    unsigned seed = 12345;
-    auto next = [&seed] { return seed = seed * 1103515245u + 12345u, (seed >> 16) % 1000; };
-    for (std::size_t deck = 1; deck <= 200; ++deck) {
-        for (int line = 0; line < 20; ++line) {
-            const std::string number = "N" + std::to_string(next() % 150);
-            const double copies = static_cast<double>(next() % 4 + 1);
-            const std::size_t handle = countLine(incremental, number, copies, deck);
-            incremental.computeMetrics(handle, 200, SortChoice::ByDecks);
-            countLine(reference, number, copies, deck);
+TEST(UsageTableSort, IncrementalSortsAgreeWithAFullSortAfterEveryDeck) {
+    // Small updates between sorts, as a normal-mode run makes them: few
+    // rows of a large pool (moved one by one) and many of a small one
+    // (merged); counts rise and, with negative copies, fall; new cards
+    // keep coming, and ties are broken by the card number.
+    for (const auto& [pool, choice] : {std::pair{150u, SortChoice::ByDecks}, std::pair{3000u, SortChoice::ByDecks},
+                                       std::pair{150u, SortChoice::ByCopies}, std::pair{3000u, SortChoice::ByCopies}}) {
+        UsageTable incremental;
+        UsageTable reference;
+        unsigned seed = 12345;
+        auto next = [&seed] { return seed = seed * 1103515245u + 12345u, (seed >> 16) % 100000; };
+        const std::size_t decks = 300;
+        for (std::size_t deck = 1; deck <= decks; ++deck) {
+            for (int line = 0; line < 20; ++line) {
+                const std::string number = "N" + std::to_string(next() % pool);
+                const double copies = static_cast<double>(next() % 7) - 2;
+                const std::size_t handle = countLine(incremental, number, copies, deck);
+                incremental.computeMetrics(handle, decks, choice);
+                countLine(reference, number, copies, deck);
+            }
+            incremental.sortResults();
+            reference.computeAllMetrics(decks, choice);
+            ASSERT_EQ(numbersInOrder(incremental), numbersInOrder(reference)) << pool << " cards, deck " << deck;
         }
-        incremental.sortResults();
     }
-    reference.computeAllMetrics(200, SortChoice::ByDecks);
-    EXPECT_EQ(numbersInOrder(incremental), numbersInOrder(reference));
 }
 
 TEST(UsageTableSort, ResortReordersByTheNewChoiceAtOnce) {
