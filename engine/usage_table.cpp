@@ -212,11 +212,6 @@ void UsageTable::sortResults() {
     appended_ = 0;
 }
 
-const UsageTable::SortKey& UsageTable::placedKey(std::uint32_t handle) const {
-    const std::uint32_t slot = changedSlot_[handle];
-    return slot != 0 ? placedKeys_[slot - 1] : sortKeys_[handle];
-}
-
 void UsageTable::moveChangedRows() {
     // The rows before the appended ones are in order by the keys they were
     // placed under; a row moved is placed under its new key, which keeps
@@ -231,10 +226,17 @@ void UsageTable::moveChangedRows() {
         if (handle >= firstAppended) continue;
         const auto from = std::lower_bound(begin, placedEnd, handle, placedBefore);
         changedSlot_[handle] = 0;
+        // The new place is usually near: searched in steps doubling from the old one.
         if (from != begin && placedBefore(handle, *(from - 1))) {
-            std::rotate(std::lower_bound(begin, from, handle, placedBefore), from, from + 1);
+            std::ptrdiff_t step = 1;
+            while (2 * step <= from - begin && placedBefore(handle, *(from - 2 * step))) step *= 2;
+            const auto low = from - std::min(2 * step, from - begin);
+            std::rotate(std::lower_bound(low, from - step, handle, placedBefore), from, from + 1);
         } else if (from + 1 != placedEnd && placedBefore(*(from + 1), handle)) {
-            std::rotate(from, from + 1, std::lower_bound(from + 1, placedEnd, handle, placedBefore));
+            std::ptrdiff_t step = 1;
+            while (step < placedEnd - from - 1 && placedBefore(*(from + 1 + step), handle)) step *= 2;
+            const auto high = from + 1 + std::min(step, placedEnd - from - 1);
+            std::rotate(from, from + 1, std::lower_bound(from + 1 + step / 2, high, handle, placedBefore));
         }
     }
     // Each appended row goes where it belongs among those before it.

@@ -132,7 +132,10 @@ private:
     bool comesBefore(std::uint32_t a, std::uint32_t b) const { return ordered(sortKeys_[a], a, sortKeys_[b], b); }
     void markChanged(std::uint32_t handle);
     // The key a row was last placed by: its key before it changed.
-    const SortKey& placedKey(std::uint32_t handle) const;
+    const SortKey& placedKey(std::uint32_t handle) const {
+        const std::uint32_t slot = changedSlot_[handle];
+        return slot != 0 ? placedKeys_[slot - 1] : sortKeys_[handle];
+    }
     // The two ways sortResults puts changed rows in place.
     static constexpr std::size_t kFewChanges = 16;
     void moveChangedRows();
