@@ -65,6 +65,7 @@ private:
         bool finished = false;
         if (format == DeckFormat::Native) {
             // The program's own format is read on the raw bytes.
+            if (!options_.mergeByName && table_.rowCount() > kCachedRows) prefetchCards();
             NativeDeckReader reader(text_, options_.includeSidePart);
             finished = readDeck(reader, encoding, index);
         } else {
@@ -82,6 +83,26 @@ private:
         }
         if (finished && options_.observer != nullptr) options_.observer->deckFinished(index);
         return finished;
+    }
+
+    // With more rows than the processor's caches hold, every card line
+    // would wait for memory twice, for its index slot and for its row. The
+    // deck's lines are looked up ahead, all together, so the waits overlap.
+    static constexpr std::size_t kCachedRows = 8192;
+    void prefetchCards() const {
+        for (const bool rows : {false, true}) {
+            LineCursor cursor(text_);
+            std::string_view line;
+            while (cursor.next(line)) {
+                const std::string_view number = splitDeckLine(line).cardNumber;
+                if (!isAscii(number)) continue;
+                if (rows) {
+                    table_.prefetchRow(number);
+                } else {
+                    table_.prefetchIndex(number);
+                }
+            }
+        }
     }
 
     std::unique_ptr<DeckReader> makeReader(DeckFormat format) const {

@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "engine/numeric_text.h"
+#include "engine/prefetch.h"
 
 namespace sormel {
 namespace {
@@ -81,6 +82,14 @@ std::optional<std::size_t> UsageTable::findCard(std::string_view cardNumber) con
         const std::size_t handle = slot.handlePlusOne - 1;
         if (cardNumber.size() <= kHeadSize || keyOf(handle) == cardNumber) return handle;
     }
+}
+
+void UsageTable::prefetchIndex(std::string_view key) const {
+    prefetch(&slots_[hashOf(key) & (slots_.size() - 1)]);
+}
+
+void UsageTable::prefetchRow(std::string_view key) const {
+    if (const std::optional<std::size_t> handle = findCard(key)) prefetch(&rows_[*handle].decks);
 }
 
 void UsageTable::indexCard(std::uint32_t handle) {

@@ -80,6 +80,12 @@ public:
     // otherwise a new row at the end. Returns its handle.
     // With separate keys, `key` is what findCard finds the row by.
     std::size_t addCard(std::string cardNumber, std::string cardName, std::string key = {});
+    // Hints that `key` is looked up and its card counted soon: brings the
+    // index slot, or (once the slot is there) the row, towards the cache.
+    // Hints for several keys in a row overlap their waits for memory, which
+    // a table larger than the processor's caches makes long.
+    void prefetchIndex(std::string_view key) const;
+    void prefetchRow(std::string_view key) const;
     // The first row showing `cardNumber`, or null; a linear search, for
     // messages.
     const UsageRow* rowShowing(std::string_view cardNumber) const;
