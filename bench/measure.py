@@ -3,8 +3,9 @@ and prints each figure against its target.
 
     measure.py REPEATS BUILD_DIR CORPUS_DIR
 
-Each figure is the median of REPEATS runs with their spread (min-max).
-Warm: after one untimed run that brings the files into the page cache.
+Each figure is the median of REPEATS runs with their spread (min-max); the
+runs are taken in turns, one of each figure per round. Warm: after one
+untimed round that brings the files into the page cache.
 Cold: the page cache dropped before every run (needs root; skipped with a
 message otherwise). The batch mode runs once with every file read on its
 own thread (SORMEL_READ_THREADS=0) and once reading ahead as it does by
@@ -58,31 +59,35 @@ def can_drop_page_cache():
         return False
 
 
-def measure(command, repeats, env=None, cold=False):
-    env = dict(os.environ, **(env or {}))
-    if not cold:
-        run_once(command, env)
-    times, peak = [], 0.0
-    for _ in range(repeats):
-        if cold:
-            drop_page_cache()
-        elapsed, rss = run_once(command, env)
-        times.append(elapsed)
-        peak = max(peak, rss)
-    return Figure(times, peak)
-
-
-def measure_window(window_run, corpus, repeats, high_speed):
+def window_once(window_run, corpus, high_speed):
     """The window's own figure: from the click on the start button to the
     completion message, as window_run prints it."""
     command = [window_run, corpus] + (["--high-speed"] if high_speed else [])
     env = dict(os.environ, QT_QPA_PLATFORM="offscreen")
-    subprocess.run(command, env=env, capture_output=True, check=True)
-    times = []
+    result = subprocess.run(command, env=env, capture_output=True, check=True, text=True)
+    return float(result.stdout.split()[0]), None
+
+
+def measure_all(jobs, repeats, cold=False):
+    """Runs every job once per round, round after round, so that a machine
+    that gets slower or quicker on the way (this one is shared) moves every
+    figure alike. A job is a function giving (seconds, peak MiB or None).
+    Warm: one untimed round first. Cold: the page cache dropped before
+    every run."""
+    if not cold:
+        for job in jobs.values():
+            job()
+    results = {name: [] for name in jobs}
     for _ in range(repeats):
-        result = subprocess.run(command, env=env, capture_output=True, check=True, text=True)
-        times.append(float(result.stdout.split()[0]))
-    return Figure(times)
+        for name, job in jobs.items():
+            if cold:
+                drop_page_cache()
+            results[name].append(job())
+    figures = {}
+    for name, runs in results.items():
+        peaks = [peak for _, peak in runs if peak is not None]
+        figures[name] = Figure([t for t, _ in runs], max(peaks) if peaks else None)
+    return figures
 
 
 def verdict(value, limit, strict=False):
@@ -109,52 +114,62 @@ def main():
         return [checker, "--batch", folder, *options]
 
     threads = os.environ.get("SORMEL_READ_THREADS", "the machine's number of")
-    print(f"20,000 decks; median of {repeats} runs (min-max); read-ahead: {threads} threads")
+    print(f"20,000 decks; median of {repeats} runs (min-max), taken in turns; read-ahead: {threads} threads")
     print("warm page cache")
-    w_floor = measure([floor, native], repeats)
-    w_serial = measure(batch(native), repeats, serial)
-    w_batch = measure(batch(native), repeats)
-    w_output = measure(batch(native, "--output", "/dev/null"), repeats)
-    w_large = measure(batch(large), repeats)
-    w_lists = measure(batch(lists), repeats)
-    w_dek = measure(batch(dek, "--mask", "*.dek"), repeats)
-    w_high = measure_window(window_run, native, repeats, True)
-    w_normal = measure_window(window_run, native, repeats, False)
-    print(f"  floor (open, read, close), 3,000 cards  {w_floor}")
-    print(f"  batch, files read one by one           {w_serial}")
-    print(f"  batch, read ahead                      {w_batch}")
-    print(f"  batch, read ahead, --output /dev/null  {w_output}")
-    print(f"  batch, read ahead, 30,000 cards        {w_large}")
-    print(f"  batch, read ahead, plain text lists    {w_lists}")
-    print(f"  batch, read ahead, .dek                {w_dek}")
-    print(f"  window, high-speed (click to message)  {w_high}")
-    print(f"  window, normal mode                    {w_normal}")
 
-    f = w_floor.median
-    peak = max(x.peak for x in (w_serial, w_batch, w_output, w_large, w_lists, w_dek))
-    print(f"  batch / floor:            {w_batch.median / f:.2f} (target <= 1.0: {verdict(w_batch.median, 1.0 * f)}; "
-          f"<= 1.5: {verdict(w_batch.median, 1.5 * f)})  one by one: {w_serial.median / f:.2f}")
-    print(f"  lists / floor:            {w_lists.median / f:.2f} (target <= 2.0: {verdict(w_lists.median, 2.0 * f)})")
-    print(f"  .dek / floor:             {w_dek.median / f:.2f}")
-    print(f"  window high-speed / floor: {w_high.median / f:.2f} (target <= 1.3: {verdict(w_high.median, 1.3 * f)})")
-    print(f"  window normal / floor:    {w_normal.median / f:.2f} (target <= 2.5: {verdict(w_normal.median, 2.5 * f)})")
+    def program(command, env=None):
+        full_env = dict(os.environ, **(env or {}))
+        return lambda: run_once(command, full_env)
+
+    w = measure_all({
+        "floor": program([floor, native]),
+        "serial": program(batch(native), serial),
+        "batch": program(batch(native)),
+        "output": program(batch(native, "--output", "/dev/null")),
+        "large": program(batch(large)),
+        "lists": program(batch(lists)),
+        "dek": program(batch(dek, "--mask", "*.dek")),
+        "high": lambda: window_once(window_run, native, True),
+        "normal": lambda: window_once(window_run, native, False),
+    }, repeats)
+    print(f"  floor (open, read, close), 3,000 cards  {w['floor']}")
+    print(f"  batch, files read one by one           {w['serial']}")
+    print(f"  batch, read ahead                      {w['batch']}")
+    print(f"  batch, read ahead, --output /dev/null  {w['output']}")
+    print(f"  batch, read ahead, 30,000 cards        {w['large']}")
+    print(f"  batch, read ahead, plain text lists    {w['lists']}")
+    print(f"  batch, read ahead, .dek                {w['dek']}")
+    print(f"  window, high-speed (click to message)  {w['high']}")
+    print(f"  window, normal mode                    {w['normal']}")
+
+    f = w["floor"].median
+    b = w["batch"].median
+    peak = max(w[name].peak for name in ("serial", "batch", "output", "large", "lists", "dek"))
+    print(f"  batch / floor:            {b / f:.2f} (target <= 1.0: {verdict(b, 1.0 * f)}; "
+          f"<= 1.5: {verdict(b, 1.5 * f)})  one by one: {w['serial'].median / f:.2f}")
+    print(f"  lists / floor:            {w['lists'].median / f:.2f} (target <= 2.0: {verdict(w['lists'].median, 2.0 * f)})")
+    print(f"  .dek / floor:             {w['dek'].median / f:.2f}")
+    print(f"  window high-speed / floor: {w['high'].median / f:.2f} (target <= 1.3: {verdict(w['high'].median, 1.3 * f)})")
+    print(f"  window normal / floor:    {w['normal'].median / f:.2f} (target <= 2.5: {verdict(w['normal'].median, 2.5 * f)})")
     print(f"  peak memory, batch:       {peak:.1f} MiB (target < 40: {verdict(peak, 40, strict=True)})")
-    print(f"  30,000 / 3,000 cards:     {w_large.median / w_batch.median:.2f} "
-          f"(target <= 1.3: {verdict(w_large.median, 1.3 * w_batch.median)})")
+    print(f"  30,000 / 3,000 cards:     {w['large'].median / b:.2f} "
+          f"(target <= 1.3: {verdict(w['large'].median, 1.3 * b)})")
 
     print("cold page cache (dropped before every run)")
     if not can_drop_page_cache():
         print(f"  skipped: cannot write {DROP_CACHES} (run as root to measure cold reads)")
         return
-    c_floor = measure([floor, native], repeats, cold=True)
-    c_serial = measure(batch(native), repeats, serial, cold=True)
-    c_batch = measure(batch(native), repeats, cold=True)
-    print(f"  floor (open, read, close), 3,000 cards  {c_floor}")
-    print(f"  batch, files read one by one           {c_serial}")
-    print(f"  batch, read ahead                      {c_batch}")
-    cf = c_floor.median
-    print(f"  batch / floor:            {c_batch.median / cf:.2f} (target <= 0.75: {verdict(c_batch.median, 0.75 * cf)})"
-          f"  one by one: {c_serial.median / cf:.2f}")
+    c = measure_all({
+        "floor": program([floor, native]),
+        "serial": program(batch(native), serial),
+        "batch": program(batch(native)),
+    }, repeats, cold=True)
+    print(f"  floor (open, read, close), 3,000 cards  {c['floor']}")
+    print(f"  batch, files read one by one           {c['serial']}")
+    print(f"  batch, read ahead                      {c['batch']}")
+    cf = c["floor"].median
+    print(f"  batch / floor:            {c['batch'].median / cf:.2f} (target <= 0.75: {verdict(c['batch'].median, 0.75 * cf)})"
+          f"  one by one: {c['serial'].median / cf:.2f}")
 
 
 main()
