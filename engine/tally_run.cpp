@@ -4,6 +4,8 @@
 #include <new>
 #include <optional>
 #include <stdexcept>
+#include <string_view>
+#include <vector>
 
 #include "engine/dek_deck_reader.h"
 #include "engine/deck_observer.h"
@@ -89,20 +91,17 @@ private:
     // would wait for memory twice, for its index slot and for its row. The
     // deck's lines are looked up ahead, all together, so the waits overlap.
     static constexpr std::size_t kCachedRows = 8192;
-    void prefetchCards() const {
-        for (const bool rows : {false, true}) {
-            LineCursor cursor(text_);
-            std::string_view line;
-            while (cursor.next(line)) {
-                const std::string_view number = splitDeckLine(line).cardNumber;
-                if (!isAscii(number)) continue;
-                if (rows) {
-                    table_.prefetchRow(number);
-                } else {
-                    table_.prefetchIndex(number);
-                }
-            }
+    void prefetchCards() {
+        numbersAhead_.clear();
+        LineCursor cursor(text_);
+        std::string_view line;
+        while (cursor.next(line)) {
+            const std::string_view number = splitDeckLine(line).cardNumber;
+            if (!isAscii(number)) continue;
+            table_.prefetchIndex(number);
+            numbersAhead_.push_back(number);
         }
+        for (const std::string_view number : numbersAhead_) table_.prefetchRow(number);
     }
 
     std::unique_ptr<DeckReader> makeReader(DeckFormat format) const {
@@ -173,6 +172,7 @@ private:
     std::string decodedNumber_;
     std::string decodedName_;
     bool highSpeedEngaged_ = false;
+    std::vector<std::string_view> numbersAhead_;  // card numbers of the deck being read, for prefetchCards
     ReadAhead readAhead_;
 };
 
