@@ -5,6 +5,7 @@
 #include <optional>
 
 #include "engine/numeric_text.h"
+#include "engine/prefetch.h"
 #include "engine/text_decoding.h"
 
 namespace sormel {
@@ -32,6 +33,8 @@ std::size_t appendQuoted(std::string& out, const std::string& utf8, CsvEncoding 
 }
 
 namespace {
+
+constexpr std::size_t kRowsAhead = 8;
 
 void appendInteger(std::string& out, std::int32_t value) {
     char buffer[16];
@@ -66,7 +69,12 @@ std::string formatCsv(const UsageTable& table, CsvEncoding encoding, Cp932Loss* 
     std::string out;
     out.reserve(table.rowCount() * 64);
     if (encoding == CsvEncoding::Utf8Bom) out = "\xEF\xBB\xBF";
-    for (std::size_t position = 0; position < table.rowCount(); ++position) {
+    const std::size_t rowCount = table.rowCount();
+    for (std::size_t position = 0; position < rowCount; ++position) {
+        // Rows in display order lie anywhere in memory: the rows a few lines
+        // on, and then their names, are fetched while this one is written.
+        if (position + 2 * kRowsAhead < rowCount) prefetch(&table.row(position + 2 * kRowsAhead));
+        if (position + kRowsAhead < rowCount) prefetch(table.row(position + kRowsAhead).cardName.data());
         const UsageRow& row = table.row(position);
         std::size_t lost = appendQuoted(out, row.cardNumber, encoding);
         out.push_back(',');
