@@ -26,7 +26,7 @@ public:
     bool isOneOfTheDecks(const std::filesystem::path& output) {
         std::error_code ignored;
         const std::filesystem::path resolved = std::filesystem::weakly_canonical(output, ignored);
-        const std::string& name = resolved.filename().native();
+        const std::string name = resolved.filename().native();
         const std::optional<FileIdentity> target = fileIdentity(output);
         for (const std::vector<std::filesystem::path>* decks : deckLists_) {
             for (const std::filesystem::path& deck : *decks) {
