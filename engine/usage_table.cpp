@@ -63,7 +63,7 @@ void UsageTable::reset() {
 
 UsageTable::Slot UsageTable::slotFor(std::string_view key, std::uint64_t hash) {
     Slot slot;
-    std::memcpy(&slot.head, key.data(), std::min(key.size(), kHeadSize));
+    if (!key.empty()) std::memcpy(&slot.head, key.data(), std::min(key.size(), kHeadSize));
     slot.check = (static_cast<std::uint32_t>(hash >> 32) & ~0xFu) |
                  static_cast<std::uint32_t>(std::min(key.size(), kHeadSize + 1));
     return slot;
