@@ -161,17 +161,21 @@ int runBatch(const BatchOptions& options) {
         Cp932Loss loss;
         const std::string csv = formatCsv(current.table, options.encoding, &loss);
         warnAboutCp932Loss(loss);
+        std::optional<ReportData> data;
         if (!options.reports.empty()) {
-            ReportData data =
-                current.figures->report(current.table, options.baseline ? before.figures.get() : nullptr,
-                                        options.baseline ? &before.table : nullptr, options.folder,
-                                        options.baseline ? &*options.baseline : nullptr);
-            data.date = localDateText(std::time(nullptr));
-            outputs.fillReports(data);
+            data = current.figures->report(current.table, options.baseline ? before.figures.get() : nullptr,
+                                           options.baseline ? &before.table : nullptr, options.folder,
+                                           options.baseline ? &*options.baseline : nullptr);
+            data->date = localDateText(std::time(nullptr));
         }
         if (options.averageDeck) {
             outputs.fillAverageDecks(current.figures->averageDeck(current.table), current.figures->typeAverageDecks());
         }
+        // What the run gathered is in the report data now: it goes before
+        // the reports are written, which take about as much memory again.
+        current.figures.reset();
+        before.figures.reset();
+        if (data) outputs.fillReports(*data);
         if (options.output) outputs.fillCsv(csv);
         outputs.commit();
         if (!options.output && !writeToStandardOutput(csv)) {
