@@ -59,7 +59,14 @@ void AverageDeckBuilder::finishPart(Part& part, std::vector<double>& sums) {
         if (copies <= 0) continue;
         if (row >= part.votes.size()) part.votes.resize(std::max(row + 1, part.votes.size() * 2));
         PartVotes& votes = part.votes[row];
-        ++votes.decksWithCopies[copies];
+        auto& counts = votes.decksWithCopies;
+        const auto at = std::lower_bound(counts.begin(), counts.end(), copies,
+                                         [](const auto& count, std::int64_t value) { return count.first < value; });
+        if (at != counts.end() && at->first == copies) {
+            ++at->second;
+        } else {
+            counts.insert(at, {copies, 1});
+        }
         votes.totalCopies += copies;
         total += copies;
     }

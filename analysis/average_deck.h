@@ -5,7 +5,7 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <map>
+#include <utility>
 #include <optional>
 #include <string>
 #include <vector>
@@ -44,7 +44,9 @@ public:
 
 private:
     struct PartVotes {
-        std::map<std::int64_t, std::int64_t> decksWithCopies;  // copies → decks with exactly that many
+        // (copies, decks with exactly that many), by copies: a card meets
+        // few different counts, so a small sorted array beats a tree.
+        std::vector<std::pair<std::int64_t, std::int64_t>> decksWithCopies;
         std::int64_t totalCopies = 0;
     };
     struct Part {
