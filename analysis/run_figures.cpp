@@ -55,9 +55,9 @@ void RunFigures::finish(SortChoice choice) {
     if (types_) types_->finish(choice);
 }
 
-ReportData RunFigures::report(const UsageTable& table, const RunFigures* baseline, const UsageTable* baselineTable,
-                              const std::filesystem::path& folder,
-                              const std::filesystem::path* baselineFolder) const {
+ReportData RunFigures::buildReport(const UsageTable& table, const RunFigures* baseline,
+                                   const UsageTable* baselineTable, const std::filesystem::path& folder,
+                                   const std::filesystem::path* baselineFolder, bool releaseTypes) const {
     const auto deckCount = static_cast<std::int64_t>(listing_.files.size());
     ReportData data;
     data.report = buildCardReport(table, *analysis_, deckCount, options_.includeSidePart);
@@ -92,6 +92,10 @@ ReportData RunFigures::report(const UsageTable& table, const RunFigures* baselin
                 typeReport.report.averageDeck = averageDeckFigures(average->build(type->table), type->table);
             }
             data.types.push_back(std::move(typeReport));
+            if (releaseTypes) {  // asked by takeReport, which may change the figures
+                type->observers.clear();
+                type->table = UsageTable();
+            }
         }
         std::stable_sort(data.types.begin(), data.types.end(), [](const TypeReport& a, const TypeReport& b) {
             if (a.decks != b.decks) return a.decks > b.decks;

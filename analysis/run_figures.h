@@ -53,7 +53,16 @@ public:
     // `baseline` (its figures and table, read from `baselineFolder`) when
     // given. The date is left for the caller.
     ReportData report(const UsageTable& table, const RunFigures* baseline, const UsageTable* baselineTable,
-                      const std::filesystem::path& folder, const std::filesystem::path* baselineFolder) const;
+                      const std::filesystem::path& folder, const std::filesystem::path* baselineFolder) const {
+        return buildReport(table, baseline, baselineTable, folder, baselineFolder, false);
+    }
+    // The same, letting go of each deck type's table and figures as soon as
+    // its part of the report is made, so that the two are not held whole at
+    // once. Nothing but the listing is left to ask of these figures then.
+    ReportData takeReport(const UsageTable& table, const RunFigures* baseline, const UsageTable* baselineTable,
+                          const std::filesystem::path& folder, const std::filesystem::path* baselineFolder) {
+        return buildReport(table, baseline, baselineTable, folder, baselineFolder, true);
+    }
 
     const TypedDeckFiles& listing() const { return listing_; }
 
@@ -62,6 +71,10 @@ public:
     std::vector<std::pair<std::string, AverageDeckFigures>> typeAverageDecks() const;
 
 private:
+    ReportData buildReport(const UsageTable& table, const RunFigures* baseline, const UsageTable* baselineTable,
+                           const std::filesystem::path& folder, const std::filesystem::path* baselineFolder,
+                           bool releaseTypes) const;
+
     const AnalysisOptions options_;
     const TypedDeckFiles& listing_;
     DeckObservers observers_;

@@ -161,15 +161,15 @@ int runBatch(const BatchOptions& options) {
         Cp932Loss loss;
         const std::string csv = formatCsv(current.table, options.encoding, &loss);
         warnAboutCp932Loss(loss);
-        std::optional<ReportData> data;
-        if (!options.reports.empty()) {
-            data = current.figures->report(current.table, options.baseline ? before.figures.get() : nullptr,
-                                           options.baseline ? &before.table : nullptr, options.folder,
-                                           options.baseline ? &*options.baseline : nullptr);
-            data->date = localDateText(std::time(nullptr));
-        }
         if (options.averageDeck) {
             outputs.fillAverageDecks(current.figures->averageDeck(current.table), current.figures->typeAverageDecks());
+        }
+        std::optional<ReportData> data;
+        if (!options.reports.empty()) {
+            data = current.figures->takeReport(current.table, options.baseline ? before.figures.get() : nullptr,
+                                               options.baseline ? &before.table : nullptr, options.folder,
+                                               options.baseline ? &*options.baseline : nullptr);
+            data->date = localDateText(std::time(nullptr));
         }
         // What the run gathered is in the report data now: it goes before
         // the reports are written, which take about as much memory again.

@@ -10,6 +10,7 @@
 #include "engine/deck_listing.h"
 #include "engine/tally_run.h"
 #include "export/average_deck_file.h"
+#include "export/report_writer.h"
 #include "test_support.h"
 
 namespace sormel {
@@ -163,6 +164,11 @@ TEST(DeckTypes, SubFoldersAreTypesWithTablesOfTheirOwn) {
     EXPECT_EQ(data.report.cards[0].number, "A");
     EXPECT_EQ(data.report.cards[0].decks, 3);
     EXPECT_EQ(data.report.cards[0].name, "loose name");
+
+    // The batch mode takes the report, letting go of each type as it goes:
+    // the same report, to the byte.
+    const ReportData taken = run.figures->takeReport(run.table, nullptr, nullptr, folder.path(), nullptr);
+    EXPECT_EQ(formatReport(ReportKind::Json, taken), formatReport(ReportKind::Json, data));
 }
 
 TEST(Comparison, NewGoneAndRankedCardsAgainstABaseline) {
