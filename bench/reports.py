@@ -5,8 +5,8 @@ the floor program (open, read and close every deck), on the 20,000-deck,
     python3 bench/reports.py REPEATS FLOOR CHECKER CORPUS TYPED_CORPUS OUTDIR
 
 TYPED_CORPUS holds the same decks spread over 20 sub-folders. Each figure is
-the median of REPEATS runs (after one warm-up run) with its min-max spread;
-memory is the largest peak resident size seen."""
+the median of REPEATS runs (after one warm-up round), taken in turns, with
+its min-max spread; memory is the largest peak resident size seen."""
 import os
 import statistics
 import subprocess
@@ -14,22 +14,35 @@ import sys
 import time
 
 
-def measure(command, repeats):
-    subprocess.run(command, stdout=subprocess.DEVNULL, check=True)  # warm-up
-    times, peaks = [], []
+def run_once(command):
+    """Wall time and peak resident size (MiB) of one run of `command`."""
+    start = time.perf_counter()
+    pid = os.fork()
+    if pid == 0:
+        devnull = os.open(os.devnull, os.O_WRONLY)
+        os.dup2(devnull, 1)
+        os.execv(command[0], command)
+    _, status, usage = os.wait4(pid, 0)
+    elapsed = time.perf_counter() - start
+    if os.waitstatus_to_exitcode(status) != 0:
+        sys.exit(f"{' '.join(command)} failed")
+    return elapsed, usage.ru_maxrss / 1024
+
+
+def measure_all(runs, repeats):
+    """Every command once per round, round after round (after one warm-up
+    round), so that a shared machine's drift moves every figure alike."""
+    for command in runs.values():
+        subprocess.run(command, stdout=subprocess.DEVNULL, check=True)
+    samples = {name: [] for name in runs}
     for _ in range(repeats):
-        start = time.perf_counter()
-        pid = os.fork()
-        if pid == 0:
-            devnull = os.open(os.devnull, os.O_WRONLY)
-            os.dup2(devnull, 1)
-            os.execv(command[0], command)
-        _, status, usage = os.wait4(pid, 0)
-        times.append(time.perf_counter() - start)
-        if os.waitstatus_to_exitcode(status) != 0:
-            sys.exit(f"{' '.join(command)} failed")
-        peaks.append(usage.ru_maxrss / 1024)
-    return statistics.median(times), min(times), max(times), max(peaks)
+        for name, command in runs.items():
+            samples[name].append(run_once(command))
+    results = {}
+    for name, taken in samples.items():
+        times = [t for t, _ in taken]
+        results[name] = (statistics.median(times), min(times), max(times), max(peak for _, peak in taken))
+    return results
 
 
 def main():
@@ -48,7 +61,7 @@ def main():
         "compare": batch + [corpus, "--compare", corpus, "--output", "/dev/null", "--report", f"{out}/c.json"],
     }
     os.makedirs(f"{out}/avg", exist_ok=True)
-    results = {name: measure(command, repeats) for name, command in runs.items()}
+    results = measure_all(runs, repeats)
     floor_time = results["floor"][0]
     for name, (median, low, high, peak) in results.items():
         print(f"{name:10} {median:.3f} s (min {low:.3f}, max {high:.3f})  {median / floor_time:.2f} x floor  "
