@@ -83,4 +83,11 @@ private:
     std::unique_ptr<DeckTypeSplitter> types_;
 };
 
+// One folder's run: its listing, its table and what was gathered beside it.
+struct FolderRun {
+    TypedDeckFiles listing;
+    UsageTable table;
+    std::unique_ptr<RunFigures> figures;
+};
+
 }  // namespace sormel

@@ -7,6 +7,9 @@
 #include <iostream>
 #include <memory>
 #include <optional>
+#include <string>
+#include <utility>
+#include <vector>
 
 #include "analysis/run_figures.h"
 #include "app/batch_outputs.h"
@@ -67,12 +70,6 @@ bool writeToStandardOutput(const std::string& bytes) {
     return std::fwrite(bytes.data(), 1, bytes.size(), stdout) == bytes.size() && std::fflush(stdout) == 0;
 }
 
-// One folder's run: its listing, its table and what was gathered beside it.
-struct FolderRun {
-    TypedDeckFiles listing;
-    UsageTable table;
-    std::unique_ptr<RunFigures> figures;
-};
 
 // Lists the decks of `folder`; an error or an empty folder is reported and
 // gives the exit status.
@@ -161,15 +158,23 @@ int runBatch(const BatchOptions& options) {
         Cp932Loss loss;
         const std::string csv = formatCsv(current.table, options.encoding, &loss);
         warnAboutCp932Loss(loss);
-        if (options.averageDeck) {
-            outputs.fillAverageDecks(current.figures->averageDeck(current.table), current.figures->typeAverageDecks());
-        }
         std::optional<ReportData> data;
         if (!options.reports.empty()) {
             data = current.figures->takeReport(current.table, options.baseline ? before.figures.get() : nullptr,
                                                options.baseline ? &before.table : nullptr, options.folder,
                                                options.baseline ? &*options.baseline : nullptr);
             data->date = localDateText(std::time(nullptr));
+        }
+        if (options.averageDeck) {
+            // A report holds the average decks already; they are built once.
+            if (data) {
+                std::vector<std::pair<std::string, AverageDeckFigures>> types;
+                for (const TypeReport& type : data->types) types.emplace_back(type.name, *type.report.averageDeck);
+                outputs.fillAverageDecks(*data->report.averageDeck, types);
+            } else {
+                outputs.fillAverageDecks(current.figures->averageDeck(current.table),
+                                         current.figures->typeAverageDecks());
+            }
         }
         // What the run gathered is in the report data now: it goes before
         // the reports are written, which take about as much memory again.

@@ -149,7 +149,7 @@ void ReadAhead::take(std::size_t index, std::string& buffer) {
     if (state == Slot::State::LeftToTheRun) {
         const auto start = std::chrono::steady_clock::now();
         readWholeFile(files_[index], buffer);
-        runRead_ = std::chrono::steady_clock::now() - start > limits_.diskWait;
+        runRead_ = waitedForDisk(start);
     }
 }
 
@@ -192,7 +192,7 @@ std::optional<std::size_t> ReadAhead::claim(std::unique_lock<std::mutex>& lock, 
 void ReadAhead::timedRead(std::size_t index, Slot& result) {
     const auto start = std::chrono::steady_clock::now();
     read(index, result);
-    result.waitedForDisk = std::chrono::steady_clock::now() - start > limits_.diskWait;
+    result.waitedForDisk = waitedForDisk(start);
 }
 
 void ReadAhead::read(std::size_t index, Slot& result) {

@@ -31,11 +31,10 @@ struct ReadAheadLimits {
     std::uint64_t bytes = 16 * 1024 * 1024;
     // A file whose open and read take longer than this waited for the disk
     // (from the page cache, a deck takes a few microseconds; from a fast
-    // SSD, tens).
-    // Until reads keep waiting, only the first few workers run: from the
-    // page cache, reading is about as quick as the tally, and more threads
-    // than cores only take turns. Once they do, all of them start, so that
-    // many reads are in flight.
+    // SSD, tens). Until reads keep waiting, only the first few workers run:
+    // from the page cache, reading is about as quick as the tally, and more
+    // threads than cores only take turns. Once they do, all of them start,
+    // so that many reads are in flight.
     std::chrono::nanoseconds diskWait = std::chrono::microseconds(20);
 };
 
@@ -78,8 +77,9 @@ class ReadAhead {
 public:
     // Reads `files` with up to `threads` workers: startingReadThreads() of
     // them at once (all of them with a gate), the others once reads wait
-    // for the disk (fewer when the system gives fewer). With none, take() reads every file on the
-    // caller's thread, as it does for a file no worker has come to yet.
+    // for the disk (fewer when the system gives fewer). With none, take()
+    // reads every file on the caller's thread, as it does for a file no
+    // worker has come to yet.
     // `files` must outlive the object.
     ReadAhead(const std::vector<std::filesystem::path>& files, unsigned threads, ReadAheadLimits limits = {},
               ReadAheadGate* gate = nullptr);
@@ -112,6 +112,10 @@ private:
     // Reads file `index` on the calling thread into `result`, noting a read
     // that waited for the disk.
     void timedRead(std::size_t index, Slot& result);
+    // Whether a read begun at `start` and over now waited for the disk.
+    bool waitedForDisk(std::chrono::steady_clock::time_point start) const {
+        return std::chrono::steady_clock::now() - start > limits_.diskWait;
+    }
     // The next file for a worker, once it is within the limits, with the
     // slot's buffer in `into`; nothing when every file is claimed or the
     // workers are to stop. Called with `lock` held.

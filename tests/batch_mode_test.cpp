@@ -168,7 +168,7 @@ TEST_F(BatchMode, AnOutputThatIsOneOfTheDecksIsRefusedBeforeTheRun) {
     testing::ScratchFolder baseline;
     const auto c = baseline.write("c.txt", deck);
     std::filesystem::create_hard_link(c, scratch.path() / "hard-c.csv");
-    for (const std::string outputs : {"--output " + quoted(c), "--report " + quoted(scratch.path() / "hard-c.csv")}) {
+    for (const std::string& outputs : {"--output " + quoted(c), "--report " + quoted(scratch.path() / "hard-c.csv")}) {
         const ProgramResult result =
             run("--batch " + quoted(decks.path()) + " --compare " + quoted(baseline.path()) + " " + outputs);
         EXPECT_EQ(result.status, 2) << outputs;

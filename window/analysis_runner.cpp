@@ -42,13 +42,6 @@ private:
     AnalysisResult& result_;
 };
 
-struct FolderRun {
-    TypedDeckFiles listing;
-    UsageTable table;
-    std::unique_ptr<RunFigures> figures;
-};
-
-
 TallyResult tallyFolder(const AnalysisJob& job, bool baseline, const std::function<bool()>& keepGoing,
                         FolderRun& run, DeckObserver* extra) {
     AnalysisOptions options;
