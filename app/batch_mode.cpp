@@ -70,7 +70,6 @@ bool writeToStandardOutput(const std::string& bytes) {
     return std::fwrite(bytes.data(), 1, bytes.size(), stdout) == bytes.size() && std::fflush(stdout) == 0;
 }
 
-
 // Lists the decks of `folder`; an error or an empty folder is reported and
 // gives the exit status.
 std::optional<int> listFolder(const BatchOptions& options, const FileMask& mask, const std::filesystem::path& folder,
