@@ -4,6 +4,12 @@
 
 namespace sormel {
 
+void DeckTypeTally::release() {
+    analysis.reset();
+    average.reset();
+    table = UsageTable();
+}
+
 DeckTypeSplitter::DeckTypeSplitter(std::vector<std::size_t> typeOfFile, const std::vector<std::string>& typeNames,
                                    bool mergeByName)
     : typeOfFile_(std::move(typeOfFile)), mergeByName_(mergeByName) {
@@ -19,7 +25,8 @@ DeckTypeSplitter::DeckTypeSplitter(std::vector<std::size_t> typeOfFile, const st
 void DeckTypeSplitter::deckStarted(std::size_t index) {
     current_ = types_.at(typeOfFile_.at(index)).get();
     ++current_->decks;
-    for (const auto& observer : current_->observers) observer->deckStarted(index);
+    if (current_->analysis) current_->analysis->deckStarted(index);
+    if (current_->average) current_->average->deckStarted(index);
 }
 
 void DeckTypeSplitter::entryCounted(const CountedEntry& counted) {
@@ -40,11 +47,13 @@ void DeckTypeSplitter::entryCounted(const CountedEntry& counted) {
         return;
     }
     const CountedEntry inType{*handle, counted.key, counted.entry, counted.encoding, counted.line, counted.cardNumber};
-    for (const auto& observer : type.observers) observer->entryCounted(inType);
+    if (type.analysis) type.analysis->entryCounted(inType);
+    if (type.average) type.average->entryCounted(inType);
 }
 
 void DeckTypeSplitter::deckFinished(std::size_t index) {
-    for (const auto& observer : current_->observers) observer->deckFinished(index);
+    if (current_->analysis) current_->analysis->deckFinished(index);
+    if (current_->average) current_->average->deckFinished(index);
 }
 
 void DeckTypeSplitter::finish(SortChoice choice) {

@@ -1,6 +1,6 @@
 // Deck types: a usage table of its own for each type (its own blank row and
 // first names), fed from the run's counted entries in the same pass, with
-// observers of its own (per-card figures, the average deck) that see the
+// figures of its own (per-card figures, the average deck) that see the
 // type table's rows.
 #pragma once
 
@@ -10,6 +10,8 @@
 #include <string>
 #include <vector>
 
+#include "analysis/average_deck.h"
+#include "analysis/card_analysis.h"
 #include "engine/deck_observer.h"
 #include "engine/usage_table.h"
 
@@ -19,8 +21,14 @@ struct DeckTypeTally {
     std::string name;
     std::int64_t decks = 0;  // files of this type read so far
     UsageTable table;
-    std::vector<std::unique_ptr<DeckObserver>> observers;
+    // What is gathered for the type beside its table, when asked for; both
+    // are told of the type's decks and entries, in this order.
+    std::unique_ptr<CardAnalysis> analysis;
+    std::unique_ptr<AverageDeckBuilder> average;
     std::string failure;  // a count that stopped being a number, with its card
+
+    // Lets go of the table and what was gathered beside it.
+    void release();
 };
 
 class DeckTypeSplitter : public DeckObserver {

@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "analysis/card_report.h"
-#include "engine/usage_table.h"
+#include "engine/sort_choice.h"
 
 namespace sormel {
 

@@ -6,49 +6,37 @@
 #include "engine/numeric_text.h"
 
 namespace sormel {
-namespace {
 
-// A type's observers, in the order they were added.
-CardAnalysis* typeAnalysis(const DeckTypeTally& type) {
-    return type.observers.empty() ? nullptr : dynamic_cast<CardAnalysis*>(type.observers.front().get());
+AverageDeckSet averageDecksOf(const ReportData& data) {
+    AverageDeckSet set;
+    if (data.report.averageDeck) set.all = *data.report.averageDeck;
+    for (const TypeReport& type : data.types) {
+        if (type.report.averageDeck) set.types.emplace_back(type.name, *type.report.averageDeck);
+    }
+    return set;
 }
 
-AverageDeckBuilder* typeAverage(const DeckTypeTally& type) {
-    return type.observers.empty() ? nullptr : dynamic_cast<AverageDeckBuilder*>(type.observers.back().get());
-}
-
-}  // namespace
-
-RunFigures::RunFigures(const AnalysisOptions& options, const TypedDeckFiles& listing, bool baseline)
-    : options_(options), listing_(listing) {
-    const bool reports = options.cardFigures;
-    if (!baseline && reports) {
-        analysis_ = std::make_unique<CardAnalysis>(options.copyLimit);
+RunFigures::RunFigures(const AnalysisRequest& request, std::shared_ptr<const TypedDeckFiles> listing, bool baseline)
+    : request_(request), listing_(std::move(listing)) {
+    const bool report = request.report && !baseline;
+    const bool average = request.averageDecks && !baseline;
+    if (report) {
+        analysis_ = std::make_unique<CardAnalysis>(request.copyLimit);
         observers_.add(*analysis_);
     }
-    if (!baseline && options.averageDeck) {
-        average_ = std::make_unique<AverageDeckBuilder>(options.includeSidePart);
+    if (average) {
+        average_ = std::make_unique<AverageDeckBuilder>(request.includeSidePart);
         observers_.add(*average_);
     }
-    if (options.byFolder && (reports || options.averageDeck)) {
-        types_ = std::make_unique<DeckTypeSplitter>(listing.typeOfFile, listing.typeNames, options.mergeByName);
+    // A baseline's types are wanted for the comparison of each type.
+    if (request.byFolder && (request.report || request.averageDecks)) {
+        types_ = std::make_unique<DeckTypeSplitter>(listing_->typeOfFile, listing_->typeNames, request.mergeByName);
         for (const auto& type : types_->types()) {
-            if (!baseline && reports) type->observers.push_back(std::make_unique<CardAnalysis>(options.copyLimit));
-            if (!baseline && options.averageDeck) {
-                type->observers.push_back(std::make_unique<AverageDeckBuilder>(options.includeSidePart));
-            }
+            if (report) type->analysis = std::make_unique<CardAnalysis>(request.copyLimit);
+            if (average) type->average = std::make_unique<AverageDeckBuilder>(request.includeSidePart);
         }
         observers_.add(*types_);
     }
-}
-
-TallyOptions RunFigures::tallyOptions(DeckObserver* observer) const {
-    TallyOptions tally;
-    tally.includeSidePart = options_.includeSidePart;
-    tally.sortChoice = options_.sortChoice;
-    tally.mergeByName = options_.mergeByName;
-    tally.observer = observer;
-    return tally;
 }
 
 void RunFigures::finish(SortChoice choice) {
@@ -56,18 +44,17 @@ void RunFigures::finish(SortChoice choice) {
 }
 
 ReportData RunFigures::buildReport(const UsageTable& table, const RunFigures* baseline,
-                                   const UsageTable* baselineTable, const std::filesystem::path& folder,
-                                   const std::filesystem::path* baselineFolder, bool releaseTypes) const {
-    const auto deckCount = static_cast<std::int64_t>(listing_.files.size());
+                                   const UsageTable* baselineTable, bool releaseTypes) const {
+    const auto deckCount = static_cast<std::int64_t>(listing_->files.size());
     ReportData data;
-    data.report = buildCardReport(table, *analysis_, deckCount, options_.includeSidePart);
+    data.report = buildCardReport(table, *analysis_, deckCount, request_.includeSidePart);
     if (baselineTable != nullptr) addComparison(data.report, table, *baselineTable);
     if (average_) data.report.averageDeck = averageDeckFigures(average_->build(table), table);
-    if (baseline != nullptr && baselineFolder != nullptr) {
-        data.baseline = BaselineInfo{static_cast<std::int64_t>(baseline->listing_.files.size()),
-                                     displayPath(*baselineFolder)};
+    if (baseline != nullptr && request_.baseline) {
+        data.baseline = BaselineInfo{static_cast<std::int64_t>(baseline->listing_->files.size()),
+                                     displayPath(*request_.baseline)};
     }
-    data.byFolder = options_.byFolder;
+    data.byFolder = request_.byFolder;
     if (types_) {
         for (const auto& type : types_->types()) {
             TypeReport typeReport;
@@ -75,8 +62,7 @@ ReportData RunFigures::buildReport(const UsageTable& table, const RunFigures* ba
             typeReport.decks = type->decks;
             typeReport.share =
                 percentInHundredths(static_cast<double>(type->decks), static_cast<double>(deckCount));
-            typeReport.report = buildCardReport(type->table, *typeAnalysis(*type), type->decks,
-                                                options_.includeSidePart);
+            typeReport.report = buildCardReport(type->table, *type->analysis, type->decks, request_.includeSidePart);
             if (baselineTable != nullptr) {
                 // A type the baseline does not have compares with an empty table.
                 UsageTable empty;
@@ -88,41 +74,35 @@ ReportData RunFigures::buildReport(const UsageTable& table, const RunFigures* ba
                 }
                 addComparison(typeReport.report, type->table, *before);
             }
-            if (AverageDeckBuilder* average = typeAverage(*type)) {
-                typeReport.report.averageDeck = averageDeckFigures(average->build(type->table), type->table);
+            if (type->average) {
+                typeReport.report.averageDeck = averageDeckFigures(type->average->build(type->table), type->table);
             }
             data.types.push_back(std::move(typeReport));
-            if (releaseTypes) {  // asked by takeReport, which may change the figures
-                type->observers.clear();
-                type->table = UsageTable();
-            }
+            if (releaseTypes) type->release();  // asked by takeReport, which may change the figures
         }
         std::stable_sort(data.types.begin(), data.types.end(), [](const TypeReport& a, const TypeReport& b) {
             if (a.decks != b.decks) return a.decks > b.decks;
             return a.name < b.name;  // UTF-8 byte order is code point order
         });
     }
-    data.sort = options_.sortChoice;
-    for (const std::filesystem::path& file : listing_.files) {
-        data.files.push_back(displayPath(file.lexically_relative(folder)));
+    data.sort = request_.sortChoice;
+    for (const std::filesystem::path& file : listing_->files) {
+        data.files.push_back(displayPath(file.lexically_relative(request_.folder)));
     }
-    data.folder = displayPath(folder);
+    data.folder = displayPath(request_.folder);
     return data;
 }
 
-AverageDeckFigures RunFigures::averageDeck(const UsageTable& table) const {
-    return averageDeckFigures(average_->build(table), table);
-}
-
-std::vector<std::pair<std::string, AverageDeckFigures>> RunFigures::typeAverageDecks() const {
-    std::vector<std::pair<std::string, AverageDeckFigures>> decks;
-    if (!types_) return decks;
+AverageDeckSet RunFigures::averageDecks(const UsageTable& table) const {
+    AverageDeckSet set;
+    if (average_) set.all = averageDeckFigures(average_->build(table), table);
+    if (!types_) return set;
     for (const auto& type : types_->types()) {
-        if (AverageDeckBuilder* average = typeAverage(*type)) {
-            decks.emplace_back(type->name, averageDeckFigures(average->build(type->table), type->table));
+        if (type->average) {
+            set.types.emplace_back(type->name, averageDeckFigures(type->average->build(type->table), type->table));
         }
     }
-    return decks;
+    return set;
 }
 
 }  // namespace sormel

@@ -11,26 +11,29 @@
 #include <utility>
 #include <vector>
 
-#include "analysis/run_figures.h"
+#include "analysis/folder_analysis.h"
 #include "app/batch_outputs.h"
 #include "app/terminal.h"
-#include "engine/deck_file.h"
-#include "engine/deck_listing.h"
-#include "engine/deck_observer.h"
-#include "engine/tally_run.h"
+#include "engine/file_error.h"
 
 namespace sormel {
 namespace {
 
 using Clock = std::chrono::steady_clock;
 
-// Follows a run without a window: progress on a terminal, for a run that
-// takes more than a moment.
-class BatchProgress : public TallyHost {
+// Follows an analysis without a window: progress on a terminal, for a run
+// that takes more than a moment, and with --show-skipped the lines the run
+// read past, as "FILE:LINE: text".
+class BatchHost : public AnalysisHost {
 public:
-    explicit BatchProgress(std::size_t fileCount) : fileCount_(fileCount), enabled_(standardErrorIsTerminal()) {}
-    ~BatchProgress() override {
-        if (shown_) std::cerr << "\r集計中 " << filesDone_ << " / " << fileCount_ << '\n';
+    explicit BatchHost(bool showSkipped) : showSkipped_(showSkipped), enabled_(standardErrorIsTerminal()) {}
+    ~BatchHost() override { endProgressLine(); }
+
+    void folderStarted(bool, std::size_t files) override {
+        endProgressLine();
+        fileCount_ = files;
+        filesDone_ = 0;
+        started_ = Clock::now();
     }
 
     void fileFinished(std::size_t index, bool) override {
@@ -45,77 +48,33 @@ public:
         std::cerr << "\r集計中 " << index + 1 << " / " << fileCount_ << std::flush;
     }
 
-private:
-    const std::size_t fileCount_;
-    const bool enabled_;
-    bool shown_ = false;
-    std::size_t filesDone_ = 0;
-    const Clock::time_point started_ = Clock::now();
-    Clock::time_point lastShown_{};
-};
-
-// Lists on standard error every line the run read past: "FILE:LINE: text".
-class SkippedLinePrinter : public DeckObserver {
-public:
-    explicit SkippedLinePrinter(const std::vector<std::filesystem::path>& files) : files_(files) {}
-    void lineSkipped(std::size_t index, std::size_t line, const std::string& text) override {
-        std::cerr << displayPath(files_[index]) << ':' << line << ": " << text << '\n';
+    bool wantsSkippedLines() const override { return showSkipped_; }
+    void lineSkipped(const std::filesystem::path& file, std::size_t line, const std::string& text) override {
+        std::cerr << displayPath(file) << ':' << line << ": " << text << '\n';
     }
 
 private:
-    const std::vector<std::filesystem::path>& files_;
+    void endProgressLine() {
+        if (shown_) std::cerr << "\r集計中 " << filesDone_ << " / " << fileCount_ << '\n';
+        shown_ = false;
+    }
+
+    const bool showSkipped_;
+    const bool enabled_;
+    bool shown_ = false;
+    std::size_t fileCount_ = 0;
+    std::size_t filesDone_ = 0;
+    Clock::time_point started_ = Clock::now();
+    Clock::time_point lastShown_{};
 };
 
 bool writeToStandardOutput(const std::string& bytes) {
     return std::fwrite(bytes.data(), 1, bytes.size(), stdout) == bytes.size() && std::fflush(stdout) == 0;
 }
 
-// Lists the decks of `folder`; an error or an empty folder is reported and
-// gives the exit status.
-std::optional<int> listFolder(const BatchOptions& options, const FileMask& mask, const std::filesystem::path& folder,
-                              bool baseline, FolderRun& run) {
-    try {
-        run.listing = listTypedDeckFiles(folder, mask, options.byFolder);
-    } catch (const FileError& error) {
-        std::cerr << error.what() << '\n';
-        return kExitFailure;
-    }
-    if (run.listing.files.empty()) {
-        std::cerr << (baseline ? "比較するフォルダーに集計対象ファイルがありません。\nフォルダー: " + displayPath(folder)
-                               : std::string("集計対象ファイルがありません。"))
-                  << '\n';
-        return kExitFailure;
-    }
-    return std::nullopt;
-}
-
-// Tallies a listed folder; false (with the message shown) when the run failed.
-bool tallyFolder(const BatchOptions& options, bool baseline, FolderRun& run) {
-    AnalysisOptions analysis;
-    analysis.includeSidePart = options.includeSidePart;
-    analysis.sortChoice = options.sortChoice;
-    analysis.mergeByName = options.mergeByName;
-    analysis.copyLimit = options.copyLimit;
-    analysis.byFolder = options.byFolder;
-    analysis.cardFigures = !options.reports.empty();
-    analysis.averageDeck = options.averageDeck.has_value();
-    run.figures = std::make_unique<RunFigures>(analysis, run.listing, baseline);
-    const std::vector<std::filesystem::path>& files = run.listing.files;
-    BatchProgress progress(files.size());
-    SkippedLinePrinter skipped(files);
-    DeckObservers observers;
-    if (DeckObserver* figures = run.figures->observer()) observers.add(*figures);
-    if (options.showSkipped && !baseline) observers.add(skipped);
-    TallyOptions tally = run.figures->tallyOptions(observers.empty() ? nullptr : &observers);
-    tally.format = options.format;
-    // For measurements: how many threads read ahead of the tally.
-    tally.readThreads = readThreadsFromSetting(std::getenv("SORMEL_READ_THREADS"));
-    const TallyResult result = runTally(run.table, files, tally, progress);
-    if (result.outcome != TallyOutcome::Completed) {
-        std::cerr << result.message << '\n';
-        return false;
-    }
-    return true;
+int exitStatus(const AnalysisStatus& status) {
+    std::cerr << status.message << '\n';
+    return status.outcome == AnalysisOutcome::Refused ? kExitUsage : kExitFailure;
 }
 
 void warnAboutCp932Loss(const Cp932Loss& loss) {
@@ -127,58 +86,38 @@ void warnAboutCp932Loss(const Cp932Loss& loss) {
 }  // namespace
 
 int runBatch(const BatchOptions& options) {
-    const std::optional<FileMask> mask = FileMask::parse(options.mask);
-    if (!mask) {
-        std::cerr << "ファイルマスクが正しくありません（パス区切りや制御文字は使えません）: " << options.mask << '\n';
-        return kExitUsage;
-    }
-    FolderRun current;
-    if (const std::optional<int> status = listFolder(options, *mask, options.folder, false, current)) return *status;
-    FolderRun before;
-    if (options.baseline) {
-        if (const std::optional<int> status = listFolder(options, *mask, *options.baseline, true, before)) {
-            return *status;
-        }
-    }
+    AnalysisRequest request = options.request;
+    request.report = !options.reports.empty();
+    request.averageDecks = options.averageDeck.has_value();
+    FolderAnalysis analysis(request);
+    if (const AnalysisStatus status = analysis.list(); !status.completed()) return exitStatus(status);
 
     // Every output is checked, and opened, before anything is read.
     BatchOutputs outputs(options);
-    if (const std::optional<BatchOutputs::Refusal> refusal =
-            outputs.reserve(current.listing.files, before.listing.files, current.listing.typeNames)) {
+    if (const std::optional<BatchOutputs::Refusal> refusal = outputs.reserve(
+            analysis.listing().files, analysis.baselineListing().files, analysis.listing().typeNames)) {
         std::cerr << refusal->message << '\n';
         return refusal->usage ? kExitUsage : kExitFailure;
     }
 
-    if (!tallyFolder(options, false, current)) return kExitFailure;
-    if (options.baseline && !tallyFolder(options, true, before)) return kExitFailure;
+    {
+        BatchHost host(options.showSkipped);
+        if (const AnalysisStatus status = analysis.run(host); !status.completed()) return exitStatus(status);
+    }
     try {
-        current.figures->finish(options.sortChoice);
-        if (options.baseline) before.figures->finish(options.sortChoice);
         Cp932Loss loss;
-        const std::string csv = formatCsv(current.table, options.encoding, &loss);
+        const std::string csv = formatCsv(analysis.table(), options.encoding, &loss);
         warnAboutCp932Loss(loss);
         std::optional<ReportData> data;
-        if (!options.reports.empty()) {
-            data = current.figures->takeReport(current.table, options.baseline ? before.figures.get() : nullptr,
-                                               options.baseline ? &before.table : nullptr, options.folder,
-                                               options.baseline ? &*options.baseline : nullptr);
+        if (request.report) {
+            data = analysis.takeReport();
             data->date = localDateText(std::time(nullptr));
         }
-        if (options.averageDeck) {
+        if (request.averageDecks) {
             // A report holds the average decks already; they are built once.
-            if (data) {
-                std::vector<std::pair<std::string, AverageDeckFigures>> types;
-                for (const TypeReport& type : data->types) types.emplace_back(type.name, *type.report.averageDeck);
-                outputs.fillAverageDecks(*data->report.averageDeck, types);
-            } else {
-                outputs.fillAverageDecks(current.figures->averageDeck(current.table),
-                                         current.figures->typeAverageDecks());
-            }
+            const AverageDeckSet decks = data ? averageDecksOf(*data) : analysis.averageDecks();
+            outputs.fillAverageDecks(decks.all, decks.types);
         }
-        // What the run gathered is in the report data now: it goes before
-        // the reports are written, which take about as much memory again.
-        current.figures.reset();
-        before.figures.reset();
         if (data) outputs.fillReports(*data);
         if (options.output) outputs.fillCsv(csv);
         outputs.commit();

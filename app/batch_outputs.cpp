@@ -64,7 +64,7 @@ private:
 std::optional<BatchOutputs::Refusal> BatchOutputs::reserve(const std::vector<std::filesystem::path>& decks,
                                                            const std::vector<std::filesystem::path>& baselineDecks,
                                                            const std::vector<std::string>& typeNames) {
-    if (options_.averageDeck && options_.byFolder) {
+    if (options_.averageDeck && options_.request.byFolder) {
         std::error_code error;
         const std::filesystem::path& folder = *options_.averageDeck;
         if (!std::filesystem::is_directory(folder, error)) {
@@ -96,7 +96,7 @@ std::optional<BatchOutputs::Refusal> BatchOutputs::reserve(const std::vector<std
             if ((refusal = take(report))) return refusal;
             reports_.push_back(set_.reserve(report));
         }
-        if (options_.averageDeck && !options_.byFolder) {
+        if (options_.averageDeck && !options_.request.byFolder) {
             if ((refusal = take(*options_.averageDeck))) return refusal;
             averageDeck_ = set_.reserve(*options_.averageDeck);
         } else if (options_.averageDeck) {

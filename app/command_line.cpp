@@ -58,18 +58,18 @@ const Option kOptions[] = {
     {"batch", 0, "DIR", "ウィンドウを開かずに DIR を集計し、CSV を出力します。", false, false,
      [](Request& r, std::string_view v) {
          r.batch = true;
-         r.line.batch.folder = pathValue("--batch", v);
+         r.line.batch.request.folder = pathValue("--batch", v);
      }},
     {"mask", 0, "MASK", "集計するファイルのマスク（既定: *.txt。; で区切って複数指定可）。", false, true,
-     [](Request& r, std::string_view v) { r.line.batch.mask = std::string(v); }},
+     [](Request& r, std::string_view v) { r.line.batch.request.mask = std::string(v); }},
     {"no-side", 0, "", "サイドデッキを集計に含めません。", false, true,
-     [](Request& r, std::string_view) { r.line.batch.includeSidePart = false; }},
+     [](Request& r, std::string_view) { r.line.batch.request.includeSidePart = false; }},
     {"sort", 0, "decks|copies", "並べ替え: decks（デッキ数、既定）または copies（枚数）。", false, true,
      [](Request& r, std::string_view v) {
          if (v != "decks" && v != "copies") {
              throw UsageError("--sort には decks か copies を指定してください: " + shown(v));
          }
-         r.line.batch.sortChoice = v == "copies" ? SortChoice::ByCopies : SortChoice::ByDecks;
+         r.line.batch.request.sortChoice = v == "copies" ? SortChoice::ByCopies : SortChoice::ByDecks;
      }},
     {"output", 0, "FILE", "CSV を FILE に保存します（既定: 標準出力）。", false, true,
      [](Request& r, std::string_view v) { r.line.batch.output = pathValue("--output", v); }},
@@ -92,10 +92,10 @@ const Option kOptions[] = {
      [](Request& r, std::string_view v) {
          const std::optional<DeckFormat> format = deckFormatNamed(lowerAscii(v));
          if (!format) throw UsageError("--format には auto, native, list, dek, ydk のいずれかを指定してください: " + shown(v));
-         r.line.batch.format = *format;
+         r.line.batch.request.format = *format;
      }},
     {"merge-by-name", 0, "", "カード番号ではなくカード名で集計します（再録・別版を 1 行にまとめます）。", false, true,
-     [](Request& r, std::string_view) { r.line.batch.mergeByName = true; }},
+     [](Request& r, std::string_view) { r.line.batch.request.mergeByName = true; }},
     {"report", 0, "FILE",
      "カードごとの分析（平均採用枚数、メイン・サイド、枚数の内訳など）を FILE に保存します。拡張子で形式を選びます: "
      ".csv（UTF-8、BOM 付き）、.json、.xlsx。複数指定できます。",
@@ -114,12 +114,12 @@ const Option kOptions[] = {
          if (error != std::errc() || end != v.data() + v.size() || limit < 1 || limit > 99) {
              throw UsageError("--copy-limit には 1 から 99 までの整数を指定してください: " + shown(v));
          }
-         r.line.batch.copyLimit = limit;
+         r.line.batch.request.copyLimit = limit;
      }},
     {"by-folder", 0, "", "DIR の直下のサブフォルダーも読み、サブフォルダー名をデッキタイプとして分析します。", false, true,
-     [](Request& r, std::string_view) { r.line.batch.byFolder = true; }},
+     [](Request& r, std::string_view) { r.line.batch.request.byFolder = true; }},
     {"compare", 0, "BASE_DIR", "BASE_DIR を同じ条件で集計し、前の期間として比較します。", false, true,
-     [](Request& r, std::string_view v) { r.line.batch.baseline = pathValue("--compare", v); }},
+     [](Request& r, std::string_view v) { r.line.batch.request.baseline = pathValue("--compare", v); }},
     {"average-deck", 0, "FILE",
      "平均化デッキをデッキファイルとして FILE に保存します（--by-folder では FILE は既存のフォルダー）。", false, true,
      [](Request& r, std::string_view v) { r.line.batch.averageDeck = pathValue("--average-deck", v); }},

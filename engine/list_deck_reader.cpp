@@ -2,7 +2,7 @@
 
 #include "engine/list_syntax.h"
 #include "engine/numeric_text.h"
-#include "engine/usage_table.h"
+#include "engine/card_error.h"
 
 namespace sormel {
 namespace {

@@ -15,24 +15,10 @@
 #include <string_view>
 #include <vector>
 
+#include "engine/card_error.h"
+#include "engine/sort_choice.h"
+
 namespace sormel {
-
-enum class SortChoice {
-    ByCopies,  // copies first, then decks
-    ByDecks,   // decks first, then copies
-};
-
-// An error that names the card it happened on.
-class CardError : public std::runtime_error {
-public:
-    CardError(const std::string& reason, const std::string& cardNumber)
-        : std::runtime_error(reason + "\nカード番号: " + (cardNumber.empty() ? "(空欄)" : cardNumber)),
-          cardNumber_(cardNumber) {}
-    const std::string& cardNumber() const { return cardNumber_; }
-
-private:
-    std::string cardNumber_;
-};
 
 // A count narrowed to an integer; an overflow names the card.
 std::int32_t narrowCardCount(double value, const std::string& cardNumber);

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "analysis/run_figures.h"
+#include "analysis/folder_analysis.h"
 #include "engine/deck_listing.h"
 #include "engine/tally_run.h"
 #include "export/average_deck_file.h"
@@ -18,33 +18,21 @@ namespace {
 
 using testing::ScratchFolder;
 
-// One folder tallied with everything gathered, as the batch mode does it.
-struct Tallied {
-    TypedDeckFiles listing;
-    UsageTable table;
-    std::unique_ptr<RunFigures> figures;
-};
-
-void tally(Tallied& run, const std::filesystem::path& folder, bool byFolder, bool side = true) {
-    const FileMask mask = *FileMask::parse("*.txt");
-    if (byFolder) {
-        run.listing = listDeckFilesByFolder(folder, mask);
-    } else {
-        run.listing = TypedDeckFiles{listDeckFiles(folder, mask), {}, {std::string(kUnsortedType)}};
-        run.listing.typeOfFile.assign(run.listing.files.size(), 0);
-    }
-    AnalysisOptions options;
-    options.includeSidePart = side;
-    options.byFolder = byFolder;
-    options.averageDeck = true;
-    run.figures = std::make_unique<RunFigures>(options, run.listing, false);
-    TallyOptions tallyOptions;
-    tallyOptions.includeSidePart = side;
-    tallyOptions.observer = run.figures->observer();
-    TallyHost host;
-    const TallyResult result = runTally(run.table, run.listing.files, tallyOptions, host);
-    ASSERT_EQ(result.outcome, TallyOutcome::Completed) << result.message;
-    run.figures->finish(SortChoice::ByDecks);
+// One folder analysed with everything gathered, as the batch mode does it.
+std::unique_ptr<FolderAnalysis> analyse(const std::filesystem::path& folder, bool byFolder, bool side = true,
+                                        std::optional<std::filesystem::path> baseline = std::nullopt) {
+    AnalysisRequest request;
+    request.folder = folder;
+    request.byFolder = byFolder;
+    request.includeSidePart = side;
+    request.averageDecks = true;
+    request.baseline = std::move(baseline);
+    auto analysis = std::make_unique<FolderAnalysis>(request);
+    AnalysisHost host;
+    AnalysisStatus status = analysis->list();
+    if (status.completed()) status = analysis->run(host);
+    EXPECT_TRUE(status.completed()) << status.message;
+    return analysis;
 }
 
 std::vector<std::string> lines(const std::vector<AverageDeckLine>& deck) {
@@ -62,9 +50,7 @@ TEST(AverageDeck, CountsTheNthCopyOverTheMedianSize) {
     folder.write("2.txt", "4,A,a\n1,B,b\n2.5,C,c\n0.5,D,d\n");
     folder.write("3.txt", "4,A,a\n1,F,f\n-1,E,e\n");
     folder.write("4.txt", "1,C,c\n");
-    Tallied run;
-    tally(run, folder.path(), false);
-    const AverageDeckFigures deck = run.figures->averageDeck(run.table);
+    const AverageDeckFigures deck = analyse(folder.path(), false)->averageDecks().all;
     // Three decks hold a 4th copy of A: that beats B's 1st copy (two decks).
     // A's and C's 1st copies both have three votes; A's more copies in all
     // put all of A first, then C's first copy fills the fifth slot.
@@ -78,9 +64,7 @@ TEST(AverageDeck, TiesGoByCopiesThenNumberAndTheSidePartHasItsOwnSize) {
     ScratchFolder folder;
     folder.write("1.txt", "2,Y,y\n2,X,x\n--\n3,S,s\n");
     folder.write("2.txt", "2,X,x\n2,Y,y\n--\n1,S,s\n1,T,t\n");
-    Tallied run;
-    tally(run, folder.path(), false);
-    const AverageDeckFigures deck = run.figures->averageDeck(run.table);
+    const AverageDeckFigures deck = analyse(folder.path(), false)->averageDecks().all;
     // Main size 4: X and Y have the same votes and copies, X comes first by
     // number, then k ascending: X1, Y1, X2, Y2.
     EXPECT_EQ(lines(deck.main), (std::vector<std::string>{"2 X", "2 Y"}));
@@ -93,10 +77,9 @@ TEST(AverageDeck, TiesGoByCopiesThenNumberAndTheSidePartHasItsOwnSize) {
     // Read back, the file is the same deck.
     ScratchFolder again;
     again.write("avg.txt", formatAverageDeck(deck, CsvEncoding::Cp932));
-    Tallied back;
-    tally(back, again.path(), false);
-    EXPECT_EQ(lines(back.figures->averageDeck(back.table).main), lines(deck.main));
-    EXPECT_EQ(lines(*back.figures->averageDeck(back.table).side), lines(*deck.side));
+    const AverageDeckFigures back = analyse(again.path(), false)->averageDecks().all;
+    EXPECT_EQ(lines(back.main), lines(deck.main));
+    EXPECT_EQ(lines(*back.side), lines(*deck.side));
 }
 
 TEST(AverageDeck, ANumberWithACommaIsWrittenAsAListThatReadsBackTheSame) {
@@ -107,15 +90,12 @@ TEST(AverageDeck, ANumberWithACommaIsWrittenAsAListThatReadsBackTheSame) {
     EXPECT_EQ(text, "4 Karn, the Great Creator\r\n2 Island\r\nSideboard\r\n1 Fire // Ice\r\n");
     ScratchFolder folder;
     folder.write("avg.txt", text);
-    Tallied back;
-    tally(back, folder.path(), false);
-    EXPECT_EQ(lines(back.figures->averageDeck(back.table).main),
+    const AverageDeckFigures back = analyse(folder.path(), false)->averageDecks().all;
+    EXPECT_EQ(lines(back.main),
               (std::vector<std::string>{"4 Karn, the Great Creator", "2 Island"}));
-    EXPECT_EQ(lines(*back.figures->averageDeck(back.table).side), (std::vector<std::string>{"1 Fire // Ice"}));
+    EXPECT_EQ(lines(*back.side), (std::vector<std::string>{"1 Fire // Ice"}));
     // Without the side part, a read-back deck has no side at all.
-    Tallied noSide;
-    tally(noSide, folder.path(), false, false);
-    EXPECT_FALSE(noSide.figures->averageDeck(noSide.table).side.has_value());
+    EXPECT_FALSE(analyse(folder.path(), false, false)->averageDecks().all.side.has_value());
 }
 
 TEST(DeckTypes, SubFoldersAreTypesWithTablesOfTheirOwn) {
@@ -132,16 +112,15 @@ TEST(DeckTypes, SubFoldersAreTypesWithTablesOfTheirOwn) {
     folder.write("Empty/notes.md", "3,A,a\n");
     folder.write(".hidden/1.txt", "3,A,a\n");
     folder.write("分類なし/1.txt", "1,B,b\n");
-    Tallied run;
-    tally(run, folder.path(), true);
+    const std::unique_ptr<FolderAnalysis> run = analyse(folder.path(), true);
     // Directly in the folder first, then each sub-folder by name.
     std::vector<std::string> names;
-    for (const auto& file : run.listing.files) names.push_back(file.lexically_relative(folder.path()).string());
+    for (const auto& file : run->listing().files) names.push_back(file.lexically_relative(folder.path()).string());
     EXPECT_EQ(names, (std::vector<std::string>{"loose.txt", "Aggro/1.txt", "Aggro/2.txt", "Con:trol/1.txt",
                                                "分類なし/1.txt"}));
-    EXPECT_EQ(run.listing.typeNames, (std::vector<std::string>{"分類なし", "Aggro", "Con:trol"}));
+    EXPECT_EQ(run->listing().typeNames, (std::vector<std::string>{"分類なし", "Aggro", "Con:trol"}));
 
-    const ReportData data = run.figures->report(run.table, nullptr, nullptr, folder.path(), nullptr);
+    const ReportData data = run->report();
     ASSERT_EQ(data.types.size(), 3u);
     // Decks descending, then name: Aggro 2, 分類なし 2 (a sub-folder of
     // that name joins the loose files), Con:trol 1; shares of five decks.
@@ -167,7 +146,7 @@ TEST(DeckTypes, SubFoldersAreTypesWithTablesOfTheirOwn) {
 
     // The batch mode takes the report, letting go of each type as it goes:
     // the same report, to the byte.
-    const ReportData taken = run.figures->takeReport(run.table, nullptr, nullptr, folder.path(), nullptr);
+    const ReportData taken = run->takeReport();
     EXPECT_EQ(formatReport(ReportKind::Json, taken), formatReport(ReportKind::Json, data));
 }
 
@@ -178,12 +157,7 @@ TEST(Comparison, NewGoneAndRankedCardsAgainstABaseline) {
     now.write("3.txt", "1,B,b\n");
     before.write("1.txt", "2,A,a\n1,G,g\n");
     before.write("2.txt", "1,B,b\n");
-    Tallied current, base;
-    tally(current, now.path(), false);
-    tally(base, before.path(), false);
-    const std::filesystem::path baseFolder = before.path();
-    const ReportData data =
-        current.figures->report(current.table, base.figures.get(), &base.table, now.path(), &baseFolder);
+    const ReportData data = analyse(now.path(), false, true, before.path())->report();
     ASSERT_TRUE(data.baseline.has_value());
     EXPECT_EQ(data.baseline->decks, 2);
     std::map<std::string, CardChange> changes;

@@ -3,40 +3,31 @@
 // report, the deck types, the comparison with a baseline folder and the
 // average decks, and the lines the run read past.
 //
-// A run works on a thread of its own; its result comes back to the
-// window's thread whole, through the event queue. A newer request, or the
-// runner's end, stops a run before its next line; only the newest run's
-// outcome is ever reported.
+// One worker thread, started with the first request and kept until the
+// runner ends, takes the newest request whenever it is free; a newer
+// request, or the runner's end, stops the run in hand before its next line.
+// The result comes back to the window's thread whole, through the event
+// queue, and only the newest request's outcome is ever reported.
 #pragma once
 
 #include <QObject>
 #include <QString>
 #include <atomic>
+#include <condition_variable>
 #include <cstddef>
 #include <filesystem>
-#include <functional>
 #include <memory>
+#include <mutex>
 #include <optional>
 #include <string>
 #include <vector>
 
+#include "analysis/analysis_request.h"
 #include "analysis/report_data.h"
 
 class QThread;
 
 namespace sormel {
-
-// What to analyse and how.
-struct AnalysisJob {
-    std::filesystem::path folder;
-    std::string mask = "*.txt";
-    bool includeSidePart = true;
-    SortChoice sortChoice = SortChoice::ByDecks;
-    int copyLimit = 3;
-    bool byFolder = false;
-    bool mergeByName = false;
-    std::optional<std::filesystem::path> baseline;
-};
 
 // A line of a deck file that was neither a card line nor blank.
 struct SkippedLine {
@@ -47,29 +38,22 @@ struct SkippedLine {
 
 // A completed analysis. The average decks are in the reports.
 struct AnalysisResult {
-    AnalysisJob job;
+    AnalysisRequest request;
     ReportData data;
     std::vector<SkippedLine> skipped;
     bool skippedCut = false;  // more lines were skipped than are kept
 };
 
-enum class AnalysisOutcome { Completed, Cancelled, Failed };
-
-// The whole analysis on the calling thread; `keepGoing` is asked before
-// every line. On failure `message` says what went wrong.
-AnalysisOutcome analyseFolder(const AnalysisJob& job, const std::function<bool()>& keepGoing, AnalysisResult& result,
-                              std::string& message);
-
 class AnalysisRunner : public QObject {
     Q_OBJECT
 public:
     explicit AnalysisRunner(QObject* parent = nullptr);
-    // Stops any run and waits for its thread.
+    // Stops any run and waits for the worker.
     ~AnalysisRunner() override;
 
-    // Starts a run of `job`, stopping the one before.
-    void start(const AnalysisJob& job);
-    // Stops the current run; it reports nothing.
+    // Asks for an analysis of `request`, stopping the one in hand.
+    void start(const AnalysisRequest& request);
+    // Stops the run in hand and drops any waiting request; nothing is reported.
     void cancel();
     bool running() const { return running_; }
 
@@ -78,14 +62,22 @@ signals:
     void failed(const QString& message);
 
 private:
-    void deliver(quint64 generation, AnalysisOutcome outcome, std::shared_ptr<const AnalysisResult> result,
+    void work();
+    void deliver(quint64 generation, bool ok, std::shared_ptr<const AnalysisResult> result,
                  const QString& message);
 
-    // The newest run's number; a run whose number is older stops.
-    std::shared_ptr<std::atomic<quint64>> latest_;
+    // Shared with the worker, under mutex_.
+    std::mutex mutex_;
+    std::condition_variable wake_;
+    std::optional<AnalysisRequest> pending_;
+    bool ending_ = false;
+    // The newest request's number; a run whose number is older stops.
+    std::atomic<quint64> latest_{0};
+
+    // The window's thread's own.
     quint64 generation_ = 0;
     bool running_ = false;
-    std::vector<QThread*> threads_;
+    QThread* worker_ = nullptr;
 };
 
 }  // namespace sormel

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include <QFile>
+
 #include "analysis/card_analysis.h"
 #include "window/app_settings.h"
 
@@ -26,6 +28,14 @@ void AnalysisSettings::save() const {
     stored.setValue(QStringLiteral("byFolder"), byFolder);
     stored.setValue(QStringLiteral("mergeByName"), mergeByName);
     stored.setValue(QStringLiteral("baseline"), baseline);
+}
+
+void AnalysisSettings::applyTo(AnalysisRequest& request) const {
+    request.copyLimit = copyLimit;
+    request.byFolder = byFolder;
+    request.mergeByName = mergeByName;
+    request.baseline.reset();
+    if (!baseline.isEmpty()) request.baseline = std::filesystem::path(QFile::encodeName(baseline).toStdString());
 }
 
 }  // namespace sormel

@@ -4,6 +4,8 @@
 
 #include <QString>
 
+#include "analysis/analysis_request.h"
+
 namespace sormel {
 
 struct AnalysisSettings {
@@ -14,6 +16,8 @@ struct AnalysisSettings {
 
     static AnalysisSettings load();
     void save() const;
+    // The request with these settings in place of its own.
+    void applyTo(AnalysisRequest& request) const;
 };
 
 }  // namespace sormel

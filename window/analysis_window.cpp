@@ -12,6 +12,7 @@
 #include <QSpinBox>
 #include <QTabWidget>
 #include <QTableWidget>
+#include <QTimer>
 #include <QVBoxLayout>
 
 #include "analysis/card_analysis.h"
@@ -32,7 +33,7 @@ QString text(const std::string& utf8) { return QString::fromStdString(utf8); }
 
 }  // namespace
 
-AnalysisWindow::AnalysisWindow(UserPrompts& prompts, std::function<AnalysisJob()> source, QWidget* parent)
+AnalysisWindow::AnalysisWindow(UserPrompts& prompts, std::function<AnalysisRequest()> source, QWidget* parent)
     : QWidget(parent, Qt::Window),
       prompts_(prompts),
       source_(std::move(source)),
@@ -113,7 +114,16 @@ QWidget* AnalysisWindow::makeSettingsRow() {
     layout->addLayout(reading);
     layout->addLayout(comparing);
 
-    connect(copyLimit_, &QSpinBox::valueChanged, this, &AnalysisWindow::settingsChanged);
+    // Each step of the spin box would start a run: the run starts once the
+    // steps pause, or at once when editing ends.
+    copyLimitPause_ = new QTimer(this);
+    copyLimitPause_->setSingleShot(true);
+    copyLimitPause_->setInterval(400);
+    connect(copyLimit_, &QSpinBox::valueChanged, copyLimitPause_, qOverload<>(&QTimer::start));
+    connect(copyLimitPause_, &QTimer::timeout, this, &AnalysisWindow::settingsChanged);
+    connect(copyLimit_, &QSpinBox::editingFinished, this, [this] {
+        if (copyLimitPause_->isActive()) settingsChanged();
+    });
     connect(byFolder_, &QCheckBox::toggled, this, &AnalysisWindow::settingsChanged);
     connect(mergeByName_, &QCheckBox::toggled, this, &AnalysisWindow::settingsChanged);
     connect(chooseBaseline, &QPushButton::clicked, this, &AnalysisWindow::chooseBaseline);
@@ -165,6 +175,7 @@ void AnalysisWindow::showSettings() {
 }
 
 void AnalysisWindow::settingsChanged() {
+    copyLimitPause_->stop();
     settings_.copyLimit = copyLimit_->value();
     settings_.byFolder = byFolder_->isChecked();
     settings_.mergeByName = mergeByName_->isChecked();
@@ -210,14 +221,12 @@ void AnalysisWindow::mainRunEnded(bool completed) {
 
 void AnalysisWindow::rerun() {
     if (mainRunning_) return;
-    AnalysisJob job = source_();
-    job.copyLimit = settings_.copyLimit;
-    job.byFolder = settings_.byFolder;
-    job.mergeByName = settings_.mergeByName;
-    job.baseline.reset();
-    if (!settings_.baseline.isEmpty()) job.baseline = std::filesystem::path(QFile::encodeName(settings_.baseline).toStdString());
+    AnalysisRequest request = source_();
+    settings_.applyTo(request);
+    request.report = true;
+    request.averageDecks = true;
     stale_ = false;
-    runner_->start(job);
+    runner_->start(request);
     setGreyed(true);
     showStatus();
 }
@@ -246,7 +255,7 @@ void AnalysisWindow::showSkippedLines() {
     skipped_->setRowCount(0);
     const std::vector<SkippedLine>& lines = result_->skipped;
     skipped_->setRowCount(static_cast<int>(lines.size()));
-    const QDir folder(QString::fromStdString(displayPath(result_->job.folder)));
+    const QDir folder(QString::fromStdString(displayPath(result_->request.folder)));
     for (std::size_t i = 0; i < lines.size(); ++i) {
         const int row = static_cast<int>(i);
         skipped_->setItem(row, 0, new QTableWidgetItem(folder.relativeFilePath(text(displayPath(lines[i].file)))));

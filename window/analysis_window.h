@@ -23,6 +23,7 @@ class QLineEdit;
 class QPushButton;
 class QSpinBox;
 class QTabWidget;
+class QTimer;
 class QTableWidget;
 
 namespace sormel {
@@ -39,7 +40,7 @@ class AnalysisWindow : public QWidget {
     Q_OBJECT
 public:
     // `source` gives the main window's folder, mask and reading options.
-    AnalysisWindow(UserPrompts& prompts, std::function<AnalysisJob()> source, QWidget* parent = nullptr);
+    AnalysisWindow(UserPrompts& prompts, std::function<AnalysisRequest()> source, QWidget* parent = nullptr);
     ~AnalysisWindow() override;
 
     // The main window started a run: its own stops, the result greys.
@@ -80,7 +81,7 @@ private:
     void showStatus();
 
     UserPrompts& prompts_;
-    std::function<AnalysisJob()> source_;
+    std::function<AnalysisRequest()> source_;
     AnalysisSettings settings_;
     AnalysisRunner* runner_;
     std::shared_ptr<const AnalysisResult> result_;
@@ -88,6 +89,7 @@ private:
     bool stale_ = true;  // the result on show is not of the latest completed main run
 
     QSpinBox* copyLimit_ = nullptr;
+    QTimer* copyLimitPause_ = nullptr;  // steps of the spin box start one run
     QCheckBox* byFolder_ = nullptr;
     QCheckBox* mergeByName_ = nullptr;
     QLabel* baseline_ = nullptr;

@@ -123,12 +123,7 @@ void MainWindow::showAnalysis() {
         analysis_ = new AnalysisWindow(
             prompts_,
             [this] {
-                AnalysisJob job;
-                job.folder = ui_.fleList->path();
-                job.mask = ui_.cboMask->currentText().toStdString();
-                job.includeSidePart = ui_.chkSide->isChecked();
-                job.sortChoice = ui_.optSort[0]->isChecked() ? SortChoice::ByCopies : SortChoice::ByDecks;
-                return job;
+                return run_->request();
             },
             this);
         connect(analysis_, &AnalysisWindow::folderRequested, this, &MainWindow::openFolder);
@@ -185,12 +180,9 @@ void MainWindow::saveResults() {
         if (!report) {
             writeFileAtomically(target, formatCsv(table_, CsvEncoding::Cp932));
         } else {
-            const RunFigures* figures = run_->lastFigures();
-            if (figures == nullptr || figures->listing().files.empty()) {
-                throw std::runtime_error("分析結果がありません。集計が完了してから保存してください。");
-            }
-            const std::filesystem::path folder = figures->listing().files.front().parent_path();
-            ReportData data = figures->report(table_, nullptr, nullptr, folder, nullptr);
+            const FolderAnalysis* last = run_->lastAnalysis();
+            if (last == nullptr) throw std::runtime_error("分析結果がありません。集計が完了してから保存してください。");
+            ReportData data = last->report();
             data.date = localDateText(std::time(nullptr));
             writeFileAtomically(target, formatReport(filter == workbook ? ReportKind::Xlsx : ReportKind::Csv, data));
         }

@@ -42,27 +42,22 @@ void WindowRun::start() {
                            QStringLiteral("確認"))) {
         return;
     }
-    TallyOptions options{ui_.chkSide->isChecked(), sortChoice()};
-    figures_.reset();
-    listing_ = TypedDeckFiles{ui_.fleList->files(), {}, {std::string(kUnsortedType)}};
-    listing_.typeOfFile.assign(listing_.files.size(), 0);
-    AnalysisOptions analysis;
-    analysis.includeSidePart = options.includeSidePart;
-    analysis.sortChoice = options.sortChoice;
-    auto figures = std::make_unique<RunFigures>(analysis, listing_, false);
-    options.observer = figures->observer();
+    last_.reset();
+    auto analysis = std::make_unique<FolderAnalysis>(request(), table_);
+    analysis->useFiles(ui_.fleList->files());
     lockControls();
-    const TallyResult result = runTally(table_, listing_.files, options, *this);
-    if (result.outcome == TallyOutcome::Completed) figures_ = std::move(figures);
+    const AnalysisStatus result = analysis->run(*this);
+    if (result.completed()) last_ = std::move(analysis);
     switch (result.outcome) {
-        case TallyOutcome::Completed:
+        case AnalysisOutcome::Completed:
             unlockControls();
             emit runCompleted();
             prompts_.tell(window_, QStringLiteral("集計が完了しました。"), QStringLiteral("完了"),
                           MessageIcon::Information);
             break;
-        case TallyOutcome::Cancelled: unlockControls(); break;
-        case TallyOutcome::Failed:
+        case AnalysisOutcome::Cancelled: unlockControls(); break;
+        case AnalysisOutcome::Refused:
+        case AnalysisOutcome::Failed:
             showFileBeingRead();
             showError(prompts_, window_, result.message);
             unlockControls();
@@ -78,8 +73,13 @@ void WindowRun::cancel() {
 
 bool WindowRun::highSpeed() { return ui_.chkHiSp->isChecked(); }
 
-SortChoice WindowRun::sortChoice() const {
-    return ui_.optSort[0]->isChecked() ? SortChoice::ByCopies : SortChoice::ByDecks;
+AnalysisRequest WindowRun::request() const {
+    AnalysisRequest request;
+    request.folder = ui_.fleList->path();
+    request.mask = ui_.cboMask->currentText().toStdString();
+    request.includeSidePart = ui_.chkSide->isChecked();
+    request.sortChoice = ui_.optSort[0]->isChecked() ? SortChoice::ByCopies : SortChoice::ByDecks;
+    return request;
 }
 
 // Everything but the cancel button, and the high-speed box while it is

@@ -10,8 +10,7 @@
 
 #include <memory>
 
-#include "analysis/run_figures.h"
-#include "engine/tally_run.h"
+#include "analysis/folder_analysis.h"
 #include "window/run_pacer.h"
 
 namespace sormel {
@@ -26,7 +25,7 @@ class UserPrompts;
 // asked it to stop, until it has wound down.
 enum class RunState { Idle, Running, Cancelling };
 
-class WindowRun : public QObject, private TallyHost {
+class WindowRun : public QObject, private AnalysisHost {
     Q_OBJECT
 public:
     WindowRun(const MainWindowUi& ui, UsageTable& table, UsageTableModel& model, FolderSelection& selection,
@@ -38,8 +37,12 @@ public:
     // Asks a running run to stop before its next line; the cancel button
     // takes no second click.
     void cancel();
-    // The per-card figures gathered by the last run, when it completed.
-    const RunFigures* lastFigures() const { return figures_.get(); }
+    // What a run would read now: the window's folder and mask, side
+    // switch and sort choice.
+    AnalysisRequest request() const;
+    // The last run, when it completed: its table is the window's, and it
+    // makes the per-card report of it.
+    const FolderAnalysis* lastAnalysis() const { return last_.get(); }
 
 signals:
     // The run is about to read file `index` (0-based) of the file list.
@@ -54,7 +57,6 @@ private:
     void fileFinished(std::size_t index, bool tableSorted) override;
     void highSpeedEngaged() override;
 
-    SortChoice sortChoice() const;
     void lockControls();
     void unlockControls();
     void showFileBeingRead();
@@ -70,10 +72,7 @@ private:
     bool gridStale_ = false;                    // the grid shows an older state of the table
     std::optional<std::size_t> fileBeingRead_;  // during a run
     RunPacer pacer_;
-    // What the last run gathered beside the table (for the report files),
-    // and the files it read.
-    TypedDeckFiles listing_;
-    std::unique_ptr<RunFigures> figures_;
+    std::unique_ptr<FolderAnalysis> last_;
 };
 
 }  // namespace sormel

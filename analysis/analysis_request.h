@@ -1,0 +1,34 @@
+// The choices of one analysis, as one value: what is read, how it is
+// counted, and what is made of it. The command line and the analysis
+// window's settings fill it in; the pipeline takes it whole.
+#pragma once
+
+#include <filesystem>
+#include <optional>
+#include <string>
+
+#include "engine/deck_format.h"
+#include "engine/sort_choice.h"
+
+namespace sormel {
+
+struct AnalysisRequest {
+    // What is read.
+    std::filesystem::path folder;
+    std::string mask = "*.txt";
+    DeckFormat format = DeckFormat::Auto;
+    bool byFolder = false;                          // deck types from sub-folders
+    std::optional<std::filesystem::path> baseline;  // an earlier period to compare with
+
+    // How it is counted.
+    bool includeSidePart = true;
+    bool mergeByName = false;  // printings of a card are one row
+    SortChoice sortChoice = SortChoice::ByDecks;
+
+    // What is made beside the usage table.
+    int copyLimit = 3;          // shapes the per-card figures only
+    bool report = true;         // the per-card report (and the types' own)
+    bool averageDecks = false;  // the average deck of all decks and of each type
+};
+
+}  // namespace sormel

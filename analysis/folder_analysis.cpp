@@ -1,0 +1,147 @@
+#include "analysis/folder_analysis.h"
+
+#include <cstdlib>
+#include <exception>
+#include <utility>
+
+#include "engine/deck_observer.h"
+#include "engine/file_error.h"
+
+namespace sormel {
+namespace {
+
+// Hands the lines the run read past on to the host, by file.
+class SkippedLines : public DeckObserver {
+public:
+    SkippedLines(const std::vector<std::filesystem::path>& files, AnalysisHost& host) : files_(files), host_(host) {}
+    void lineSkipped(std::size_t index, std::size_t line, const std::string& text) override {
+        host_.lineSkipped(files_[index], line, text);
+    }
+
+private:
+    const std::vector<std::filesystem::path>& files_;
+    AnalysisHost& host_;
+};
+
+AnalysisStatus failed(std::string message) { return {AnalysisOutcome::Failed, std::move(message)}; }
+
+}  // namespace
+
+FolderAnalysis::FolderAnalysis(AnalysisRequest request) : request_(std::move(request)) {
+    current_.ownTable = std::make_unique<UsageTable>();
+    current_.table = current_.ownTable.get();
+    baseline_.ownTable = std::make_unique<UsageTable>();
+    baseline_.table = baseline_.ownTable.get();
+}
+
+FolderAnalysis::FolderAnalysis(AnalysisRequest request, UsageTable& table) : FolderAnalysis(std::move(request)) {
+    current_.ownTable.reset();
+    current_.table = &table;
+}
+
+FolderAnalysis::~FolderAnalysis() = default;
+
+AnalysisStatus FolderAnalysis::listFolder(const std::filesystem::path& folder, bool baseline, Folder& into) const {
+    const std::optional<FileMask> mask = FileMask::parse(request_.mask);
+    if (!mask) {
+        return {AnalysisOutcome::Refused,
+                "ファイルマスクが正しくありません（パス区切りや制御文字は使えません）: " + request_.mask};
+    }
+    auto listing = std::make_shared<TypedDeckFiles>(listTypedDeckFiles(folder, *mask, request_.byFolder));
+    if (listing->files.empty()) {
+        return failed(baseline ? "比較するフォルダーに集計対象ファイルがありません。\nフォルダー: " + displayPath(folder)
+                               : std::string("集計対象ファイルがありません。"));
+    }
+    into.listing = std::move(listing);
+    return {};
+}
+
+AnalysisStatus FolderAnalysis::list() {
+    try {
+        AnalysisStatus status = listFolder(request_.folder, false, current_);
+        if (status.completed() && request_.baseline) status = listFolder(*request_.baseline, true, baseline_);
+        return status;
+    } catch (const FileError& error) {
+        return failed(error.what());
+    }
+}
+
+void FolderAnalysis::useFiles(std::vector<std::filesystem::path> files) {
+    auto listing = std::make_shared<TypedDeckFiles>();
+    listing->typeOfFile.assign(files.size(), 0);
+    listing->files = std::move(files);
+    listing->typeNames = {std::string(kUnsortedType)};
+    current_.listing = std::move(listing);
+}
+
+AnalysisStatus FolderAnalysis::tally(AnalysisHost& host, bool baseline, Folder& folder) {
+    folder.figures = std::make_unique<RunFigures>(request_, folder.listing, baseline);
+    SkippedLines skipped(folder.listing->files, host);
+    DeckObservers observers;
+    if (DeckObserver* figures = folder.figures->observer()) observers.add(*figures);
+    if (!baseline && host.wantsSkippedLines()) observers.add(skipped);
+    TallyOptions options;
+    options.includeSidePart = request_.includeSidePart;
+    options.sortChoice = request_.sortChoice;
+    options.mergeByName = request_.mergeByName;
+    options.format = request_.format;
+    options.observer = observers.empty() ? nullptr : &observers;
+    // For measurements: how many threads read ahead of the tally.
+    options.readThreads = readThreadsFromSetting(std::getenv("SORMEL_READ_THREADS"));
+    host.folderStarted(baseline, folder.listing->files.size());
+    const TallyResult result = runTally(*folder.table, folder.listing->files, options, host);
+    switch (result.outcome) {
+        case TallyOutcome::Completed: break;
+        case TallyOutcome::Cancelled: return {AnalysisOutcome::Cancelled, {}};
+        case TallyOutcome::Failed: return failed(result.message);
+    }
+    return {};
+}
+
+AnalysisStatus FolderAnalysis::run(AnalysisHost& host) {
+    try {
+        AnalysisStatus status = tally(host, false, current_);
+        if (status.completed() && request_.baseline) status = tally(host, true, baseline_);
+        if (!status.completed()) return status;
+        current_.figures->finish(request_.sortChoice);
+        if (request_.baseline) baseline_.figures->finish(request_.sortChoice);
+        return status;
+    } catch (const std::exception& error) {
+        return failed(error.what());
+    }
+}
+
+ReportData FolderAnalysis::report() const {
+    const bool compared = request_.baseline.has_value();
+    return current_.figures->report(*current_.table, compared ? baseline_.figures.get() : nullptr,
+                                    compared ? baseline_.table : nullptr);
+}
+
+ReportData FolderAnalysis::takeReport() {
+    const bool compared = request_.baseline.has_value();
+    ReportData data = current_.figures->takeReport(*current_.table, compared ? baseline_.figures.get() : nullptr,
+                                                   compared ? baseline_.table : nullptr);
+    // What the run gathered is in the report data now: it goes before the
+    // report is written, which takes about as much memory again.
+    current_.figures.reset();
+    baseline_.figures.reset();
+    if (baseline_.ownTable) *baseline_.ownTable = UsageTable();
+    return data;
+}
+
+AverageDeckSet FolderAnalysis::averageDecks() const { return current_.figures->averageDecks(*current_.table); }
+
+AnalysisStatus analyseFolders(const AnalysisRequest& request, AnalysisHost& host, ReportData& data) {
+    FolderAnalysis analysis(request);
+    AnalysisStatus status = analysis.list();
+    if (status.completed()) status = analysis.run(host);
+    if (!status.completed()) return status;
+    try {
+        data = analysis.takeReport();
+    } catch (const std::exception& error) {
+        return failed(error.what());
+    }
+    return status;
+}
+
+}  // namespace sormel

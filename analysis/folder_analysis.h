@@ -1,0 +1,105 @@
+// One analysis of a folder, the same for the batch mode and the windows:
+// list the decks (and the baseline's), tally each folder, finish the
+// figures, and make the report. Each step says how it went; nothing here
+// prints or shows anything.
+#pragma once
+
+#include <cstddef>
+#include <filesystem>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "analysis/analysis_request.h"
+#include "analysis/report_data.h"
+#include "analysis/run_figures.h"
+#include "engine/deck_listing.h"
+#include "engine/tally_run.h"
+#include "engine/usage_table.h"
+
+namespace sormel {
+
+enum class AnalysisOutcome {
+    Completed,
+    Cancelled,  // the host asked the run to stop
+    Refused,    // the request cannot be carried out as given (a bad mask)
+    Failed,     // a folder could not be read, had no deck, or a deck stopped the run
+};
+
+struct AnalysisStatus {
+    AnalysisOutcome outcome = AnalysisOutcome::Completed;
+    std::string message;  // what went wrong, and where
+    bool completed() const { return outcome == AnalysisOutcome::Completed; }
+};
+
+// The live side of an analysis: the run's host for each folder in turn,
+// and the lines the run read past in the decks of the folder analysed.
+class AnalysisHost : public TallyHost {
+public:
+    // The run of a folder of `files` decks starts: first the folder's, then
+    // the baseline's.
+    virtual void folderStarted(bool /*baseline*/, std::size_t /*files*/) {}
+    // Whether lineSkipped is wanted (following every line costs the run).
+    virtual bool wantsSkippedLines() const { return false; }
+    // A line that was neither a card line, a section or separator line,
+    // nor blank, in deck `file` of the folder (not the baseline's).
+    virtual void lineSkipped(const std::filesystem::path& /*file*/, std::size_t /*line*/,
+                             const std::string& /*text*/) {}
+};
+
+class FolderAnalysis {
+public:
+    explicit FolderAnalysis(AnalysisRequest request);
+    // The run tallies into `table` (which must outlive the analysis) rather
+    // than into a table of its own, for a window that shows it as it fills.
+    FolderAnalysis(AnalysisRequest request, UsageTable& table);
+    ~FolderAnalysis();
+    FolderAnalysis(const FolderAnalysis&) = delete;
+    FolderAnalysis& operator=(const FolderAnalysis&) = delete;
+
+    // Lists the decks of the folder and of the baseline. Refused for a mask
+    // no file name could match; Failed when a folder cannot be read or
+    // holds no deck file.
+    AnalysisStatus list();
+    // Takes `files` as the folder's decks, all of one type, instead of
+    // listing the folder.
+    void useFiles(std::vector<std::filesystem::path> files);
+
+    const AnalysisRequest& request() const { return request_; }
+    const TypedDeckFiles& listing() const { return *current_.listing; }
+    // Empty without a baseline.
+    const TypedDeckFiles& baselineListing() const { return *baseline_.listing; }
+
+    // Tallies the folder, then the baseline, and finishes their figures.
+    AnalysisStatus run(AnalysisHost& host);
+
+    // After a completed run:
+    const UsageTable& table() const { return *current_.table; }
+    // The report (when the request asked for one); the date is left for the
+    // caller. takeReport lets go of what the run gathered as the report is
+    // made, leaving the table and the listings.
+    ReportData report() const;
+    ReportData takeReport();
+    // The average decks (when the request asked for them).
+    AverageDeckSet averageDecks() const;
+
+private:
+    struct Folder {
+        std::shared_ptr<const TypedDeckFiles> listing = std::make_shared<TypedDeckFiles>();
+        UsageTable* table = nullptr;
+        std::unique_ptr<UsageTable> ownTable;
+        std::unique_ptr<RunFigures> figures;
+    };
+    AnalysisStatus listFolder(const std::filesystem::path& folder, bool baseline, Folder& into) const;
+    AnalysisStatus tally(AnalysisHost& host, bool baseline, Folder& folder);
+
+    const AnalysisRequest request_;
+    Folder current_;
+    Folder baseline_;
+};
+
+// The whole route for a caller with nothing to do between its steps: the
+// report of `request` (with the date left empty) in `data`.
+AnalysisStatus analyseFolders(const AnalysisRequest& request, AnalysisHost& host, ReportData& data);
+
+}  // namespace sormel
