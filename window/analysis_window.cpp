@@ -236,9 +236,11 @@ void AnalysisWindow::showResult(std::shared_ptr<const AnalysisResult> result) {
     const ReportData& data = result_->data;
     cards_->setReport(result_, &data.report, data.baseline.has_value());
     cardTable_->setColumnWidth(CardFiguresModel::kNameColumn, 200);
-    chart_->setData(result_, &data);
-    typePage_->setData(result_, &data);
-    averagePage_->setData(result_, &data);
+    // The pages share the result, through its report data.
+    const std::shared_ptr<const ReportData> shown(result_, &data);
+    chart_->setData(shown);
+    typePage_->setData(shown);
+    averagePage_->setData(shown);
     showSkippedLines();
     setGreyed(false);
     showStatus();

@@ -11,7 +11,7 @@
 
 #include "export/atomic_file.h"
 #include "export/average_deck_file.h"
-#include "window/save_target.h"
+#include "window/save_flow.h"
 #include "window/user_prompts.h"
 
 namespace sormel {
@@ -42,12 +42,11 @@ AverageDeckPage::AverageDeckPage(UserPrompts& prompts, QWidget* parent)
     layout->addWidget(lines_, 1);
     connect(choice_, &QComboBox::currentIndexChanged, this, &AverageDeckPage::showDeck);
     connect(save_, &QPushButton::clicked, this, &AverageDeckPage::saveDeck);
-    setData(nullptr, nullptr);
+    setData(nullptr);
 }
 
-void AverageDeckPage::setData(std::shared_ptr<const void> owner, const ReportData* data) {
-    owner_ = std::move(owner);
-    data_ = data;
+void AverageDeckPage::setData(std::shared_ptr<const ReportData> data) {
+    data_ = std::move(data);
     const QString kept = choice_->currentText();
     const QSignalBlocker quiet(choice_);
     choice_->clear();
@@ -97,17 +96,9 @@ void AverageDeckPage::showDeck() {
 void AverageDeckPage::saveDeck() {
     const AverageDeckFigures* deck = shownDeck();
     if (!deck) return;
-    const std::optional<QString> chosen =
-        prompts_.askSaveFileName(this, QDir::currentPath(), QStringLiteral("デッキファイル (*.txt);;すべてのファイル (*.*)"),
-                                 QStringLiteral("平均デッキ.txt"));
-    if (!chosen) return;
-    try {
-        writeFileAtomically(saveTargetPath(*chosen), formatAverageDeck(*deck, CsvEncoding::Cp932));
-    } catch (const std::exception& error) {
-        showError(prompts_, this, error.what());
-        return;
-    }
-    prompts_.tell(this, QStringLiteral("保存が完了しました。"), QStringLiteral("完了"), MessageIcon::Information);
+    saveWithDialog(prompts_, this, QStringLiteral("デッキファイル (*.txt);;すべてのファイル (*.*)"),
+                   QStringLiteral("平均デッキ.txt"),
+                   [deck](const QString&) { return formatAverageDeck(*deck, CsvEncoding::Cp932); });
 }
 
 }  // namespace sormel

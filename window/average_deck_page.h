@@ -20,8 +20,8 @@ class AverageDeckPage : public QWidget {
 public:
     AverageDeckPage(UserPrompts& prompts, QWidget* parent = nullptr);
 
-    // Shows the average decks of `data`, which `owner` keeps alive.
-    void setData(std::shared_ptr<const void> owner, const ReportData* data);
+    // Shows the average decks of `data`.
+    void setData(std::shared_ptr<const ReportData> data);
     // The deck on show: of all decks (choice 0) or of a type.
     const AverageDeckFigures* shownDeck() const;
 
@@ -31,8 +31,7 @@ private:
     void showDeck();
 
     UserPrompts& prompts_;
-    std::shared_ptr<const void> owner_;
-    const ReportData* data_ = nullptr;
+    std::shared_ptr<const ReportData> data_;
     QComboBox* choice_;
     QTableWidget* lines_;
     QPushButton* save_;

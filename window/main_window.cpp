@@ -26,7 +26,7 @@
 #include "window/folder_selection.h"
 #include "window/main_menu.h"
 #include "window/recent_folders.h"
-#include "window/save_target.h"
+#include "window/save_flow.h"
 #include "window/usage_table_model.h"
 #include "window/user_prompts.h"
 #include "window/window_fonts.h"
@@ -168,30 +168,20 @@ void MainWindow::saveResults() {
     const QString tableCsv = QStringLiteral("CSVファイル (*.csv)");
     const QString workbook = QStringLiteral("Excel ブック (*.xlsx)");
     const QString fullCsv = QStringLiteral("CSV（全項目, UTF-8）(*.csv)");
-    QString filter;
-    const std::optional<QString> chosen = prompts_.askSaveFileName(
-        this, QDir::currentPath(),
+    bool report = false;
+    const bool saved = saveWithDialog(
+        prompts_, this,
         QStringList{tableCsv, QStringLiteral("すべてのファイル (*.*)"), workbook, fullCsv}.join(QStringLiteral(";;")),
-        QStringLiteral("集計結果.csv"), &filter);
-    if (!chosen) return;
-    const bool report = filter == workbook || filter == fullCsv;
-    try {
-        const std::filesystem::path target = saveTargetPath(*chosen);
-        if (!report) {
-            writeFileAtomically(target, formatCsv(table_, CsvEncoding::Cp932));
-        } else {
+        QStringLiteral("集計結果.csv"), [&](const QString& filter) {
+            report = filter == workbook || filter == fullCsv;
+            if (!report) return formatCsv(table_, CsvEncoding::Cp932);
             const FolderAnalysis* last = run_->lastAnalysis();
             if (last == nullptr) throw std::runtime_error("分析結果がありません。集計が完了してから保存してください。");
             ReportData data = last->report();
             data.date = localDateText(std::time(nullptr));
-            writeFileAtomically(target, formatReport(filter == workbook ? ReportKind::Xlsx : ReportKind::Csv, data));
-        }
-    } catch (const std::exception& error) {
-        showError(prompts_, this, error.what());
-        return;
-    }
-    prompts_.tell(this, QStringLiteral("保存が完了しました。"), QStringLiteral("完了"), MessageIcon::Information);
-    if (report) return;
+            return formatReport(filter == workbook ? ReportKind::Xlsx : ReportKind::Csv, data);
+        });
+    if (!saved || report) return;
     // Characters code page 932 cannot hold were written as "?": say so
     // once, with the way to keep them.
     const Cp932Loss loss = cp932Loss(table_);

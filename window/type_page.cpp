@@ -47,9 +47,8 @@ TypePage::TypePage(QWidget* parent)
     connect(types_, &QTableWidget::itemSelectionChanged, this, &TypePage::showSelectedType);
 }
 
-void TypePage::setData(std::shared_ptr<const void> owner, const ReportData* data) {
-    owner_ = std::move(owner);
-    data_ = data;
+void TypePage::setData(std::shared_ptr<const ReportData> data) {
+    data_ = std::move(data);
     const QSignalBlocker quiet(types_);
     types_->clearContents();
     const std::size_t count = data_ ? data_->types.size() : 0;
@@ -72,7 +71,7 @@ void TypePage::showSelectedType() {
         cards_->setReport(nullptr, nullptr, false);
         return;
     }
-    cards_->setReport(owner_, &data_->types[static_cast<std::size_t>(row)].report, data_->baseline.has_value());
+    cards_->setReport(data_, &data_->types[static_cast<std::size_t>(row)].report, data_->baseline.has_value());
     table_->setColumnWidth(CardFiguresModel::kNameColumn, 200);
 }
 

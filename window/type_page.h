@@ -19,14 +19,13 @@ class TypePage : public QWidget {
 public:
     explicit TypePage(QWidget* parent = nullptr);
 
-    // Shows the types of `data`, which `owner` keeps alive; null shows none.
-    void setData(std::shared_ptr<const void> owner, const ReportData* data);
+    // Shows the types of `data`; null shows none.
+    void setData(std::shared_ptr<const ReportData> data);
 
 private:
     void showSelectedType();
 
-    std::shared_ptr<const void> owner_;
-    const ReportData* data_ = nullptr;
+    std::shared_ptr<const ReportData> data_;
     QTableWidget* types_;
     CardFiguresModel* cards_;
     CardTableView* table_;

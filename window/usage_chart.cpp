@@ -22,7 +22,7 @@
 #include <numeric>
 
 #include "export/atomic_file.h"
-#include "window/save_target.h"
+#include "window/save_flow.h"
 #include "window/user_prompts.h"
 
 namespace sormel {
@@ -208,9 +208,8 @@ UsageChart::UsageChart(UserPrompts& prompts, QWidget* parent)
     rebuild();
 }
 
-void UsageChart::setData(std::shared_ptr<const void> owner, const ReportData* data) {
-    owner_ = std::move(owner);
-    data_ = data;
+void UsageChart::setData(std::shared_ptr<const ReportData> data) {
+    data_ = std::move(data);
     const bool types = data_ && !data_->types.empty();
     if (!types) subject_->setCurrentIndex(0);
     subject_->setEnabled(types);
@@ -252,21 +251,14 @@ QImage UsageChart::image() const {
 }
 
 void UsageChart::saveImage() {
-    const std::optional<QString> chosen = prompts_.askSaveFileName(
-        this, QDir::currentPath(), QStringLiteral("PNG画像 (*.png);;すべてのファイル (*.*)"), QStringLiteral("グラフ.png"));
-    if (!chosen) return;
-    QByteArray bytes;
-    {
-        QBuffer buffer(&bytes);
-        buffer.open(QIODevice::WriteOnly);
-        if (!image().save(&buffer, "PNG")) {
-            showError(prompts_, this, "画像を作れません。");
-            return;
-        }
-    }
-    reportingErrors(prompts_, this, [&] {
-        writeFileAtomically(saveTargetPath(*chosen), std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())));
-    });
+    saveWithDialog(prompts_, this, QStringLiteral("PNG画像 (*.png);;すべてのファイル (*.*)"), QStringLiteral("グラフ.png"),
+                   [this](const QString&) {
+                       QByteArray bytes;
+                       QBuffer buffer(&bytes);
+                       buffer.open(QIODevice::WriteOnly);
+                       if (!image().save(&buffer, "PNG")) throw std::runtime_error("画像を作れません。");
+                       return bytes.toStdString();
+                   });
 }
 
 void UsageChart::copyImage() { QApplication::clipboard()->setImage(image()); }

@@ -35,8 +35,8 @@ class UsageChart : public QWidget {
 public:
     UsageChart(UserPrompts& prompts, QWidget* parent = nullptr);
 
-    // Shows the chart of `data`, which `owner` keeps alive; null shows none.
-    void setData(std::shared_ptr<const void> owner, const ReportData* data);
+    // Shows the chart of `data`; null shows none.
+    void setData(std::shared_ptr<const ReportData> data);
     QChart* chart() const;
     // The chart as shown, drawn at twice its size on a white ground.
     QImage image() const;
@@ -48,8 +48,7 @@ private:
     void rebuild();
 
     UserPrompts& prompts_;
-    std::shared_ptr<const void> owner_;
-    const ReportData* data_ = nullptr;
+    std::shared_ptr<const ReportData> data_;
     QComboBox* subject_;
     QComboBox* measure_;
     QComboBox* top_;

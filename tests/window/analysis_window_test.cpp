@@ -167,7 +167,7 @@ void AnalysisWindowTest::chartSavesAsAPngAtTwiceItsSize() {
     chart.resize(500, 400);
     chart.show();
     QVERIFY(QTest::qWaitForWindowExposed(&chart));
-    chart.setData(data, data.get());
+    chart.setData(data);
     const QString target = fixture.path("chart.png");
     fixture.prompts.saveAnswers.push_back(target);
     chart.findChild<QPushButton*>("chartSave")->click();
