@@ -5,14 +5,13 @@
 #include <string_view>
 #include <vector>
 
+#include "engine/product.h"
 #include "engine/text_decoding.h"
 #include "export/report_writer.h"
 
 namespace sormel {
 namespace {
 
-constexpr std::string_view kProgram = "sormel-checker";
-constexpr std::string_view kVersion = "1.01";
 
 // What the options found so far say; turned into a CommandLine at the end.
 struct Request {
@@ -207,10 +206,10 @@ CommandLine parseCommandLine(int argc, const char* const* argv) {
 }
 
 std::string helpText() {
-    std::string text = "使い方: " + std::string(kProgram) + " [FOLDER]\n" + "        " + std::string(kProgram) +
+    std::string text = "使い方: " + std::string(kProgramName) + " [FOLDER]\n" + "        " + std::string(kProgramName) +
                        " --batch DIR [--mask MASK] [--no-side] [--sort decks|copies]\n" +
                        "                       [--output FILE] [--encoding cp932|utf-8]\n" +
-                       "SORMELカード使用率チェッカー — フォルダー内のデッキファイルを集計し、"
+                       std::string(kProductTitle) + " — フォルダー内のデッキファイルを集計し、"
                        "カードの採用率と使用率を求めます。\n\nオプション:\n";
     auto line = [&text](std::string left, std::string_view help) {
         left.resize(std::max<std::size_t>(left.size() + 2, 26), ' ');
@@ -229,6 +228,6 @@ std::string helpText() {
     return text;
 }
 
-std::string versionText() { return std::string(kProgram) + " " + std::string(kVersion) + "\n"; }
+std::string versionText() { return std::string(kProgramName) + " " + std::string(kProgramVersion) + "\n"; }
 
 }  // namespace sormel

@@ -6,11 +6,11 @@
 #include <iostream>
 
 #include "app/exit_codes.h"
+#include "engine/product.h"
 
 namespace sormel {
 namespace {
 
-constexpr const char* kTitle = "SORMELカード使用率チェッカー";
 constexpr const char* kWindowModule = "sormel-checker-window.so";
 
 }  // namespace
@@ -27,7 +27,7 @@ int runWindowModule(const char* programName) {
         void* module = dlopen(candidate.c_str(), RTLD_NOW | RTLD_LOCAL);
         const auto windowMain = module ? reinterpret_cast<WindowMain>(dlsym(module, "sormelWindowMain")) : nullptr;
         if (!windowMain) {
-            std::cerr << kTitle << ": ウィンドウを読み込めません: " << dlerror() << '\n';
+            std::cerr << kProductTitle << ": ウィンドウを読み込めません: " << dlerror() << '\n';
             return kExitUsage;
         }
         // The command line was read already: Qt sees only the program's name.
@@ -35,7 +35,7 @@ int runWindowModule(const char* programName) {
         char* arguments[] = {name.data(), nullptr};
         return windowMain(1, arguments);
     }
-    std::cerr << kTitle << ": ウィンドウのモジュール " << kWindowModule << " が見つかりません。\n";
+    std::cerr << kProductTitle << ": ウィンドウのモジュール " << kWindowModule << " が見つかりません。\n";
     return kExitUsage;
 }
 

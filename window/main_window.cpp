@@ -17,6 +17,7 @@
 #include <stdexcept>
 #include <QVBoxLayout>
 
+#include "engine/product.h"
 #include "export/atomic_file.h"
 #include "export/csv_writer.h"
 #include "export/report_writer.h"
@@ -33,11 +34,16 @@
 #include "window/window_run.h"
 
 namespace sormel {
+namespace {
+
+QString productTitle() { return QString::fromUtf8(kProductTitle.data(), static_cast<qsizetype>(kProductTitle.size())); }
+
+}  // namespace
 
 MainWindow::MainWindow(UserPrompts& prompts, QWidget* parent)
     : QWidget(parent), prompts_(prompts), model_(new UsageTableModel(table_, this)) {
     registerFontSubstitutes();
-    setWindowTitle(QStringLiteral("SORMELカード使用率チェッカー"));
+    setWindowTitle(productTitle());
     QIcon icon(QStringLiteral(":/sormel/sormel-checker.png"));
     icon.addFile(QStringLiteral(":/sormel/sormel-checker-48.png"));
     setWindowIcon(icon);
@@ -136,7 +142,7 @@ void MainWindow::showAnalysis() {
 void MainWindow::showAbout() {
     const QString version = QCoreApplication::applicationVersion();
     prompts_.tell(this,
-                  QStringLiteral("SORMELカード使用率チェッカー") +
+                  productTitle() +
                       (version.isEmpty() ? QString() : QStringLiteral(" バージョン ") + version) +
                       QStringLiteral("\r\nQt バージョン %1（LGPL v3 の下で使用しています）").arg(QString::fromLatin1(qVersion())),
                   QStringLiteral("バージョン情報"), MessageIcon::Information);
