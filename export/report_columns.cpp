@@ -75,8 +75,10 @@ const ColumnRow kColumns[] = {
     // The change in points is a rate too: the workbook shows it as a
     // percentage, to add to and subtract from the adoption columns.
     {"", "adoption_change", "採用増減(pt)", Rate, Compared, One, changeNumber<&CardChange::adoptionChange>},
-    {"", "avg_copies_before", "前回平均採用枚数", Average, Compared, One, changeNumber<&CardChange::avgCopiesBefore>},
-    {"", "avg_copies_change", "平均採用枚数増減", Average, Compared, One, changeNumber<&CardChange::avgCopiesChange>},
+    {"", "avg_copies_before", "前回平均採用枚数", Average, Compared, One,
+     changeNumber<&CardChange::avgCopiesBefore>},
+    {"", "avg_copies_change", "平均採用枚数増減", Average, Compared, One,
+     changeNumber<&CardChange::avgCopiesChange>},
     {"", "rank", "順位", Count, Compared, One, changeNumber<&CardChange::rank>},
     {"", "rank_before", "前回順位", Count, Compared, One, changeNumber<&CardChange::rankBefore>},
     {"", "status", "状態", Status, Compared, One, changeStatus},
@@ -104,7 +106,8 @@ std::vector<ReportColumn> reportColumns(const ReportLayout& layout) {
             }
             break;
         case OverLimit:
-            columns.push_back(column(row, std::string(row.key), std::to_string(limit + 1) + std::string(row.header), limit));
+            columns.push_back(
+                column(row, std::string(row.key), std::to_string(limit + 1) + std::string(row.header), limit));
             break;
         case ZeroOrLess:
             columns.push_back(column(row, std::string(row.key), std::string(row.header), limit + 1));

@@ -74,13 +74,15 @@ struct Cell {
 
 // The first sheet's cells by row and column, both from 0.
 std::map<std::pair<int, int>, Cell> sheetCells(const ScratchFolder& scratch, const std::filesystem::path& book) {
-    const auto result = testing::runProgram("unzip -p " + testing::shellQuoted(book) + " xl/worksheets/sheet1.xml", scratch);
+    const std::string sheet = "xl/worksheets/sheet1.xml";
+    const auto result = testing::runProgram("unzip -p " + testing::shellQuoted(book) + " " + sheet, scratch);
     EXPECT_EQ(result.status, 0) << result.err;
     std::map<std::pair<int, int>, Cell> cells;
     const std::regex cell(R"re(<c r="([A-Z]+)([0-9]+)"[^>]*?(/>|>(.*?)</c>))re");
     const std::regex text(R"re(<t[^>]*>(.*)</t>)re");
     const std::regex number(R"re(<v>(.*)</v>)re");
-    for (auto it = std::sregex_iterator(result.out.begin(), result.out.end(), cell); it != std::sregex_iterator(); ++it) {
+    const auto end = std::sregex_iterator();
+    for (auto it = std::sregex_iterator(result.out.begin(), result.out.end(), cell); it != end; ++it) {
         int column = 0;
         for (const char letter : (*it)[1].str()) column = column * 26 + (letter - 'A' + 1);
         const std::string content = (*it)[4].str();
