@@ -14,79 +14,48 @@
 namespace sormel {
 namespace {
 
-struct Layout {
-    bool typeColumn = false;
-    bool comparison = false;
-};
-
 void appendText(std::string& out, const std::string& text) { appendQuoted(out, text, CsvEncoding::Utf8); }
 
-void appendCount(std::string& out, std::optional<std::int64_t> value) {
-    out.push_back(',');
-    if (value) out += std::to_string(*value);
-}
-
-void appendRate(std::string& out, std::optional<std::int64_t> hundredths) {
-    out.push_back(',');
-    if (hundredths) out += shortHundredthsText(*hundredths);
-}
-
-void appendRank(std::string& out, std::optional<std::size_t> rank) {
-    out.push_back(',');
-    if (rank) out += std::to_string(*rank);
-}
-
-// Without a comparison for the card, every comparison field is empty; a
-// card kept since the baseline has an empty status text.
-void appendChange(std::string& out, const std::optional<CardChange>& change) {
-    if (!change) {
-        out += ",,,,,,,";
-        return;
+// Texts quoted, numbers bare, rates and averages in their shortest form; a
+// missing value is an empty field. A card kept since the baseline has an
+// empty status text.
+void appendCell(std::string& out, const ReportColumn& column, const CellValue& value) {
+    if (column.kind == ColumnKind::Text) return appendText(out, std::string(textIn(value)));
+    const std::optional<std::int64_t> number = numberIn(value);
+    if (!number) return;
+    switch (column.kind) {
+    case ColumnKind::Rate:
+    case ColumnKind::Average:
+        out += shortHundredthsText(*number);
+        break;
+    case ColumnKind::Status:
+        appendText(out, cardStatusText(static_cast<CardStatus>(*number)));
+        break;
+    case ColumnKind::Count:
+    case ColumnKind::Text:
+        out += std::to_string(*number);
+        break;
     }
-    appendRate(out, change->adoptionBefore);
-    appendRate(out, change->adoptionChange);
-    appendRate(out, change->avgCopiesBefore);
-    appendRate(out, change->avgCopiesChange);
-    appendRank(out, change->rank);
-    appendRank(out, change->rankBefore);
-    out.push_back(',');
-    appendText(out, cardStatusText(change->status));
 }
 
-void appendHeader(std::string& out, const Layout& layout, int copyLimit) {
-    std::vector<std::string> names;
-    if (layout.typeColumn) names.emplace_back("デッキタイプ");
-    for (std::string& name : reportColumnNames(copyLimit)) names.push_back(std::move(name));
-    if (layout.comparison) {
-        for (std::string& name : comparisonColumnNames()) names.push_back(std::move(name));
-    }
-    for (std::size_t i = 0; i < names.size(); ++i) {
-        if (i > 0) out.push_back(',');
-        appendText(out, names[i]);
+void appendHeader(std::string& out, bool typeColumn, const std::vector<ReportColumn>& columns) {
+    if (typeColumn) appendText(out, "デッキタイプ");
+    for (std::size_t i = 0; i < columns.size(); ++i) {
+        if (i > 0 || typeColumn) out.push_back(',');
+        appendText(out, columns[i].header);
     }
     out += "\r\n";
 }
 
-void appendCards(std::string& out, const Layout& layout, const CardReport& report, const std::string& type) {
+// `type` is the deck type that starts every row, or null for none.
+void appendCards(std::string& out, const std::vector<ReportColumn>& columns, const CardReport& report,
+                 const std::string* type) {
     for (const CardFigures& card : report.cards) {
-        if (layout.typeColumn) {
-            appendText(out, type);
-            out.push_back(',');
+        if (type) appendText(out, *type);
+        for (std::size_t i = 0; i < columns.size(); ++i) {
+            if (i > 0 || type) out.push_back(',');
+            appendCell(out, columns[i], columns[i].value(card));
         }
-        appendText(out, card.number);
-        out.push_back(',');
-        appendText(out, card.name);
-        appendCount(out, card.decks);
-        appendCount(out, card.copies);
-        appendRate(out, card.adoption);
-        appendRate(out, card.usage);
-        appendRate(out, card.avgCopies);
-        appendCount(out, card.mainDecks);
-        appendCount(out, card.mainCopies);
-        appendCount(out, card.sideDecks);
-        appendCount(out, card.sideCopies);
-        for (const std::int64_t decks : card.split) appendCount(out, decks);
-        if (layout.comparison) appendChange(out, card.change);
         out += "\r\n";
     }
 }
@@ -94,12 +63,14 @@ void appendCards(std::string& out, const Layout& layout, const CardReport& repor
 }  // namespace
 
 std::string formatReportCsv(const ReportData& data) {
-    const Layout layout{.typeColumn = data.byFolder, .comparison = data.baseline.has_value()};
+    const std::vector<ReportColumn> columns =
+        reportColumns({.copyLimit = data.report.copyLimit, .compared = data.baseline.has_value()});
     std::string out = "\xEF\xBB\xBF";
-    appendHeader(out, layout, data.report.copyLimit);
-    appendCards(out, layout, data.report, kAllTypesName);
-    if (layout.typeColumn) {
-        for (const TypeReport& type : data.types) appendCards(out, layout, type.report, type.name);
+    appendHeader(out, data.byFolder, columns);
+    const std::string allTypes = kAllTypesName;
+    appendCards(out, columns, data.report, data.byFolder ? &allTypes : nullptr);
+    if (data.byFolder) {
+        for (const TypeReport& type : data.types) appendCards(out, columns, type.report, &type.name);
     }
     return out;
 }

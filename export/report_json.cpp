@@ -16,46 +16,37 @@ Json hundredthsNumber(std::int64_t hundredths) {
     return static_cast<double>(hundredths) / 100;
 }
 
-template <typename T>
-Json orNull(const std::optional<T>& value) {
-    return value ? Json(*value) : Json(nullptr);
-}
-
-Json splitObject(const std::vector<std::int64_t>& split, int copyLimit) {
-    Json object = Json::object();
-    for (int copies = 1; copies <= copyLimit; ++copies) {
-        object[std::to_string(copies)] = split[static_cast<std::size_t>(copies - 1)];
+// Counts as integers, rates and averages as hundredthsNumber, the status
+// as its word; null for a missing value and for the status of a card kept
+// since the baseline.
+Json cellJson(ColumnKind kind, const CellValue& value) {
+    if (kind == ColumnKind::Text) return std::string(textIn(value));
+    const std::optional<std::int64_t> number = numberIn(value);
+    if (!number) return nullptr;
+    switch (kind) {
+    case ColumnKind::Rate:
+    case ColumnKind::Average:
+        return hundredthsNumber(*number);
+    case ColumnKind::Status: {
+        const std::string text = cardStatusText(static_cast<CardStatus>(*number));
+        return text.empty() ? Json(nullptr) : Json(text);
     }
-    object["over"] = split[static_cast<std::size_t>(copyLimit)];
-    object["other"] = split[static_cast<std::size_t>(copyLimit) + 1];
-    return object;
+    case ColumnKind::Count:
+    case ColumnKind::Text:
+        break;
+    }
+    return *number;
 }
 
-Json cardObject(const CardFigures& card, int copyLimit) {
+// The comparison's members are there only for a card with a comparison.
+// Members of a group (the split by copies) go into an object of that name,
+// which takes the place of its first member.
+Json cardObject(const CardFigures& card, const std::vector<ReportColumn>& columns) {
     Json object = Json::object();
-    object["number"] = card.number;
-    object["name"] = card.name;
-    object["decks"] = card.decks;
-    object["copies"] = card.copies;
-    object["adoption"] = hundredthsNumber(card.adoption);
-    object["usage"] = hundredthsNumber(card.usage);
-    object["avg_copies"] = card.avgCopies ? hundredthsNumber(*card.avgCopies) : Json(nullptr);
-    object["main_decks"] = card.mainDecks;
-    object["main_copies"] = card.mainCopies;
-    object["side_decks"] = orNull(card.sideDecks);
-    object["side_copies"] = orNull(card.sideCopies);
-    object["split"] = splitObject(card.split, copyLimit);
-    if (card.change) {
-        const CardChange& change = *card.change;
-        object["adoption_before"] = hundredthsNumber(change.adoptionBefore);
-        object["adoption_change"] = hundredthsNumber(change.adoptionChange);
-        object["avg_copies_before"] = change.avgCopiesBefore ? hundredthsNumber(*change.avgCopiesBefore) : Json(nullptr);
-        object["avg_copies_change"] = change.avgCopiesChange ? hundredthsNumber(*change.avgCopiesChange) : Json(nullptr);
-        object["rank"] = orNull(change.rank);
-        object["rank_before"] = orNull(change.rankBefore);
-        object["status"] = change.status == CardStatus::New       ? Json("新規")
-                           : change.status == CardStatus::Dropped ? Json("消滅")
-                                                                  : Json(nullptr);
+    for (const ReportColumn& column : columns) {
+        if (column.presence == ColumnPresence::Compared && !card.change) continue;
+        Json& parent = column.group.empty() ? object : object[column.group];
+        parent[column.key] = cellJson(column.kind, column.value(card));
     }
     return object;
 }
@@ -127,11 +118,13 @@ private:
 };
 
 void writeCards(JsonWriter& writer, const CardReport& report) {
+    // Every member a card can have; cardObject leaves out what a card lacks.
+    const std::vector<ReportColumn> columns = reportColumns({.copyLimit = report.copyLimit, .compared = true});
     writer.key("cards");
     writer.open('[');
     for (const CardFigures& card : report.cards) {
         writer.newline();
-        writer.value(cardObject(card, report.copyLimit));
+        writer.value(cardObject(card, columns));
     }
     writer.close(']');
 }

@@ -15,32 +15,6 @@ std::optional<ReportKind> reportKindOf(const std::filesystem::path& file) {
     return std::nullopt;
 }
 
-std::vector<std::string> reportColumnNames(int copyLimit) {
-    std::vector<std::string> names{"No.",        "カード名称",   "デッキ",     "枚数",
-                                   "採用(%)",    "使用(%)",      "平均採用枚数", "メインデッキ",
-                                   "メイン枚数", "サイドデッキ", "サイド枚数"};
-    for (int copies = 1; copies <= copyLimit; ++copies) names.push_back(std::to_string(copies) + "枚");
-    names.push_back(std::to_string(copyLimit + 1) + "枚以上");
-    names.push_back("0枚以下");
-    return names;
-}
-
-std::vector<std::string> comparisonColumnNames() {
-    return {"前回採用(%)", "採用増減(pt)", "前回平均採用枚数", "平均採用枚数増減", "順位", "前回順位", "状態"};
-}
-
-std::string cardStatusText(CardStatus status) {
-    switch (status) {
-    case CardStatus::New:
-        return "新規";
-    case CardStatus::Dropped:
-        return "消滅";
-    case CardStatus::Kept:
-        break;
-    }
-    return {};
-}
-
 std::string formatReport(ReportKind kind, const ReportData& data) {
     switch (kind) {
     case ReportKind::Csv:

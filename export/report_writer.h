@@ -1,6 +1,7 @@
 // Per-card report files: CSV for spreadsheets, JSON for scripts, and an
-// Excel workbook. Each writer returns the whole file as bytes, for the one
-// save path to put in place with the program's other outputs.
+// Excel workbook, each walking the columns of report_columns.h. Each writer
+// returns the whole file as bytes, for the one save path to put in place
+// with the program's other outputs.
 #pragma once
 
 #include <ctime>
@@ -12,6 +13,7 @@
 #include "analysis/card_report.h"
 #include "analysis/report_data.h"
 #include "engine/usage_table.h"
+#include "export/report_columns.h"
 
 namespace sormel {
 
@@ -21,13 +23,6 @@ enum class ReportKind { Csv, Json, Xlsx };
 // .xlsx, any letter case); empty for any other name.
 std::optional<ReportKind> reportKindOf(const std::filesystem::path& file);
 
-
-// Column titles of the CSV and the workbook, for a copy limit of `copyLimit`.
-std::vector<std::string> reportColumnNames(int copyLimit);
-// Titles of the columns that follow them when there is a baseline.
-std::vector<std::string> comparisonColumnNames();
-// 新規, 消滅, or empty for a card found in both periods.
-std::string cardStatusText(CardStatus status);
 // The deck type of the rows over all decks, beside the types' own rows.
 inline constexpr const char* kAllTypesName = "全体";
 

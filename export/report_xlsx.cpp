@@ -31,45 +31,48 @@ void checkRows(std::size_t rows) {
     if (rows >= LXW_ROW_MAX) failWorkbook("行の数が Excel の上限を超えています。");
 }
 
-void writeChange(SheetWriter& sheet, lxw_row_t row, lxw_col_t column, const CardChange& change) {
-    sheet.percent(row, column++, change.adoptionBefore);
-    sheet.percent(row, column++, change.adoptionChange);
-    sheet.twoDecimals(row, column++, change.avgCopiesBefore);
-    sheet.twoDecimals(row, column++, change.avgCopiesChange);
-    sheet.count(row, column++, change.rank);
-    sheet.count(row, column++, change.rankBefore);
-    if (change.status != CardStatus::Kept) sheet.text(row, column, cardStatusText(change.status));
-}
-
-void writeCardRow(SheetWriter& sheet, lxw_row_t row, const CardFigures& card, bool comparison) {
-    lxw_col_t column = 0;
-    sheet.text(row, column++, card.number);
-    sheet.text(row, column++, card.name);
-    sheet.count(row, column++, card.decks);
-    sheet.count(row, column++, card.copies);
-    sheet.percent(row, column++, card.adoption);
-    sheet.percent(row, column++, card.usage);
-    sheet.twoDecimals(row, column++, card.avgCopies);
-    sheet.count(row, column++, card.mainDecks);
-    sheet.count(row, column++, card.mainCopies);
-    sheet.count(row, column++, card.sideDecks);
-    sheet.count(row, column++, card.sideCopies);
-    for (const std::int64_t decks : card.split) sheet.count(row, column++, decks);
-    if (comparison && card.change) writeChange(sheet, row, column, *card.change);
+// Card numbers and names as text, rates as percentages, averages with two
+// decimals; a missing value and the status of a card kept since the
+// baseline leave the cell blank.
+void writeCell(SheetWriter& sheet, lxw_row_t row, lxw_col_t column, ColumnKind kind, const CellValue& value) {
+    switch (kind) {
+    case ColumnKind::Text:
+        sheet.text(row, column, std::string(textIn(value)));
+        break;
+    case ColumnKind::Count:
+        sheet.count(row, column, numberIn(value));
+        break;
+    case ColumnKind::Rate:
+        sheet.percent(row, column, numberIn(value));
+        break;
+    case ColumnKind::Average:
+        sheet.twoDecimals(row, column, numberIn(value));
+        break;
+    case ColumnKind::Status:
+        if (const std::optional<std::int64_t> status = numberIn(value)) {
+            const std::string text = cardStatusText(static_cast<CardStatus>(*status));
+            if (!text.empty()) sheet.text(row, column, text);
+        }
+        break;
+    }
 }
 
 void writeCardSheet(lxw_workbook* workbook, const std::string& name, const CardReport& report, bool comparison,
                     const CellFormats& formats) {
     lxw_worksheet* sheet = addSheet(workbook, name);
     checkRows(report.cards.size());
-    std::vector<std::string> titles = reportColumnNames(report.copyLimit);
-    if (comparison) {
-        for (std::string& title : comparisonColumnNames()) titles.push_back(std::move(title));
-    }
+    const std::vector<ReportColumn> columns = reportColumns({.copyLimit = report.copyLimit, .compared = comparison});
+    std::vector<std::string> titles;
+    for (const ReportColumn& column : columns) titles.push_back(column.header);
     SheetWriter writer(sheet, titles.size(), formats);
     writer.header(titles);
     lxw_row_t row = 1;
-    for (const CardFigures& card : report.cards) writeCardRow(writer, row++, card, comparison);
+    for (const CardFigures& card : report.cards) {
+        for (std::size_t i = 0; i < columns.size(); ++i) {
+            writeCell(writer, row, static_cast<lxw_col_t>(i), columns[i].kind, columns[i].value(card));
+        }
+        ++row;
+    }
     writer.setWidths(4);
     writer.autofilter(row - 1);
 }

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "analysis/card_report.h"
+#include "export/report_columns.h"
 
 namespace sormel {
 
@@ -40,21 +41,13 @@ public:
     const QString& searchKey(int row) const { return searchKeys_[static_cast<std::size_t>(row)]; }
 
 private:
-    enum class Kind { Text, Count, Hundredths, Rank, Status };
-    struct Column {
-        QString title;
-        Kind kind;
-    };
-    // A figure of row `row` in `column`; empty when the card has none.
-    std::optional<std::int64_t> figure(const CardFigures& card, int column) const;
+    const ReportColumn& columnAt(int column) const { return columns_[static_cast<std::size_t>(column)]; }
     QString text(const CardFigures& card, int column) const;
 
     std::shared_ptr<const void> owner_;
     const CardReport* report_ = nullptr;
-    std::vector<Column> columns_;
+    std::vector<ReportColumn> columns_;
     std::vector<QString> searchKeys_;
-    int splitStart_ = 0;
-    int comparisonStart_ = -1;
 };
 
 // Text folded so that full-width and half-width letters and digits, and

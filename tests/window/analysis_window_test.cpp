@@ -16,6 +16,7 @@
 #include <QTableWidget>
 #include <QTest>
 
+#include "export/report_writer.h"
 #include "window/analysis_window.h"
 #include "window/card_figures_model.h"
 #include "window/card_filter_model.h"
@@ -71,6 +72,7 @@ class AnalysisWindowTest : public QObject {
     Q_OBJECT
 private slots:
     void numbersSortAsNumbers();
+    void tableHasTheReportFilesColumnsAndValues();
     void filterMatchesFullAndHalfWidthAlike();
     void copyGivesTheSelectedRowsAsTabSeparatedText();
     void chartShowsTheTopCardsSplitByCopies();
@@ -94,6 +96,46 @@ void AnalysisWindowTest::numbersSortAsNumbers() {
     QCOMPARE(column(shown, 4), (QStringList{"0.00", "20.00", "90.00", "100.00"}));
     QCOMPARE(cards.headerData(11, Qt::Horizontal, Qt::DisplayRole).toString(), QStringLiteral("1枚"));
     QCOMPARE(cards.index(0, 12).data().toString(), QStringLiteral("5"));
+}
+
+// The window's table and the CSV report of the same compared report have
+// the same titles, and each cell shows the CSV's value (rates and averages
+// with two decimals).
+void AnalysisWindowTest::tableHasTheReportFilesColumnsAndValues() {
+    const auto report = knownReport();
+    using sormel::CardStatus;
+    const auto none = std::nullopt;
+    report->cards[0].change = sormel::CardChange{CardStatus::Kept, 8000, 1000, 150, 50, 1, 2};
+    report->cards[1].change = sormel::CardChange{CardStatus::New, 0, 10000, none, none, 2, none};
+    report->cards[3].change = sormel::CardChange{CardStatus::Dropped, 2500, -2500, 125, none, none, 3};
+    sormel::CardFiguresModel cards;
+    cards.setReport(report, report.get(), true);
+    sormel::ReportData data;
+    data.report = *report;
+    data.baseline = sormel::BaselineInfo{};
+    const std::string csv = sormel::formatReportCsv(data).substr(3);  // after the byte-order mark
+    const QStringList lines = QString::fromStdString(csv).split(QStringLiteral("\r\n"));
+    QCOMPARE(lines.size(), cards.rowCount() + 2);  // and the empty piece after the last line end
+    const auto unquoted = [](const QString& field) {
+        return field.startsWith('"') ? field.mid(1, field.size() - 2) : field;
+    };
+    const QStringList headers = lines[0].split(',');
+    QCOMPARE(headers.size(), cards.columnCount());
+    for (int col = 0; col < cards.columnCount(); ++col) {
+        QCOMPARE(cards.headerData(col, Qt::Horizontal, Qt::DisplayRole).toString(), unquoted(headers[col]));
+    }
+    for (int row = 0; row < cards.rowCount(); ++row) {
+        const QStringList fields = lines[row + 1].split(',');
+        QCOMPARE(fields.size(), cards.columnCount());
+        for (int col = 0; col < cards.columnCount(); ++col) {
+            const QString shown = cards.index(row, col).data().toString();
+            if (fields[col].startsWith('"') || fields[col].isEmpty()) {
+                QCOMPARE(shown, unquoted(fields[col]));
+            } else {
+                QCOMPARE(shown.toDouble(), fields[col].toDouble());
+            }
+        }
+    }
 }
 
 void AnalysisWindowTest::filterMatchesFullAndHalfWidthAlike() {
