@@ -234,7 +234,7 @@ void AnalysisWindow::rerun() {
 void AnalysisWindow::showResult(std::shared_ptr<const AnalysisResult> result) {
     result_ = std::move(result);
     const ReportData& data = result_->data;
-    cards_->setReport(result_, &data.report, data.baseline.has_value());
+    cards_->setReport(std::shared_ptr<const CardReport>(result_, &data.report), data.baseline.has_value());
     cardTable_->setColumnWidth(CardFiguresModel::kNameColumn, 200);
     // The pages share the result, through its report data.
     const std::shared_ptr<const ReportData> shown(result_, &data);

@@ -22,10 +22,9 @@ QString foldForMatch(const QString& text) { return text.normalized(QString::Norm
 
 CardFiguresModel::CardFiguresModel(QObject* parent) : QAbstractTableModel(parent) {}
 
-void CardFiguresModel::setReport(std::shared_ptr<const void> owner, const CardReport* report, bool compared) {
+void CardFiguresModel::setReport(std::shared_ptr<const CardReport> report, bool compared) {
     beginResetModel();
-    owner_ = std::move(owner);
-    report_ = report;
+    report_ = std::move(report);
     columns_.clear();
     searchKeys_.clear();
     if (report_) {

@@ -25,9 +25,9 @@ public:
 
     explicit CardFiguresModel(QObject* parent = nullptr);
 
-    // Shows `report`, which `owner` keeps alive; null shows nothing.
-    void setReport(std::shared_ptr<const void> owner, const CardReport* report, bool compared);
-    const CardReport* report() const { return report_; }
+    // Shows `report`; null shows nothing.
+    void setReport(std::shared_ptr<const CardReport> report, bool compared);
+    const CardReport* report() const { return report_.get(); }
 
     int rowCount(const QModelIndex& parent = QModelIndex()) const override;
     int columnCount(const QModelIndex& parent = QModelIndex()) const override;
@@ -44,8 +44,7 @@ private:
     const ReportColumn& columnAt(int column) const { return columns_[static_cast<std::size_t>(column)]; }
     QString text(const CardFigures& card, int column) const;
 
-    std::shared_ptr<const void> owner_;
-    const CardReport* report_ = nullptr;
+    std::shared_ptr<const CardReport> report_;
     std::vector<ReportColumn> columns_;
     std::vector<QString> searchKeys_;
 };

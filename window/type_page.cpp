@@ -68,10 +68,11 @@ void TypePage::setData(std::shared_ptr<const ReportData> data) {
 void TypePage::showSelectedType() {
     const int row = types_->currentRow();
     if (!data_ || row < 0 || static_cast<std::size_t>(row) >= data_->types.size()) {
-        cards_->setReport(nullptr, nullptr, false);
+        cards_->setReport(nullptr, false);
         return;
     }
-    cards_->setReport(data_, &data_->types[static_cast<std::size_t>(row)].report, data_->baseline.has_value());
+    const TypeReport& type = data_->types[static_cast<std::size_t>(row)];
+    cards_->setReport(std::shared_ptr<const CardReport>(data_, &type.report), data_->baseline.has_value());
     table_->setColumnWidth(CardFiguresModel::kNameColumn, 200);
 }
 

@@ -86,7 +86,7 @@ private slots:
 void AnalysisWindowTest::numbersSortAsNumbers() {
     const auto report = knownReport();
     sormel::CardFiguresModel cards;
-    cards.setReport(report, report.get(), false);
+    cards.setReport(report, false);
     sormel::CardFilterModel shown(cards);
     shown.sort(2, Qt::AscendingOrder);  // デッキ
     QCOMPARE(column(shown, 2), (QStringList{"0", "9", "10", "100"}));
@@ -109,7 +109,7 @@ void AnalysisWindowTest::tableHasTheReportFilesColumnsAndValues() {
     report->cards[1].change = sormel::CardChange{CardStatus::New, 0, 10000, none, none, 2, none};
     report->cards[3].change = sormel::CardChange{CardStatus::Dropped, 2500, -2500, 125, none, none, 3};
     sormel::CardFiguresModel cards;
-    cards.setReport(report, report.get(), true);
+    cards.setReport(report, true);
     sormel::ReportData data;
     data.report = *report;
     data.baseline = sormel::BaselineInfo{};
@@ -141,7 +141,7 @@ void AnalysisWindowTest::tableHasTheReportFilesColumnsAndValues() {
 void AnalysisWindowTest::filterMatchesFullAndHalfWidthAlike() {
     const auto report = knownReport();
     sormel::CardFiguresModel cards;
-    cards.setReport(report, report.get(), false);
+    cards.setReport(report, false);
     sormel::CardFilterModel shown(cards);
     shown.setFilterText(QStringLiteral("ALPH"));  // half-width, other case, against full-width
     QCOMPARE(column(shown, 0), QStringList{"AB-1"});
@@ -158,7 +158,7 @@ void AnalysisWindowTest::filterMatchesFullAndHalfWidthAlike() {
 void AnalysisWindowTest::copyGivesTheSelectedRowsAsTabSeparatedText() {
     const auto report = knownReport();
     sormel::CardFiguresModel cards;
-    cards.setReport(report, report.get(), false);
+    cards.setReport(report, false);
     sormel::CardFilterModel shown(cards);
     sormel::CardTableView view;
     view.setModel(&shown);
