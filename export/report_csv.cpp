@@ -6,6 +6,7 @@
 // types, every row starts with its type: the rows over all decks first
 // (全体), then one block per type with that type's own cards.
 #include <optional>
+#include <string_view>
 
 #include "engine/numeric_text.h"
 #include "export/csv_writer.h"
@@ -19,7 +20,12 @@ struct Layout {
     bool comparison = false;
 };
 
-void appendText(std::string& out, const std::string& text) { appendQuoted(out, text, CsvEncoding::Utf8); }
+// A text a spreadsheet would take for a formula gets a leading "'", which
+// it shows as text; counts and rates are written apart and keep theirs.
+void appendText(std::string& out, const std::string& text) {
+    const bool formulaLike = !text.empty() && std::string_view("=+-@\t\r").find(text[0]) != std::string_view::npos;
+    appendQuoted(out, formulaLike ? "'" + text : text, CsvEncoding::Utf8);
+}
 
 void appendCount(std::string& out, std::optional<std::int64_t> value) {
     out.push_back(',');

@@ -71,7 +71,7 @@ TEST(AverageDeck, CountsTheNthCopyOverTheMedianSize) {
     EXPECT_EQ(lines(deck.main), (std::vector<std::string>{"4 A", "1 C"}));
     ASSERT_TRUE(deck.side.has_value());
     EXPECT_TRUE(deck.side->empty());  // most decks have no side part
-    EXPECT_EQ(formatAverageDeck(deck, CsvEncoding::Utf8), "4,A,a\r\n1,C,c\r\n");
+    EXPECT_EQ(formatAverageDeck(deck, CsvEncoding::Utf8).text, "4,A,a\r\n1,C,c\r\n");
 }
 
 TEST(AverageDeck, TiesGoByCopiesThenNumberAndTheSidePartHasItsOwnSize) {
@@ -88,11 +88,11 @@ TEST(AverageDeck, TiesGoByCopiesThenNumberAndTheSidePartHasItsOwnSize) {
     // S's four copies before T's one.
     ASSERT_TRUE(deck.side.has_value());
     EXPECT_EQ(lines(*deck.side), (std::vector<std::string>{"2 S"}));
-    EXPECT_EQ(formatAverageDeck(deck, CsvEncoding::Utf8), "2,X,x\r\n2,Y,y\r\n--\r\n2,S,s\r\n");
+    EXPECT_EQ(formatAverageDeck(deck, CsvEncoding::Utf8).text, "2,X,x\r\n2,Y,y\r\n--\r\n2,S,s\r\n");
 
     // Read back, the file is the same deck.
     ScratchFolder again;
-    again.write("avg.txt", formatAverageDeck(deck, CsvEncoding::Cp932));
+    again.write("avg.txt", formatAverageDeck(deck, CsvEncoding::Cp932).text);
     Tallied back;
     tally(back, again.path(), false);
     EXPECT_EQ(lines(back.figures->averageDeck(back.table).main), lines(deck.main));
@@ -103,7 +103,7 @@ TEST(AverageDeck, ANumberWithACommaIsWrittenAsAListThatReadsBackTheSame) {
     AverageDeckFigures deck;
     deck.main = {{"Karn, the Great Creator", "Karn, the Great Creator", 4}, {"Island", "Island", 2}};
     deck.side = std::vector<AverageDeckLine>{{"Fire // Ice", "Fire // Ice", 1}};
-    const std::string text = formatAverageDeck(deck, CsvEncoding::Cp932);
+    const std::string text = formatAverageDeck(deck, CsvEncoding::Cp932).text;
     EXPECT_EQ(text, "4 Karn, the Great Creator\r\n2 Island\r\nSideboard\r\n1 Fire // Ice\r\n");
     ScratchFolder folder;
     folder.write("avg.txt", text);

@@ -102,7 +102,7 @@ void AverageDeckPage::saveDeck() {
                                  QStringLiteral("平均デッキ.txt"));
     if (!chosen) return;
     try {
-        writeFileAtomically(saveTargetPath(*chosen), formatAverageDeck(*deck, CsvEncoding::Cp932));
+        writeFileAtomically(saveTargetPath(*chosen), formatAverageDeck(*deck, CsvEncoding::Cp932).text);
     } catch (const std::exception& error) {
         showError(prompts_, this, error.what());
         return;
