@@ -38,7 +38,7 @@ std::string xmlSafeText(std::string_view valid) {
             out += "\xEF\xBF\xBD";
             i += 2;
         } else if (escapeAt(valid, i)) {
-            out += "_x005F";
+            out += "_x005F_";
         } else {
             out.push_back(valid[i]);
         }

@@ -25,7 +25,8 @@ struct Tallied {
     std::unique_ptr<RunFigures> figures;
 };
 
-void tally(Tallied& run, const std::filesystem::path& folder, bool byFolder, bool side = true) {
+void tally(Tallied& run, const std::filesystem::path& folder, bool byFolder, bool side = true,
+           bool mergeByName = false) {
     const FileMask mask = *FileMask::parse("*.txt");
     if (byFolder) {
         run.listing = listDeckFilesByFolder(folder, mask);
@@ -37,9 +38,11 @@ void tally(Tallied& run, const std::filesystem::path& folder, bool byFolder, boo
     options.includeSidePart = side;
     options.byFolder = byFolder;
     options.averageDeck = true;
+    options.mergeByName = mergeByName;
     run.figures = std::make_unique<RunFigures>(options, run.listing, false);
     TallyOptions tallyOptions;
     tallyOptions.includeSidePart = side;
+    tallyOptions.mergeByName = mergeByName;
     tallyOptions.observer = run.figures->observer();
     TallyHost host;
     const TallyResult result = runTally(run.table, run.listing.files, tallyOptions, host);
@@ -97,6 +100,15 @@ TEST(AverageDeck, TiesGoByCopiesThenNumberAndTheSidePartHasItsOwnSize) {
     tally(back, again.path(), false);
     EXPECT_EQ(lines(back.figures->averageDeck(back.table).main), lines(deck.main));
     EXPECT_EQ(lines(*back.figures->averageDeck(back.table).side), lines(*deck.side));
+}
+
+TEST(AverageDeck, ANumberTieAtTheCutOffGoesToTheLowerNumber) {
+    ScratchFolder folder;
+    folder.write("1.txt", "1 Beta\n");
+    folder.write("2.txt", "1 Alpha\n");
+    Tallied run;
+    tally(run, folder.path(), false);
+    EXPECT_EQ(lines(run.figures->averageDeck(run.table).main), (std::vector<std::string>{"1 Alpha"}));
 }
 
 TEST(AverageDeck, ANumberWithACommaIsWrittenAsAListThatReadsBackTheSame) {
@@ -169,6 +181,66 @@ TEST(DeckTypes, SubFoldersAreTypesWithTablesOfTheirOwn) {
     // the same report, to the byte.
     const ReportData taken = run.figures->takeReport(run.table, nullptr, nullptr, folder.path(), nullptr);
     EXPECT_EQ(formatReport(ReportKind::Json, taken), formatReport(ReportKind::Json, data));
+}
+
+TEST(DeckTypes, EveryFolderIsATypeOfItsOwnUnderADistinctName) {
+    ScratchFolder folder;
+    const std::string white = "\x94\x92\x92\x50";  // 白単 and 黒単 in Shift_JIS
+    const std::string black = "\x8D\x95\x92\x50";
+    for (const std::string& name : {white, black, std::string("白単"), std::string("全体")}) {
+        std::filesystem::create_directories(folder.path() / name);
+        folder.write(name + "/1.txt", "1,A,a\n");
+    }
+    folder.write(white + "/2.txt", "1,B,b\n");
+    Tallied run;
+    tally(run, folder.path(), true);
+    // By the folders' bytes: 黒単 (8D), 白単 (94) in Shift_JIS, then the
+    // UTF-8 全体 (E5) and 白単 (E7). Names already shown, and that of the
+    // overall rows, gain a number.
+    EXPECT_EQ(run.listing.typeNames, (std::vector<std::string>{"黒単", "白単", "全体 (2)", "白単 (2)"}));
+    const ReportData data = run.figures->report(run.table, nullptr, nullptr, folder.path(), nullptr);
+    std::map<std::string, std::int64_t> decks;
+    for (const TypeReport& type : data.types) decks[type.name] = type.decks;
+    EXPECT_EQ(decks, (std::map<std::string, std::int64_t>{{"黒単", 1}, {"白単", 2}, {"全体 (2)", 1}, {"白単 (2)", 1}}));
+}
+
+TEST(DeckTypes, MergingByNameAppliesInsideEachType) {
+    ScratchFolder folder;
+    std::filesystem::create_directories(folder.path() / "Burn");
+    folder.write("Burn/1.txt", "2 Lightning Bolt (M10) 146\n2 Lightning Bolt (M11) 149\n");
+    Tallied run;
+    tally(run, folder.path(), true, true, true);
+    const ReportData data = run.figures->report(run.table, nullptr, nullptr, folder.path(), nullptr);
+    ASSERT_EQ(data.types.size(), 1u);
+    ASSERT_EQ(data.types[0].report.cards.size(), 1u);
+    EXPECT_EQ(data.types[0].report.cards[0].copies, 4);
+    EXPECT_EQ(data.types[0].report.cards[0].decks, 1);
+}
+
+TEST(Comparison, TheBlankRowOfARunWithoutCardLinesIsNoCard) {
+    ScratchFolder cards, none;
+    cards.write("1.txt", "1,A,a\n");
+    none.write("1.txt", "# no cards\n");
+    Tallied withCards, without;
+    tally(withCards, cards.path(), false);
+    tally(without, none.path(), false);
+    const std::filesystem::path baseFolder = "base";
+    // Nothing now: the blank row has no comparison, A alone is gone, first
+    // before.
+    const ReportData empty =
+        without.figures->report(without.table, withCards.figures.get(), &withCards.table, none.path(), &baseFolder);
+    ASSERT_EQ(empty.report.cards.size(), 2u);
+    EXPECT_EQ(empty.report.cards[0].number, "");
+    EXPECT_FALSE(empty.report.cards[0].change.has_value());
+    EXPECT_EQ(empty.report.cards[1].number, "A");
+    EXPECT_EQ(empty.report.cards[1].change->status, CardStatus::Dropped);
+    EXPECT_EQ(empty.report.cards[1].change->rankBefore, 1u);
+    // Nothing before: A is new and no blank card is gone.
+    const ReportData fresh =
+        withCards.figures->report(withCards.table, without.figures.get(), &without.table, cards.path(), &baseFolder);
+    ASSERT_EQ(fresh.report.cards.size(), 1u);
+    EXPECT_EQ(fresh.report.cards[0].change->status, CardStatus::New);
+    EXPECT_EQ(fresh.report.cards[0].change->rank, 1u);
 }
 
 TEST(Comparison, NewGoneAndRankedCardsAgainstABaseline) {
