@@ -15,47 +15,58 @@ std::optional<std::int64_t> averageCopies(const UsageRow& row) {
 }
 
 Comparison compareTables(const UsageTable& now, const UsageTable& before) {
-    std::unordered_map<std::string, std::size_t> beforeByKey;  // key → display position
-    for (std::size_t position = 0; position < before.rowCount(); ++position) {
-        beforeByKey.emplace(before.keyAt(before.handleAt(position)), position);
+    struct Before {
+        std::size_t position;  // in the display order
+        std::size_t rank;
+    };
+    std::unordered_map<std::string, Before> beforeByKey;
+    std::vector<std::size_t> rankBefore(before.rowCount(), 0);  // by display position; 0: the blank row
+    for (std::size_t position = 0, rank = 0; position < before.rowCount(); ++position) {
+        if (!before.row(position).counted) continue;
+        rankBefore[position] = ++rank;
+        beforeByKey.emplace(before.keyAt(before.handleAt(position)), Before{position, rank});
     }
     std::vector<bool> matched(before.rowCount(), false);
     Comparison comparison;
-    for (std::size_t position = 0; position < now.rowCount(); ++position) {
+    for (std::size_t position = 0, rank = 0; position < now.rowCount(); ++position) {
         const std::size_t handle = now.handleAt(position);
         const UsageRow& row = now.rowByHandle(handle);
         CardComparison entry;
         entry.row = handle;
-        CardChange& card = entry.change;
-        card.rank = position + 1;
+        if (!row.counted) {
+            comparison.current.push_back(entry);
+            continue;
+        }
+        CardChange& card = entry.change.emplace();
+        card.rank = ++rank;
         const std::int64_t adoption = row.adoption.value_or(0);
         const auto found = beforeByKey.find(now.keyAt(handle));
         if (found == beforeByKey.end()) {
             card.status = CardStatus::New;
             card.adoptionChange = adoption;
         } else {
-            matched[found->second] = true;
-            const UsageRow& old = before.row(found->second);
+            matched[found->second.position] = true;
+            const UsageRow& old = before.row(found->second.position);
             card.adoptionBefore = old.adoption.value_or(0);
             card.adoptionChange = adoption - card.adoptionBefore;
             card.avgCopiesBefore = averageCopies(old);
             const std::optional<std::int64_t> avg = averageCopies(row);
             if (avg && card.avgCopiesBefore) card.avgCopiesChange = *avg - *card.avgCopiesBefore;
-            card.rankBefore = found->second + 1;
+            card.rankBefore = found->second.rank;
         }
         comparison.current.push_back(entry);
     }
     for (std::size_t position = 0; position < before.rowCount(); ++position) {
-        if (matched[position]) continue;
+        if (matched[position] || rankBefore[position] == 0) continue;
         const UsageRow& old = before.row(position);
         CardComparison entry;
         entry.row = before.handleAt(position);
-        CardChange& card = entry.change;
+        CardChange& card = entry.change.emplace();
         card.status = CardStatus::Dropped;
         card.adoptionBefore = old.adoption.value_or(0);
         card.adoptionChange = -card.adoptionBefore;
         card.avgCopiesBefore = averageCopies(old);
-        card.rankBefore = position + 1;
+        card.rankBefore = rankBefore[position];
         comparison.dropped.push_back(entry);
     }
     return comparison;

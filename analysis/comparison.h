@@ -28,9 +28,12 @@ struct CardChange {
 
 struct CardComparison {
     std::size_t row = 0;  // handle in the current table, or in the baseline for a dropped card
-    CardChange change;
+    std::optional<CardChange> change;  // none for the blank row, which is no card
 };
 
+// The blank row (a run's decks without card lines, no card line counted in
+// it) is left out on both sides: it has no change, is never gone, and takes
+// no rank.
 struct Comparison {
     std::vector<CardComparison> current;  // one per current row, in display order
     std::vector<CardComparison> dropped;  // baseline cards absent now, in the baseline's order

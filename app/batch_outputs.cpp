@@ -1,6 +1,7 @@
 #include "app/batch_outputs.h"
 
 #include <algorithm>
+#include <iostream>
 #include <map>
 
 #include "engine/file_error.h"
@@ -127,10 +128,16 @@ void BatchOutputs::fillReports(const ReportData& data) {
 
 void BatchOutputs::fillAverageDecks(const AverageDeckFigures& all,
                                     const std::vector<std::pair<std::string, AverageDeckFigures>>& types) {
-    set_.fill(averageDeck_, formatAverageDeck(all, options_.encoding));
+    const auto fill = [&](std::size_t index, const AverageDeckFigures& deck, const std::filesystem::path& file) {
+        AverageDeckText written = formatAverageDeck(deck, options_.encoding);
+        for (const std::string& card : written.leftOut) std::cerr << leftOutCardWarning(file, card) << '\n';
+        set_.fill(index, written.text);
+    };
+    const std::filesystem::path& target = *options_.averageDeck;
+    fill(averageDeck_, all, options_.request.byFolder ? target / kOverallDeckFile : target);
     for (const auto& [name, index] : typeAverageDecks_) {
         for (const auto& [typeName, deck] : types) {
-            if (typeName == name) set_.fill(index, formatAverageDeck(deck, options_.encoding));
+            if (typeName == name) fill(index, deck, target / kTypeDeckFolder / (name + ".txt"));
         }
     }
 }

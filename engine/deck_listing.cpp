@@ -4,6 +4,7 @@
 #include <system_error>
 
 #include "engine/file_error.h"
+#include "engine/shown_names.h"
 #include "engine/text_decoding.h"
 
 namespace sormel {
@@ -106,15 +107,22 @@ std::vector<std::filesystem::path> listDeckFiles(const std::filesystem::path& fo
 
 TypedDeckFiles listDeckFilesByFolder(const std::filesystem::path& folder, const FileMask& mask) {
     TypedDeckFiles listing;
-    auto add = [&](const std::vector<std::filesystem::path>& files, const std::string& type) {
-        if (files.empty()) return;
-        std::size_t index = 0;
-        while (index < listing.typeNames.size() && listing.typeNames[index] != type) ++index;
-        if (index == listing.typeNames.size()) listing.typeNames.push_back(type);
+    auto add = [&](const std::vector<std::filesystem::path>& files, std::size_t type) {
         listing.files.insert(listing.files.end(), files.begin(), files.end());
-        listing.typeOfFile.insert(listing.typeOfFile.end(), files.size(), index);
+        listing.typeOfFile.insert(listing.typeOfFile.end(), files.size(), type);
     };
-    add(listDeckFiles(folder, mask), std::string(kUnsortedType));
+    // The loose files and a sub-folder named 分類なし are one type; every
+    // other sub-folder is a type of its own, its name made distinct from
+    // the others', from 分類なし and from the name of the overall rows.
+    std::optional<std::size_t> unsorted;
+    auto unsortedType = [&] {
+        if (!unsorted) {
+            unsorted = listing.typeNames.size();
+            listing.typeNames.emplace_back(kUnsortedType);
+        }
+        return *unsorted;
+    };
+    if (auto files = listDeckFiles(folder, mask); !files.empty()) add(files, unsortedType());
 
     std::error_code error;
     auto fail = [&] {
@@ -134,10 +142,23 @@ TypedDeckFiles listDeckFilesByFolder(const std::filesystem::path& folder, const 
     if (error) fail();
     std::sort(subFolders.begin(), subFolders.end(),
               [](const auto& a, const auto& b) { return a.native() < b.native(); });
+    DistinctNames names = distinctTypeNames();
     for (const std::filesystem::path& subFolder : subFolders) {
-        add(listDeckFiles(subFolder, mask), displayPath(subFolder.filename()));
+        const std::vector<std::filesystem::path> files = listDeckFiles(subFolder, mask);
+        if (files.empty()) continue;
+        const std::string bytes = subFolder.filename().native();
+        if (bytes == kUnsortedType) {
+            add(files, unsortedType());
+            continue;
+        }
+        add(files, listing.typeNames.size());
+        listing.typeNames.push_back(names.give(shownFolderName(bytes)));
     }
     return listing;
+}
+
+DistinctNames distinctTypeNames() {
+    return DistinctNames({std::string(kUnsortedType), std::string(kOverallRowsName)});
 }
 
 TypedDeckFiles listTypedDeckFiles(const std::filesystem::path& folder, const FileMask& mask, bool byFolder) {

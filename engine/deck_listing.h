@@ -8,6 +8,8 @@
 #include <string_view>
 #include <vector>
 
+#include "engine/shown_names.h"
+
 namespace sormel {
 
 // One or more patterns separated by ";", with "*" for any run of
@@ -31,17 +33,24 @@ std::vector<std::filesystem::path> listDeckFiles(const std::filesystem::path& fo
 
 // The files directly in a folder and in each of its first-level sub-folders
 // (hidden ones left out), with each file's deck type: the files directly in
-// the folder first, then each sub-folder by name. A sub-folder's files have
-// its name as their type; the files directly in the folder, and those of a
-// sub-folder named 分類なし, have the type 分類なし. A sub-folder without a
+// the folder first, then each sub-folder by name (its bytes). Each
+// sub-folder is a type of its own, shown by its name as shownFolderName
+// decodes it; the files directly in the folder, and those of a sub-folder
+// named 分類なし, have the type 分類なし. A type that would show the name of
+// another, 分類なし or 全体 gets " (2)", " (3)" … A sub-folder without a
 // matching file is no type.
 struct TypedDeckFiles {
     std::vector<std::filesystem::path> files;
     std::vector<std::size_t> typeOfFile;  // index into typeNames, per file
-    std::vector<std::string> typeNames;   // in the order first met, as UTF-8
+    std::vector<std::string> typeNames;   // in the order first met, as UTF-8, all different
 };
 
 inline constexpr std::string_view kUnsortedType = "分類なし";
+// What the reports call their rows over all decks; no type shows it.
+inline constexpr std::string_view kOverallRowsName = "全体";
+
+// Names for the types of one listing, with 分類なし and 全体 already taken.
+DistinctNames distinctTypeNames();
 
 TypedDeckFiles listDeckFilesByFolder(const std::filesystem::path& folder, const FileMask& mask);
 

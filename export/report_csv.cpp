@@ -6,6 +6,7 @@
 // types, every row starts with its type: the rows over all decks first
 // (全体), then one block per type with that type's own cards.
 #include <optional>
+#include <string_view>
 
 #include "engine/numeric_text.h"
 #include "export/csv_writer.h"
@@ -14,7 +15,12 @@
 namespace sormel {
 namespace {
 
-void appendText(std::string& out, const std::string& text) { appendQuoted(out, text, CsvEncoding::Utf8); }
+// A text a spreadsheet would take for a formula gets a leading "'", which
+// it shows as text; counts and rates are written apart and keep theirs.
+void appendText(std::string& out, const std::string& text) {
+    const bool formulaLike = !text.empty() && std::string_view("=+-@\t\r").find(text[0]) != std::string_view::npos;
+    appendQuoted(out, formulaLike ? "'" + text : text, CsvEncoding::Utf8);
+}
 
 // Texts quoted, numbers bare, rates and averages in their shortest form; a
 // missing value is an empty field. A card kept since the baseline has an

@@ -4,6 +4,7 @@
 #include <string_view>
 
 #include "engine/text_decoding.h"
+#include "export/case_folding.h"
 
 namespace sormel {
 namespace {
@@ -38,6 +39,7 @@ std::vector<std::string> validCharacters(const std::string& wanted) {
     std::vector<std::string> chars = characters(wanted);
     for (std::string& c : chars) {
         if (forbidden(c)) c = "_";
+        if (c == "\xEF\xBF\xBE" || c == "\xEF\xBF\xBF") c = "\xEF\xBF\xBD";  // U+FFFE, U+FFFF: not in XML
     }
     if (chars.empty()) chars.emplace_back("_");
     if (chars.front() == "'") chars.front() = "_";
@@ -60,25 +62,8 @@ std::string cut(const std::vector<std::string>& chars, std::size_t units) {
     return out;
 }
 
-// Letter case folded as Excel ignores it when it compares sheet names:
-// ASCII and full-width Latin letters.
-std::string comparisonKey(const std::string& name) {
-    std::string key = name;
-    for (std::size_t i = 0; i < key.size(); ++i) {
-        if (key[i] >= 'A' && key[i] <= 'Z') {
-            key[i] = static_cast<char>(key[i] - 'A' + 'a');
-        } else if (key.compare(i, 2, "\xEF\xBC") == 0 && i + 2 < key.size()) {
-            // U+FF21..U+FF3A (EF BC A1..BA) fold to U+FF41..U+FF5A (EF BD 81..9A).
-            const auto third = static_cast<unsigned char>(key[i + 2]);
-            if (third >= 0xA1 && third <= 0xBA) {
-                key[i + 1] = '\xBD';
-                key[i + 2] = static_cast<char>(third - 0xA1 + 0x81);
-            }
-            i += 2;
-        }
-    }
-    return key;
-}
+// Letter case folded as Excel ignores it when it compares sheet names.
+std::string comparisonKey(const std::string& name) { return caseFolded(name); }
 
 }  // namespace
 

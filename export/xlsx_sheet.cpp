@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <stdexcept>
+#include <string_view>
 
 #include "engine/numeric_text.h"
 #include "engine/text_decoding.h"
@@ -12,7 +13,40 @@ namespace {
 constexpr std::size_t kMaxCellCharacters = 32767;  // what one Excel cell holds
 constexpr double kMaxColumnWidth = 60;
 
-// Valid UTF-8 of at most the characters a cell holds.
+bool isHexDigit(char c) { return (c >= '0' && c <= '9') || (c >= 'A' && c <= 'F') || (c >= 'a' && c <= 'f'); }
+
+// Whether `text` at `i` reads `_xHHHH_`, which Excel takes for the character
+// with that code.
+bool escapeAt(std::string_view text, std::size_t i) {
+    if (text.size() - i < 7 || text[i] != '_' || text[i + 1] != 'x' || text[i + 6] != '_') return false;
+    for (std::size_t k = 2; k < 6; ++k) {
+        if (!isHexDigit(text[i + k])) return false;
+    }
+    return true;
+}
+
+// The text as Excel should show it: U+FFFE and U+FFFF, which XML cannot
+// hold, become U+FFFD, and the underscore of a written `_xHHHH_` is itself
+// escaped so that the text stays as it is. (libxlsxwriter escapes control
+// characters on its own.)
+std::string xmlSafeText(std::string_view valid) {
+    std::string out;
+    out.reserve(valid.size());
+    for (std::size_t i = 0; i < valid.size(); ++i) {
+        if (valid.compare(i, 2, "\xEF\xBF") == 0 && i + 2 < valid.size() &&
+            (valid[i + 2] == '\xBE' || valid[i + 2] == '\xBF')) {
+            out += "\xEF\xBF\xBD";
+            i += 2;
+        } else if (escapeAt(valid, i)) {
+            out += "_x005F_";
+        } else {
+            out.push_back(valid[i]);
+        }
+    }
+    return out;
+}
+
+// Valid UTF-8 of at most the characters a cell holds, safe for the sheet.
 std::string cellText(const std::string& text) {
     std::string valid = toValidUtf8(text);
     std::size_t characters = 0;
@@ -23,7 +57,7 @@ std::string cellText(const std::string& text) {
             break;
         }
     }
-    return valid;
+    return xmlSafeText(valid);
 }
 
 // Width of a text in Excel's character units: wide (non-ASCII) characters

@@ -142,5 +142,33 @@ TEST_F(BatchOutputs, TypesComparisonAndAverageDecksFromTheCommandLine) {
     EXPECT_EQ(readFile(at("avg") / "デッキタイプ" / "分類なし.txt"), "2,A,a\r\n");
 }
 
+TEST_F(BatchOutputs, ShiftJisTypeFoldersKeepTheirOwnAverageDecksAndUnwritableCardsAreNamed) {
+    ScratchFolder now;
+    const std::string white = "\x94\x92\x92\x50";  // 白単 and 黒単 in Shift_JIS
+    const std::string black = "\x8D\x95\x92\x50";
+    std::filesystem::create_directory(now.path() / white);
+    std::filesystem::create_directory(now.path() / black);
+    now.write(white + "/1.txt",
+              "<?xml version=\"1.0\"?><Deck><Cards Quantity=\"2\" Sideboard=\"false\" Name=\"a&#10;b\"/>"
+              "<Cards Quantity=\"1\" Sideboard=\"false\" Name=\"X\"/></Deck>");
+    now.write(black + "/1.txt", "1,B,b\n");
+    std::filesystem::create_directory(at("avg"));
+    const ProgramResult result =
+        runProgram(std::string(SORMEL_CHECKER_PATH) + " --batch " + q(now.path()) + " --by-folder --average-deck " +
+                       q(at("avg")) + " --report " + q(at("r.json")) + " --encoding utf-8",
+                   scratch);
+    ASSERT_EQ(result.status, 0) << result.err;
+    const nlohmann::json json = nlohmann::json::parse(readFile(at("r.json")));
+    ASSERT_EQ(json["types"].size(), 2u);
+    EXPECT_EQ(json["types"][0]["name"], "白単");  // one deck each: by name
+    EXPECT_EQ(json["types"][1]["name"], "黒単");
+    EXPECT_EQ(readFile(at("avg") / "デッキタイプ" / "白単.txt"), "1,X,X\r\n");
+    EXPECT_EQ(readFile(at("avg") / "デッキタイプ" / "黒単.txt"), "1,B,b\r\n");
+    const std::string warning = ": 警告: 読み戻すと同じカードにならないため、平均デッキから省きました。カード番号: a\\nb\n";
+    EXPECT_NE(result.err.find((at("avg") / "デッキタイプ" / "白単.txt").string() + warning), std::string::npos)
+        << result.err;
+    EXPECT_NE(result.err.find((at("avg") / "全体.txt").string() + warning), std::string::npos) << result.err;
+}
+
 }  // namespace
 }  // namespace sormel

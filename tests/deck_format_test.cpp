@@ -104,6 +104,9 @@ TEST(ListSyntax, PrintingMarksLeaveTheCardName) {
         {"Arcanine PAL 32a", "Arcanine"},
         {"Bolt (m10) 146", "Bolt (m10) 146"},       // a set is upper case
         {"Bolt (ABCDEF) 1", "Bolt (ABCDEF) 1"},     // of 2 to 5 characters
+        {"Bolt ABCDEF 1", "Bolt ABCDEF 1"},
+        {"Lightning Bolt (ABCDE) 123", "Lightning Bolt"},
+        {"Lightning Bolt ABCDE 123", "Lightning Bolt"},
         {"Bolt (M10) 14ab", "Bolt (M10) 14ab"},     // one letter after the number at most
         {"Bolt (M10)", "Bolt (M10)"},
         {"SVI 57", "SVI 57"},                        // nothing before the mark

@@ -20,13 +20,15 @@ using testing::ScratchFolder;
 
 // One folder analysed with everything gathered, as the batch mode does it.
 std::unique_ptr<FolderAnalysis> analyse(const std::filesystem::path& folder, bool byFolder, bool side = true,
-                                        std::optional<std::filesystem::path> baseline = std::nullopt) {
+                                        std::optional<std::filesystem::path> baseline = std::nullopt,
+                                        bool mergeByName = false) {
     AnalysisRequest request;
     request.folder = folder;
     request.byFolder = byFolder;
     request.includeSidePart = side;
     request.averageDecks = true;
     request.baseline = std::move(baseline);
+    request.mergeByName = mergeByName;
     auto analysis = std::make_unique<FolderAnalysis>(request);
     AnalysisHost host;
     AnalysisStatus status = analysis->list();
@@ -57,7 +59,7 @@ TEST(AverageDeck, CountsTheNthCopyOverTheMedianSize) {
     EXPECT_EQ(lines(deck.main), (std::vector<std::string>{"4 A", "1 C"}));
     ASSERT_TRUE(deck.side.has_value());
     EXPECT_TRUE(deck.side->empty());  // most decks have no side part
-    EXPECT_EQ(formatAverageDeck(deck, CsvEncoding::Utf8), "4,A,a\r\n1,C,c\r\n");
+    EXPECT_EQ(formatAverageDeck(deck, CsvEncoding::Utf8).text, "4,A,a\r\n1,C,c\r\n");
 }
 
 TEST(AverageDeck, TiesGoByCopiesThenNumberAndTheSidePartHasItsOwnSize) {
@@ -72,21 +74,28 @@ TEST(AverageDeck, TiesGoByCopiesThenNumberAndTheSidePartHasItsOwnSize) {
     // S's four copies before T's one.
     ASSERT_TRUE(deck.side.has_value());
     EXPECT_EQ(lines(*deck.side), (std::vector<std::string>{"2 S"}));
-    EXPECT_EQ(formatAverageDeck(deck, CsvEncoding::Utf8), "2,X,x\r\n2,Y,y\r\n--\r\n2,S,s\r\n");
+    EXPECT_EQ(formatAverageDeck(deck, CsvEncoding::Utf8).text, "2,X,x\r\n2,Y,y\r\n--\r\n2,S,s\r\n");
 
     // Read back, the file is the same deck.
     ScratchFolder again;
-    again.write("avg.txt", formatAverageDeck(deck, CsvEncoding::Cp932));
+    again.write("avg.txt", formatAverageDeck(deck, CsvEncoding::Cp932).text);
     const AverageDeckFigures back = analyse(again.path(), false)->averageDecks().all;
     EXPECT_EQ(lines(back.main), lines(deck.main));
     EXPECT_EQ(lines(*back.side), lines(*deck.side));
+}
+
+TEST(AverageDeck, ANumberTieAtTheCutOffGoesToTheLowerNumber) {
+    ScratchFolder folder;
+    folder.write("1.txt", "1 Beta\n");
+    folder.write("2.txt", "1 Alpha\n");
+    EXPECT_EQ(lines(analyse(folder.path(), false)->averageDecks().all.main), (std::vector<std::string>{"1 Alpha"}));
 }
 
 TEST(AverageDeck, ANumberWithACommaIsWrittenAsAListThatReadsBackTheSame) {
     AverageDeckFigures deck;
     deck.main = {{"Karn, the Great Creator", "Karn, the Great Creator", 4}, {"Island", "Island", 2}};
     deck.side = std::vector<AverageDeckLine>{{"Fire // Ice", "Fire // Ice", 1}};
-    const std::string text = formatAverageDeck(deck, CsvEncoding::Cp932);
+    const std::string text = formatAverageDeck(deck, CsvEncoding::Cp932).text;
     EXPECT_EQ(text, "4 Karn, the Great Creator\r\n2 Island\r\nSideboard\r\n1 Fire // Ice\r\n");
     ScratchFolder folder;
     folder.write("avg.txt", text);
@@ -148,6 +157,57 @@ TEST(DeckTypes, SubFoldersAreTypesWithTablesOfTheirOwn) {
     // the same report, to the byte.
     const ReportData taken = run->takeReport();
     EXPECT_EQ(formatReport(ReportKind::Json, taken), formatReport(ReportKind::Json, data));
+}
+
+TEST(DeckTypes, EveryFolderIsATypeOfItsOwnUnderADistinctName) {
+    ScratchFolder folder;
+    const std::string white = "\x94\x92\x92\x50";  // 白単 and 黒単 in Shift_JIS
+    const std::string black = "\x8D\x95\x92\x50";
+    for (const std::string& name : {white, black, std::string("白単"), std::string("全体")}) {
+        std::filesystem::create_directories(folder.path() / name);
+        folder.write(name + "/1.txt", "1,A,a\n");
+    }
+    folder.write(white + "/2.txt", "1,B,b\n");
+    const std::unique_ptr<FolderAnalysis> run = analyse(folder.path(), true);
+    // By the folders' bytes: 黒単 (8D), 白単 (94) in Shift_JIS, then the
+    // UTF-8 全体 (E5) and 白単 (E7). Names already shown, and that of the
+    // overall rows, gain a number.
+    EXPECT_EQ(run->listing().typeNames, (std::vector<std::string>{"黒単", "白単", "全体 (2)", "白単 (2)"}));
+    const ReportData data = run->report();
+    std::map<std::string, std::int64_t> decks;
+    for (const TypeReport& type : data.types) decks[type.name] = type.decks;
+    EXPECT_EQ(decks, (std::map<std::string, std::int64_t>{{"黒単", 1}, {"白単", 2}, {"全体 (2)", 1}, {"白単 (2)", 1}}));
+}
+
+TEST(DeckTypes, MergingByNameAppliesInsideEachType) {
+    ScratchFolder folder;
+    std::filesystem::create_directories(folder.path() / "Burn");
+    folder.write("Burn/1.txt", "2 Lightning Bolt (M10) 146\n2 Lightning Bolt (M11) 149\n");
+    const ReportData data = analyse(folder.path(), true, true, std::nullopt, true)->report();
+    ASSERT_EQ(data.types.size(), 1u);
+    ASSERT_EQ(data.types[0].report.cards.size(), 1u);
+    EXPECT_EQ(data.types[0].report.cards[0].copies, 4);
+    EXPECT_EQ(data.types[0].report.cards[0].decks, 1);
+}
+
+TEST(Comparison, TheBlankRowOfARunWithoutCardLinesIsNoCard) {
+    ScratchFolder cards, none;
+    cards.write("1.txt", "1,A,a\n");
+    none.write("1.txt", "# no cards\n");
+    // Nothing now: the blank row has no comparison, A alone is gone, first
+    // before.
+    const ReportData empty = analyse(none.path(), false, true, cards.path())->report();
+    ASSERT_EQ(empty.report.cards.size(), 2u);
+    EXPECT_EQ(empty.report.cards[0].number, "");
+    EXPECT_FALSE(empty.report.cards[0].change.has_value());
+    EXPECT_EQ(empty.report.cards[1].number, "A");
+    EXPECT_EQ(empty.report.cards[1].change->status, CardStatus::Dropped);
+    EXPECT_EQ(empty.report.cards[1].change->rankBefore, 1u);
+    // Nothing before: A is new and no blank card is gone.
+    const ReportData fresh = analyse(cards.path(), false, true, none.path())->report();
+    ASSERT_EQ(fresh.report.cards.size(), 1u);
+    EXPECT_EQ(fresh.report.cards[0].change->status, CardStatus::New);
+    EXPECT_EQ(fresh.report.cards[0].change->rank, 1u);
 }
 
 TEST(Comparison, NewGoneAndRankedCardsAgainstABaseline) {

@@ -64,6 +64,27 @@ TEST(ReportCsv, HasABomAHeaderAndEveryColumnWithEmptyFieldsForMissingValues) {
                   "\"\",\"\",0,0,0,0,,0,0,,,0,0,0,0,0\r\n");
 }
 
+TEST(ReportCsv, TextsASpreadsheetWouldTakeForFormulasGetALeadingApostrophe) {
+    const struct {
+        std::string text;
+        std::string cell;
+    } cases[] = {
+        {"=1+1", "\"'=1+1\""}, {"+SUM(A1)", "\"'+SUM(A1)\""}, {"-5", "\"'-5\""},
+        {"@cmd", "\"'@cmd\""}, {"\tx", "\"'\tx\""},     {"\rx", "\"'\rx\""},
+        {"a=b", "\"a=b\""},     {"", "\"\""},                {"'x", "\"'x\""},
+    };
+    for (const auto& c : cases) {
+        ReportData data = sampleReport(true);
+        data.report.cards.resize(1);
+        data.report.cards[0].number = c.text;
+        data.report.cards[0].name = c.text;
+        data.report.cards[0].decks = -1;  // a count stays a number
+        EXPECT_EQ(formatReportCsv(data), "\xEF\xBB\xBF" + kHeader + c.cell + "," + c.cell +
+                                             ",-1,12,83.33,66.67,2.4,5,10,1,2,1,2,1,1,0\r\n")
+            << c.text;
+    }
+}
+
 TEST(ReportJson, HoldsEveryFieldInOrderWithNullsWhereNoValueIsShown) {
     ReportData data = sampleReport(false);
     data.report.cards[0].usage = 10000;
@@ -221,6 +242,23 @@ TEST_F(ReportXlsx, HoldsTheCardsWithTextNumbersPercentagesAFrozenHeaderAndAFilte
     const std::string conditions = member("xl/worksheets/sheet2.xml");
     EXPECT_NE(conditions.find("<c r=\"B2\"><v>6</v></c>"), std::string::npos);
     EXPECT_NE(conditions.find("<c r=\"B3\"><v>3</v></c>"), std::string::npos);
+}
+
+TEST_F(ReportXlsx, TextsStayAsWrittenWhereXmlOrExcelWouldChangeThem) {
+    ReportData data = sampleReport(true);
+    data.report.cards[0].number = "_x0041_";
+    data.report.cards[0].name = "a\xEF\xBF\xBE\xEF\xBF\xBF" "b";
+    ScratchFolder::writeInto(book, formatReportXlsx(data));
+    const std::string cards = member("xl/worksheets/sheet1.xml");
+    // Excel reads _xHHHH_ as a character: the underscore is escaped itself.
+    EXPECT_NE(cards.find("<t>_x005F_x0041_</t>"), std::string::npos) << cards;
+    // XML cannot hold U+FFFE and U+FFFF.
+    EXPECT_NE(cards.find("<t>a\xEF\xBF\xBD\xEF\xBF\xBD" "b</t>"), std::string::npos);
+    EXPECT_EQ(cards.find("\xEF\xBF\xBE"), std::string::npos);
+    EXPECT_EQ(cards.find("\xEF\xBF\xBF"), std::string::npos);
+    // The CSV and the JSON keep them.
+    EXPECT_NE(formatReportCsv(data).find("a\xEF\xBF\xBE\xEF\xBF\xBF" "b"), std::string::npos);
+    EXPECT_EQ(Json::parse(formatReportJson(data))["cards"][0]["name"], "a\xEF\xBF\xBE\xEF\xBF\xBF" "b");
 }
 
 TEST_F(ReportXlsx, AMissingTemporaryFolderIsAClearError) {

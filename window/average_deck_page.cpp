@@ -98,7 +98,7 @@ void AverageDeckPage::saveDeck() {
     if (!deck) return;
     saveWithDialog(prompts_, this, QStringLiteral("デッキファイル (*.txt);;すべてのファイル (*.*)"),
                    QStringLiteral("平均デッキ.txt"),
-                   [deck](const QString&) { return formatAverageDeck(*deck, CsvEncoding::Cp932); });
+                   [deck](const QString&) { return formatAverageDeck(*deck, CsvEncoding::Cp932).text; });
 }
 
 }  // namespace sormel
