@@ -69,6 +69,7 @@ TEST_F(BatchOutputs, BadOutputsAreRefusedBeforeAnythingIsReadOrWritten) {
         {"--report " + q(at("missing") / "r.json"), "フォルダーが見つかりません"},
         {"--copy-limit 0", "1 から 99"},
         {"--copy-limit 100", "1 から 99"},
+        {"--copy-limit 3x", "1 から 99"},
         {"--by-folder --average-deck " + q(at("keep.csv")), "既存のフォルダー"},
     };
     for (const Case& c : cases) {
@@ -140,6 +141,29 @@ TEST_F(BatchOutputs, TypesComparisonAndAverageDecksFromTheCommandLine) {
     EXPECT_EQ(readFile(at("avg") / "全体.txt"), "2,A,a\r\n");
     EXPECT_EQ(readFile(at("avg") / "デッキタイプ" / "Aggro.txt"), "3,A,a\r\n1,N,n\r\n--\r\n1,S,s\r\n");
     EXPECT_EQ(readFile(at("avg") / "デッキタイプ" / "分類なし.txt"), "2,A,a\r\n");
+}
+
+TEST_F(BatchOutputs, ARefusedOrFailedRunWithTypeAverageDecksMakesNoFolder) {
+    ScratchFolder decks;
+    std::filesystem::create_directory(decks.path() / "Aggro");
+    decks.write("Aggro/1.txt", "3,A,a\n");
+    std::filesystem::create_directory(at("avg"));
+    const std::string base = std::string(SORMEL_CHECKER_PATH) + " --batch " + q(decks.path()) +
+                             " --by-folder --average-deck " + q(at("avg"));
+    const std::string refused[] = {
+        " --report " + q(at("missing") / "r.json"),  // refused before the decks are read
+        " --report " + q(at("r.txt")),
+    };
+    for (const std::string& arguments : refused) {
+        const ProgramResult result = runProgram(base + arguments, scratch);
+        EXPECT_EQ(result.status, 2) << arguments << "\n" << result.err;
+        EXPECT_EQ(std::distance(std::filesystem::directory_iterator(at("avg")), {}), 0) << arguments;
+    }
+    // A deck that stops the run.
+    decks.write("Aggro/2.txt", "<?xml version=\"1.0\"?><Deck><Cards Quantity=\"x\" Name=\"A\"/></Deck>");
+    const ProgramResult failed = runProgram(base + " --format dek", scratch);
+    EXPECT_EQ(failed.status, 1) << failed.err;
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(at("avg")), {}), 0);
 }
 
 }  // namespace
