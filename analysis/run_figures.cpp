@@ -65,7 +65,7 @@ ReportData RunFigures::buildReport(const UsageTable& table, const RunFigures* ba
     if (average_) data.report.averageDeck = averageDeckFigures(average_->build(table), table);
     if (baseline != nullptr && baselineFolder != nullptr) {
         data.baseline = BaselineInfo{static_cast<std::int64_t>(baseline->listing_.files.size()),
-                                     displayPath(*baselineFolder)};
+                                     pathText(*baselineFolder)};
     }
     data.byFolder = options_.byFolder;
     if (types_) {
@@ -104,9 +104,9 @@ ReportData RunFigures::buildReport(const UsageTable& table, const RunFigures* ba
     }
     data.sort = options_.sortChoice;
     for (const std::filesystem::path& file : listing_.files) {
-        data.files.push_back(displayPath(file.lexically_relative(folder)));
+        data.files.push_back(pathText(file.lexically_relative(folder)));
     }
-    data.folder = displayPath(folder);
+    data.folder = pathText(folder);
     return data;
 }
 

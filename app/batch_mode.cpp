@@ -18,6 +18,8 @@
 #include "engine/deck_listing.h"
 #include "engine/deck_observer.h"
 #include "engine/tally_run.h"
+#include "engine/text_decoding.h"
+#include "engine/visible_text.h"
 
 namespace sormel {
 namespace {
@@ -59,7 +61,7 @@ class SkippedLinePrinter : public DeckObserver {
 public:
     explicit SkippedLinePrinter(const std::vector<std::filesystem::path>& files) : files_(files) {}
     void lineSkipped(std::size_t index, std::size_t line, const std::string& text) override {
-        std::cerr << displayPath(files_[index]) << ':' << line << ": " << text << '\n';
+        std::cerr << displayPath(files_[index]) << ':' << line << ": " << visibleText(text) << '\n';
     }
 
 private:
@@ -129,7 +131,8 @@ void warnAboutCp932Loss(const Cp932Loss& loss) {
 int runBatch(const BatchOptions& options) {
     const std::optional<FileMask> mask = FileMask::parse(options.mask);
     if (!mask) {
-        std::cerr << "ファイルマスクが正しくありません（パス区切りや制御文字は使えません）: " << options.mask << '\n';
+        std::cerr << "ファイルマスクが正しくありません（パス区切りや制御文字は使えません）: "
+                  << visibleText(toValidUtf8(options.mask)) << '\n';
         return kExitUsage;
     }
     FolderRun current;

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "engine/text_decoding.h"
+#include "engine/visible_text.h"
 #include "export/report_writer.h"
 
 namespace sormel {
@@ -35,7 +36,7 @@ struct Option {
     void (*apply)(Request&, std::string_view value);
 };
 
-std::string shown(std::string_view argument) { return toValidUtf8(argument); }
+std::string shown(std::string_view argument) { return visibleText(toValidUtf8(argument)); }
 
 // `what` names the argument in the message: "--batch", "FOLDER".
 std::filesystem::path pathValue(std::string_view what, std::string_view value) {

@@ -135,7 +135,7 @@ TypedDeckFiles listDeckFilesByFolder(const std::filesystem::path& folder, const 
     std::sort(subFolders.begin(), subFolders.end(),
               [](const auto& a, const auto& b) { return a.native() < b.native(); });
     for (const std::filesystem::path& subFolder : subFolders) {
-        add(listDeckFiles(subFolder, mask), displayPath(subFolder.filename()));
+        add(listDeckFiles(subFolder, mask), pathText(subFolder.filename()));
     }
     return listing;
 }

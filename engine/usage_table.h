@@ -15,6 +15,8 @@
 #include <string_view>
 #include <vector>
 
+#include "engine/visible_text.h"
+
 namespace sormel {
 
 enum class SortChoice {
@@ -26,7 +28,7 @@ enum class SortChoice {
 class CardError : public std::runtime_error {
 public:
     CardError(const std::string& reason, const std::string& cardNumber)
-        : std::runtime_error(reason + "\nカード番号: " + (cardNumber.empty() ? "(空欄)" : cardNumber)),
+        : std::runtime_error(reason + "\nカード番号: " + (cardNumber.empty() ? "(空欄)" : visibleText(cardNumber))),
           cardNumber_(cardNumber) {}
     const std::string& cardNumber() const { return cardNumber_; }
 
