@@ -207,10 +207,35 @@ CommandLine parseCommandLine(int argc, const char* const* argv) {
     return line;
 }
 
+namespace {
+
+// "--batch DIR" and every batch option, wrapped under the first.
+std::string batchSynopsis() {
+    std::string text = "        " + std::string(kProgram) + " --batch DIR";
+    const std::string indent(text.size() - std::string_view(" --batch DIR").size() + 1, ' ');
+    std::size_t width = text.size();
+    for (const Option& option : kOptions) {
+        if (!option.batchOnly || option.help.empty()) continue;
+        std::string item = "[--" + std::string(option.name);
+        if (!option.value.empty()) item += " " + std::string(option.value);
+        item += option.repeatable ? "]..." : "]";
+        if (width + 1 + item.size() > 80) {
+            text += "\n" + indent;
+            width = indent.size();
+        } else {
+            text += ' ';
+            ++width;
+        }
+        text += item;
+        width += item.size();
+    }
+    return text + "\n";
+}
+
+}  // namespace
+
 std::string helpText() {
-    std::string text = "使い方: " + std::string(kProgram) + " [FOLDER]\n" + "        " + std::string(kProgram) +
-                       " --batch DIR [--mask MASK] [--no-side] [--sort decks|copies]\n" +
-                       "                       [--output FILE] [--encoding cp932|utf-8]\n" +
+    std::string text = "使い方: " + std::string(kProgram) + " [FOLDER]\n" + batchSynopsis() +
                        "SORMELカード使用率チェッカー — フォルダー内のデッキファイルを集計し、"
                        "カードの採用率と使用率を求めます。\n\nオプション:\n";
     auto line = [&text](std::string left, std::string_view help) {
