@@ -1,7 +1,9 @@
 #include "export/posix_io.h"
 
+#include <fcntl.h>
 #include <pthread.h>
 #include <signal.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <time.h>
 
@@ -26,7 +28,20 @@ Credentials effectiveCredentials() {
     return who;
 }
 
+bool raiseOpenFileLimit() {
+    struct rlimit limit {};
+    if (getrlimit(RLIMIT_NOFILE, &limit) != 0 || limit.rlim_cur >= limit.rlim_max) return false;
+    limit.rlim_cur = limit.rlim_max;
+    return setrlimit(RLIMIT_NOFILE, &limit) == 0;
+}
+
 }  // namespace
+
+int openCounted(int folder, const char* path, int flags, unsigned mode) {
+    int fd = openat(folder, path, flags, static_cast<mode_t>(mode));
+    if (fd < 0 && errno == EMFILE && raiseOpenFileLimit()) fd = openat(folder, path, flags, static_cast<mode_t>(mode));
+    return fd;
+}
 
 bool permitsWriting(const struct stat& status) {
     return sormel::permitsWriting({status.st_uid, status.st_gid, static_cast<std::uint32_t>(status.st_mode & 07777)},

@@ -38,6 +38,11 @@ private:
     int fd_ = -1;
 };
 
+// openat, retried once with the limit of open files raised as far as the
+// system lets the process when that limit is what refused it: a run with
+// many outputs holds a folder and a file open for each.
+int openCounted(int folder, const char* path, int flags, unsigned mode = 0);
+
 // Judged from the process's effective ids (write_permission.h).
 bool permitsWriting(const struct stat& status);
 

@@ -75,7 +75,7 @@ struct PreparedFile::State {
             name = current.filename().native();
             if (name.empty() || name == "." || name == "..") failSave(EISDIR, requested);
             const std::filesystem::path folderPath = current.has_parent_path() ? current.parent_path() : ".";
-            folder = Descriptor(::open(folderPath.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+            folder = Descriptor(openCounted(AT_FDCWD, folderPath.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
             if (!folder.open()) {
                 if (errno != ENOENT || !makeMissingFolder || links > 0 || !openFolderAbove(folderPath)) {
                     failSave(errno, requested);
@@ -104,7 +104,7 @@ struct PreparedFile::State {
         const std::string missingName = missing.filename().native();
         if (missingName.empty() || missingName == "." || missingName == "..") return false;
         const std::filesystem::path above = missing.has_parent_path() ? missing.parent_path() : ".";
-        folder = Descriptor(::open(above.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+        folder = Descriptor(openCounted(AT_FDCWD, above.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
         if (!folder.open()) {
             errno = error;
             return false;
@@ -123,7 +123,7 @@ struct PreparedFile::State {
         } else if (errno != EEXIST) {
             failSave(errno, requested);
         }
-        madeFolder = Descriptor(openat(folder.get(), missingFolder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+        madeFolder = Descriptor(openCounted(folder.get(), missingFolder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
         if (!madeFolder.open()) {
             const int error = errno;
             removeMadeFolder();
@@ -150,7 +150,7 @@ struct PreparedFile::State {
     // A pipe or character device is opened without waiting for a reader;
     // once open it is written like any file.
     void openStream(int at, const char* path) {
-        file = Descriptor(openat(at, path, O_WRONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
+        file = Descriptor(openCounted(at, path, O_WRONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
         if (!file.open()) failSave(errno, requested);
         struct stat opened {};
         if (fstat(file.get(), &opened) != 0) failSave(errno, requested);
@@ -169,7 +169,7 @@ struct PreparedFile::State {
         for (int attempt = 0; attempt < 16; ++attempt) {
             const std::string candidate = randomHiddenName("tmp");
             temporary.hold(folder.get(), candidate.c_str());
-            file = Descriptor(openat(folder.get(), candidate.c_str(),
+            file = Descriptor(openCounted(folder.get(), candidate.c_str(),
                                      O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, mode));
             if (file.open()) return;
             const int error = errno;

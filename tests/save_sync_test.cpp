@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -84,7 +85,7 @@ TEST(SaveManyOutputs, EveryOutputIsNewOrEveryOneOld) {
     // two renames, itself aside and the new one in its place: with 12
     // outputs, the 10th rename moves out06.csv aside and the 18th is the last.
     const Case cases[] = {
-        {"more outputs than the first block of names", 150, 0, 0, true},
+        {"more outputs than the first block of names", 100, 0, 0, true},
         {"64 outputs, the 40th rename fails", 64, 40, 0, false},
         {"the last rename fails", 40, 40, 0, false},
         {"no links, all go through", 40, 0, EPERM, true},
@@ -107,6 +108,27 @@ TEST(SaveManyOutputs, EveryOutputIsNewOrEveryOneOld) {
         }
         EXPECT_EQ(outputs.check(c.saved), "") << c.what;
     }
+}
+
+TEST(SaveManyOutputs, MoreOutputsThanTheSoftLimitOfOpenFilesAllows) {
+    struct rlimit before {};
+    ASSERT_EQ(getrlimit(RLIMIT_NOFILE, &before), 0);
+    if (before.rlim_max != RLIM_INFINITY && before.rlim_max < 1024) GTEST_SKIP() << "hard limit " << before.rlim_max;
+    const ManyOutputs outputs(150);
+    struct rlimit low = before;
+    low.rlim_cur = 128;
+    ASSERT_EQ(setrlimit(RLIMIT_NOFILE, &low), 0);
+    std::string error;
+    try {
+        SaveSet save;
+        outputs.prepare(save);
+        save.commitAll();
+    } catch (const SaveError& e) {
+        error = e.what();
+    }
+    setrlimit(RLIMIT_NOFILE, &before);
+    EXPECT_EQ(error, "");
+    EXPECT_EQ(outputs.check(true), "");
 }
 
 TEST(SaveManyOutputs, AFolderToBeMadeIsMadeOnlyWhenTheSaveSucceeds) {
@@ -136,30 +158,32 @@ TEST(SaveManyOutputs, AFolderToBeMadeIsMadeOnlyWhenTheSaveSucceeds) {
 }
 
 TEST(SaveManyOutputs, ASignalDuringTheRenamesWaitsUntilAllAreInPlace) {
-    for (const int signalNumber : {SIGTERM, SIGINT}) {
-        for (const int linkError : {0, EPERM}) {
-            const ManyOutputs outputs(64);
-            const pid_t child = fork();
-            ASSERT_GE(child, 0);
-            if (child == 0) {
-                ScopedFaults faults;
-                faults->signalAtRename = 3;
-                faults->signalNumber = signalNumber;
-                faults->linkError = linkError;
-                try {
-                    SaveSet save;
-                    outputs.prepare(save);
-                    save.commitAll();
-                } catch (...) {
-                    _exit(3);
-                }
-                _exit(0);  // the signal did not end the program
+    struct Case {
+        int signalNumber;
+        int linkError;
+    };
+    for (const Case c : {Case{SIGTERM, 0}, Case{SIGINT, EPERM}}) {
+        const ManyOutputs outputs(64);
+        const pid_t child = fork();
+        ASSERT_GE(child, 0);
+        if (child == 0) {
+            ScopedFaults faults;
+            faults->signalAtRename = 3;
+            faults->signalNumber = c.signalNumber;
+            faults->linkError = c.linkError;
+            try {
+                SaveSet save;
+                outputs.prepare(save);
+                save.commitAll();
+            } catch (...) {
+                _exit(3);
             }
-            int status = 0;
-            ASSERT_EQ(waitpid(child, &status, 0), child);
-            EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == signalNumber) << status;
-            EXPECT_EQ(outputs.check(true), "") << signalNumber << " " << linkError;
+            _exit(0);  // the signal did not end the program
         }
+        int status = 0;
+        ASSERT_EQ(waitpid(child, &status, 0), child);
+        EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == c.signalNumber) << status;
+        EXPECT_EQ(outputs.check(true), "") << c.signalNumber << " " << c.linkError;
     }
 }
 
