@@ -44,7 +44,9 @@ constexpr std::array kCleanedSignals{SIGINT, SIGTERM, SIGHUP};
 std::atomic<int> openWindows{0};
 std::atomic<int> heldBackSignal{0};
 
-bool isDotOrDotDot(const char* name) { return name[0] == '.' && (name[1] == '\0' || (name[1] == '.' && name[2] == '\0')); }
+bool isDotOrDotDot(const char* name) {
+    return name[0] == '.' && (name[1] == '\0' || (name[1] == '.' && name[2] == '\0'));
+}
 
 // Only system calls: this runs in the signal handler. Removing entries
 // while reading the folder may skip some, so it reads again until a pass
