@@ -143,6 +143,22 @@ TEST_F(BatchOutputs, TypesComparisonAndAverageDecksFromTheCommandLine) {
     EXPECT_EQ(readFile(at("avg") / "デッキタイプ" / "分類なし.txt"), "2,A,a\r\n");
 }
 
+TEST_F(BatchOutputs, AnAverageDeckForEachOfManyTypes) {
+    ScratchFolder decks;
+    for (int i = 0; i < 80; ++i) {
+        const std::string type = "T" + std::to_string(i);
+        std::filesystem::create_directory(decks.path() / type);
+        decks.write(type + "/d.txt", "1,A" + std::to_string(i) + ",a\n");
+    }
+    std::filesystem::create_directory(at("avg"));
+    const ProgramResult result = runProgram(std::string(SORMEL_CHECKER_PATH) + " --batch " + q(decks.path()) +
+                                                " --by-folder --average-deck " + q(at("avg")) + " --encoding utf-8",
+                                            scratch);
+    ASSERT_EQ(result.status, 0) << result.err;
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(at("avg") / "デッキタイプ"), {}), 80);
+    EXPECT_EQ(readFile(at("avg") / "デッキタイプ" / "T79.txt"), "1,A79,a\r\n");
+}
+
 TEST_F(BatchOutputs, ARefusedOrFailedRunWithTypeAverageDecksMakesNoFolder) {
     ScratchFolder decks;
     std::filesystem::create_directory(decks.path() / "Aggro");
