@@ -6,6 +6,8 @@
 
 #include "engine/deck_observer.h"
 #include "engine/file_error.h"
+#include "engine/text_decoding.h"
+#include "engine/visible_text.h"
 
 namespace sormel {
 namespace {
@@ -45,7 +47,8 @@ AnalysisStatus FolderAnalysis::listFolder(const std::filesystem::path& folder, b
     const std::optional<FileMask> mask = FileMask::parse(request_.mask);
     if (!mask) {
         return {AnalysisOutcome::Refused,
-                "ファイルマスクが正しくありません（パス区切りや制御文字は使えません）: " + request_.mask};
+                "ファイルマスクが正しくありません（パス区切りや制御文字は使えません）: " +
+                    visibleText(toValidUtf8(request_.mask))};
     }
     auto listing = std::make_shared<TypedDeckFiles>(listTypedDeckFiles(folder, *mask, request_.byFolder));
     if (listing->files.empty()) {

@@ -52,7 +52,7 @@ ReportData RunFigures::buildReport(const UsageTable& table, const RunFigures* ba
     if (average_) data.report.averageDeck = averageDeckFigures(average_->build(table), table);
     if (baseline != nullptr && request_.baseline) {
         data.baseline = BaselineInfo{static_cast<std::int64_t>(baseline->listing_->files.size()),
-                                     displayPath(*request_.baseline)};
+                                     pathText(*request_.baseline)};
     }
     data.byFolder = request_.byFolder;
     if (types_) {
@@ -87,9 +87,9 @@ ReportData RunFigures::buildReport(const UsageTable& table, const RunFigures* ba
     }
     data.sort = request_.sortChoice;
     for (const std::filesystem::path& file : listing_->files) {
-        data.files.push_back(displayPath(file.lexically_relative(request_.folder)));
+        data.files.push_back(pathText(file.lexically_relative(request_.folder)));
     }
-    data.folder = displayPath(request_.folder);
+    data.folder = pathText(request_.folder);
     return data;
 }
 

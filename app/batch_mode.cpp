@@ -15,6 +15,7 @@
 #include "app/batch_outputs.h"
 #include "app/terminal.h"
 #include "engine/file_error.h"
+#include "engine/visible_text.h"
 
 namespace sormel {
 namespace {
@@ -50,7 +51,7 @@ public:
 
     bool wantsSkippedLines() const override { return showSkipped_; }
     void lineSkipped(const std::filesystem::path& file, std::size_t line, const std::string& text) override {
-        std::cerr << displayPath(file) << ':' << line << ": " << text << '\n';
+        std::cerr << displayPath(file) << ':' << line << ": " << visibleText(text) << '\n';
     }
 
 private:

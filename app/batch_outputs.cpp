@@ -72,11 +72,6 @@ std::optional<BatchOutputs::Refusal> BatchOutputs::reserve(const std::vector<std
             return Refusal{"--average-deck には --by-folder のとき既存のフォルダーを指定してください。\nフォルダー: " +
                            displayPath(folder)};
         }
-        std::filesystem::create_directory(folder / kTypeDeckFolder, error);
-        if (error) {
-            return Refusal{"平均デッキのフォルダーを作れません。" + describeSystemError(error.value()) +
-                           "\nフォルダー: " + displayPath(folder / kTypeDeckFolder)};
-        }
     }
     DeckGuard guard(decks, baselineDecks);
     try {
@@ -107,7 +102,8 @@ std::optional<BatchOutputs::Refusal> BatchOutputs::reserve(const std::vector<std
             for (const std::string& type : typeNames) {
                 const std::filesystem::path file = *options_.averageDeck / kTypeDeckFolder / (type + ".txt");
                 if ((refusal = take(file))) return refusal;
-                typeAverageDecks_.emplace_back(type, set_.reserve(file));
+                // The folder is made only when the files are put in place.
+                typeAverageDecks_.emplace_back(type, set_.reserve(file, SaveSet::MissingFolder::Make));
             }
         }
     } catch (const SaveError& error) {

@@ -7,6 +7,7 @@
 
 #include "engine/product.h"
 #include "engine/text_decoding.h"
+#include "engine/visible_text.h"
 #include "export/report_writer.h"
 
 namespace sormel {
@@ -34,7 +35,7 @@ struct Option {
     void (*apply)(Request&, std::string_view value);
 };
 
-std::string shown(std::string_view argument) { return toValidUtf8(argument); }
+std::string shown(std::string_view argument) { return visibleText(toValidUtf8(argument)); }
 
 // `what` names the argument in the message: "--batch", "FOLDER".
 std::filesystem::path pathValue(std::string_view what, std::string_view value) {
@@ -205,10 +206,35 @@ CommandLine parseCommandLine(int argc, const char* const* argv) {
     return line;
 }
 
+namespace {
+
+// "--batch DIR" and every batch option, wrapped under the first.
+std::string batchSynopsis() {
+    std::string text = "        " + std::string(kProgramName) + " --batch DIR";
+    const std::string indent(text.size() - std::string_view(" --batch DIR").size() + 1, ' ');
+    std::size_t width = text.size();
+    for (const Option& option : kOptions) {
+        if (!option.batchOnly || option.help.empty()) continue;
+        std::string item = "[--" + std::string(option.name);
+        if (!option.value.empty()) item += " " + std::string(option.value);
+        item += option.repeatable ? "]..." : "]";
+        if (width + 1 + item.size() > 80) {
+            text += "\n" + indent;
+            width = indent.size();
+        } else {
+            text += ' ';
+            ++width;
+        }
+        text += item;
+        width += item.size();
+    }
+    return text + "\n";
+}
+
+}  // namespace
+
 std::string helpText() {
-    std::string text = "使い方: " + std::string(kProgramName) + " [FOLDER]\n" + "        " + std::string(kProgramName) +
-                       " --batch DIR [--mask MASK] [--no-side] [--sort decks|copies]\n" +
-                       "                       [--output FILE] [--encoding cp932|utf-8]\n" +
+    std::string text = "使い方: " + std::string(kProgramName) + " [FOLDER]\n" + batchSynopsis() +
                        std::string(kProductTitle) + " — フォルダー内のデッキファイルを集計し、"
                        "カードの採用率と使用率を求めます。\n\nオプション:\n";
     auto line = [&text](std::string left, std::string_view help) {

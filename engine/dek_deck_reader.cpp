@@ -5,10 +5,13 @@
 #include <cstring>
 #include <limits>
 #include <memory>
+#include <string_view>
+#include <utility>
 
 #include "engine/list_syntax.h"
 #include "engine/numeric_text.h"
 #include "engine/card_error.h"
+#include "engine/visible_text.h"
 
 namespace sormel {
 namespace {
@@ -18,7 +21,31 @@ struct ParseState {
     std::vector<DekDeckReader::Card>* cards;
     std::string error;  // the first problem found in a Cards element
     std::size_t errorLine = 0;
+    std::size_t skippedLines = 0;  // blank lines before the document, which the parser does not see
+
+    std::size_t line() const { return static_cast<std::size_t>(XML_GetCurrentLineNumber(parser)) + skippedLines; }
 };
+
+// Blanks before the document (spaces, tabs, line breaks, 「　」): the
+// format is told with them skipped, and the parser refuses any text before
+// an XML declaration. Gives how many bytes and how many lines they take.
+std::pair<std::size_t, std::size_t> leadingBlanks(std::string_view text) {
+    std::size_t i = 0, lines = 0;
+    for (;;) {
+        if (i < text.size() && (text[i] == ' ' || text[i] == '\t')) {
+            ++i;
+        } else if (i < text.size() && (text[i] == '\n' || text[i] == '\r')) {
+            // CR LF, CR and LF each end one line.
+            if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n') ++i;
+            ++i;
+            ++lines;
+        } else if (text.substr(i).starts_with("\xE3\x80\x80")) {
+            i += 3;
+        } else {
+            return {i, lines};
+        }
+    }
+}
 
 bool equalsIgnoringCase(std::string_view a, std::string_view b) {
     if (a.size() != b.size()) return false;
@@ -56,7 +83,7 @@ void XMLCALL startElement(void* data, const XML_Char* name, const XML_Char** att
         if (std::strcmp(a[0], "Sideboard") == 0) sideboard = a[1];
         if (std::strcmp(a[0], "Name") == 0) cardName = a[1];
     }
-    const auto line = static_cast<std::size_t>(XML_GetCurrentLineNumber(state.parser));
+    const std::size_t line = state.line();
     auto fail = [&](const std::string& message) {
         state.error = message;
         state.errorLine = line;
@@ -70,7 +97,7 @@ void XMLCALL startElement(void* data, const XML_Char* name, const XML_Char** att
                              line};
     bool tooLarge = false;
     if (!parseQuantity(quantity, card.quantity, tooLarge)) {
-        fail(std::string("枚数 (Quantity) が整数ではありません: ") + quantity);
+        fail("枚数 (Quantity) が整数ではありません: " + visibleText(quantity));
         return;
     }
     if (tooLarge) {
@@ -88,7 +115,9 @@ DekDeckReader::DekDeckReader(std::string_view text, bool includeSidePart) : incl
     const std::unique_ptr<std::remove_pointer_t<XML_Parser>, void (*)(XML_Parser)> parser(XML_ParserCreate("UTF-8"),
                                                                                           &XML_ParserFree);
     if (!parser) throw std::bad_alloc();
-    ParseState state{parser.get(), &cards_, {}, 0};
+    const auto [skippedBytes, skippedLines] = leadingBlanks(text);
+    text.remove_prefix(skippedBytes);
+    ParseState state{parser.get(), &cards_, {}, 0, skippedLines};
     XML_SetUserData(parser.get(), &state);
     XML_SetStartElementHandler(parser.get(), &startElement);
     // Entities stay inside the document: no external ones are read.
@@ -105,7 +134,7 @@ DekDeckReader::DekDeckReader(std::string_view text, bool includeSidePart) : incl
     if (!state.error.empty()) throw DeckFormatError(state.error, state.errorLine);
     if (status != XML_STATUS_OK) {
         throw DeckFormatError(std::string("XML として読めません: ") + XML_ErrorString(XML_GetErrorCode(parser.get())),
-                              static_cast<std::size_t>(XML_GetCurrentLineNumber(parser.get())));
+                              state.line());
     }
 }
 

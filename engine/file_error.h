@@ -13,8 +13,13 @@ public:
     using std::runtime_error::runtime_error;
 };
 
-// A path as UTF-8 text for messages, whatever bytes its name holds.
+// A path as UTF-8 text for messages, whatever bytes its name holds, with
+// control characters shown as escapes (visible_text.h).
 std::string displayPath(const std::filesystem::path& path);
+// A path as UTF-8 text for what the program writes as data (a report's
+// list of files, a deck type's name): bytes that are not UTF-8 replaced,
+// nothing escaped.
+std::string pathText(const std::filesystem::path& path);
 
 // Japanese description of a system error number, for messages.
 std::string describeSystemError(int errorNumber);

@@ -1,24 +1,20 @@
 // The save's system calls on POSIX systems.
 #include <fcntl.h>
 #include <limits.h>
-#include <pthread.h>
-#include <signal.h>
 #include <sys/stat.h>
 #include <time.h>
 #include <unistd.h>
 
-#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <random>
 #include <string>
-#include <vector>
 
 #include "export/posix_cleanup.h"
+#include "export/posix_io.h"
 #include "export/save_error.h"
 #include "export/save_system.h"
-#include "export/write_permission.h"
 
 namespace sormel::save_system {
 namespace {
@@ -30,86 +26,6 @@ std::string randomHiddenName(const char* kind) {
     char name[kCleanupNameSize];
     std::snprintf(name, sizeof name, ".sormel-%012llx.%s", static_cast<unsigned long long>(random() >> 16), kind);
     return name;
-}
-
-class Descriptor {
-public:
-    Descriptor() = default;
-    explicit Descriptor(int fd) : fd_(fd) {}
-    Descriptor(const Descriptor&) = delete;
-    Descriptor& operator=(Descriptor&& other) noexcept {
-        std::swap(fd_, other.fd_);
-        return *this;
-    }
-    ~Descriptor() { reset(); }
-    int get() const { return fd_; }
-    bool open() const { return fd_ >= 0; }
-    int close() {
-        const int result = ::close(fd_);
-        fd_ = -1;
-        return result;
-    }
-    void reset() {
-        if (fd_ >= 0) ::close(fd_);
-        fd_ = -1;
-    }
-
-private:
-    int fd_ = -1;
-};
-
-Credentials effectiveCredentials() {
-    Credentials who{geteuid(), getegid(), {}};
-    const int count = getgroups(0, nullptr);
-    if (count > 0) {
-        std::vector<gid_t> groups(static_cast<std::size_t>(count));
-        const int got = getgroups(count, groups.data());
-        if (got > 0) who.supplementaryGroups.assign(groups.begin(), groups.begin() + got);
-    }
-    return who;
-}
-
-bool permitsWriting(const struct stat& status) {
-    return sormel::permitsWriting({status.st_uid, status.st_gid, static_cast<std::uint32_t>(status.st_mode & 07777)},
-                                  effectiveCredentials());
-}
-
-void writeAll(int fd, std::string_view bytes, const std::filesystem::path& requested) {
-    while (!bytes.empty()) {
-        const ssize_t written = ::write(fd, bytes.data(), std::min<std::size_t>(bytes.size(), 1 << 30));
-        if (written < 0) {
-            if (errno == EINTR) continue;
-            failSave(errno, requested);
-        }
-        bytes.remove_prefix(static_cast<std::size_t>(written));
-    }
-}
-
-// A pipe whose reader went away must end the save with an error, not the
-// program with SIGPIPE: the signal is held back for this thread and one it
-// raised is taken back.
-void writeAllToStream(int fd, std::string_view bytes, const std::filesystem::path& requested) {
-    sigset_t pipeSignal, previous, pending;
-    sigemptyset(&pipeSignal);
-    sigaddset(&pipeSignal, SIGPIPE);
-    pthread_sigmask(SIG_BLOCK, &pipeSignal, &previous);
-    sigpending(&pending);
-    const bool alreadyPending = sigismember(&pending, SIGPIPE) == 1;
-    auto restore = [&] {
-        if (!alreadyPending) {
-            const timespec noWait{};
-            while (sigtimedwait(&pipeSignal, nullptr, &noWait) == SIGPIPE) {
-            }
-        }
-        pthread_sigmask(SIG_SETMASK, &previous, nullptr);
-    };
-    try {
-        writeAll(fd, bytes, requested);
-    } catch (...) {
-        restore();
-        throw;
-    }
-    restore();
 }
 
 // A pause after the temporary file is written, for tests that stop the
@@ -127,28 +43,45 @@ void pauseWhenTestAsks() {
 
 struct PreparedFile::State {
     std::filesystem::path requested;
-    Descriptor folder;
-    std::string name;  // the target's name in `folder`, links followed
+    Descriptor folder;     // where the temporary file is made
+    std::string name;      // the target's name in its folder, links followed
+    // A folder missing under `folder` that is made when the file is put in
+    // place, so that a failed save leaves no folder behind either.
+    std::string missingFolder;
+    Descriptor madeFolder;
+    bool folderMadeHere = false;
     bool existed = false;
     struct stat old {};
     bool stream = false;
     Descriptor file;
     RegisteredName temporary;
-    RegisteredName kept;
+    // The old content under a second name: a hard link, or the file itself
+    // renamed aside where the file system refuses links.
+    std::string keptName;
+    bool keptExists = false;
+    bool keepAside = false;
+    bool keptIsOnlyCopy = false;  // putting it back failed: it must stay
     bool placed = false;
     TargetIdentity identity;
 
+    int targetFolder() const { return missingFolder.empty() ? folder.get() : madeFolder.get(); }
+
     // Follows links one at a time, so that a link to a file that does not
     // exist yet is written through as well, creating that file.
-    void resolve() {
+    void resolve(bool makeMissingFolder) {
         std::filesystem::path current = requested;
         for (int links = 0;; ++links) {
             if (links > 40) failSave(ELOOP, requested);
             name = current.filename().native();
             if (name.empty() || name == "." || name == "..") failSave(EISDIR, requested);
             const std::filesystem::path folderPath = current.has_parent_path() ? current.parent_path() : ".";
-            folder = Descriptor(::open(folderPath.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-            if (!folder.open()) failSave(errno, requested);
+            folder = Descriptor(openCounted(AT_FDCWD, folderPath.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+            if (!folder.open()) {
+                if (errno != ENOENT || !makeMissingFolder || links > 0 || !openFolderAbove(folderPath)) {
+                    failSave(errno, requested);
+                }
+                return;
+            }
             if (fstatat(folder.get(), name.c_str(), &old, AT_SYMLINK_NOFOLLOW) != 0) {
                 if (errno != ENOENT) failSave(errno, requested);
                 existed = false;
@@ -165,6 +98,45 @@ struct PreparedFile::State {
         }
     }
 
+    // The folder above a missing one, which the temporary file goes to.
+    bool openFolderAbove(const std::filesystem::path& missing) {
+        const int error = errno;
+        const std::string missingName = missing.filename().native();
+        if (missingName.empty() || missingName == "." || missingName == "..") return false;
+        const std::filesystem::path above = missing.has_parent_path() ? missing.parent_path() : ".";
+        folder = Descriptor(openCounted(AT_FDCWD, above.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+        if (!folder.open()) {
+            errno = error;
+            return false;
+        }
+        missingFolder = missingName;
+        existed = false;
+        return true;
+    }
+
+    // Made at the last moment; one made by an earlier file of the same
+    // save is used as it is.
+    void makeMissingFolder() {
+        if (missingFolder.empty() || madeFolder.open()) return;
+        if (mkdirat(folder.get(), missingFolder.c_str(), 0777) == 0) {
+            folderMadeHere = true;
+        } else if (errno != EEXIST) {
+            failSave(errno, requested);
+        }
+        madeFolder = Descriptor(openCounted(folder.get(), missingFolder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+        if (!madeFolder.open()) {
+            const int error = errno;
+            removeMadeFolder();
+            failSave(error, requested);
+        }
+    }
+
+    // Only when empty: the other files of the save are taken out first.
+    void removeMadeFolder() {
+        if (!folderMadeHere) return;
+        if (unlinkat(folder.get(), missingFolder.c_str(), AT_REMOVEDIR) == 0) folderMadeHere = false;
+    }
+
     void checkFolderWritable() {
         struct stat folderStatus {};
         if (fstat(folder.get(), &folderStatus) != 0) failSave(errno, requested);
@@ -172,13 +144,13 @@ struct PreparedFile::State {
         // system would let write there anyway.
         if (!permitsWriting(folderStatus)) failSave("保存先のフォルダーは読み取り専用です。", requested);
         identity = {static_cast<std::uint64_t>(folderStatus.st_dev), static_cast<std::uint64_t>(folderStatus.st_ino),
-                    name};
+                    missingFolder.empty() ? name : missingFolder + "/" + name};
     }
 
     // A pipe or character device is opened without waiting for a reader;
     // once open it is written like any file.
-    void openStream() {
-        file = Descriptor(openat(folder.get(), name.c_str(), O_WRONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
+    void openStream(int at, const char* path) {
+        file = Descriptor(openCounted(at, path, O_WRONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
         if (!file.open()) failSave(errno, requested);
         struct stat opened {};
         if (fstat(file.get(), &opened) != 0) failSave(errno, requested);
@@ -196,8 +168,8 @@ struct PreparedFile::State {
         const mode_t mode = existed ? 0600 : 0666;
         for (int attempt = 0; attempt < 16; ++attempt) {
             const std::string candidate = randomHiddenName("tmp");
-            if (!temporary.hold(folder.get(), candidate.c_str())) failSave(EMFILE, requested);
-            file = Descriptor(openat(folder.get(), candidate.c_str(),
+            temporary.hold(folder.get(), candidate.c_str());
+            file = Descriptor(openCounted(folder.get(), candidate.c_str(),
                                      O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, mode));
             if (file.open()) return;
             const int error = errno;
@@ -223,10 +195,19 @@ struct PreparedFile::State {
     }
 };
 
-PreparedFile::PreparedFile(const std::filesystem::path& requested) : state_(std::make_unique<State>()) {
+PreparedFile::PreparedFile(const std::filesystem::path& requested, bool makeMissingFolder)
+    : state_(std::make_unique<State>()) {
     State& s = *state_;
     s.requested = requested;
-    s.resolve();
+    // A pipe or device is opened by the name given: /dev/stdout and the
+    // names under /dev/fd lead to "pipe:[...]", no name in any folder.
+    struct stat followed {};
+    if (stat(requested.c_str(), &followed) == 0 && (S_ISFIFO(followed.st_mode) || S_ISCHR(followed.st_mode))) {
+        if (!permitsWriting(followed)) failSave("読み取り専用のファイルです。", requested);
+        s.openStream(AT_FDCWD, requested.c_str());
+        return;
+    }
+    s.resolve(makeMissingFolder);
     if (s.existed) {
         if (S_ISDIR(s.old.st_mode)) failSave(EISDIR, requested);
         if (S_ISBLK(s.old.st_mode)) failSave("ブロックデバイスには保存できません。", requested);
@@ -236,7 +217,7 @@ PreparedFile::PreparedFile(const std::filesystem::path& requested) : state_(std:
         }
         if (!permitsWriting(s.old)) failSave("読み取り専用のファイルです。", requested);
         if (!S_ISREG(s.old.st_mode)) {
-            s.openStream();
+            s.openStream(s.folder.get(), s.name.c_str());
             return;
         }
     }
@@ -248,10 +229,7 @@ PreparedFile::~PreparedFile() {
     State& s = *state_;
     s.file.reset();
     s.removeTemporary();
-    if (s.kept.held()) {
-        unlinkat(s.folder.get(), s.kept.name(), 0);
-        s.kept.release();
-    }
+    dropOldContent();
 }
 
 bool PreparedFile::isStream() const { return state_->stream; }
@@ -275,36 +253,73 @@ void PreparedFile::write(std::string_view bytes) {
 
 void PreparedFile::keepOldContent() {
     State& s = *state_;
-    if (s.stream || !s.existed) return;
-    const std::string candidate = randomHiddenName("old");
-    if (!s.kept.hold(s.folder.get(), candidate.c_str())) return;
-    if (linkat(s.folder.get(), s.name.c_str(), s.folder.get(), candidate.c_str(), 0) != 0) s.kept.release();
+    if (s.stream || !s.existed || s.keptExists) return;
+    for (int attempt = 0; attempt < 16; ++attempt) {
+        s.keptName = randomHiddenName("old");
+        if (linkat(s.folder.get(), s.name.c_str(), s.folder.get(), s.keptName.c_str(), 0) == 0) {
+            s.keptExists = true;
+            return;
+        }
+        if (errno != EEXIST) break;
+    }
+    // FAT, exFAT and some network shares have no hard links: the old file
+    // is renamed aside instead, just before the new one takes its name.
+    s.keepAside = true;
 }
 
 void PreparedFile::putInPlace() {
     State& s = *state_;
     if (s.stream) return;
-    if (renameat(s.folder.get(), s.temporary.name(), s.folder.get(), s.name.c_str()) != 0) {
+    s.makeMissingFolder();
+    const int target = s.targetFolder();
+    if (s.keepAside && !s.keptExists) {
+        struct stat taken {};
+        if (fstatat(target, s.keptName.c_str(), &taken, AT_SYMLINK_NOFOLLOW) == 0) s.keptName = randomHiddenName("old");
+        if (renameat(target, s.name.c_str(), target, s.keptName.c_str()) != 0) failSave(errno, s.requested);
+        s.keptExists = true;
+    }
+    if (renameat(s.folder.get(), s.temporary.name(), target, s.name.c_str()) != 0) {
         const int error = errno;
+        if (s.keepAside && s.keptExists) {
+            if (renameat(target, s.keptName.c_str(), target, s.name.c_str()) == 0) {
+                s.keptExists = false;
+            } else {
+                s.keptIsOnlyCopy = true;
+            }
+        }
         s.removeTemporary();
+        s.removeMadeFolder();
         failSave(error, s.requested);
     }
     s.temporary.release();
     s.placed = true;
     // Best effort: some file systems cannot flush a folder.
-    fsync(s.folder.get());
+    fsync(target);
 }
 
 void PreparedFile::putBack() noexcept {
     State& s = *state_;
     if (!s.placed) return;
-    if (s.kept.held()) {
-        if (renameat(s.folder.get(), s.kept.name(), s.folder.get(), s.name.c_str()) == 0) s.kept.release();
+    const int target = s.targetFolder();
+    if (s.keptExists) {
+        if (renameat(target, s.keptName.c_str(), target, s.name.c_str()) == 0) {
+            s.keptExists = false;
+        } else {
+            s.keptIsOnlyCopy = true;
+        }
     } else if (!s.existed) {
-        unlinkat(s.folder.get(), s.name.c_str(), 0);
+        unlinkat(target, s.name.c_str(), 0);
     }
-    fsync(s.folder.get());
+    s.removeMadeFolder();
+    fsync(target);
     s.placed = false;
+}
+
+void PreparedFile::dropOldContent() noexcept {
+    State& s = *state_;
+    if (!s.keptExists || s.keptIsOnlyCopy) return;
+    unlinkat(s.targetFolder(), s.keptName.c_str(), 0);
+    s.keptExists = false;
 }
 
 }  // namespace sormel::save_system

@@ -1,9 +1,11 @@
 // A folder only this process's user can enter, made under the system's
 // temporary folder and removed with everything in it when the object goes
-// away. For files a library can only write by name.
+// away, or when SIGINT, SIGTERM or SIGHUP ends the program. For files a
+// library can only write by name.
 #pragma once
 
 #include <filesystem>
+#include <memory>
 
 namespace sormel {
 
@@ -18,7 +20,9 @@ public:
     const std::filesystem::path& path() const { return path_; }
 
 private:
+    struct Registration;
     std::filesystem::path path_;
+    std::unique_ptr<Registration> registration_;
 };
 
 }  // namespace sormel

@@ -14,6 +14,7 @@
 
 #include <fstream>
 
+#include "export/library_messages.h"
 #include "export/private_folder.h"
 #include "export/report_writer.h"
 #include "export/sheet_names.h"
@@ -189,9 +190,7 @@ std::string readBytes(const std::filesystem::path& file) {
     return bytes;
 }
 
-}  // namespace
-
-std::string formatReportXlsx(const ReportData& data) {
+std::string workbookBytes(const ReportData& data) {
     const PrivateFolder folder;
     const std::filesystem::path file = folder.path() / "report.xlsx";
     // The library's own temporary files go to the private folder too.
@@ -211,6 +210,13 @@ std::string formatReportXlsx(const ReportData& data) {
     }
     checkXlsx(workbook_close(workbook));
     return readBytes(file);
+}
+
+}  // namespace
+
+std::string formatReportXlsx(const ReportData& data) {
+    // The library prints its failures on standard error too, in English.
+    return withLibraryDetails("libxlsxwriter", [&] { return workbookBytes(data); });
 }
 
 }  // namespace sormel

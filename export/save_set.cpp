@@ -17,8 +17,8 @@ SaveSet::~SaveSet() = default;
 
 void SaveSet::prepare(const std::filesystem::path& target, std::string_view bytes) { fill(reserve(target), bytes); }
 
-std::size_t SaveSet::reserve(const std::filesystem::path& target) {
-    auto file = std::make_unique<save_system::PreparedFile>(target);
+std::size_t SaveSet::reserve(const std::filesystem::path& target, MissingFolder missing) {
+    auto file = std::make_unique<save_system::PreparedFile>(target, missing == MissingFolder::Make);
     for (const Entry& entry : entries_) {
         if (entry.file->identity() == file->identity()) {
             failSave("同じファイルに複数の出力を保存しようとしています。", target);
@@ -48,6 +48,9 @@ void SaveSet::commitAll() {
             files.push_back(entry.file.get());
         }
     }
+    // The renames and any undoing of them are one step that a signal does
+    // not cut in two.
+    const save_system::CommitWindow window;
     // The last file needs no way back: nothing can fail after it.
     for (std::size_t i = 0; i + 1 < files.size(); ++i) files[i]->keepOldContent();
     std::size_t placed = 0;
@@ -55,8 +58,10 @@ void SaveSet::commitAll() {
         for (; placed < files.size(); ++placed) files[placed]->putInPlace();
     } catch (...) {
         while (placed > 0) files[--placed]->putBack();
+        for (save_system::PreparedFile* file : files) file->dropOldContent();
         throw;
     }
+    for (save_system::PreparedFile* file : files) file->dropOldContent();
 }
 
 }  // namespace sormel

@@ -35,12 +35,16 @@ public:
     // exists: reserve opens the target (and its temporary file) and refuses
     // a second output to the same file; fill writes what `reserve`
     // returned the index of.
-    std::size_t reserve(const std::filesystem::path& target);
+    // With MissingFolder::Make, a target in a folder that does not exist
+    // yet (in one that does) is accepted; the folder is made by commitAll.
+    enum class MissingFolder { Refuse, Make };
+    std::size_t reserve(const std::filesystem::path& target, MissingFolder missing = MissingFolder::Refuse);
     void fill(std::size_t index, std::string_view bytes);
 
     // Writes the pipes and devices, then renames every temporary file over
     // its target. A failure puts back the files already replaced, as far as
-    // the file system allows, and throws SaveError. The set is empty
+    // the file system allows, and throws SaveError. SIGINT, SIGTERM and
+    // SIGHUP wait until the renames are done or undone. The set is empty
     // afterwards either way.
     void commitAll();
 

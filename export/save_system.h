@@ -27,8 +27,11 @@ struct TargetIdentity {
 class PreparedFile {
 public:
     // Checks the target and opens the temporary file or the stream; a
-    // temporary file is removed again on SIGINT, SIGTERM and SIGHUP.
-    explicit PreparedFile(const std::filesystem::path& requested);
+    // temporary file is removed again on SIGINT, SIGTERM and SIGHUP. With
+    // `makeMissingFolder`, a target whose folder does not exist yet (but
+    // the one above it does) is accepted, and the folder is made by
+    // putInPlace.
+    explicit PreparedFile(const std::filesystem::path& requested, bool makeMissingFolder = false);
     // Removes a temporary file not put in place and any kept old content.
     ~PreparedFile();
     PreparedFile(const PreparedFile&) = delete;
@@ -41,17 +44,39 @@ public:
     // given the owner, group and mode of the file it replaces.
     void write(std::string_view bytes);
     // Keeps the file about to be replaced under a second name so that
-    // putBack can restore it. Best effort: not every file system can.
+    // putBack can restore it: a hard link, or, where the file system has
+    // none, the file itself renamed aside by putInPlace.
     void keepOldContent();
     // Renames the temporary file over the target and flushes the folder.
+    // On failure the target is as it was.
     void putInPlace();
     // Undoes putInPlace as far as possible: the kept old content back, or
-    // the new file removed when there was none before.
+    // the new file (and a folder made for it) removed when there was none
+    // before.
     void putBack() noexcept;
+    // Removes the kept old content once it is not needed any more; one
+    // that could not be put back stays.
+    void dropOldContent() noexcept;
 
 private:
     struct State;
     std::unique_ptr<State> state_;
+};
+
+// While one is alive, SIGINT, SIGTERM and SIGHUP wait: the thread that made
+// it does not take them, and any other thread only notes them. When the
+// last one goes away, a signal that came meanwhile is acted on as it would
+// have been: temporary files removed and the program ended.
+class CommitWindow {
+public:
+    CommitWindow();
+    ~CommitWindow();
+    CommitWindow(const CommitWindow&) = delete;
+    CommitWindow& operator=(const CommitWindow&) = delete;
+
+private:
+    struct SavedMask;
+    std::unique_ptr<SavedMask> saved_;
 };
 
 }  // namespace sormel::save_system

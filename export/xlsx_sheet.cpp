@@ -6,6 +6,7 @@
 
 #include "engine/numeric_text.h"
 #include "engine/text_decoding.h"
+#include "export/xlsx_error.h"
 
 namespace sormel {
 namespace {
@@ -80,7 +81,7 @@ double displayWidth(const std::string& utf8) {
 void failWorkbook(const std::string& reason) { throw std::runtime_error("Excel ブックを作成できません。" + reason); }
 
 void checkXlsx(lxw_error error) {
-    if (error != LXW_NO_ERROR) failWorkbook(lxw_strerror(error));
+    if (error != LXW_NO_ERROR) failWorkbook(describeXlsxError(error));
 }
 
 CellFormats addCellFormats(lxw_workbook* workbook) {

@@ -69,6 +69,7 @@ TEST_F(BatchOutputs, BadOutputsAreRefusedBeforeAnythingIsReadOrWritten) {
         {"--report " + q(at("missing") / "r.json"), "フォルダーが見つかりません"},
         {"--copy-limit 0", "1 から 99"},
         {"--copy-limit 100", "1 から 99"},
+        {"--copy-limit 3x", "1 から 99"},
         {"--by-folder --average-deck " + q(at("keep.csv")), "既存のフォルダー"},
     };
     for (const Case& c : cases) {
@@ -168,6 +169,45 @@ TEST_F(BatchOutputs, ShiftJisTypeFoldersKeepTheirOwnAverageDecksAndUnwritableCar
     EXPECT_NE(result.err.find((at("avg") / "デッキタイプ" / "白単.txt").string() + warning), std::string::npos)
         << result.err;
     EXPECT_NE(result.err.find((at("avg") / "全体.txt").string() + warning), std::string::npos) << result.err;
+}
+
+TEST_F(BatchOutputs, AnAverageDeckForEachOfManyTypes) {
+    ScratchFolder decks;
+    for (int i = 0; i < 80; ++i) {
+        const std::string type = "T" + std::to_string(i);
+        std::filesystem::create_directory(decks.path() / type);
+        decks.write(type + "/d.txt", "1,A" + std::to_string(i) + ",a\n");
+    }
+    std::filesystem::create_directory(at("avg"));
+    const ProgramResult result = runProgram(std::string(SORMEL_CHECKER_PATH) + " --batch " + q(decks.path()) +
+                                                " --by-folder --average-deck " + q(at("avg")) + " --encoding utf-8",
+                                            scratch);
+    ASSERT_EQ(result.status, 0) << result.err;
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(at("avg") / "デッキタイプ"), {}), 80);
+    EXPECT_EQ(readFile(at("avg") / "デッキタイプ" / "T79.txt"), "1,A79,a\r\n");
+}
+
+TEST_F(BatchOutputs, ARefusedOrFailedRunWithTypeAverageDecksMakesNoFolder) {
+    ScratchFolder decks;
+    std::filesystem::create_directory(decks.path() / "Aggro");
+    decks.write("Aggro/1.txt", "3,A,a\n");
+    std::filesystem::create_directory(at("avg"));
+    const std::string base = std::string(SORMEL_CHECKER_PATH) + " --batch " + q(decks.path()) +
+                             " --by-folder --average-deck " + q(at("avg"));
+    const std::string refused[] = {
+        " --report " + q(at("missing") / "r.json"),  // refused before the decks are read
+        " --report " + q(at("r.txt")),
+    };
+    for (const std::string& arguments : refused) {
+        const ProgramResult result = runProgram(base + arguments, scratch);
+        EXPECT_EQ(result.status, 2) << arguments << "\n" << result.err;
+        EXPECT_EQ(std::distance(std::filesystem::directory_iterator(at("avg")), {}), 0) << arguments;
+    }
+    // A deck that stops the run.
+    decks.write("Aggro/2.txt", "<?xml version=\"1.0\"?><Deck><Cards Quantity=\"x\" Name=\"A\"/></Deck>");
+    const ProgramResult failed = runProgram(base + " --format dek", scratch);
+    EXPECT_EQ(failed.status, 1) << failed.err;
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(at("avg")), {}), 0);
 }
 
 }  // namespace

@@ -230,6 +230,27 @@ TEST_F(DeckFormatRun, BrokenFilesAndCountsOutOfRangeNameTheFileAndLine) {
     EXPECT_EQ(read("max.txt", "2147483647 Island\n").outcome, TallyOutcome::Completed);
 }
 
+TEST_F(DeckFormatRun, BlanksBeforeTheXmlDeclarationAreReadPastAndCountedInLineNumbers) {
+    struct Case {
+        const char* text;
+        const char* found;  // a card read, or the place of the error
+    };
+    const Case cases[] = {
+        {"\n\n<?xml version=\"1.0\"?>\n<Deck><Cards Quantity=\"2\" Name=\"A\"/></Deck>", "A 2 M"},
+        {" \t\xE3\x80\x80\r\n<?xml version=\"1.0\"?><Deck><Cards Quantity=\"1\" Name=\"B\"/></Deck>", "B 1 M"},
+        {"\r\n\r\r\n<?xml version=\"1.0\"?>\n<Deck>\n<Cards Quantity=\"x\" Name=\"A\"/>\n</Deck>", "d.dek（6 行目）"},
+        {"\n\n<?xml version=\"1.0\"?>\n<Deck>\n<Cards Quantity=\"1\" Name=\"A\">\n</Deck>\n", "d.dek（6 行目）"},
+    };
+    for (const Case& c : cases) {
+        const TallyResult result = read("d.dek", c.text);
+        if (result.outcome == TallyOutcome::Completed) {
+            EXPECT_EQ(recorder.counted, std::vector<std::string>{c.found}) << c.text;
+        } else {
+            EXPECT_NE(result.message.find(c.found), std::string::npos) << result.message;
+        }
+    }
+}
+
 TEST_F(DeckFormatRun, MergingByNameMakesTwoPrintingsOneRowCountedOncePerDeck) {
     read("a.txt", "2 Lightning Bolt (M10) 146\n2 Lightning Bolt (2XM) 141\n1 Shock\n", true, true);
     ASSERT_EQ(table.rowCount(), 2u);

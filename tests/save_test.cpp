@@ -13,10 +13,13 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <csignal>
+#include <cstdlib>
 #include <cstring>
 #include <set>
 
 #include "export/atomic_file.h"
+#include "export/private_folder.h"
 #include "export/save_set.h"
 #include "export/write_permission.h"
 #include "test_support.h"
@@ -137,6 +140,37 @@ TEST_F(Save, AFifoWithoutReaderIsAnErrorAndOneWithAReaderReceivesTheBytes) {
     close(reader);
     EXPECT_TRUE(std::filesystem::is_fifo(fifo));
     EXPECT_EQ(names(), (std::set<std::string>{"fifo.csv"}));
+}
+
+TEST_F(Save, APipeGivenByItsNameUnderDevFdIsWrittenDirectly) {
+    int ends[2];
+    ASSERT_EQ(pipe(ends), 0);
+    const std::string name = "/dev/fd/" + std::to_string(ends[1]);
+    EXPECT_EQ(errorOf(name, "csv\r\n"), "no error");
+    close(ends[1]);
+    char received[16] = {};
+    EXPECT_EQ(read(ends[0], received, sizeof received), 5);
+    EXPECT_STREQ(received, "csv\r\n");
+    close(ends[0]);
+}
+
+TEST_F(Save, ALibrarysPrivateFolderGoesWhenASignalEndsTheProgram) {
+    for (const int signalNumber : {SIGTERM, SIGINT, SIGHUP}) {
+        const pid_t child = fork();
+        ASSERT_GE(child, 0);
+        if (child == 0) {
+            setenv("TMPDIR", folder.path().c_str(), 1);
+            PrivateFolder scratch;
+            ScratchFolder::writeInto(scratch.path() / "report.xlsx", std::string(1 << 16, 'x'));
+            ScratchFolder::writeInto(scratch.path() / "sheet1.xml", "<x/>");
+            raise(signalNumber);
+            _exit(0);
+        }
+        int status = 0;
+        ASSERT_EQ(waitpid(child, &status, 0), child);
+        EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == signalNumber) << status;
+        EXPECT_EQ(names(), std::set<std::string>{}) << signalNumber;
+    }
 }
 
 TEST_F(Save, AReaderThatGoesAwayIsAnErrorNotTheEndOfTheProgram) {

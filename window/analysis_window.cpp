@@ -257,10 +257,10 @@ void AnalysisWindow::showSkippedLines() {
     skipped_->setRowCount(0);
     const std::vector<SkippedLine>& lines = result_->skipped;
     skipped_->setRowCount(static_cast<int>(lines.size()));
-    const QDir folder(QString::fromStdString(displayPath(result_->request.folder)));
+    const QDir folder(QString::fromStdString(pathText(result_->request.folder)));
     for (std::size_t i = 0; i < lines.size(); ++i) {
         const int row = static_cast<int>(i);
-        skipped_->setItem(row, 0, new QTableWidgetItem(folder.relativeFilePath(text(displayPath(lines[i].file)))));
+        skipped_->setItem(row, 0, new QTableWidgetItem(folder.relativeFilePath(text(pathText(lines[i].file)))));
         auto* line = new QTableWidgetItem(QString::number(lines[i].line));
         line->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
         skipped_->setItem(row, 1, line);

@@ -1,0 +1,89 @@
+#include "export/posix_io.h"
+
+#include <fcntl.h>
+#include <pthread.h>
+#include <signal.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <time.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <vector>
+
+#include "export/save_error.h"
+#include "export/write_permission.h"
+
+namespace sormel::save_system {
+namespace {
+
+Credentials effectiveCredentials() {
+    Credentials who{geteuid(), getegid(), {}};
+    const int count = getgroups(0, nullptr);
+    if (count > 0) {
+        std::vector<gid_t> groups(static_cast<std::size_t>(count));
+        const int got = getgroups(count, groups.data());
+        if (got > 0) who.supplementaryGroups.assign(groups.begin(), groups.begin() + got);
+    }
+    return who;
+}
+
+bool raiseOpenFileLimit() {
+    struct rlimit limit {};
+    if (getrlimit(RLIMIT_NOFILE, &limit) != 0 || limit.rlim_cur >= limit.rlim_max) return false;
+    limit.rlim_cur = limit.rlim_max;
+    return setrlimit(RLIMIT_NOFILE, &limit) == 0;
+}
+
+}  // namespace
+
+int openCounted(int folder, const char* path, int flags, unsigned mode) {
+    int fd = openat(folder, path, flags, static_cast<mode_t>(mode));
+    if (fd < 0 && errno == EMFILE && raiseOpenFileLimit()) fd = openat(folder, path, flags, static_cast<mode_t>(mode));
+    return fd;
+}
+
+bool permitsWriting(const struct stat& status) {
+    return sormel::permitsWriting({status.st_uid, status.st_gid, static_cast<std::uint32_t>(status.st_mode & 07777)},
+                                  effectiveCredentials());
+}
+
+void writeAll(int fd, std::string_view bytes, const std::filesystem::path& requested) {
+    while (!bytes.empty()) {
+        const ssize_t written = ::write(fd, bytes.data(), std::min<std::size_t>(bytes.size(), 1 << 30));
+        if (written < 0) {
+            if (errno == EINTR) continue;
+            failSave(errno, requested);
+        }
+        bytes.remove_prefix(static_cast<std::size_t>(written));
+    }
+}
+
+// A pipe whose reader went away must end the save with an error, not the
+// program with SIGPIPE: the signal is held back for this thread and one it
+// raised is taken back.
+void writeAllToStream(int fd, std::string_view bytes, const std::filesystem::path& requested) {
+    sigset_t pipeSignal, previous, pending;
+    sigemptyset(&pipeSignal);
+    sigaddset(&pipeSignal, SIGPIPE);
+    pthread_sigmask(SIG_BLOCK, &pipeSignal, &previous);
+    sigpending(&pending);
+    const bool alreadyPending = sigismember(&pending, SIGPIPE) == 1;
+    auto restore = [&] {
+        if (!alreadyPending) {
+            const timespec noWait{};
+            while (sigtimedwait(&pipeSignal, nullptr, &noWait) == SIGPIPE) {
+            }
+        }
+        pthread_sigmask(SIG_SETMASK, &previous, nullptr);
+    };
+    try {
+        writeAll(fd, bytes, requested);
+    } catch (...) {
+        restore();
+        throw;
+    }
+    restore();
+}
+
+}  // namespace sormel::save_system

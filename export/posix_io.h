@@ -1,0 +1,55 @@
+// Small pieces the POSIX save is made of: an owned descriptor, writing a
+// whole buffer, and whether a file's permission bits let the program write.
+#pragma once
+
+#include <unistd.h>
+
+#include <filesystem>
+#include <string_view>
+#include <utility>
+
+struct stat;
+
+namespace sormel::save_system {
+
+class Descriptor {
+public:
+    Descriptor() = default;
+    explicit Descriptor(int fd) : fd_(fd) {}
+    Descriptor(const Descriptor&) = delete;
+    Descriptor& operator=(Descriptor&& other) noexcept {
+        std::swap(fd_, other.fd_);
+        return *this;
+    }
+    ~Descriptor() { reset(); }
+    int get() const { return fd_; }
+    bool open() const { return fd_ >= 0; }
+    int close() {
+        const int result = ::close(fd_);
+        fd_ = -1;
+        return result;
+    }
+    void reset() {
+        if (fd_ >= 0) ::close(fd_);
+        fd_ = -1;
+    }
+
+private:
+    int fd_ = -1;
+};
+
+// openat, retried once with the limit of open files raised as far as the
+// system lets the process when that limit is what refused it: a run with
+// many outputs holds a folder and a file open for each.
+int openCounted(int folder, const char* path, int flags, unsigned mode = 0);
+
+// Judged from the process's effective ids (write_permission.h).
+bool permitsWriting(const struct stat& status);
+
+// Every byte, or SaveError naming `requested`.
+void writeAll(int fd, std::string_view bytes, const std::filesystem::path& requested);
+// The same for a pipe or device: a reader that went away is an error, not
+// the end of the program by SIGPIPE.
+void writeAllToStream(int fd, std::string_view bytes, const std::filesystem::path& requested);
+
+}  // namespace sormel::save_system
