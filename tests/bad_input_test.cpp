@@ -15,7 +15,7 @@
 #include <random>
 #include <thread>
 
-#include "test_support.h"
+#include "program_test.h"
 #include "engine/text_decoding.h"
 
 namespace sormel {
@@ -26,15 +26,10 @@ using testing::readFile;
 using testing::ScratchFolder;
 using testing::shellQuoted;
 
-class BadInput : public ::testing::Test {
+// The batch mode on the decks a test writes.
+class BadInput : public testing::ProgramTest {
 protected:
-    ProgramResult batch(const std::string& arguments) {
-        return testing::runProgram(std::string(SORMEL_CHECKER_PATH) + " --batch " + shellQuoted(decks.path()) + " " +
-                                       arguments,
-                                   scratch);
-    }
-    ScratchFolder decks;
-    ScratchFolder scratch;
+    ProgramResult batch(const std::string& arguments) { return batchOn(decks.path(), arguments); }
 };
 
 std::string randomBytes(std::size_t size, unsigned seed) {

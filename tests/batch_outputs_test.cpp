@@ -6,7 +6,7 @@
 
 #include <nlohmann/json.hpp>
 
-#include "test_support.h"
+#include "program_test.h"
 
 namespace sormel {
 namespace {
@@ -19,21 +19,14 @@ using testing::ScratchFolder;
 
 const std::filesystem::path kGolden = SORMEL_GOLDEN_DIR;
 
-class BatchOutputs : public ::testing::Test {
+// Most tests run the batch mode on the golden decks.
+class BatchOutputs : public testing::ProgramTest {
 protected:
-    ProgramResult run(const std::string& arguments) {
-        return runProgram(std::string(SORMEL_CHECKER_PATH) + " --batch " + q(kGolden / "decks") + " " + arguments,
-                          scratch);
-    }
-    std::string q(const std::filesystem::path& path) const { return shellQuoted(path); }
-    std::filesystem::path at(const std::string& name) const { return out.path() / name; }
-
-    ScratchFolder scratch;
-    ScratchFolder out;
+    ProgramResult onGolden(const std::string& arguments) { return batchOn(kGolden / "decks", arguments); }
 };
 
 TEST_F(BatchOutputs, ReportsOfEveryKindBesideAnUnchangedCsv) {
-    const ProgramResult result = run("--output " + q(at("plain.csv")) + " --report " + q(at("r.xlsx")) + " --report " +
+    const ProgramResult result = onGolden("--output " + q(at("plain.csv")) + " --report " + q(at("r.xlsx")) + " --report " +
                                      q(at("r.JSON")) + " --report " + q(at("r.csv")) + " --copy-limit 4");
     ASSERT_EQ(result.status, 0) << result.err;
     EXPECT_EQ(readFile(at("plain.csv")), readFile(kGolden / "expected-cp932.csv"));
@@ -59,7 +52,7 @@ TEST_F(BatchOutputs, BadOutputsAreRefusedBeforeAnythingIsReadOrWritten) {
         std::string message;
     };
     // A new name beside the decks is no deck.
-    ProgramResult beside = run("--report " + q(out.path() / "deck01.txt.json"));
+    ProgramResult beside = onGolden("--report " + q(out.path() / "deck01.txt.json"));
     EXPECT_EQ(beside.status, 0) << beside.err;
     std::filesystem::remove(out.path() / "deck01.txt.json");
     const std::vector<Case> cases = {
@@ -73,7 +66,7 @@ TEST_F(BatchOutputs, BadOutputsAreRefusedBeforeAnythingIsReadOrWritten) {
         {"--by-folder --average-deck " + q(at("keep.csv")), "既存のフォルダー"},
     };
     for (const Case& c : cases) {
-        const ProgramResult result = run("--output " + q(at("keep.csv")) + " " + c.arguments);
+        const ProgramResult result = onGolden("--output " + q(at("keep.csv")) + " " + c.arguments);
         EXPECT_EQ(result.status, 2) << c.arguments << "\n" << result.err;
         EXPECT_NE(result.err.find(c.message), std::string::npos) << c.arguments << "\n" << result.err;
         EXPECT_EQ(readFile(at("keep.csv")), "old") << c.arguments;
@@ -88,7 +81,7 @@ TEST_F(BatchOutputs, BadOutputsAreRefusedBeforeAnythingIsReadOrWritten) {
     EXPECT_EQ(readFile(decks.path() / "a.json"), "1,AB,x\n");
     // A baseline folder without decks is a failure of its own.
     std::filesystem::create_directory(at("empty"));
-    const ProgramResult empty = run("--compare " + q(at("empty")));
+    const ProgramResult empty = onGolden("--compare " + q(at("empty")));
     EXPECT_EQ(empty.status, 1);
     EXPECT_NE(empty.err.find("比較するフォルダー"), std::string::npos) << empty.err;
     // Nothing of the refused runs was left behind.

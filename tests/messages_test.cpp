@@ -9,7 +9,7 @@
 
 #include "engine/file_error.h"
 #include "engine/visible_text.h"
-#include "test_support.h"
+#include "program_test.h"
 
 namespace sormel {
 namespace {
@@ -58,12 +58,7 @@ TEST(Messages, EverySystemErrorReadsInJapanese) {
     }
 }
 
-class MessagesFromRuns : public ::testing::Test {
-protected:
-    ProgramResult run(const std::string& arguments) { return runProgram(kProgram + " " + arguments, scratch); }
-    ScratchFolder decks;
-    ScratchFolder scratch;
-};
+using MessagesFromRuns = testing::ProgramTest;
 
 TEST_F(MessagesFromRuns, DeckTextFileNamesAndCardNumbersCannotActOnTheTerminal) {
     decks.write("a.txt", std::string("\x1b]0;owned\x07\n\x1b[2J\n3,AB,x\n\0\xC2\x9B" "31m\n", 30));
