@@ -72,7 +72,6 @@ TEST_F(BatchOutputs, BadOutputsAreRefusedBeforeAnythingIsReadOrWritten) {
         EXPECT_EQ(readFile(at("keep.csv")), "old") << c.arguments;
     }
     // A deck as a report target is refused, whatever the name's case of extension.
-    ScratchFolder decks;
     decks.write("a.json", "1,AB,x\n");
     const ProgramResult deck = runProgram(std::string(SORMEL_CHECKER_PATH) + " --batch " + q(decks.path()) +
                                               " --mask '*.*' --report " + q(decks.path() / "a.json"),
@@ -89,7 +88,6 @@ TEST_F(BatchOutputs, BadOutputsAreRefusedBeforeAnythingIsReadOrWritten) {
 }
 
 TEST_F(BatchOutputs, EncodingsOfThePlainCsvAndWhatCp932CannotHold) {
-    ScratchFolder decks;
     decks.write("a.txt", "2,\xF0\x9F\x83\x8F,\xE2\x91\xA0 \xF0\x9F\x83\x8F\n1,B,b\n");  // 🃏 and ①
     const std::string base = std::string(SORMEL_CHECKER_PATH) + " --batch " + q(decks.path());
     ProgramResult result = runProgram(base, scratch);
@@ -165,7 +163,6 @@ TEST_F(BatchOutputs, ShiftJisTypeFoldersKeepTheirOwnAverageDecksAndUnwritableCar
 }
 
 TEST_F(BatchOutputs, AnAverageDeckForEachOfManyTypes) {
-    ScratchFolder decks;
     for (int i = 0; i < 80; ++i) {
         const std::string type = "T" + std::to_string(i);
         std::filesystem::create_directory(decks.path() / type);
@@ -181,7 +178,6 @@ TEST_F(BatchOutputs, AnAverageDeckForEachOfManyTypes) {
 }
 
 TEST_F(BatchOutputs, ARefusedOrFailedRunWithTypeAverageDecksMakesNoFolder) {
-    ScratchFolder decks;
     std::filesystem::create_directory(decks.path() / "Aggro");
     decks.write("Aggro/1.txt", "3,A,a\n");
     std::filesystem::create_directory(at("avg"));
