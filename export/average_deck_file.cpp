@@ -55,8 +55,8 @@ AverageDeckText formatAverageDeck(const AverageDeckFigures& deck, CsvEncoding en
     for (const auto* part : {&deck.main, &side}) {
         for (const AverageDeckLine& line : *part) {
             if (!encodable(line.number, encoding)) continue;
-            ownFormatCards += fitsOwnFormat(line) ? 1 : 0;
-            listCards += fitsList(line) ? 1 : 0;
+            ownFormatCards += fitsOwnFormat(line) ? 1u : 0u;
+            listCards += fitsList(line) ? 1u : 0u;
         }
     }
     const bool asList = listCards > ownFormatCards;

@@ -184,11 +184,5 @@ TEST(CopySplit, EveryCountFindsItsBucket) {
     }
 }
 
-TEST(CopySplit, TheLimitMustBeOneToNinetyNine) {
-    EXPECT_THROW(CardAnalysis(0), std::invalid_argument);
-    EXPECT_THROW(CardAnalysis(100), std::invalid_argument);
-    EXPECT_EQ(CardAnalysis(99).copyLimit(), 99);
-}
-
 }  // namespace
 }  // namespace sormel
