@@ -233,11 +233,11 @@ void AnalysisWindow::rerun() {
 
 void AnalysisWindow::showResult(std::shared_ptr<const AnalysisResult> result) {
     result_ = std::move(result);
-    const ReportData& data = result_->data;
-    cards_->setReport(std::shared_ptr<const CardReport>(result_, &data.report), data.baseline.has_value());
+    const ReportData& shownData = result_->data;
+    cards_->setReport(std::shared_ptr<const CardReport>(result_, &shownData.report), shownData.baseline.has_value());
     cardTable_->setColumnWidth(CardFiguresModel::kNameColumn, 200);
     // The pages share the result, through its report data.
-    const std::shared_ptr<const ReportData> shown(result_, &data);
+    const std::shared_ptr<const ReportData> shown(result_, &shownData);
     chart_->setData(shown);
     typePage_->setData(shown);
     averagePage_->setData(shown);
@@ -283,15 +283,15 @@ void AnalysisWindow::setGreyed(bool greyed) {
 void AnalysisWindow::showStatus() {
     QString shown;
     if (result_) {
-        const ReportData& data = result_->data;
+        const ReportData& shownData = result_->data;
         shown = QStringLiteral("%1  デッキ %2  カード %3")
-                    .arg(QDir::toNativeSeparators(text(data.folder)))
-                    .arg(data.report.deckCount)
-                    .arg(data.report.cards.size());
-        if (data.baseline) {
+                    .arg(QDir::toNativeSeparators(text(shownData.folder)))
+                    .arg(shownData.report.deckCount)
+                    .arg(shownData.report.cards.size());
+        if (shownData.baseline) {
             shown += QStringLiteral("  比較: %1（デッキ %2）")
-                         .arg(QDir::toNativeSeparators(text(data.baseline->folder)))
-                         .arg(data.baseline->decks);
+                         .arg(QDir::toNativeSeparators(text(shownData.baseline->folder)))
+                         .arg(shownData.baseline->decks);
         }
         if (!result_->skipped.empty()) {
             shown += QStringLiteral("  読み飛ばした行 %1%2").arg(result_->skipped.size()).arg(result_->skippedCut ? "+" : "");

@@ -45,8 +45,8 @@ AverageDeckPage::AverageDeckPage(UserPrompts& prompts, QWidget* parent)
     setData(nullptr);
 }
 
-void AverageDeckPage::setData(std::shared_ptr<const ReportData> data) {
-    data_ = std::move(data);
+void AverageDeckPage::setData(std::shared_ptr<const ReportData> report) {
+    data_ = std::move(report);
     const QString kept = choice_->currentText();
     const QSignalBlocker quiet(choice_);
     choice_->clear();

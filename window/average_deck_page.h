@@ -20,8 +20,8 @@ class AverageDeckPage : public QWidget {
 public:
     AverageDeckPage(UserPrompts& prompts, QWidget* parent = nullptr);
 
-    // Shows the average decks of `data`.
-    void setData(std::shared_ptr<const ReportData> data);
+    // Shows the average decks of `report`.
+    void setData(std::shared_ptr<const ReportData> report);
     // The deck on show: of all decks (choice 0) or of a type.
     const AverageDeckFigures* shownDeck() const;
 

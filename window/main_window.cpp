@@ -174,20 +174,20 @@ void MainWindow::saveResults() {
     const QString tableCsv = QStringLiteral("CSVファイル (*.csv)");
     const QString workbook = QStringLiteral("Excel ブック (*.xlsx)");
     const QString fullCsv = QStringLiteral("CSV（全項目, UTF-8）(*.csv)");
-    bool report = false;
+    bool asReport = false;
     const bool saved = saveWithDialog(
         prompts_, this,
         QStringList{tableCsv, QStringLiteral("すべてのファイル (*.*)"), workbook, fullCsv}.join(QStringLiteral(";;")),
         QStringLiteral("集計結果.csv"), [&](const QString& filter) {
-            report = filter == workbook || filter == fullCsv;
-            if (!report) return formatCsv(table_, CsvEncoding::Cp932);
+            asReport = filter == workbook || filter == fullCsv;
+            if (!asReport) return formatCsv(table_, CsvEncoding::Cp932);
             const FolderAnalysis* last = run_->lastAnalysis();
             if (last == nullptr) throw std::runtime_error("分析結果がありません。集計が完了してから保存してください。");
-            ReportData data = last->report();
-            data.date = localDateText(std::time(nullptr));
-            return formatReport(filter == workbook ? ReportKind::Xlsx : ReportKind::Csv, data);
+            ReportData report = last->report();
+            report.date = localDateText(std::time(nullptr));
+            return formatReport(filter == workbook ? ReportKind::Xlsx : ReportKind::Csv, report);
         });
-    if (!saved || report) return;
+    if (!saved || asReport) return;
     // Characters code page 932 cannot hold were written as "?": say so
     // once, with the way to keep them.
     const Cp932Loss loss = cp932Loss(table_);
@@ -248,17 +248,17 @@ void MainWindow::keyPressEvent(QKeyEvent* event) {
 // A folder, or a file meaning its folder, dropped on the window opens as
 // the folder list would open it; not during a run.
 void MainWindow::dragEnterEvent(QDragEnterEvent* event) {
-    const QMimeData* data = event->mimeData();
-    if (run_->state() == RunState::Idle && data->hasUrls() && !data->urls().isEmpty() &&
-        data->urls().front().isLocalFile()) {
+    const QMimeData* mime = event->mimeData();
+    if (run_->state() == RunState::Idle && mime->hasUrls() && !mime->urls().isEmpty() &&
+        mime->urls().front().isLocalFile()) {
         event->acceptProposedAction();
     }
 }
 
 void MainWindow::dropEvent(QDropEvent* event) {
-    const QMimeData* data = event->mimeData();
-    if (run_->state() != RunState::Idle || !data->hasUrls() || data->urls().isEmpty()) return;
-    const QUrl url = data->urls().front();
+    const QMimeData* mime = event->mimeData();
+    if (run_->state() != RunState::Idle || !mime->hasUrls() || mime->urls().isEmpty()) return;
+    const QUrl url = mime->urls().front();
     if (!url.isLocalFile()) return;
     const QFileInfo dropped(url.toLocalFile());
     const QString folder = dropped.isDir() ? dropped.absoluteFilePath() : dropped.absolutePath();

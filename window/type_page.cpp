@@ -47,8 +47,8 @@ TypePage::TypePage(QWidget* parent)
     connect(types_, &QTableWidget::itemSelectionChanged, this, &TypePage::showSelectedType);
 }
 
-void TypePage::setData(std::shared_ptr<const ReportData> data) {
-    data_ = std::move(data);
+void TypePage::setData(std::shared_ptr<const ReportData> report) {
+    data_ = std::move(report);
     const QSignalBlocker quiet(types_);
     types_->clearContents();
     const std::size_t count = data_ ? data_->types.size() : 0;

@@ -19,8 +19,8 @@ class TypePage : public QWidget {
 public:
     explicit TypePage(QWidget* parent = nullptr);
 
-    // Shows the types of `data`; null shows none.
-    void setData(std::shared_ptr<const ReportData> data);
+    // Shows the types of `report`; null shows none.
+    void setData(std::shared_ptr<const ReportData> report);
 
 private:
     void showSelectedType();

@@ -208,8 +208,8 @@ UsageChart::UsageChart(UserPrompts& prompts, QWidget* parent)
     rebuild();
 }
 
-void UsageChart::setData(std::shared_ptr<const ReportData> data) {
-    data_ = std::move(data);
+void UsageChart::setData(std::shared_ptr<const ReportData> report) {
+    data_ = std::move(report);
     const bool types = data_ && !data_->types.empty();
     if (!types) subject_->setCurrentIndex(0);
     subject_->setEnabled(types);

@@ -35,8 +35,8 @@ class UsageChart : public QWidget {
 public:
     UsageChart(UserPrompts& prompts, QWidget* parent = nullptr);
 
-    // Shows the chart of `data`; null shows none.
-    void setData(std::shared_ptr<const ReportData> data);
+    // Shows the chart of `report`; null shows none.
+    void setData(std::shared_ptr<const ReportData> report);
     QChart* chart() const;
     // The chart as shown, drawn at twice its size on a white ground.
     QImage image() const;

@@ -67,7 +67,7 @@ QVariant UsageTableModel::data(const QModelIndex& index, int role) const {
             if (position >= table_.rowCount()) return QString();
             return cellText(table_.row(position), column);
         }
-        case Qt::TextAlignmentRole: return QVariant::fromValue(kColumns[column].cellAlignment);
+        case Qt::TextAlignmentRole: return QVariant::fromValue(kColumns[static_cast<std::size_t>(column)].cellAlignment);
         case Qt::BackgroundRole:
             // The grid's empty area is grey; the cells keep the window colours.
             return QBrush(QGuiApplication::palette().color(QPalette::Base));
@@ -77,8 +77,8 @@ QVariant UsageTableModel::data(const QModelIndex& index, int role) const {
 
 QVariant UsageTableModel::headerData(int section, Qt::Orientation orientation, int role) const {
     if (orientation != Qt::Horizontal || section < 0 || section >= kColumnCount) return {};
-    if (role == Qt::DisplayRole) return QString::fromUtf8(kColumns[section].header);
-    if (role == Qt::TextAlignmentRole) return QVariant::fromValue(kColumns[section].headerAlignment);
+    if (role == Qt::DisplayRole) return QString::fromUtf8(kColumns[static_cast<std::size_t>(section)].header);
+    if (role == Qt::TextAlignmentRole) return QVariant::fromValue(kColumns[static_cast<std::size_t>(section)].headerAlignment);
     return {};
 }
 
