@@ -1,7 +1,9 @@
 #include "analysis/folder_analysis.h"
 
 #include <cstdlib>
+#include <algorithm>
 #include <exception>
+#include <set>
 #include <utility>
 
 #include "engine/deck_observer.h"
@@ -60,6 +62,13 @@ AnalysisStatus FolderAnalysis::listFolder(const std::filesystem::path& folder, b
 }
 
 AnalysisStatus FolderAnalysis::list() {
+    if (request_.typeRules) {
+        try {
+            rules_ = std::make_shared<const TypeRules>(readTypeRules(*request_.typeRules));
+        } catch (const TypeRulesError& error) {
+            return {AnalysisOutcome::Refused, error.what()};
+        }
+    }
     try {
         AnalysisStatus status = listFolder(request_.folder, false, current_);
         if (status.completed() && request_.baseline) status = listFolder(*request_.baseline, true, baseline_);
@@ -78,7 +87,7 @@ void FolderAnalysis::useFiles(std::vector<std::filesystem::path> files) {
 }
 
 AnalysisStatus FolderAnalysis::tally(AnalysisHost& host, bool baseline, Folder& folder) {
-    folder.figures = std::make_unique<RunFigures>(request_, folder.listing, baseline);
+    folder.figures = std::make_unique<RunFigures>(request_, folder.listing, baseline, rules_);
     SkippedLines skipped(folder.listing->files, host);
     DeckObservers observers;
     if (DeckObserver* figures = folder.figures->observer()) observers.add(*figures);
@@ -89,6 +98,8 @@ AnalysisStatus FolderAnalysis::tally(AnalysisHost& host, bool baseline, Folder& 
     options.mergeByName = request_.mergeByName;
     options.format = request_.format;
     options.observer = observers.empty() ? nullptr : &observers;
+    // A deck's type may depend on its side part even when it does not count.
+    options.readSidePart = rules_ != nullptr;
     // For measurements: how many threads read ahead of the tally.
     options.readThreads = readThreadsFromSetting(std::getenv("SORMEL_READ_THREADS"));
     host.folderStarted(baseline, folder.listing->files.size());
@@ -130,6 +141,41 @@ ReportData FolderAnalysis::takeReport() {
     baseline_.figures.reset();
     if (baseline_.ownTable) *baseline_.ownTable = UsageTable();
     return data;
+}
+
+std::vector<std::string> FolderAnalysis::possibleTypeNames() const {
+    return rules_ ? ruleTypeNames(*rules_) : current_.listing->typeNames;
+}
+
+std::vector<std::string> FolderAnalysis::ruleWarnings() const {
+    std::vector<std::string> warnings;
+    if (!rules_ || !current_.figures || !current_.figures->ruleTyping()) return warnings;
+    const RuleTyping& typing = *current_.figures->ruleTyping();
+    const RuleTyping* before = baseline_.figures ? baseline_.figures->ruleTyping() : nullptr;
+    std::set<std::string> missing;
+    for (std::size_t i = 0; i < typing.namedCards().size(); ++i) {
+        if (!typing.cardsHeld()[i] && !(before && before->cardsHeld()[i])) missing.insert(typing.namedCards()[i]);
+    }
+    if (missing.empty()) return warnings;
+    std::vector<std::pair<std::size_t, std::string>> places;
+    const auto check = [&](const std::vector<NamedCard>& cards) {
+        for (const NamedCard& card : cards) {
+            if (missing.count(card.key) != 0) places.emplace_back(card.line, card.key);
+        }
+    };
+    for (const TypeRule& rule : rules_->types) {
+        for (const auto* cards : {&rule.all, &rule.any, &rule.none, &rule.atLeast, &rule.sideAll, &rule.sideAny,
+                                  &rule.sideNone}) {
+            check(*cards);
+        }
+    }
+    std::stable_sort(places.begin(), places.end(),
+                     [](const auto& a, const auto& b) { return a.first < b.first; });
+    for (const auto& [line, key] : places) {
+        warnings.push_back(displayPath(*request_.typeRules) + ":" + std::to_string(line) +
+                           ": 警告: どのデッキにもないカードです: " + visibleText(key));
+    }
+    return warnings;
 }
 
 AverageDeckSet FolderAnalysis::averageDecks() const { return current_.figures->averageDecks(*current_.table); }

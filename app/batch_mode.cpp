@@ -96,7 +96,7 @@ int runBatch(const BatchOptions& options) {
     // Every output is checked, and opened, before anything is read.
     BatchOutputs outputs(options);
     if (const std::optional<BatchOutputs::Refusal> refusal = outputs.reserve(
-            analysis.listing().files, analysis.baselineListing().files, analysis.listing().typeNames)) {
+            analysis.listing().files, analysis.baselineListing().files, analysis.possibleTypeNames())) {
         std::cerr << refusal->message << '\n';
         return refusal->usage ? kExitUsage : kExitFailure;
     }
@@ -105,6 +105,7 @@ int runBatch(const BatchOptions& options) {
         BatchHost host(options.showSkipped);
         if (const AnalysisStatus status = analysis.run(host); !status.completed()) return exitStatus(status);
     }
+    for (const std::string& warning : analysis.ruleWarnings()) std::cerr << warning << '\n';
     try {
         Cp932Loss loss;
         const std::string csv = formatCsv(analysis.table(), options.encoding, &loss);

@@ -118,6 +118,9 @@ const Option kOptions[] = {
      }},
     {"by-folder", 0, "", "DIR の直下のサブフォルダーも読み、サブフォルダー名をデッキタイプとして分析します。", false, true,
      [](Request& r, std::string_view) { r.line.batch.request.byFolder = true; }},
+    {"types", 0, "RULES.toml",
+     "デッキタイプを RULES.toml のルールでデッキの内容から判定します（--by-folder とは併用できません）。", false, true,
+     [](Request& r, std::string_view v) { r.line.batch.request.typeRules = pathValue("--types", v); }},
     {"compare", 0, "BASE_DIR", "BASE_DIR を同じ条件で集計し、前の期間として比較します。", false, true,
      [](Request& r, std::string_view v) { r.line.batch.request.baseline = pathValue("--compare", v); }},
     {"average-deck", 0, "FILE",
@@ -190,6 +193,9 @@ CommandLine parseCommandLine(int argc, const char* const* argv) {
     }
     if (request.batch) {
         if (!positional.empty()) throw UsageError("余分な引数があります: " + joined(positional));
+        if (line.batch.request.byFolder && line.batch.request.typeRules) {
+            throw UsageError("--types と --by-folder は併用できません。デッキタイプの出どころはどちらか一つにしてください。");
+        }
         line.action = CommandLine::Action::RunBatch;
         return line;
     }
