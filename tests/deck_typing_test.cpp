@@ -146,9 +146,11 @@ TEST(DeckTyping, TheThresholdHoldsAtEqualityAndTiesGoToTheEarlierType) {
 }
 
 TEST(DeckTyping, DecksTypedAsSimilarDoNotJoinTheMeans) {
-    const std::string rules = "similarity = 0.9\n[[type]]\nname = \"X\"\nall = [\"A\", \"B\"]\n";
-    // The second deck is X-like enough; the third is like the second only.
-    const auto typed = typeDecks(rules, {{{"A", 1}, {"B", 1}}, {{"A", 1}, {"B", 1}, {"C", 0.4}}, {{"A", 1}, {"C", 1}}});
+    const std::string rules = "similarity = 0.8\n[[type]]\nname = \"X\"\nall = [\"A\", \"B\"]\nnone = [\"C\"]\n";
+    // X's mean is (A, B, C) = (1, 1, 0). The second deck is 0.8165 like it;
+    // the third 0.5774, and would be 0.8165 like a mean the second joined.
+    const auto typed = typeDecks(rules, {{{"A", 1}, {"B", 1}}, {{"A", 1}, {"B", 1}, {"C", 1}},
+                                         {{"A", 1}, {"B", 1}, {"C", 2}}});
     EXPECT_EQ(typed[1].how, TypingWay::Similar);
     EXPECT_EQ(typed[2].how, TypingWay::None);
 }
