@@ -80,6 +80,19 @@ TEST_F(TypesBatch, SideConditionsReadTheSidePartEvenWhenItDoesNotCount) {
     EXPECT_EQ(shown.err.find("S-9"), std::string::npos) << shown.err;  // side lines are not listed
 }
 
+TEST_F(TypesBatch, UncountedSideLinesNeverStopTheRunAndCardsAreNamedByTheRowsKey) {
+    // A count no table can hold stops a run that counts it, not one that
+    // only looks at the side part for the rules.
+    decks.write("1.txt", "4,A-1,angel\n--\n1e400,S-9,side\n1,S-8,x\n");
+    const std::string types = rules("[[type]]\nname = \"Side\"\nside_all = [\"S-8\"]\n"
+                                    "[[type]]\nname = \"Named\"\nall = [\"angel\"]\n");
+    EXPECT_EQ(report(" --types " + types + " --no-side")["deck_list"][0]["type"], "Side");
+    EXPECT_EQ(run(" --types " + types).status, 1);
+    const std::string byName = rules("[[type]]\nname = \"Named\"\nall = [\"angel\"]\n");
+    EXPECT_EQ(report(" --types " + byName + " --no-side --merge-by-name")["deck_list"][0]["type"], "Named");
+    EXPECT_EQ(report(" --types " + byName + " --no-side")["deck_list"][0]["type"], "分類なし");
+}
+
 TEST_F(TypesBatch, ABadRulesFileIsBadUsageBeforeAnyDeckIsRead) {
     // No deck file at all: the rules are refused before the folder is listed.
     const ProgramResult bad = run(" --types " + rules("[[type]]\nname = \"a\"\nalll = [\"X\"]\n"));
