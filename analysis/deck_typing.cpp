@@ -2,8 +2,11 @@
 
 #include <algorithm>
 #include <cmath>
+#include <set>
 
 #include "engine/deck_listing.h"
+#include "engine/text_decoding.h"
+#include "engine/visible_text.h"
 
 namespace sormel {
 
@@ -197,6 +200,32 @@ void RuleTyping::finish() {
     }
     unnamed_.clear();
     typeSums_.clear();
+}
+
+std::vector<std::string> unheldCardWarnings(const TypeRules& rules, const std::string& shownPath,
+                                            const std::vector<const RuleTyping*>& runs) {
+    std::set<std::string> unheld;
+    for (std::size_t i = 0; !runs.empty() && i < runs.front()->namedCards().size(); ++i) {
+        if (std::none_of(runs.begin(), runs.end(), [&](const RuleTyping* run) { return run->cardsHeld()[i]; })) {
+            unheld.insert(runs.front()->namedCards()[i]);
+        }
+    }
+    std::vector<std::pair<std::size_t, std::string>> places;
+    for (const TypeRule& rule : rules.types) {
+        for (const auto* cards :
+             {&rule.all, &rule.any, &rule.none, &rule.atLeast, &rule.sideAll, &rule.sideAny, &rule.sideNone}) {
+            for (const NamedCard& card : *cards) {
+                if (unheld.count(card.key) != 0) places.emplace_back(card.line, card.key);
+            }
+        }
+    }
+    std::stable_sort(places.begin(), places.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
+    std::vector<std::string> warnings;
+    for (const auto& [line, key] : places) {
+        warnings.push_back(shownPath + ":" + std::to_string(line) +
+                           ": 警告: どのデッキにもないカードです: " + visibleText(toValidUtf8(key)));
+    }
+    return warnings;
 }
 
 }  // namespace sormel

@@ -123,4 +123,9 @@ private:
     std::vector<std::pair<std::size_t, SparseDeck>> unnamed_;
 };
 
+// "RULES:LINE: 警告: …" for each place the rules name a card that no deck
+// of `runs` (typed by these rules) held copies of, in either part.
+std::vector<std::string> unheldCardWarnings(const TypeRules& rules, const std::string& shownPath,
+                                            const std::vector<const RuleTyping*>& runs);
+
 }  // namespace sormel

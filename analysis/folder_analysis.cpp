@@ -1,9 +1,7 @@
 #include "analysis/folder_analysis.h"
 
 #include <cstdlib>
-#include <algorithm>
 #include <exception>
-#include <set>
 #include <utility>
 
 #include "engine/deck_observer.h"
@@ -148,34 +146,10 @@ std::vector<std::string> FolderAnalysis::possibleTypeNames() const {
 }
 
 std::vector<std::string> FolderAnalysis::ruleWarnings() const {
-    std::vector<std::string> warnings;
-    if (!rules_ || !current_.figures || !current_.figures->ruleTyping()) return warnings;
-    const RuleTyping& typing = *current_.figures->ruleTyping();
-    const RuleTyping* before = baseline_.figures ? baseline_.figures->ruleTyping() : nullptr;
-    std::set<std::string> missing;
-    for (std::size_t i = 0; i < typing.namedCards().size(); ++i) {
-        if (!typing.cardsHeld()[i] && !(before && before->cardsHeld()[i])) missing.insert(typing.namedCards()[i]);
-    }
-    if (missing.empty()) return warnings;
-    std::vector<std::pair<std::size_t, std::string>> places;
-    const auto check = [&](const std::vector<NamedCard>& cards) {
-        for (const NamedCard& card : cards) {
-            if (missing.count(card.key) != 0) places.emplace_back(card.line, card.key);
-        }
-    };
-    for (const TypeRule& rule : rules_->types) {
-        for (const auto* cards : {&rule.all, &rule.any, &rule.none, &rule.atLeast, &rule.sideAll, &rule.sideAny,
-                                  &rule.sideNone}) {
-            check(*cards);
-        }
-    }
-    std::stable_sort(places.begin(), places.end(),
-                     [](const auto& a, const auto& b) { return a.first < b.first; });
-    for (const auto& [line, key] : places) {
-        warnings.push_back(displayPath(*request_.typeRules) + ":" + std::to_string(line) +
-                           ": 警告: どのデッキにもないカードです: " + visibleText(key));
-    }
-    return warnings;
+    if (!rules_ || !current_.figures || !current_.figures->ruleTyping()) return {};
+    std::vector<const RuleTyping*> runs = {current_.figures->ruleTyping()};
+    if (baseline_.figures && baseline_.figures->ruleTyping()) runs.push_back(baseline_.figures->ruleTyping());
+    return unheldCardWarnings(*rules_, displayPath(*request_.typeRules), runs);
 }
 
 AverageDeckSet FolderAnalysis::averageDecks() const { return current_.figures->averageDecks(*current_.table); }
