@@ -30,6 +30,8 @@ struct AnalysisRequest {
     int copyLimit = 3;          // shapes the per-card figures only
     bool report = true;         // the per-card report (and the types' own)
     bool averageDecks = false;  // the average deck of all decks and of each type
+    bool suggestTypes = false;  // draft type rules for the decks read
+    std::optional<int> suggestCount;  // how many types those rules have; chosen when empty
 
     bool typed() const { return byFolder || typeRules.has_value(); }
 };

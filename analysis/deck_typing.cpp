@@ -107,8 +107,7 @@ std::vector<std::size_t> RuleTyping::slotsOf(const std::vector<NamedCard>& cards
 void RuleTyping::deckStarted(std::size_t) {
     for (const std::size_t slot : touchedSlots_) mainCopies_[slot] = sideCopies_[slot] = 0;
     touchedSlots_.clear();
-    for (const std::uint32_t row : touchedRows_) rowCopies_[row] = 0;
-    touchedRows_.clear();
+    mainPart_.startDeck();
     ++stamp_;
 }
 
@@ -129,16 +128,7 @@ void RuleTyping::entryCounted(const CountedEntry& counted) {
     }
     const bool side = counted.entry.part == DeckPart::Side;
     if (rowSlot_[row] >= 0) addCopies(static_cast<std::size_t>(rowSlot_[row]), side, counted.entry.copies);
-    if (side) return;
-    if (row >= rowCopies_.size()) {
-        rowCopies_.resize(row + 1, 0);
-        rowStamp_.resize(row + 1, 0);
-    }
-    if (rowStamp_[row] != stamp_) {
-        rowStamp_[row] = stamp_;
-        touchedRows_.push_back(row);
-    }
-    rowCopies_[row] += counted.entry.copies;
+    if (rules_->similarity > 0) mainPart_.add(counted);
 }
 
 void RuleTyping::sideEntryRead(std::string_view key, double copies) {
@@ -175,10 +165,7 @@ void RuleTyping::deckFinished(std::size_t index) {
     if (!(rules_->similarity > 0)) return;
     const bool unsorted = typing.type == typeNames_.size() - 1;
     if (typing.how == TypingWay::Rule && unsorted) return;
-    SparseDeck deck;
-    for (const std::uint32_t row : touchedRows_) {
-        if (rowCopies_[row] > 0) deck.emplace_back(row, rowCopies_[row]);
-    }
+    SparseDeck deck = mainPart_.deck();
     if (typing.how == TypingWay::Rule) {
         ++typeDecks_[typing.type];
         for (const auto& [row, copies] : deck) typeSums_[typing.type][row] += copies;

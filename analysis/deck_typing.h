@@ -14,6 +14,7 @@
 #include <utility>
 #include <vector>
 
+#include "analysis/main_parts.h"
 #include "analysis/type_rules.h"
 #include "engine/deck_observer.h"
 
@@ -33,8 +34,6 @@ struct DeckTyping {
 // A similarity as the reports show it: rounded to 4 decimals.
 double shownSimilarity(double similarity);
 
-// One deck's main part as (row, copies) pairs, copies above 0 only.
-using SparseDeck = std::vector<std::pair<std::uint32_t, double>>;
 
 // Which type a deck is most like: the highest cosine similarity between
 // the deck and each type's mean, the earlier type on a tie; nothing below
@@ -109,11 +108,10 @@ private:
     // The deck being read.
     std::vector<double> mainCopies_, sideCopies_;
     std::vector<std::size_t> touchedSlots_;
-    std::vector<double> rowCopies_;  // main-part copies per row
-    std::vector<std::uint32_t> touchedRows_;
-    // What the deck being read touched is marked with its stamp.
+    MainPartTally mainPart_;
+    // The slots the deck being read touched are marked with its stamp.
     std::uint32_t stamp_ = 0;
-    std::vector<std::uint32_t> slotStamp_, rowStamp_;
+    std::vector<std::uint32_t> slotStamp_;
 
     std::vector<DeckTyping> decks_;
     // For the fallback: per type, the rows' copies over its rule-named decks;

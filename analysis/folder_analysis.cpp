@@ -4,6 +4,7 @@
 #include <exception>
 #include <utility>
 
+#include "analysis/type_suggestion.h"
 #include "engine/deck_observer.h"
 #include "engine/file_error.h"
 #include "engine/text_decoding.h"
@@ -143,6 +144,16 @@ ReportData FolderAnalysis::takeReport() {
 
 std::vector<std::string> FolderAnalysis::possibleTypeNames() const {
     return rules_ ? ruleTypeNames(*rules_) : current_.listing->typeNames;
+}
+
+std::string FolderAnalysis::suggestedRules() const {
+    SuggestionCards cards;
+    const UsageTable& table = *current_.table;
+    for (std::size_t handle = 0; handle < table.rowCount(); ++handle) {
+        cards.keys.push_back(table.keyAt(handle));
+        cards.names.push_back(table.rowByHandle(handle).cardName);
+    }
+    return suggestTypeRules(current_.figures->mainParts()->decks(), cards, request_.suggestCount);
 }
 
 std::vector<std::string> FolderAnalysis::ruleWarnings() const {

@@ -85,6 +85,8 @@ public:
     ReportData takeReport();
     // The average decks (when the request asked for them).
     AverageDeckSet averageDecks() const;
+    // When the request asked for them: rules typing the decks read (TOML).
+    std::string suggestedRules() const;
     // With rules: "RULES:LINE: 警告: …" for each place a rule names a card
     // no deck of the run (the baseline's included) holds.
     std::vector<std::string> ruleWarnings() const;

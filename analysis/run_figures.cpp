@@ -30,6 +30,10 @@ RunFigures::RunFigures(const AnalysisRequest& request, std::shared_ptr<const Typ
         average_ = std::make_unique<AverageDeckBuilder>(request.includeSidePart);
         observers_.add(*average_);
     }
+    if (request.suggestTypes && !baseline) {
+        mainParts_ = std::make_unique<MainParts>(listing_->files.size());
+        observers_.add(*mainParts_);
+    }
     // A baseline's types are wanted for the comparison of each type.
     const bool typeTables = request.report || request.averageDecks;
     if (rules) {

@@ -17,6 +17,7 @@
 #include "analysis/deck_types.h"
 #include "analysis/deck_typing.h"
 #include "analysis/held_decks.h"
+#include "analysis/main_parts.h"
 #include "analysis/type_rules.h"
 #include "analysis/report_data.h"
 #include "engine/deck_listing.h"
@@ -46,6 +47,9 @@ public:
     // Finishes the deck types' tables (throws CardError for a count out of
     // range in one of them); with rules, names the nearest types first.
     void finish(SortChoice choice);
+
+    // Every deck's main part, when rules are to be suggested.
+    const MainParts* mainParts() const { return mainParts_.get(); }
 
     // The typing by rules, when the decks were typed by rules.
     const RuleTyping* ruleTyping() const { return typing_.get(); }
@@ -84,7 +88,8 @@ private:
     std::unique_ptr<AverageDeckBuilder> average_;
     std::unique_ptr<DeckTypeSplitter> types_;
     std::unique_ptr<RuleTyping> typing_;
-    std::unique_ptr<HeldDecks> held_;  // the decks' entries, until their types are known
+    std::unique_ptr<HeldDecks> held_;
+    std::unique_ptr<MainParts> mainParts_;  // the decks' entries, until their types are known
 };
 
 }  // namespace sormel

@@ -90,6 +90,7 @@ int runBatch(const BatchOptions& options) {
     AnalysisRequest request = options.request;
     request.report = !options.reports.empty();
     request.averageDecks = options.averageDeck.has_value();
+    request.suggestTypes = options.suggestTypes.has_value();
     FolderAnalysis analysis(request);
     if (const AnalysisStatus status = analysis.list(); !status.completed()) return exitStatus(status);
 
@@ -110,6 +111,8 @@ int runBatch(const BatchOptions& options) {
         Cp932Loss loss;
         const std::string csv = formatCsv(analysis.table(), options.encoding, &loss);
         warnAboutCp932Loss(loss);
+        // Made before the report takes what the run gathered.
+        if (request.suggestTypes) outputs.fillSuggestedTypes(analysis.suggestedRules());
         std::optional<ReportData> data;
         if (request.report) {
             data = analysis.takeReport();
@@ -121,6 +124,7 @@ int runBatch(const BatchOptions& options) {
             outputs.fillAverageDecks(decks.all, decks.types);
         }
         if (data) outputs.fillReports(*data);
+
         if (options.output) outputs.fillCsv(csv);
         outputs.commit();
         if (!options.output && !writeToStandardOutput(csv)) {

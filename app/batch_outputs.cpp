@@ -92,6 +92,10 @@ std::optional<BatchOutputs::Refusal> BatchOutputs::reserve(const std::vector<std
             if ((refusal = take(report))) return refusal;
             reports_.push_back(set_.reserve(report));
         }
+        if (options_.suggestTypes) {
+            if ((refusal = take(*options_.suggestTypes))) return refusal;
+            suggestedTypes_ = set_.reserve(*options_.suggestTypes);
+        }
         if (options_.averageDeck && !options_.request.typed()) {
             if ((refusal = take(*options_.averageDeck))) return refusal;
             averageDeck_ = set_.reserve(*options_.averageDeck);
@@ -115,6 +119,8 @@ std::optional<BatchOutputs::Refusal> BatchOutputs::reserve(const std::vector<std
 }
 
 void BatchOutputs::fillCsv(const std::string& csv) { set_.fill(csv_, csv); }
+
+void BatchOutputs::fillSuggestedTypes(const std::string& rules) { set_.fill(suggestedTypes_, rules); }
 
 void BatchOutputs::fillReports(const ReportData& data) {
     for (std::size_t i = 0; i < reports_.size(); ++i) {
