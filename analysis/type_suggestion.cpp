@@ -133,29 +133,40 @@ private:
         for (std::size_t& of : groupOf_) of = of > group ? of - 1 : (of == group ? 0 : of);
     }
 
+    // Every group too small to be a type gives its decks to the others.
     bool dropSmallest() {
-        if (centres_.size() <= 2) return false;
         const std::vector<std::size_t> count = sizes();
-        const auto smallest = std::min_element(count.begin(), count.end()) - count.begin();
-        if (static_cast<double>(count[smallest]) >= kSmallestGroup * static_cast<double>(features_.size())) return false;
-        remove(static_cast<std::size_t>(smallest));
-        return true;
-    }
-
-    bool mergeClosest() {
-        if (centres_.size() <= 2) return false;
-        double best = kMergedSimilarity;
-        std::size_t merged = centres_.size();
-        for (std::size_t a = 0; a < centres_.size(); ++a) {
-            for (std::size_t b = a + 1; b < centres_.size(); ++b) {
-                double dot = 0;
-                for (std::size_t row = 0; row < rows_; ++row) dot += centres_[a][row] * centres_[b][row];
-                if (dot > best) best = dot, merged = b;
+        bool dropped = false;
+        for (std::size_t group = centres_.size(); group-- > 0 && centres_.size() > 2;) {
+            if (static_cast<double>(count[group]) < kSmallestGroup * static_cast<double>(features_.size())) {
+                remove(group);
+                dropped = true;
             }
         }
-        if (merged == centres_.size()) return false;
-        remove(merged);
-        return true;
+        return dropped;
+    }
+
+    // Of every pair of groups more alike than kMergedSimilarity, the later
+    // gives its decks to the others (a group goes at most once a pass).
+    bool mergeClosest() {
+        std::vector<bool> gone(centres_.size(), false);
+        for (std::size_t a = 0; a < centres_.size(); ++a) {
+            if (gone[a]) continue;
+            for (std::size_t b = a + 1; b < centres_.size(); ++b) {
+                if (gone[b]) continue;
+                double dot = 0;
+                for (std::size_t row = 0; row < rows_; ++row) dot += centres_[a][row] * centres_[b][row];
+                if (dot > kMergedSimilarity) gone[b] = true;
+            }
+        }
+        bool merged = false;
+        for (std::size_t group = centres_.size(); group-- > 0 && centres_.size() > 2;) {
+            if (gone[group]) {
+                remove(group);
+                merged = true;
+            }
+        }
+        return merged;
     }
 
     const std::vector<Rows>& features_;
