@@ -39,7 +39,7 @@ struct ReportData {
     std::optional<BaselineInfo> baseline{};  // with --compare
     bool byFolder = false;                 // deck types were read from sub-folders
     bool byRules = false;                  // deck types were named by a rules file
-    std::string typeRulesFile;             // that file, as given
+    std::string typeRulesFile{};           // that file, as given
     std::vector<TypeReport> types{};       // sub-folders: decks descending, then name by code point;
                                            // rules: in the file's order, 分類なし last
     std::vector<DeckListEntry> deckList{}; // with deck types: every deck of the folder, as read
