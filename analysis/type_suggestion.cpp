@@ -285,7 +285,9 @@ std::string suggestTypeRules(const std::vector<SparseDeck>& decks, const Suggest
         std::vector<bool> members(decks.size());
         std::size_t size = 0;
         for (std::size_t deck = 0; deck < decks.size(); ++deck) size += (members[deck] = groupOf[deck] == group);
-        if (size > 0) rules.emplace_back(size, conditionsOf(played, members));
+        // A group of decks without a card would make a type that takes every deck.
+        Rows conditions = size > 0 ? conditionsOf(played, members) : Rows();
+        if (!conditions.empty()) rules.emplace_back(size, std::move(conditions));
     }
     std::stable_sort(rules.begin(), rules.end(), [](const auto& a, const auto& b) { return a.first > b.first; });
 

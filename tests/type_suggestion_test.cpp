@@ -100,6 +100,13 @@ TEST_F(TypeSuggestion, TheCountOfTypesCanBeFixed) {
     EXPECT_EQ(run("--suggest-count 3").status, 2);
 }
 
+TEST_F(TypeSuggestion, DecksWithoutCardsGetNoTypeThatWouldTakeEveryDeck) {
+    decks.write("a.txt", "# no card line\n");
+    const auto file = scratch.path() / "s.toml";
+    ASSERT_EQ(run("--suggest-types " + shellQuoted(file) + " --output /dev/null").status, 0);
+    EXPECT_TRUE(parseTypeRules(readFile(file), "s.toml").types.empty());
+}
+
 TEST(TomlText, CardsWithQuotesBackslashesAndControlCharactersReadBack) {
     for (const std::string card : {"a\"b", "c\\d", "e\tf", "g\x7fh", "カード"}) {
         const TypeRules rules = parseTypeRules("[[type]]\nname = \"t\"\nall = [" + tomlString(card) + "]\n", "r");
