@@ -18,6 +18,7 @@ struct AnalysisRequest {
     std::string mask = "*.txt";
     DeckFormat format = DeckFormat::Auto;
     bool byFolder = false;                          // deck types from sub-folders
+    std::optional<std::filesystem::path> typeRules; // deck types named by the rules of this file
     std::optional<std::filesystem::path> baseline;  // an earlier period to compare with
 
     // How it is counted.
@@ -29,6 +30,10 @@ struct AnalysisRequest {
     int copyLimit = 3;          // shapes the per-card figures only
     bool report = true;         // the per-card report (and the types' own)
     bool averageDecks = false;  // the average deck of all decks and of each type
+    bool suggestTypes = false;  // draft type rules for the decks read
+    std::optional<int> suggestCount;  // how many types those rules have; chosen when empty
+
+    bool typed() const { return byFolder || typeRules.has_value(); }
 };
 
 }  // namespace sormel

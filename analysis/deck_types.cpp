@@ -1,5 +1,6 @@
 #include "analysis/deck_types.h"
 
+#include <algorithm>
 #include <stdexcept>
 
 namespace sormel {
@@ -61,6 +62,15 @@ void DeckTypeSplitter::finish(SortChoice choice) {
         if (!type->failure.empty()) throw std::runtime_error(type->failure);
         if (type->decks > 0) type->table.computeAllMetrics(type->decks, choice);
     }
+}
+
+}  // namespace sormel
+
+namespace sormel {
+
+void DeckTypeSplitter::dropEmptyTypes() {
+    std::erase_if(types_, [](const std::unique_ptr<DeckTypeTally>& type) { return type->decks == 0; });
+    current_ = nullptr;
 }
 
 }  // namespace sormel

@@ -48,6 +48,9 @@ public:
     // of decks. Throws CardError for a count out of range, naming the card.
     void finish(SortChoice choice);
 
+    // Leaves out the types no deck was of.
+    void dropEmptyTypes();
+
 private:
     const std::vector<std::size_t> typeOfFile_;
     const bool mergeByName_;

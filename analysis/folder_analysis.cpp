@@ -4,6 +4,7 @@
 #include <exception>
 #include <utility>
 
+#include "analysis/type_suggestion.h"
 #include "engine/deck_observer.h"
 #include "engine/file_error.h"
 #include "engine/text_decoding.h"
@@ -60,6 +61,13 @@ AnalysisStatus FolderAnalysis::listFolder(const std::filesystem::path& folder, b
 }
 
 AnalysisStatus FolderAnalysis::list() {
+    if (request_.typeRules) {
+        try {
+            rules_ = std::make_shared<const TypeRules>(readTypeRules(*request_.typeRules));
+        } catch (const TypeRulesError& error) {
+            return {AnalysisOutcome::Refused, error.what()};
+        }
+    }
     try {
         AnalysisStatus status = listFolder(request_.folder, false, current_);
         if (status.completed() && request_.baseline) status = listFolder(*request_.baseline, true, baseline_);
@@ -78,7 +86,7 @@ void FolderAnalysis::useFiles(std::vector<std::filesystem::path> files) {
 }
 
 AnalysisStatus FolderAnalysis::tally(AnalysisHost& host, bool baseline, Folder& folder) {
-    folder.figures = std::make_unique<RunFigures>(request_, folder.listing, baseline);
+    folder.figures = std::make_unique<RunFigures>(request_, folder.listing, baseline, rules_);
     SkippedLines skipped(folder.listing->files, host);
     DeckObservers observers;
     if (DeckObserver* figures = folder.figures->observer()) observers.add(*figures);
@@ -89,6 +97,8 @@ AnalysisStatus FolderAnalysis::tally(AnalysisHost& host, bool baseline, Folder& 
     options.mergeByName = request_.mergeByName;
     options.format = request_.format;
     options.observer = observers.empty() ? nullptr : &observers;
+    // A deck's type may depend on its side part even when it does not count.
+    options.readSidePart = rules_ != nullptr;
     // For measurements: how many threads read ahead of the tally.
     options.readThreads = readThreadsFromSetting(std::getenv("SORMEL_READ_THREADS"));
     host.folderStarted(baseline, folder.listing->files.size());
@@ -130,6 +140,27 @@ ReportData FolderAnalysis::takeReport() {
     baseline_.figures.reset();
     if (baseline_.ownTable) *baseline_.ownTable = UsageTable();
     return data;
+}
+
+std::vector<std::string> FolderAnalysis::possibleTypeNames() const {
+    return rules_ ? ruleTypeNames(*rules_) : current_.listing->typeNames;
+}
+
+std::string FolderAnalysis::suggestedRules() const {
+    SuggestionCards cards;
+    const UsageTable& table = *current_.table;
+    for (std::size_t handle = 0; handle < table.rowCount(); ++handle) {
+        cards.keys.push_back(table.keyAt(handle));
+        cards.names.push_back(table.rowByHandle(handle).cardName);
+    }
+    return suggestTypeRules(current_.figures->mainParts()->decks(), cards, request_.suggestCount);
+}
+
+std::vector<std::string> FolderAnalysis::ruleWarnings() const {
+    if (!rules_ || !current_.figures || !current_.figures->ruleTyping()) return {};
+    std::vector<const RuleTyping*> runs = {current_.figures->ruleTyping()};
+    if (baseline_.figures && baseline_.figures->ruleTyping()) runs.push_back(baseline_.figures->ruleTyping());
+    return unheldCardWarnings(*rules_, displayPath(*request_.typeRules), runs);
 }
 
 AverageDeckSet FolderAnalysis::averageDecks() const { return current_.figures->averageDecks(*current_.table); }

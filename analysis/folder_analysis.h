@@ -57,9 +57,10 @@ public:
     FolderAnalysis(const FolderAnalysis&) = delete;
     FolderAnalysis& operator=(const FolderAnalysis&) = delete;
 
-    // Lists the decks of the folder and of the baseline. Refused for a mask
-    // no file name could match; Failed when a folder cannot be read or
-    // holds no deck file.
+    // Reads the rules file (when the request names one), then lists the
+    // decks of the folder and of the baseline. Refused for a rules file that
+    // cannot be used or a mask no file name could match; Failed when a
+    // folder cannot be read or holds no deck file.
     AnalysisStatus list();
     // Takes `files` as the folder's decks, all of one type, instead of
     // listing the folder.
@@ -69,6 +70,8 @@ public:
     const TypedDeckFiles& listing() const { return *current_.listing; }
     // Empty without a baseline.
     const TypedDeckFiles& baselineListing() const { return *baseline_.listing; }
+    // Every type a deck of the folder may get, known before the run.
+    std::vector<std::string> possibleTypeNames() const;
 
     // Tallies the folder, then the baseline, and finishes their figures.
     AnalysisStatus run(AnalysisHost& host);
@@ -82,6 +85,11 @@ public:
     ReportData takeReport();
     // The average decks (when the request asked for them).
     AverageDeckSet averageDecks() const;
+    // When the request asked for them: rules typing the decks read (TOML).
+    std::string suggestedRules() const;
+    // With rules: "RULES:LINE: 警告: …" for each place a rule names a card
+    // no deck of the run (the baseline's included) holds.
+    std::vector<std::string> ruleWarnings() const;
 
 private:
     struct Folder {
@@ -94,6 +102,7 @@ private:
     AnalysisStatus tally(AnalysisHost& host, bool baseline, Folder& folder);
 
     const AnalysisRequest request_;
+    std::shared_ptr<const TypeRules> rules_;
     Folder current_;
     Folder baseline_;
 };

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "analysis/card_report.h"
+#include "analysis/deck_typing.h"
 #include "engine/sort_choice.h"
 
 namespace sormel {
@@ -25,15 +26,29 @@ struct TypeReport {
     CardReport report;
 };
 
+// One deck of the folder and how it got its type.
+struct DeckListEntry {
+    std::string file;  // relative to the folder, with "/"
+    std::string type;
+    TypingWay how = TypingWay::None;
+    double similarity = 0;  // for TypingWay::Similar
+};
+
 struct ReportData {
     CardReport report;
     std::optional<BaselineInfo> baseline{};  // with --compare
     bool byFolder = false;                 // deck types were read from sub-folders
-    std::vector<TypeReport> types{};       // decks descending, then name by code point
+    bool byRules = false;                  // deck types were named by a rules file
+    std::string typeRulesFile{};           // that file, as given
+    std::vector<TypeReport> types{};       // sub-folders: decks descending, then name by code point;
+                                           // rules: in the file's order, 分類なし last
+    std::vector<DeckListEntry> deckList{}; // with deck types: every deck of the folder, as read
     SortChoice sort = SortChoice::ByDecks;
     std::vector<std::string> files;  // the decks read, as listed, relative to the folder
     std::string folder;              // the folder the decks were read from
     std::string date;                // when the run was made, as shown to the user
+
+    bool typed() const { return byFolder || byRules; }
 };
 
 }  // namespace sormel

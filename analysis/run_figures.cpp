@@ -16,10 +16,12 @@ AverageDeckSet averageDecksOf(const ReportData& data) {
     return set;
 }
 
-RunFigures::RunFigures(const AnalysisRequest& request, std::shared_ptr<const TypedDeckFiles> listing, bool baseline)
-    : request_(request), listing_(std::move(listing)) {
-    const bool report = request.report && !baseline;
-    const bool average = request.averageDecks && !baseline;
+RunFigures::RunFigures(const AnalysisRequest& request, std::shared_ptr<const TypedDeckFiles> listing, bool baseline,
+                       std::shared_ptr<const TypeRules> rules)
+    : request_(request), listing_(std::move(listing)), report_(request.report && !baseline),
+      averageWanted_(request.averageDecks && !baseline) {
+    const bool report = report_;
+    const bool average = averageWanted_;
     if (report) {
         analysis_ = std::make_unique<CardAnalysis>(request.copyLimit);
         observers_.add(*analysis_);
@@ -28,19 +30,69 @@ RunFigures::RunFigures(const AnalysisRequest& request, std::shared_ptr<const Typ
         average_ = std::make_unique<AverageDeckBuilder>(request.includeSidePart);
         observers_.add(*average_);
     }
+    if (request.suggestTypes && !baseline) {
+        mainParts_ = std::make_unique<MainParts>(listing_->files.size());
+        observers_.add(*mainParts_);
+    }
     // A baseline's types are wanted for the comparison of each type.
-    if (request.byFolder && (request.report || request.averageDecks)) {
-        types_ = std::make_unique<DeckTypeSplitter>(listing_->typeOfFile, listing_->typeNames, request.mergeByName);
-        for (const auto& type : types_->types()) {
-            if (report) type->analysis = std::make_unique<CardAnalysis>(request.copyLimit);
-            if (average) type->average = std::make_unique<AverageDeckBuilder>(request.includeSidePart);
+    const bool typeTables = request.report || request.averageDecks;
+    if (rules) {
+        // A deck's type is known at its end, and a deck no rule names only
+        // after the run: the types' tables are fed once every type is known.
+        typing_ = std::make_unique<RuleTyping>(std::move(rules), listing_->files.size());
+        observers_.add(*typing_);
+        if (typeTables) {
+            held_ = std::make_unique<HeldDecks>(listing_->files.size());
+            observers_.add(*held_);
         }
+    } else if (request.byFolder && typeTables) {
+        types_ = makeSplitter(listing_->typeOfFile, listing_->typeNames);
         observers_.add(*types_);
     }
 }
 
+std::unique_ptr<DeckTypeSplitter> RunFigures::makeSplitter(std::vector<std::size_t> typeOfFile,
+                                                           const std::vector<std::string>& typeNames) const {
+    auto types = std::make_unique<DeckTypeSplitter>(std::move(typeOfFile), typeNames, request_.mergeByName);
+    for (const auto& type : types->types()) {
+        if (report_) type->analysis = std::make_unique<CardAnalysis>(request_.copyLimit);
+        if (averageWanted_) type->average = std::make_unique<AverageDeckBuilder>(request_.includeSidePart);
+    }
+    return types;
+}
+
 void RunFigures::finish(SortChoice choice) {
+    if (typing_) {
+        typing_->finish();
+        if (held_) {
+            std::vector<std::size_t> typeOfFile;
+            for (const DeckTyping& deck : typing_->decks()) typeOfFile.push_back(deck.type);
+            types_ = makeSplitter(std::move(typeOfFile), typing_->typeNames());
+            held_->playBack(*types_);
+            held_.reset();
+            types_->dropEmptyTypes();
+        }
+    }
     if (types_) types_->finish(choice);
+}
+
+std::vector<DeckListEntry> RunFigures::deckList() const {
+    std::vector<DeckListEntry> list;
+    for (std::size_t i = 0; i < listing_->files.size(); ++i) {
+        DeckListEntry entry;
+        entry.file = pathText(listing_->files[i].lexically_relative(request_.folder));
+        if (typing_) {
+            const DeckTyping& deck = typing_->decks()[i];
+            entry.type = typing_->typeNames()[deck.type];
+            entry.how = deck.how;
+            entry.similarity = deck.similarity;
+        } else {
+            entry.type = listing_->typeNames[listing_->typeOfFile[i]];
+            entry.how = TypingWay::Folder;
+        }
+        list.push_back(std::move(entry));
+    }
+    return list;
 }
 
 ReportData RunFigures::buildReport(const UsageTable& table, const RunFigures* baseline,
@@ -55,6 +107,9 @@ ReportData RunFigures::buildReport(const UsageTable& table, const RunFigures* ba
                                      pathText(*request_.baseline)};
     }
     data.byFolder = request_.byFolder;
+    data.byRules = typing_ != nullptr;
+    if (request_.typeRules) data.typeRulesFile = pathText(*request_.typeRules);
+    if (data.typed()) data.deckList = deckList();
     if (types_) {
         for (const auto& type : types_->types()) {
             TypeReport typeReport;
@@ -80,10 +135,13 @@ ReportData RunFigures::buildReport(const UsageTable& table, const RunFigures* ba
             data.types.push_back(std::move(typeReport));
             if (releaseTypes) type->release();  // asked by takeReport, which may change the figures
         }
-        std::stable_sort(data.types.begin(), data.types.end(), [](const TypeReport& a, const TypeReport& b) {
-            if (a.decks != b.decks) return a.decks > b.decks;
-            return a.name < b.name;  // UTF-8 byte order is code point order
-        });
+        // Types named by rules keep the rules' order.
+        if (!typing_) {
+            std::stable_sort(data.types.begin(), data.types.end(), [](const TypeReport& a, const TypeReport& b) {
+                if (a.decks != b.decks) return a.decks > b.decks;
+                return a.name < b.name;  // UTF-8 byte order is code point order
+            });
+        }
     }
     data.sort = request_.sortChoice;
     for (const std::filesystem::path& file : listing_->files) {

@@ -15,6 +15,10 @@
 #include "analysis/average_deck.h"
 #include "analysis/card_analysis.h"
 #include "analysis/deck_types.h"
+#include "analysis/deck_typing.h"
+#include "analysis/held_decks.h"
+#include "analysis/main_parts.h"
+#include "analysis/type_rules.h"
 #include "analysis/report_data.h"
 #include "engine/deck_listing.h"
 #include "engine/deck_observer.h"
@@ -33,14 +37,22 @@ AverageDeckSet averageDecksOf(const ReportData& data);
 class RunFigures {
 public:
     // A baseline run gathers only what a comparison needs: its tables.
-    RunFigures(const AnalysisRequest& request, std::shared_ptr<const TypedDeckFiles> listing, bool baseline);
+    // With `rules`, each deck's type is named by them (request.typeRules).
+    RunFigures(const AnalysisRequest& request, std::shared_ptr<const TypedDeckFiles> listing, bool baseline,
+               std::shared_ptr<const TypeRules> rules = nullptr);
 
     // To be handed to the run; told of everything it reads.
     DeckObserver* observer() { return observers_.empty() ? nullptr : &observers_; }
 
     // Finishes the deck types' tables (throws CardError for a count out of
-    // range in one of them).
+    // range in one of them); with rules, names the nearest types first.
     void finish(SortChoice choice);
+
+    // Every deck's main part, when rules are to be suggested.
+    const MainParts* mainParts() const { return mainParts_.get(); }
+
+    // The typing by rules, when the decks were typed by rules.
+    const RuleTyping* ruleTyping() const { return typing_.get(); }
 
     // The report of the finished run whose table is `table`, compared with
     // `baseline` (its figures and table) when given. The date is left for
@@ -63,13 +75,21 @@ public:
 private:
     ReportData buildReport(const UsageTable& table, const RunFigures* baseline, const UsageTable* baselineTable,
                            bool releaseTypes) const;
+    std::unique_ptr<DeckTypeSplitter> makeSplitter(std::vector<std::size_t> typeOfFile,
+                                                   const std::vector<std::string>& typeNames) const;
+    std::vector<DeckListEntry> deckList() const;
 
     const AnalysisRequest request_;
     const std::shared_ptr<const TypedDeckFiles> listing_;
+    const bool report_;          // per-card figures are gathered
+    const bool averageWanted_;  // average decks are gathered
     DeckObservers observers_;
     std::unique_ptr<CardAnalysis> analysis_;
     std::unique_ptr<AverageDeckBuilder> average_;
     std::unique_ptr<DeckTypeSplitter> types_;
+    std::unique_ptr<RuleTyping> typing_;
+    std::unique_ptr<HeldDecks> held_;
+    std::unique_ptr<MainParts> mainParts_;  // the decks' entries, until their types are known
 };
 
 }  // namespace sormel

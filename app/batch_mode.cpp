@@ -90,13 +90,14 @@ int runBatch(const BatchOptions& options) {
     AnalysisRequest request = options.request;
     request.report = !options.reports.empty();
     request.averageDecks = options.averageDeck.has_value();
+    request.suggestTypes = options.suggestTypes.has_value();
     FolderAnalysis analysis(request);
     if (const AnalysisStatus status = analysis.list(); !status.completed()) return exitStatus(status);
 
     // Every output is checked, and opened, before anything is read.
     BatchOutputs outputs(options);
     if (const std::optional<BatchOutputs::Refusal> refusal = outputs.reserve(
-            analysis.listing().files, analysis.baselineListing().files, analysis.listing().typeNames)) {
+            analysis.listing().files, analysis.baselineListing().files, analysis.possibleTypeNames())) {
         std::cerr << refusal->message << '\n';
         return refusal->usage ? kExitUsage : kExitFailure;
     }
@@ -105,10 +106,13 @@ int runBatch(const BatchOptions& options) {
         BatchHost host(options.showSkipped);
         if (const AnalysisStatus status = analysis.run(host); !status.completed()) return exitStatus(status);
     }
+    for (const std::string& warning : analysis.ruleWarnings()) std::cerr << warning << '\n';
     try {
         Cp932Loss loss;
         const std::string csv = formatCsv(analysis.table(), options.encoding, &loss);
         warnAboutCp932Loss(loss);
+        // Made before the report takes what the run gathered.
+        if (request.suggestTypes) outputs.fillSuggestedTypes(analysis.suggestedRules());
         std::optional<ReportData> data;
         if (request.report) {
             data = analysis.takeReport();
@@ -120,6 +124,7 @@ int runBatch(const BatchOptions& options) {
             outputs.fillAverageDecks(decks.all, decks.types);
         }
         if (data) outputs.fillReports(*data);
+
         if (options.output) outputs.fillCsv(csv);
         outputs.commit();
         if (!options.output && !writeToStandardOutput(csv)) {

@@ -22,6 +22,7 @@ struct BatchOptions {
     bool showSkipped = false;                          // list skipped lines on standard error
     std::vector<std::filesystem::path> reports;        // --report, by extension
     std::optional<std::filesystem::path> averageDeck;  // a file, or a folder with byFolder
+    std::optional<std::filesystem::path> suggestTypes;  // suggested type rules
 };
 
 // Runs the tally and writes the result; messages go to standard error.

@@ -65,12 +65,12 @@ private:
 std::optional<BatchOutputs::Refusal> BatchOutputs::reserve(const std::vector<std::filesystem::path>& decks,
                                                            const std::vector<std::filesystem::path>& baselineDecks,
                                                            const std::vector<std::string>& typeNames) {
-    if (options_.averageDeck && options_.request.byFolder) {
+    if (options_.averageDeck && options_.request.typed()) {
         std::error_code error;
         const std::filesystem::path& folder = *options_.averageDeck;
         if (!std::filesystem::is_directory(folder, error)) {
-            return Refusal{"--average-deck には --by-folder のとき既存のフォルダーを指定してください。\nフォルダー: " +
-                           displayPath(folder)};
+            return Refusal{std::string("--average-deck には ") + (options_.request.byFolder ? "--by-folder" : "--types") +
+                           " のとき既存のフォルダーを指定してください。\nフォルダー: " + displayPath(folder)};
         }
     }
     DeckGuard guard(decks, baselineDecks);
@@ -92,7 +92,11 @@ std::optional<BatchOutputs::Refusal> BatchOutputs::reserve(const std::vector<std
             if ((refusal = take(report))) return refusal;
             reports_.push_back(set_.reserve(report));
         }
-        if (options_.averageDeck && !options_.request.byFolder) {
+        if (options_.suggestTypes) {
+            if ((refusal = take(*options_.suggestTypes))) return refusal;
+            suggestedTypes_ = set_.reserve(*options_.suggestTypes);
+        }
+        if (options_.averageDeck && !options_.request.typed()) {
             if ((refusal = take(*options_.averageDeck))) return refusal;
             averageDeck_ = set_.reserve(*options_.averageDeck);
         } else if (options_.averageDeck) {
@@ -116,6 +120,8 @@ std::optional<BatchOutputs::Refusal> BatchOutputs::reserve(const std::vector<std
 
 void BatchOutputs::fillCsv(const std::string& csv) { set_.fill(csv_, csv); }
 
+void BatchOutputs::fillSuggestedTypes(const std::string& rules) { set_.fill(suggestedTypes_, rules); }
+
 void BatchOutputs::fillReports(const ReportData& data) {
     for (std::size_t i = 0; i < reports_.size(); ++i) {
         set_.fill(reports_[i], formatReport(*reportKindOf(options_.reports[i]), data));
@@ -130,11 +136,16 @@ void BatchOutputs::fillAverageDecks(const AverageDeckFigures& all,
         set_.fill(index, written.text);
     };
     const std::filesystem::path& target = *options_.averageDeck;
-    fill(averageDeck_, all, options_.request.byFolder ? target / kOverallDeckFile : target);
+    fill(averageDeck_, all, options_.request.typed() ? target / kOverallDeckFile : target);
     for (const auto& [name, index] : typeAverageDecks_) {
+        bool filled = false;
         for (const auto& [typeName, deck] : types) {
-            if (typeName == name) fill(index, deck, target / kTypeDeckFolder / (name + ".txt"));
+            if (typeName != name) continue;
+            fill(index, deck, target / kTypeDeckFolder / (name + ".txt"));
+            filled = true;
         }
+        // A type named by rules that no deck turned out to be of.
+        if (!filled) set_.drop(index);
     }
 }
 

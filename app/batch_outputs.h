@@ -35,6 +35,7 @@ public:
 
     void fillCsv(const std::string& csv);
     void fillReports(const ReportData& data);
+    void fillSuggestedTypes(const std::string& rules);
     void fillAverageDecks(const AverageDeckFigures& all,
                           const std::vector<std::pair<std::string, AverageDeckFigures>>& types);
     // Puts every output in place; throws SaveError, leaving every old file.
@@ -45,6 +46,7 @@ private:
     SaveSet set_;
     std::size_t csv_ = 0;
     std::vector<std::size_t> reports_;
+    std::size_t suggestedTypes_ = 0;
     std::size_t averageDeck_ = 0;
     std::vector<std::pair<std::string, std::size_t>> typeAverageDecks_;
 };

@@ -118,6 +118,21 @@ const Option kOptions[] = {
      }},
     {"by-folder", 0, "", "DIR の直下のサブフォルダーも読み、サブフォルダー名をデッキタイプとして分析します。", false, true,
      [](Request& r, std::string_view) { r.line.batch.request.byFolder = true; }},
+    {"types", 0, "RULES.toml",
+     "デッキタイプを RULES.toml のルールでデッキの内容から判定します（--by-folder とは併用できません）。", false, true,
+     [](Request& r, std::string_view v) { r.line.batch.request.typeRules = pathValue("--types", v); }},
+    {"suggest-types", 0, "FILE.toml",
+     "読んだデッキからデッキタイプのルールの案を作り、--types で読める FILE.toml に保存します。", false, true,
+     [](Request& r, std::string_view v) { r.line.batch.suggestTypes = pathValue("--suggest-types", v); }},
+    {"suggest-count", 0, "K", "--suggest-types で作るタイプの数（2〜50、既定: 自動）。", false, true,
+     [](Request& r, std::string_view v) {
+         int count = 0;
+         const auto [end, error] = std::from_chars(v.data(), v.data() + v.size(), count);
+         if (error != std::errc() || end != v.data() + v.size() || count < 2 || count > 50) {
+             throw UsageError("--suggest-count には 2 から 50 までの整数を指定してください: " + shown(v));
+         }
+         r.line.batch.request.suggestCount = count;
+     }},
     {"compare", 0, "BASE_DIR", "BASE_DIR を同じ条件で集計し、前の期間として比較します。", false, true,
      [](Request& r, std::string_view v) { r.line.batch.request.baseline = pathValue("--compare", v); }},
     {"average-deck", 0, "FILE",
@@ -190,6 +205,12 @@ CommandLine parseCommandLine(int argc, const char* const* argv) {
     }
     if (request.batch) {
         if (!positional.empty()) throw UsageError("余分な引数があります: " + joined(positional));
+        if (line.batch.request.suggestCount && !line.batch.suggestTypes) {
+            throw UsageError("--suggest-count は --suggest-types と一緒に指定してください。");
+        }
+        if (line.batch.request.byFolder && line.batch.request.typeRules) {
+            throw UsageError("--types と --by-folder は併用できません。デッキタイプの出どころはどちらか一つにしてください。");
+        }
         line.action = CommandLine::Action::RunBatch;
         return line;
     }

@@ -31,6 +31,10 @@ public:
     // Deck `index` (0-based, in the list's order) is about to be read.
     virtual void deckStarted(std::size_t /*index*/) {}
     virtual void entryCounted(const CountedEntry& /*counted*/) {}
+    // A card line of the side part of a run that leaves the side part out,
+    // read for observers that look at it anyway (TallyOptions::readSidePart):
+    // the card's key, as UTF-8, and its copies. Such a line counts nothing.
+    virtual void sideEntryRead(std::string_view /*key*/, double /*copies*/) {}
     // A line that is neither a card line, a section or separator line,
     // nor blank (headers, comments, lines not understood), as UTF-8.
     virtual void lineSkipped(std::size_t /*index*/, std::size_t /*line*/, const std::string& /*text*/) {}
@@ -50,6 +54,9 @@ public:
     }
     void entryCounted(const CountedEntry& counted) override {
         for (DeckObserver* observer : observers_) observer->entryCounted(counted);
+    }
+    void sideEntryRead(std::string_view key, double copies) override {
+        for (DeckObserver* observer : observers_) observer->sideEntryRead(key, copies);
     }
     void lineSkipped(std::size_t index, std::size_t line, const std::string& text) override {
         for (DeckObserver* observer : observers_) observer->lineSkipped(index, line, text);

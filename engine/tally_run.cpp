@@ -83,6 +83,9 @@ private:
             }
             finished = readDeck(*reader, encoding, index);
         }
+        if (finished && options_.readSidePart && !options_.includeSidePart && options_.observer != nullptr) {
+            readSideOnly(format, encoding);
+        }
         if (finished && options_.observer != nullptr) options_.observer->deckFinished(index);
         return finished;
     }
@@ -104,12 +107,60 @@ private:
         for (const std::string_view number : numbersAhead_) table_.prefetchRow(number);
     }
 
-    std::unique_ptr<DeckReader> makeReader(DeckFormat format) const {
+    std::unique_ptr<DeckReader> makeReader(DeckFormat format, bool includeSidePart) const {
         switch (format) {
-            case DeckFormat::Dek: return std::make_unique<DekDeckReader>(text_, options_.includeSidePart);
-            case DeckFormat::Ydk: return std::make_unique<YdkDeckReader>(text_, options_.includeSidePart);
-            default: return std::make_unique<ListDeckReader>(text_, options_.includeSidePart);
+            case DeckFormat::Dek: return std::make_unique<DekDeckReader>(text_, includeSidePart);
+            case DeckFormat::Ydk: return std::make_unique<YdkDeckReader>(text_, includeSidePart);
+            default: return std::make_unique<ListDeckReader>(text_, includeSidePart);
         }
+    }
+    std::unique_ptr<DeckReader> makeReader(DeckFormat format) const {
+        return makeReader(format, options_.includeSidePart);
+    }
+
+    // The side part's card lines, read again with the side part for the
+    // observer only. A line that cannot be read is passed over quietly: these
+    // lines count nothing.
+    void readSideOnly(DeckFormat format, DeckEncoding encoding) {
+        try {
+            if (format == DeckFormat::Native) {
+                NativeDeckReader reader(text_, true);
+                passSideEntries(reader, encoding);
+            } else {
+                passSideEntries(*makeReader(format, true), encoding);
+            }
+        } catch (const std::exception&) {
+        }
+    }
+
+    template <typename Reader>
+    void passSideEntries(Reader& reader, DeckEncoding encoding) {
+        DeckEntry entry;
+        while (!reader.atEnd()) {
+            const std::size_t before = reader.lineNumber();
+            DeckStep step = DeckStep::Other;
+            try {
+                step = reader.next(entry);
+            } catch (const CardError&) {
+                if (reader.lineNumber() == before) return;  // the reader cannot move past it
+                continue;
+            }
+            if (step == DeckStep::EndDeck) break;
+            if (step != DeckStep::Card || entry.part != DeckPart::Side) continue;
+            options_.observer->sideEntryRead(keyOf(entry, encoding), entry.copies);
+        }
+    }
+
+    // The key the table's rows use for the entry's card.
+    std::string_view keyOf(const DeckEntry& entry, DeckEncoding encoding) {
+        std::string_view cardNumber = entry.cardNumber;
+        if (encoding == DeckEncoding::Cp932 && !isAscii(cardNumber)) {
+            decodedNumber_ = decodeCp932(cardNumber);
+            cardNumber = decodedNumber_;
+        }
+        if (!options_.mergeByName) return cardNumber;
+        decodedName_ = decodeField(entry.cardName(), encoding);
+        return decodedName_.empty() ? cardNumber : std::string_view(decodedName_);
     }
 
     template <typename Reader>

@@ -26,6 +26,10 @@ struct TallyOptions {
     SortChoice sortChoice = SortChoice::ByDecks;
     // Told of every deck and every counted card line, when given.
     DeckObserver* observer = nullptr;
+    // Without the side part: its card lines are still read for the
+    // observer's sideEntryRead, without counting, stopping the run or being
+    // listed as skipped.
+    bool readSidePart = false;
     DeckFormat format = DeckFormat::Auto;
     // Rows keyed by card name, so that printings of a card are one row.
     bool mergeByName = false;

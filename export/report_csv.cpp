@@ -72,10 +72,10 @@ std::string formatReportCsv(const ReportData& data) {
     const std::vector<ReportColumn> columns =
         reportColumns({.copyLimit = data.report.copyLimit, .compared = data.baseline.has_value()});
     std::string out = "\xEF\xBB\xBF";
-    appendHeader(out, data.byFolder, columns);
+    appendHeader(out, data.typed(), columns);
     const std::string allTypes = kAllTypesName;
-    appendCards(out, columns, data.report, data.byFolder ? &allTypes : nullptr);
-    if (data.byFolder) {
+    appendCards(out, columns, data.report, data.typed() ? &allTypes : nullptr);
+    if (data.typed()) {
         for (const TypeReport& type : data.types) appendCards(out, columns, type.report, &type.name);
     }
     return out;

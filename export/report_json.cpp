@@ -150,7 +150,7 @@ std::string formatReportJson(const ReportData& data) {
         writer.newline();
         writer.field("baseline", baseline);
     }
-    if (data.byFolder) {
+    if (data.typed()) {
         writer.newline();
         writer.key("types");
         writer.open('[');
@@ -163,6 +163,19 @@ std::string formatReportJson(const ReportData& data) {
             writeCards(writer, type.report);
             if (type.report.averageDeck) writer.field("average_deck", averageDeckObject(*type.report.averageDeck));
             writer.close('}');
+        }
+        writer.close(']');
+        writer.newline();
+        writer.key("deck_list");
+        writer.open('[');
+        for (const DeckListEntry& deck : data.deckList) {
+            writer.newline();
+            Json object = Json::object();
+            object["file"] = deck.file;
+            object["type"] = deck.type;
+            object["how"] = typingWayText(deck.how);
+            object["similarity"] = deck.how == TypingWay::Similar ? Json(shownSimilarity(deck.similarity)) : Json(nullptr);
+            writer.value(object);
         }
         writer.close(']');
     }

@@ -4,14 +4,15 @@
 // comparison columns follow, the change in adoption as a percentage too
 // (a drop of 16.67 points is -0.1667 shown as -16.67%), so it can be added
 // to and subtracted from the adoption columns. With deck types, sheet
-// デッキタイプ lists each type's decks and share, and each type has a sheet of
-// its own cards named after it. Sheet 平均デッキ holds the average decks
+// デッキタイプ lists each type's decks and share, デッキ一覧 each deck's type,
+// and each type has a sheet of its own cards named after it. Sheet 平均デッキ holds the average decks
 // when they were asked for; sheet 条件 what the run was made with.
 //
 // libxlsxwriter writes only to a named file, so the workbook is built in a
 // private temporary folder and read back as bytes.
 #include <xlsxwriter.h>
 
+#include <charconv>
 #include <fstream>
 
 #include "export/library_messages.h"
@@ -25,6 +26,7 @@ namespace {
 
 const std::string kCardSheet = "集計";
 const std::string kTypeSheet = "デッキタイプ";
+const std::string kDeckListSheet = "デッキ一覧";
 const std::string kAverageDeckSheet = "平均デッキ";
 const std::string kConditionSheet = "条件";
 
@@ -94,6 +96,33 @@ void writeTypeSheet(lxw_workbook* workbook, const std::vector<TypeReport>& types
     writer.autofilter(row - 1);
 }
 
+// Every deck of the folder with its type, how it got it, and for a deck
+// given the nearest type the similarity, with 4 decimals.
+void writeDeckListSheet(lxw_workbook* workbook, const std::vector<DeckListEntry>& decks, const CellFormats& formats) {
+    lxw_worksheet* sheet = addSheet(workbook, kDeckListSheet);
+    checkRows(decks.size());
+    lxw_format* fourDecimals = workbook_add_format(workbook);
+    if (fourDecimals == nullptr) failWorkbook("書式を追加できません。");
+    format_set_num_format(fourDecimals, "0.0000");
+    SheetWriter writer(sheet, 4, formats);
+    writer.header({"ファイル", "デッキタイプ", "判定", "類似度"});
+    lxw_row_t row = 1;
+    for (const DeckListEntry& deck : decks) {
+        writer.text(row, 0, deck.file);
+        writer.text(row, 1, deck.type);
+        writer.text(row, 2, typingWayText(deck.how));
+        if (deck.how == TypingWay::Similar) {
+            const double shown = shownSimilarity(deck.similarity);
+            char text[32];
+            const auto end = std::to_chars(text, text + sizeof text, shown, std::chars_format::fixed, 4).ptr;
+            writer.decimal(row, 3, shown, std::string(text, end), fourDecimals);
+        }
+        ++row;
+    }
+    writer.setWidths(4);
+    writer.autofilter(row - 1);
+}
+
 struct NamedAverageDeck {
     std::string type;
     const AverageDeckFigures& deck;
@@ -148,6 +177,7 @@ void writeConditionSheet(lxw_workbook* workbook, const ReportData& data, const C
     textRow("サイド含む", report.sideCounted ? "はい" : "いいえ");
     textRow("並び順", data.sort == SortChoice::ByCopies ? "枚数" : "デッキ数");
     textRow("サブフォルダーでタイプ分け", data.byFolder ? "はい" : "いいえ");
+    if (data.byRules) textRow("タイプ定義ファイル", data.typeRulesFile);
     textRow("フォルダー", data.folder);
     if (data.baseline) {
         textRow("前回フォルダー", data.baseline->folder);
@@ -163,19 +193,20 @@ void writeWorkbook(lxw_workbook* workbook, const ReportData& data) {
     writeCardSheet(workbook, kCardSheet, data.report, comparison, formats);
     std::vector<NamedAverageDeck> averageDecks;
     if (data.report.averageDeck) averageDecks.push_back({kAllTypesName, *data.report.averageDeck});
-    if (data.byFolder) {
+    if (data.typed()) {
         writeTypeSheet(workbook, data.types, formats);
+        writeDeckListSheet(workbook, data.deckList, formats);
         std::vector<std::string> wanted;
         for (const TypeReport& type : data.types) wanted.push_back(type.name);
-        const std::vector<std::string> names =
-            uniqueSheetNames({kCardSheet, kTypeSheet, kAverageDeckSheet, kConditionSheet}, wanted);
+        const std::vector<std::string> names = uniqueSheetNames(
+            {kCardSheet, kTypeSheet, kDeckListSheet, kAverageDeckSheet, kConditionSheet}, wanted);
         for (std::size_t i = 0; i < data.types.size(); ++i) {
             const TypeReport& type = data.types[i];
             writeCardSheet(workbook, names[i], type.report, comparison, formats);
             if (type.report.averageDeck) averageDecks.push_back({type.name, *type.report.averageDeck});
         }
     }
-    if (!averageDecks.empty()) writeAverageDeckSheet(workbook, averageDecks, data.byFolder, formats);
+    if (!averageDecks.empty()) writeAverageDeckSheet(workbook, averageDecks, data.typed(), formats);
     writeConditionSheet(workbook, data, formats);
 }
 

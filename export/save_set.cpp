@@ -37,11 +37,14 @@ void SaveSet::fill(std::size_t index, std::string_view bytes) {
     }
 }
 
+void SaveSet::drop(std::size_t index) { entries_.at(index).file.reset(); }
+
 void SaveSet::commitAll() {
     std::vector<Entry> entries = std::move(entries_);
     entries_.clear();
     std::vector<save_system::PreparedFile*> files;
     for (Entry& entry : entries) {
+        if (!entry.file) continue;
         if (entry.file->isStream()) {
             entry.file->write(entry.streamBytes);
         } else {

@@ -40,6 +40,9 @@ public:
     enum class MissingFolder { Refuse, Make };
     std::size_t reserve(const std::filesystem::path& target, MissingFolder missing = MissingFolder::Refuse);
     void fill(std::size_t index, std::string_view bytes);
+    // Gives up an output reserved and then not wanted: its target is left
+    // as it was.
+    void drop(std::size_t index);
 
     // Writes the pipes and devices, then renames every temporary file over
     // its target. A failure puts back the files already replaced, as far as

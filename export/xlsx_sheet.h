@@ -39,6 +39,10 @@ public:
     void count(lxw_row_t row, lxw_col_t column, std::optional<std::int64_t> value);
     void percent(lxw_row_t row, lxw_col_t column, std::optional<std::int64_t> hundredths);
     void twoDecimals(lxw_row_t row, lxw_col_t column, std::optional<std::int64_t> hundredths);
+    // A number shown as `shown` in `format`.
+    void decimal(lxw_row_t row, lxw_col_t column, double value, const std::string& shown, lxw_format* format) {
+        number(row, column, value, shown, format);
+    }
     // A filter over the header and rows 1 to `lastRow`.
     void autofilter(lxw_row_t lastRow);
     // A little wider than the widest cell.

@@ -160,7 +160,18 @@ protected:
 using Cells = std::vector<std::string>;
 
 TEST_F(ReportXlsxTypes, SheetsComeInOrderWithValidUniqueNamesForTheTypes) {
-    EXPECT_EQ(sheetNames(), (Cells{"集計", "デッキタイプ", "速攻_コントロール", "集計 (2)", "平均デッキ", "条件"}));
+    EXPECT_EQ(sheetNames(), (Cells{"集計", "デッキタイプ", "デッキ一覧", "速攻_コントロール", "集計 (2)", "平均デッキ", "条件"}));
+}
+
+TEST_F(ReportXlsxTypes, DeckListSheetHoldsEachDecksTypeHowAndSimilarity) {
+    ReportData data = typedReport();
+    data.deckList = {{"a/1.txt", "速攻/コントロール", TypingWay::Folder, 0},
+                     {"2.txt", "集計", TypingWay::Similar, 0.70710678}};
+    write(data);
+    const std::string list = member("xl/worksheets/sheet3.xml");
+    EXPECT_EQ(row(list, 1, "ABCD"), (Cells{"ファイル", "デッキタイプ", "判定", "類似度"}));
+    EXPECT_EQ(row(list, 2, "ABCD"), (Cells{"a/1.txt", "速攻/コントロール", "folder", "-"}));
+    EXPECT_EQ(row(list, 3, "ABCD"), (Cells{"2.txt", "集計", "similar", "0.7071"}));
 }
 
 TEST_F(ReportXlsxTypes, WithoutBaselineTypesOrAverageDeckOnlyTheTwoSheetsAndTheCardColumnsRemain) {
@@ -193,12 +204,12 @@ TEST_F(ReportXlsxTypes, CardSheetsHoldTheComparisonWithChangesInTheAdoptionsForm
     EXPECT_EQ(cellXml(all, "S2"), "<c r=\"S2\" s=\"3\"><v>-0.2</v></c>");
     EXPECT_EQ(cellXml(all, "A2").find(" t=\"inlineStr\""), 9u);  // the card number as text
 
-    const std::string named = member("xl/worksheets/sheet4.xml");
+    const std::string named = member("xl/worksheets/sheet5.xml");
     EXPECT_NE(named.find("<autoFilter ref=\"A1:V4\"/>"), std::string::npos);
     EXPECT_EQ(row(named, 2, "ACEPQTV"), (Cells{"002", "2", "1", "0", "1", "1", "新規"}));
     EXPECT_EQ(row(named, 3, "ACEPQRSTUV"), (Cells{"001", "1", "0.5", "1", "-0.5", "2", "0", "2", "1", "-"}));
     EXPECT_EQ(row(named, 4, "AUV"), (Cells{"003", "2", "消滅"}));
-    EXPECT_EQ(row(member("xl/worksheets/sheet3.xml"), 2, "ACFGQV"), (Cells{"001", "4", "0.875", "1.75", "1", "新規"}));
+    EXPECT_EQ(row(member("xl/worksheets/sheet4.xml"), 2, "ACFGQV"), (Cells{"001", "4", "0.875", "1.75", "1", "新規"}));
 }
 
 TEST_F(ReportXlsxTypes, TypeSheetHoldsDecksAndShares) {
@@ -211,7 +222,7 @@ TEST_F(ReportXlsxTypes, TypeSheetHoldsDecksAndShares) {
 }
 
 TEST_F(ReportXlsxTypes, AverageDeckSheetListsMainThenSideOfEachDeck) {
-    const std::string decks = member("xl/worksheets/sheet5.xml");
+    const std::string decks = member("xl/worksheets/sheet6.xml");
     EXPECT_EQ(row(decks, 1, "ABCDE"), (Cells{"デッキタイプ", "区分", "カード番号", "カード名称", "枚数"}));
     EXPECT_EQ(row(decks, 2, "ABCDE"), (Cells{"全体", "メイン", "001", "あ", "2"}));
     EXPECT_EQ(row(decks, 3, "ABCDE"), (Cells{"全体", "メイン", "002", "い", "1"}));
@@ -222,7 +233,7 @@ TEST_F(ReportXlsxTypes, AverageDeckSheetListsMainThenSideOfEachDeck) {
 }
 
 TEST_F(ReportXlsxTypes, ConditionsNameTheBaselineAndTheTypeSetting) {
-    const std::string conditions = member("xl/worksheets/sheet6.xml");
+    const std::string conditions = member("xl/worksheets/sheet7.xml");
     EXPECT_EQ(row(conditions, 6, "AB"), (Cells{"サブフォルダーでタイプ分け", "はい"}));
     EXPECT_EQ(row(conditions, 7, "AB"), (Cells{"フォルダー", "/decks/今月"}));
     EXPECT_EQ(row(conditions, 8, "AB"), (Cells{"前回フォルダー", "/decks/先月"}));
