@@ -52,7 +52,9 @@ TEST_F(TypesBatch, TypesShowInTheRulesOrderWithEveryDeckInTheDeckList) {
     EXPECT_EQ(json["types"][1]["name"], "Angel");  // the rules' order, though it has as many decks
     EXPECT_EQ(json["types"][1]["decks"], 2);
     for (const nlohmann::json& card : json["types"][1]["cards"]) {
-        if (card["number"] == "A-1") EXPECT_EQ(card["copies"], 5);  // the similar deck's copies join the type
+        if (card["number"] == "A-1") {
+            EXPECT_EQ(card["copies"], 5);  // the similar deck's copies join the type
+        }
     }
     EXPECT_EQ(json["types"][2]["name"], "分類なし");
     const nlohmann::json& list = json["deck_list"];
