@@ -49,6 +49,19 @@ public:
         std::cerr << "\r集計中 " << index + 1 << " / " << fileCount_ << std::flush;
     }
 
+    void deckWarning(const std::filesystem::path& file, std::size_t line, const std::string& message) override {
+        ++warnings_;
+        if (warnings_ > kShownWarnings) return;
+        std::cerr << displayPath(file);
+        if (line != 0) std::cerr << ':' << line;
+        std::cerr << ": 警告: " << visibleText(message) << '\n';
+    }
+
+    // After the run: how many warnings were not shown.
+    void endWarnings() const {
+        if (warnings_ > kShownWarnings) std::cerr << "ほかに警告が " << warnings_ - kShownWarnings << " 件あります。\n";
+    }
+
     bool wantsSkippedLines() const override { return showSkipped_; }
     void lineSkipped(const std::filesystem::path& file, std::size_t line, const std::string& text) override {
         std::cerr << displayPath(file) << ':' << line << ": " << visibleText(text) << '\n';
@@ -60,8 +73,10 @@ private:
         shown_ = false;
     }
 
+    static constexpr std::size_t kShownWarnings = 20;
     const bool showSkipped_;
     const bool enabled_;
+    std::size_t warnings_ = 0;
     bool shown_ = false;
     std::size_t fileCount_ = 0;
     std::size_t filesDone_ = 0;
@@ -104,6 +119,7 @@ int runBatch(const BatchOptions& options) {
     {
         BatchHost host(options.showSkipped);
         if (const AnalysisStatus status = analysis.run(host); !status.completed()) return exitStatus(status);
+        host.endWarnings();
     }
     try {
         Cp932Loss loss;

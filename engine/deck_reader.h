@@ -5,6 +5,7 @@
 
 #include <cstddef>
 #include <memory>
+#include <string>
 #include <string_view>
 
 #include "engine/deck_entry.h"
@@ -22,6 +23,8 @@ public:
     virtual std::size_t lineNumber() const = 0;
     // The text of that line, for the list of skipped lines.
     virtual std::string_view lineText() const = 0;
+    // What the line `next` read last warns of, when it gave Warning.
+    virtual std::string warning() const { return {}; }
 };
 
 }  // namespace sormel

@@ -7,13 +7,18 @@
 #include <string_view>
 #include <vector>
 
+#include "engine/cod_deck_reader.h"
+#include "engine/csv_deck_reader.h"
 #include "engine/dek_deck_reader.h"
 #include "engine/deck_observer.h"
 #include "engine/file_error.h"
 #include "engine/list_deck_reader.h"
 #include "engine/native_deck_reader.h"
 #include "engine/read_ahead.h"
+#include "engine/o8d_deck_reader.h"
+#include "engine/unknown_xml_reader.h"
 #include "engine/ydk_deck_reader.h"
+#include "engine/ydke_deck_reader.h"
 #include "engine/text_decoding.h"
 
 namespace sormel {
@@ -108,6 +113,11 @@ private:
         switch (format) {
             case DeckFormat::Dek: return std::make_unique<DekDeckReader>(text_, options_.includeSidePart);
             case DeckFormat::Ydk: return std::make_unique<YdkDeckReader>(text_, options_.includeSidePart);
+            case DeckFormat::Cod: return std::make_unique<CodDeckReader>(text_, options_.includeSidePart);
+            case DeckFormat::O8d: return std::make_unique<O8dDeckReader>(text_, options_.includeSidePart);
+            case DeckFormat::Ydke: return std::make_unique<YdkeDeckReader>(text_, options_.includeSidePart);
+            case DeckFormat::Csv: return std::make_unique<CsvDeckReader>(text_, options_.includeSidePart);
+            case DeckFormat::Xml: return std::make_unique<UnknownXmlReader>(text_);
             default: return std::make_unique<ListDeckReader>(text_, options_.includeSidePart);
         }
     }
@@ -122,6 +132,7 @@ private:
             try {
                 const DeckStep step = reader.next(entry);
                 if (step == DeckStep::EndDeck) break;
+                if (step == DeckStep::Warning) warnings_.push_back({index, reader.lineNumber(), reader.warning()});
                 if (step == DeckStep::Skipped && options_.observer != nullptr) {
                     options_.observer->lineSkipped(index, reader.lineNumber(), decodeField(reader.lineText(), encoding));
                 }
@@ -163,6 +174,10 @@ private:
         }
     }
 
+public:
+    std::vector<DeckWarning> warnings_;
+
+private:
     UsageTable& table_;
     const std::vector<std::filesystem::path>& files_;
     const TallyOptions options_;
@@ -184,14 +199,14 @@ TallyResult runTally(UsageTable& table, const std::vector<std::filesystem::path>
     table.reset();
     try {
         Tally tally(table, files, options, host);
-        if (!tally.readAllFiles()) return {TallyOutcome::Cancelled, {}};
+        if (!tally.readAllFiles()) return {TallyOutcome::Cancelled, {}, {}};
         tally.finish();
+        return {TallyOutcome::Completed, {}, std::move(tally.warnings_)};
     } catch (const std::bad_alloc&) {
-        return {TallyOutcome::Failed, "メモリが不足しています。"};
+        return {TallyOutcome::Failed, "メモリが不足しています。", {}};
     } catch (const std::exception& error) {
-        return {TallyOutcome::Failed, error.what()};
+        return {TallyOutcome::Failed, error.what(), {}};
     }
-    return {TallyOutcome::Completed, {}};
 }
 
 }  // namespace sormel
