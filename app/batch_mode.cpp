@@ -1,5 +1,6 @@
 #include "app/batch_mode.h"
 
+#include <algorithm>
 #include <chrono>
 #include <ctime>
 #include <cstdio>
@@ -14,6 +15,7 @@
 #include "analysis/folder_analysis.h"
 #include "app/batch_outputs.h"
 #include "app/terminal.h"
+#include "engine/deck_format.h"
 #include "engine/file_error.h"
 #include "engine/visible_text.h"
 
@@ -57,10 +59,30 @@ public:
         std::cerr << ": 警告: " << visibleText(message) << '\n';
     }
 
-    // After the run: how many warnings were not shown.
+    void formatsRead(const std::vector<std::size_t>& filesByFormat) override {
+        filesByFormat_.resize(std::max(filesByFormat_.size(), filesByFormat.size()));
+        for (std::size_t format = 0; format < filesByFormat.size(); ++format) {
+            filesByFormat_[format] += filesByFormat[format];
+        }
+    }
+
+    // After the run: how many warnings were not shown, and, when the files
+    // were of several formats or there were warnings, what was read.
     void endWarnings() const {
         if (warnings_ > kShownWarnings) std::cerr << "ほかに警告が " << warnings_ - kShownWarnings << " 件あります。\n";
+        std::string formats;
+        std::size_t formatsSeen = 0;
+        for (std::size_t format = 0; format < filesByFormat_.size(); ++format) {
+            if (filesByFormat_[format] == 0) continue;
+            if (formatsSeen++ > 0) formats += ", ";
+            formats += std::string(deckFormatName(static_cast<DeckFormat>(format))) + ' ' +
+                       std::to_string(filesByFormat_[format]);
+        }
+        if (formatsSeen > 1 || warnings_ > 0) {
+            std::cerr << "読み込み: " << formats << " / 警告 " << warnings_ << " 件\n";
+        }
     }
+    std::size_t warnings() const { return warnings_; }
 
     bool wantsSkippedLines() const override { return showSkipped_; }
     void lineSkipped(const std::filesystem::path& file, std::size_t line, const std::string& text) override {
@@ -77,6 +99,7 @@ private:
     const bool showSkipped_;
     const bool enabled_;
     std::size_t warnings_ = 0;
+    std::vector<std::size_t> filesByFormat_;
     bool shown_ = false;
     std::size_t fileCount_ = 0;
     std::size_t filesDone_ = 0;
@@ -120,6 +143,10 @@ int runBatch(const BatchOptions& options) {
         BatchHost host(options.showSkipped);
         if (const AnalysisStatus status = analysis.run(host); !status.completed()) return exitStatus(status);
         host.endWarnings();
+        if (options.strict && host.warnings() > 0) {
+            std::cerr << "--strict のため、警告があったので何も書き出しません。\n";
+            return kExitFailure;
+        }
     }
     try {
         Cp932Loss loss;

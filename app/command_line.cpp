@@ -125,6 +125,8 @@ const Option kOptions[] = {
      [](Request& r, std::string_view v) { r.line.batch.averageDeck = pathValue("--average-deck", v); }},
     {"show-skipped", 0, "", "カードとして読まなかった行を標準エラー出力に表示します。", false, true,
      [](Request& r, std::string_view) { r.line.batch.showSkipped = true; }},
+    {"strict", 0, "", "読み込みに警告があれば失敗とし、何も書き出しません。", false, true,
+     [](Request& r, std::string_view) { r.line.batch.strict = true; }},
 };
 
 constexpr std::string_view kFolderHelp =

@@ -125,7 +125,7 @@ DeckStep CsvDeckReader::next(DeckEntry& entry) {
     }
     const std::string_view name = trimBlanks(field(columns.name));
     if (tooLarge) throw CardError(OverflowError().what(), std::string(name));
-    if (part == RowPart::Side && !includeSidePart_) return DeckStep::Other;
+    if (part == RowPart::Side && !includeSidePart_) return DeckStep::SideLeftOut;
     // Printings stay apart: the set and collector number follow the name.
     cardNumber_.assign(name);
     const std::string_view set = columns.set ? trimBlanks(field(*columns.set)) : std::string_view();

@@ -92,6 +92,22 @@ std::optional<DeckFormat> deckFormatNamed(std::string_view name) {
     return std::nullopt;
 }
 
+std::string_view deckFormatName(DeckFormat format) {
+    switch (format) {
+        case DeckFormat::Auto: return "auto";
+        case DeckFormat::Native: return "native";
+        case DeckFormat::List: return "list";
+        case DeckFormat::Dek: return "dek";
+        case DeckFormat::Ydk: return "ydk";
+        case DeckFormat::Cod: return "cod";
+        case DeckFormat::O8d: return "o8d";
+        case DeckFormat::Ydke: return "ydke";
+        case DeckFormat::Csv: return "csv";
+        case DeckFormat::Xml: return "xml";
+    }
+    return {};
+}
+
 bool isNativeLine(std::string_view line) {
     const std::size_t comma = line.find(',');
     const std::string_view count = line.substr(0, comma);

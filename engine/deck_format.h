@@ -20,6 +20,7 @@ enum class DeckFormat {
     Csv,     // CSV with a header row naming its columns
     Xml,     // XML with a root element the program does not know
 };
+inline constexpr std::size_t kDeckFormatCount = static_cast<std::size_t>(DeckFormat::Xml) + 1;
 
 // The format named on a command line ("auto", "native", "list", "dek",
 // "ydk", "cod", "o8d", "ydke", "csv"), if any.
@@ -41,6 +42,9 @@ DeckFormat detectDeckFormat(std::string_view text, DeckEncoding encoding);
 // The name of an XML text's first element, past the declaration, comments
 // and a document type; empty when there is none.
 std::string_view xmlRootElement(std::string_view text);
+
+// The format's name as --format spells it ("xml" for Xml).
+std::string_view deckFormatName(DeckFormat format);
 
 // Whether a line (UTF-8) is a line of the program's own format.
 bool isNativeLine(std::string_view line);

@@ -70,7 +70,7 @@ DeckStep ListDeckReader::next(DeckEntry& entry) {
     if (name.part == TaggedPart::Side) part = DeckPart::Side;
     cardSeen_ = true;
     if (card->tooLarge) throw CardError(OverflowError().what(), std::string(name.cardNumber));
-    if (part == DeckPart::Side && !includeSidePart_) return DeckStep::Other;
+    if (part == DeckPart::Side && !includeSidePart_) return DeckStep::SideLeftOut;
     entry.copies = static_cast<double>(card->count);
     entry.cardNumber = name.cardNumber;
     entry.setCardName(name.cardName);

@@ -69,6 +69,7 @@ private:
         const DeckFormat format =
             options_.format == DeckFormat::Auto ? detectDeckFormat(text_, encoding) : options_.format;
         if (options_.observer != nullptr) options_.observer->deckStarted(index);
+        ++filesByFormat_[static_cast<std::size_t>(format)];
         bool finished = false;
         if (format == DeckFormat::Native) {
             // The program's own format is read on the raw bytes.
@@ -87,6 +88,10 @@ private:
                 throw std::runtime_error(withPlace(error.what(), path, error.line()));
             }
             finished = readDeck(*reader, encoding, index);
+        }
+        // An unknown XML root has a warning of its own.
+        if (finished && !entrySeen_ && format != DeckFormat::Xml) {
+            warnings_.push_back({index, 0, "カードが 1 枚もありません（デッキ数には数えます）。"});
         }
         if (finished && options_.observer != nullptr) options_.observer->deckFinished(index);
         return finished;
@@ -125,13 +130,20 @@ private:
     template <typename Reader>
     bool readDeck(Reader& reader, DeckEncoding encoding, std::size_t index) {
         bool fileStart = true;
+        bool entrySeen = false;
         DeckEntry entry;
         while (!reader.atEnd()) {
             if (!host_.keepGoing(fileStart)) return false;
             fileStart = false;
             try {
                 const DeckStep step = reader.next(entry);
-                if (step == DeckStep::EndDeck) break;
+                // The rest of an own-format file is its side part, which
+                // may hold entries: no warning for a file cut short so.
+                if (step == DeckStep::EndDeck) {
+                    entrySeen = true;
+                    break;
+                }
+                entrySeen = entrySeen || step == DeckStep::Card || step == DeckStep::SideLeftOut;
                 if (step == DeckStep::Warning) warnings_.push_back({index, reader.lineNumber(), reader.warning()});
                 if (step == DeckStep::Skipped && options_.observer != nullptr) {
                     options_.observer->lineSkipped(index, reader.lineNumber(), decodeField(reader.lineText(), encoding));
@@ -142,6 +154,7 @@ private:
                 throw std::runtime_error(withPlace(error.what(), files_[index], reader.lineNumber()));
             }
         }
+        entrySeen_ = entrySeen;
         return true;
     }
 
@@ -165,6 +178,9 @@ private:
             if (!handle) handle = table_.addCard(std::string(cardNumber), decodeField(entry.cardName(), encoding));
         }
         table_.recordCardLine(*handle, entry.copies, deckPosition, line);
+        // Counted as every card line is, but a row without a number is
+        // rarely what the file meant.
+        if (cardNumber.empty()) warnings_.push_back({deckPosition - 1, line, "カード番号が空です。"});
         if (options_.observer != nullptr) options_.observer->entryCounted({*handle, key, entry, encoding, line, cardNumber});
         if (!host_.highSpeed()) {
             table_.computeMetrics(*handle, deckCount_, options_.sortChoice);
@@ -176,6 +192,7 @@ private:
 
 public:
     std::vector<DeckWarning> warnings_;
+    std::vector<std::size_t> filesByFormat_ = std::vector<std::size_t>(kDeckFormatCount);
 
 private:
     UsageTable& table_;
@@ -187,6 +204,7 @@ private:
     std::string decodedNumber_;
     std::string decodedName_;
     bool highSpeedEngaged_ = false;
+    bool entrySeen_ = false;  // whether the deck read last held a card entry, main or side
     std::vector<std::string_view> numbersAhead_;  // card numbers of the deck being read, for prefetchCards
     ReadAhead readAhead_;
 };
@@ -199,13 +217,13 @@ TallyResult runTally(UsageTable& table, const std::vector<std::filesystem::path>
     table.reset();
     try {
         Tally tally(table, files, options, host);
-        if (!tally.readAllFiles()) return {TallyOutcome::Cancelled, {}, {}};
+        if (!tally.readAllFiles()) return {TallyOutcome::Cancelled, {}, {}, {}};
         tally.finish();
-        return {TallyOutcome::Completed, {}, std::move(tally.warnings_)};
+        return {TallyOutcome::Completed, {}, std::move(tally.warnings_), std::move(tally.filesByFormat_)};
     } catch (const std::bad_alloc&) {
-        return {TallyOutcome::Failed, "メモリが不足しています。", {}};
+        return {TallyOutcome::Failed, "メモリが不足しています。", {}, {}};
     } catch (const std::exception& error) {
-        return {TallyOutcome::Failed, error.what(), {}};
+        return {TallyOutcome::Failed, error.what(), {}, {}};
     }
 }
 

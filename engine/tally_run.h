@@ -73,6 +73,8 @@ struct TallyResult {
     TallyOutcome outcome = TallyOutcome::Completed;
     std::string message;  // for a failure: what went wrong, and where
     std::vector<DeckWarning> warnings;  // in reading order
+    // How many files were read in each format, by DeckFormat's value.
+    std::vector<std::size_t> filesByFormat = std::vector<std::size_t>(kDeckFormatCount);
 };
 
 // Resets `table` and tallies `files` into it, in order. The deck count is

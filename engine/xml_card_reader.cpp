@@ -9,7 +9,8 @@ namespace sormel {
 DeckStep XmlCardReader::next(DeckEntry& entry) {
     const XmlCard& card = cards_[next_++];
     line_ = card.line;
-    if (card.quantity == 0 || (card.part == DeckPart::Side && !includeSidePart_)) return DeckStep::Other;
+    if (card.quantity == 0) return DeckStep::Other;
+    if (card.part == DeckPart::Side && !includeSidePart_) return DeckStep::SideLeftOut;
     entry.copies = card.quantity;
     entry.cardNumber = card.name;
     entry.setCardName(card.name);

@@ -80,7 +80,7 @@ YdkeDeckReader::YdkeDeckReader(std::string_view text, bool includeSidePart)
 DeckStep YdkeDeckReader::next(DeckEntry& entry) {
     if (lineNumber_ == urlLine_ && nextCard_ < cards_.size()) {
         const Card& card = cards_[nextCard_++];
-        if (card.part == DeckPart::Side && !includeSidePart_) return DeckStep::Other;
+        if (card.part == DeckPart::Side && !includeSidePart_) return DeckStep::SideLeftOut;
         entry.copies = 1;
         entry.cardNumber = card.id;
         entry.setCardName(card.id);

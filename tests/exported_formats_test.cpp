@@ -204,9 +204,9 @@ TEST_F(ExportedFormatRun, YdkeUrlsGiveOneCopyPerIdInTheirParts) {
     read("b.txt", "ydke://" + main + "!!" + side + "!", false);
     EXPECT_EQ(recorder.counted.size(), 2u);
 
-    for (const std::string broken : {"ydke://" + main + "!!", "ydke://" + main + "!!!x", "ydke://AQAA!!!",
+    for (const std::string broken : {"ydke://" + main + "!!", "ydke://" + main + "!!!x", std::string("ydke://AQAA!!!"),
                                      "ydke://" + main + "!*!!"}) {
-        const TallyResult result = read("c.txt", "#\n" + broken + "\n");
+        const TallyResult result = read("c.txt", " \n" + broken + "\n");
         EXPECT_EQ(result.outcome, TallyOutcome::Failed) << broken;
         EXPECT_NE(result.message.find("c.txt（2 行目）"), std::string::npos) << result.message;
     }
