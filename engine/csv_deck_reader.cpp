@@ -68,6 +68,18 @@ bool parseCount(std::string_view text, std::uint64_t& count, bool& tooLarge) {
     return true;
 }
 
+// The program's own files may start with a header of their three columns,
+// `count,number,name`: a count, a card number under a heading no export
+// uses, a name. Read as CSV, such a file would lose its card numbers and
+// count its side part (after `--`) as main, so it keeps its own format.
+bool isOwnFormatHeader(const std::vector<std::string>& header, const CsvDeckColumns& columns) {
+    if (header.size() != 3 || columns.count != 0 || columns.name != 2) return false;
+    const std::vector<std::string> middle{header[1]};
+    return !findColumn(middle, kSetHeadings) && !findColumn(middle, kNumberHeadings) &&
+           !findColumn(middle, kBoardHeadings) && !findColumn(middle, kSideboardHeadings) &&
+           !findColumn(middle, kCountHeadings) && !findColumn(middle, kNameHeadings);
+}
+
 }  // namespace
 
 std::optional<CsvDeckColumns> csvDeckColumns(const std::vector<std::string>& header) {
@@ -86,7 +98,9 @@ bool startsWithCsvDeckHeader(std::string_view text) {
     CsvRecordCursor cursor(text);
     std::vector<std::string> fields;
     while (cursor.next(fields)) {
-        if (!isBlankRecord(fields)) return csvDeckColumns(fields).has_value();
+        if (isBlankRecord(fields)) continue;
+        const std::optional<CsvDeckColumns> columns = csvDeckColumns(fields);
+        return columns && !isOwnFormatHeader(fields, *columns);
     }
     return false;
 }

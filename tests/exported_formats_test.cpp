@@ -38,6 +38,10 @@ TEST(ExportedFormatDetection, RootElementFirstLineOrHeaderDecides) {
         {"\"Qty\nx\",Name\n", DeckFormat::Native},  // a heading with a line break in it is none
         {"Name,Set\n", DeckFormat::Native},          // a count column is needed
         {"3,AB-001,Name\n", DeckFormat::Native},
+        {"count,number,name\n1,AB-1,x\n--\n", DeckFormat::Native},  // the own format's header
+        {"Count,Card Number,Name\n", DeckFormat::Csv},
+        {"Qty,Set,Name\n", DeckFormat::Csv},
+        {"count,number,name,extra\n", DeckFormat::Csv},
         {"\xE6\x9E\x9A\xE6\x95\xB0,\xE3\x82\xAB\xE3\x83\xBC\xE3\x83\x89\xE7\x95\xAA\xE5\x8F\xB7,"
          "\xE3\x82\xAB\xE3\x83\xBC\xE3\x83\x89\xE5\x90\x8D\n3,AB-001,x\n",
          DeckFormat::Native},
