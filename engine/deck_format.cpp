@@ -79,6 +79,11 @@ std::string_view firstNonBlankLine(std::string_view text) {
 
 }  // namespace
 
+DeckFormat xmlDeckFormat(std::string_view text) {
+    const std::string_view start = afterLeadingBlanks(text);
+    return startsLikeXml(start) ? xmlFormat(start) : DeckFormat::Native;
+}
+
 std::optional<DeckFormat> deckFormatNamed(std::string_view name) {
     if (name == "auto") return DeckFormat::Auto;
     if (name == "native") return DeckFormat::Native;
@@ -125,8 +130,7 @@ bool isNativeLine(std::string_view line) {
 }
 
 DeckFormat detectDeckFormat(std::string_view text, DeckEncoding encoding) {
-    const std::string_view start = afterLeadingBlanks(text);
-    if (startsLikeXml(start)) return xmlFormat(start);
+    if (const DeckFormat xml = xmlDeckFormat(text); xml != DeckFormat::Native) return xml;
     if (firstNonBlankLine(text).starts_with("ydke://")) return DeckFormat::Ydke;
     if (startsWithCsvDeckHeader(text)) return DeckFormat::Csv;
     LineCursor cursor(text);

@@ -39,6 +39,10 @@ std::optional<DeckFormat> deckFormatNamed(std::string_view name);
 // A native file is decided at its first native line.
 DeckFormat detectDeckFormat(std::string_view text, DeckEncoding encoding);
 
+// For a text that starts (after blanks) like XML, the format its root
+// element names (Dek when it has none); Native for any other text.
+DeckFormat xmlDeckFormat(std::string_view text);
+
 // The name of an XML text's first element, past the declaration, comments
 // and a document type; empty when there is none.
 std::string_view xmlRootElement(std::string_view text);

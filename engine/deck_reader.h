@@ -27,4 +27,14 @@ public:
     virtual std::string warning() const { return {}; }
 };
 
+// A file that is not in the format the run was told to read it in: it holds
+// no card entry, which the run warns of.
+class NoCardReader final : public DeckReader {
+public:
+    bool atEnd() const override { return true; }
+    DeckStep next(DeckEntry&) override { return DeckStep::Other; }
+    std::size_t lineNumber() const override { return 0; }
+    std::string_view lineText() const override { return {}; }
+};
+
 }  // namespace sormel

@@ -118,8 +118,13 @@ private:
         switch (format) {
             case DeckFormat::Dek: return std::make_unique<DekDeckReader>(text_, options_.includeSidePart);
             case DeckFormat::Ydk: return std::make_unique<YdkDeckReader>(text_, options_.includeSidePart);
-            case DeckFormat::Cod: return std::make_unique<CodDeckReader>(text_, options_.includeSidePart);
-            case DeckFormat::O8d: return std::make_unique<O8dDeckReader>(text_, options_.includeSidePart);
+            // Told to read .cod or .o8d, a file of another kind holds no card.
+            case DeckFormat::Cod:
+                if (xmlDeckFormat(text_) != DeckFormat::Cod) return std::make_unique<NoCardReader>();
+                return std::make_unique<CodDeckReader>(text_, options_.includeSidePart);
+            case DeckFormat::O8d:
+                if (xmlDeckFormat(text_) != DeckFormat::O8d) return std::make_unique<NoCardReader>();
+                return std::make_unique<O8dDeckReader>(text_, options_.includeSidePart);
             case DeckFormat::Ydke: return std::make_unique<YdkeDeckReader>(text_, options_.includeSidePart);
             case DeckFormat::Csv: return std::make_unique<CsvDeckReader>(text_, options_.includeSidePart);
             case DeckFormat::Xml: return std::make_unique<UnknownXmlReader>(text_);

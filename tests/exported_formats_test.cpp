@@ -187,6 +187,21 @@ TEST_F(ExportedFormatRun, BrokenXmlCountsStopTheRunNamingFileAndLine) {
     }
 }
 
+TEST_F(ExportedFormatRun, AFileNotInTheFormatAskedForHoldsNoCardAndWarns) {
+    for (const DeckFormat format : {DeckFormat::Cod, DeckFormat::O8d, DeckFormat::Ydke, DeckFormat::Csv}) {
+        recorder = Recorder();
+        TallyOptions options;
+        options.format = format;
+        options.observer = &recorder;
+        TallyHost host;
+        const TallyResult result = runTally(table, {folder.write("a.txt", "4 Bolt\n<Deck/>\n")}, options, host);
+        EXPECT_EQ(result.outcome, TallyOutcome::Completed) << deckFormatName(format);
+        EXPECT_TRUE(recorder.counted.empty()) << deckFormatName(format);
+        ASSERT_EQ(result.warnings.size(), 1u) << deckFormatName(format);
+        EXPECT_EQ(result.warnings[0].line, 0u);
+    }
+}
+
 TEST_F(ExportedFormatRun, AnUnknownXmlRootIsADeckWithoutCardsAndAWarning) {
     const TallyResult result = read("x.xml", "<?xml version=\"1.0\"?>\n<collection><card qty=\"1\">A</card></collection>");
     EXPECT_EQ(result.outcome, TallyOutcome::Completed);
