@@ -187,6 +187,37 @@ TEST_F(ExportedFormatRun, BrokenXmlCountsStopTheRunNamingFileAndLine) {
     }
 }
 
+TEST(ExportedFormatMix, OneFolderOfEveryFormatIsTalliedAsOne) {
+    ScratchFolder folder;
+    const std::vector<std::filesystem::path> files = {
+        folder.write("a.cod", "<cockatrice_deck><zone name=\"main\"><card number=\"4\" name=\"Bolt\"/></zone>"
+                              "<zone name=\"side\"><card number=\"1\" name=\"Duress\"/></zone></cockatrice_deck>"),
+        folder.write("b.csv", "Quantity,Name,Board\n2,Bolt,main\n1,Duress,side\n"),
+        folder.write("c.txt", "4xOP07-098\n"),
+        folder.write("d.txt", "3,Bolt,Bolt\n"),
+        folder.write("e.txt", "ydke://AQAAAA==!!!\n"),
+        folder.write("f.o8d", "<deck><section name=\"Main\"><card qty=\"1\">Bolt</card></section></deck>"),
+    };
+    UsageTable table;
+    TallyOptions options;
+    options.includeSidePart = false;
+    TallyHost host;
+    const TallyResult result = runTally(table, files, options, host);
+    ASSERT_EQ(result.outcome, TallyOutcome::Completed) << result.message;
+    EXPECT_TRUE(result.warnings.empty());
+    ASSERT_EQ(table.rowCount(), 3u);  // Bolt, OP07-098, 1: the side part is left out
+    const UsageRow* bolt = table.rowShowing("Bolt");
+    ASSERT_NE(bolt, nullptr);
+    EXPECT_EQ(bolt->decks, 4);
+    EXPECT_EQ(bolt->copies, 10);
+    std::vector<std::size_t> byFormat(kDeckFormatCount);
+    for (const DeckFormat format : {DeckFormat::Cod, DeckFormat::Csv, DeckFormat::List, DeckFormat::Native,
+                                    DeckFormat::Ydke, DeckFormat::O8d}) {
+        byFormat[static_cast<std::size_t>(format)] = 1;
+    }
+    EXPECT_EQ(result.filesByFormat, byFormat);
+}
+
 TEST_F(ExportedFormatRun, AFileNotInTheFormatAskedForHoldsNoCardAndWarns) {
     for (const DeckFormat format : {DeckFormat::Cod, DeckFormat::O8d, DeckFormat::Ydke, DeckFormat::Csv}) {
         recorder = Recorder();
