@@ -108,6 +108,10 @@ AnalysisStatus FolderAnalysis::tally(AnalysisHost& host, bool baseline, Folder& 
         case TallyOutcome::Cancelled: return {AnalysisOutcome::Cancelled, {}};
         case TallyOutcome::Failed: return failed(result.message);
     }
+    host.formatsRead(result.filesByFormat);
+    for (const DeckWarning& warning : result.warnings) {
+        host.deckWarning(folder.listing->files[warning.file], warning.line, warning.message);
+    }
     return {};
 }
 

@@ -45,6 +45,13 @@ public:
     // nor blank, in deck `file` of the folder (not the baseline's).
     virtual void lineSkipped(const std::filesystem::path& /*file*/, std::size_t /*line*/,
                              const std::string& /*text*/) {}
+    // After a completed run of a folder, each thing it read past that may
+    // make a figure wrong, in reading order; `line` is 0 for a whole file.
+    virtual void deckWarning(const std::filesystem::path& /*file*/, std::size_t /*line*/,
+                             const std::string& /*message*/) {}
+    // After a completed run of a folder: how many files it read in each
+    // format, by DeckFormat's value.
+    virtual void formatsRead(const std::vector<std::size_t>& /*filesByFormat*/) {}
 };
 
 class FolderAnalysis {

@@ -1,5 +1,6 @@
 #include "app/batch_mode.h"
 
+#include <algorithm>
 #include <chrono>
 #include <ctime>
 #include <cstdio>
@@ -14,6 +15,7 @@
 #include "analysis/folder_analysis.h"
 #include "app/batch_outputs.h"
 #include "app/terminal.h"
+#include "engine/deck_format.h"
 #include "engine/file_error.h"
 #include "engine/visible_text.h"
 
@@ -49,6 +51,39 @@ public:
         std::cerr << "\r集計中 " << index + 1 << " / " << fileCount_ << std::flush;
     }
 
+    void deckWarning(const std::filesystem::path& file, std::size_t line, const std::string& message) override {
+        ++warnings_;
+        if (warnings_ > kShownWarnings) return;
+        std::cerr << displayPath(file);
+        if (line != 0) std::cerr << ':' << line;
+        std::cerr << ": 警告: " << visibleText(message) << '\n';
+    }
+
+    void formatsRead(const std::vector<std::size_t>& filesByFormat) override {
+        filesByFormat_.resize(std::max(filesByFormat_.size(), filesByFormat.size()));
+        for (std::size_t format = 0; format < filesByFormat.size(); ++format) {
+            filesByFormat_[format] += filesByFormat[format];
+        }
+    }
+
+    // After the run: how many warnings were not shown, and, when the files
+    // were of several formats or there were warnings, what was read.
+    void endWarnings() const {
+        if (warnings_ > kShownWarnings) std::cerr << "ほかに警告が " << warnings_ - kShownWarnings << " 件あります。\n";
+        std::string formats;
+        std::size_t formatsSeen = 0;
+        for (std::size_t format = 0; format < filesByFormat_.size(); ++format) {
+            if (filesByFormat_[format] == 0) continue;
+            if (formatsSeen++ > 0) formats += ", ";
+            formats += std::string(deckFormatName(static_cast<DeckFormat>(format))) + ' ' +
+                       std::to_string(filesByFormat_[format]);
+        }
+        if (formatsSeen > 1 || warnings_ > 0) {
+            std::cerr << "読み込み: " << formats << " / 警告 " << warnings_ << " 件\n";
+        }
+    }
+    std::size_t warnings() const { return warnings_; }
+
     bool wantsSkippedLines() const override { return showSkipped_; }
     void lineSkipped(const std::filesystem::path& file, std::size_t line, const std::string& text) override {
         std::cerr << displayPath(file) << ':' << line << ": " << visibleText(text) << '\n';
@@ -60,8 +95,11 @@ private:
         shown_ = false;
     }
 
+    static constexpr std::size_t kShownWarnings = 20;
     const bool showSkipped_;
     const bool enabled_;
+    std::size_t warnings_ = 0;
+    std::vector<std::size_t> filesByFormat_;
     bool shown_ = false;
     std::size_t fileCount_ = 0;
     std::size_t filesDone_ = 0;
@@ -105,6 +143,11 @@ int runBatch(const BatchOptions& options) {
     {
         BatchHost host(options.showSkipped);
         if (const AnalysisStatus status = analysis.run(host); !status.completed()) return exitStatus(status);
+        host.endWarnings();
+        if (options.strict && host.warnings() > 0) {
+            std::cerr << "--strict のため、警告があったので何も書き出しません。\n";
+            return kExitFailure;
+        }
     }
     for (const std::string& warning : analysis.ruleWarnings()) std::cerr << warning << '\n';
     try {

@@ -20,6 +20,7 @@ struct BatchOptions {
     std::optional<std::filesystem::path> output;  // standard output when empty
     CsvEncoding encoding = CsvEncoding::Cp932;
     bool showSkipped = false;                          // list skipped lines on standard error
+    bool strict = false;                               // any warning fails the run, writing nothing
     std::vector<std::filesystem::path> reports;        // --report, by extension
     std::optional<std::filesystem::path> averageDeck;  // a file, or a folder with byFolder
     std::optional<std::filesystem::path> suggestTypes;  // suggested type rules

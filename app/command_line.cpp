@@ -87,11 +87,11 @@ const Option kOptions[] = {
              throw UsageError("--encoding には cp932、utf-8、utf-8-bom のいずれかを指定してください: " + shown(v));
          }
      }},
-    {"format", 0, "auto|native|list|dek|ydk",
+    {"format", 0, "auto|native|list|dek|ydk|cod|o8d|ydke|csv",
      "デッキファイルの形式（既定: auto。ファイルごとに判定）。", false, true,
      [](Request& r, std::string_view v) {
          const std::optional<DeckFormat> format = deckFormatNamed(lowerAscii(v));
-         if (!format) throw UsageError("--format には auto, native, list, dek, ydk のいずれかを指定してください: " + shown(v));
+         if (!format) throw UsageError("--format には auto, native, list, dek, ydk, cod, o8d, ydke, csv のいずれかを指定してください: " + shown(v));
          r.line.batch.request.format = *format;
      }},
     {"merge-by-name", 0, "", "カード番号ではなくカード名で集計します（再録・別版を 1 行にまとめます）。", false, true,
@@ -140,6 +140,8 @@ const Option kOptions[] = {
      [](Request& r, std::string_view v) { r.line.batch.averageDeck = pathValue("--average-deck", v); }},
     {"show-skipped", 0, "", "カードとして読まなかった行を標準エラー出力に表示します。", false, true,
      [](Request& r, std::string_view) { r.line.batch.showSkipped = true; }},
+    {"strict", 0, "", "読み込みに警告があれば失敗とし、何も書き出しません。", false, true,
+     [](Request& r, std::string_view) { r.line.batch.strict = true; }},
 };
 
 constexpr std::string_view kFolderHelp =

@@ -80,7 +80,31 @@ def dek_lines(deck_number, main_part, side_part):
     return lines
 
 
-WRITERS = {"native": (native_lines, ".txt"), "list": (list_lines, ".txt"), "dek": (dek_lines, ".dek")}
+def csv_field(text):
+    return '"' + text.replace('"', '""') + '"' if any(c in text for c in ',"\r\n') else text
+
+
+def csv_lines(deck_number, main_part, side_part):
+    lines = ["Count,Name,Edition,Collector Number,Board"]
+    for board, part in (("main", main_part), ("side", side_part)):
+        for (number, name, _), copies in part:
+            lines.append(f"{copies},{csv_field(name)},bch,{number},{board}")
+    return lines
+
+
+def cod_lines(deck_number, main_part, side_part):
+    lines = ['<?xml version="1.0" encoding="UTF-8"?>', '<cockatrice_deck version="1">',
+             f"    <deckname>Deck {deck_number}</deckname>"]
+    for zone, part in (("main", main_part), ("side", side_part)):
+        lines.append(f'    <zone name="{zone}">')
+        lines += [f'        <card number="{copies}" name={quoteattr(name)}/>' for (_, name, _), copies in part]
+        lines.append("    </zone>")
+    lines.append("</cockatrice_deck>")
+    return lines
+
+
+WRITERS = {"native": (native_lines, ".txt"), "list": (list_lines, ".txt"), "dek": (dek_lines, ".dek"),
+           "csv": (csv_lines, ".csv"), "cod": (cod_lines, ".cod")}
 
 
 def main():
@@ -91,13 +115,13 @@ def main():
     ap.add_argument("--seed", type=int, default=1)
     ap.add_argument("--format", choices=sorted(WRITERS), default="native")
     ap.add_argument("--encoding", choices=["cp932", "utf-8"],
-                    help="cp932 by default for native, utf-8 for the others (.dek is always utf-8)")
+                    help="cp932 by default for native, utf-8 for the others (.dek and .cod always utf-8)")
     ap.add_argument("--eol", choices=["crlf", "lf"], default="crlf")
     args = ap.parse_args()
 
     encoding = args.encoding or ("cp932" if args.format == "native" else "utf-8")
-    if args.format == "dek" and encoding != "utf-8":
-        ap.error(".dek files are UTF-8")
+    if args.format in ("dek", "cod") and encoding != "utf-8":
+        ap.error("XML decks are UTF-8")
     write_lines, extension = WRITERS[args.format]
 
     rng = random.Random(args.seed)

@@ -105,6 +105,8 @@ def main():
     large = os.path.join(corpora, "corpus-20000-30000")
     lists = os.path.join(corpora, "corpus-20000-3000-list")
     dek = os.path.join(corpora, "corpus-20000-3000-dek")
+    csv_exports = os.path.join(corpora, "corpus-20000-3000-csv")
+    cod = os.path.join(corpora, "corpus-20000-3000-cod")
     serial = {"SORMEL_READ_THREADS": "0"}
 
     # The CSV goes to standard output, which is /dev/null. With --output,
@@ -129,6 +131,8 @@ def main():
         "large": program(batch(large)),
         "lists": program(batch(lists)),
         "dek": program(batch(dek, "--mask", "*.dek")),
+        "csv": program(batch(csv_exports, "--mask", "*.csv")),
+        "cod": program(batch(cod, "--mask", "*.cod")),
         "high": lambda: window_once(window_run, native, True),
         "normal": lambda: window_once(window_run, native, False),
     }, repeats)
@@ -139,16 +143,21 @@ def main():
     print(f"  batch, read ahead, 30,000 cards        {w['large']}")
     print(f"  batch, read ahead, plain text lists    {w['lists']}")
     print(f"  batch, read ahead, .dek                {w['dek']}")
+    print(f"  batch, read ahead, CSV exports         {w['csv']}")
+    print(f"  batch, read ahead, .cod                {w['cod']}")
     print(f"  window, high-speed (click to message)  {w['high']}")
     print(f"  window, normal mode                    {w['normal']}")
 
     f = w["floor"].median
     b = w["batch"].median
-    peak = max(w[name].peak for name in ("serial", "batch", "output", "large", "lists", "dek"))
+    peak = max(w[name].peak for name in ("serial", "batch", "output", "large", "lists", "dek", "csv", "cod"))
     print(f"  batch / floor:            {b / f:.2f} (target <= 1.0: {verdict(b, 1.0 * f)}; "
           f"<= 1.5: {verdict(b, 1.5 * f)})  one by one: {w['serial'].median / f:.2f}")
     print(f"  lists / floor:            {w['lists'].median / f:.2f} (target <= 2.0: {verdict(w['lists'].median, 2.0 * f)})")
     print(f"  .dek / floor:             {w['dek'].median / f:.2f}")
+    for name, label in (("csv", "CSV exports"), ("cod", ".cod")):
+        print(f"  {label + ' / floor:':<26}{w[name].median / f:.2f} "
+              f"(target <= 2.0: {verdict(w[name].median, 2.0 * f)})")
     print(f"  window high-speed / floor: {w['high'].median / f:.2f} (target <= 1.3: {verdict(w['high'].median, 1.3 * f)})")
     print(f"  window normal / floor:    {w['normal'].median / f:.2f} (target <= 2.5: {verdict(w['normal'].median, 2.5 * f)})")
     print(f"  peak memory, batch:       {peak:.1f} MiB (target < 40: {verdict(peak, 40, strict=True)})")

@@ -16,6 +16,8 @@ enum class DeckStep {
     Other,    // a line that counts nothing by design: a separator, a section, a blank line
     Skipped,  // a line that is none of those: a header, a comment, a line not understood
     EndDeck,  // nothing more of this deck is read
+    Warning,  // a line that counts nothing and that the user must hear of
+    SideLeftOut,  // a card entry of the side part, which the run leaves out
 };
 
 // A deck file that cannot be read as its format says; the run names the

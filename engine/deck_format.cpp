@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "engine/csv_deck_reader.h"
 #include "engine/deck_lines.h"
 #include "engine/list_syntax.h"
 #include "engine/numeric_text.h"
@@ -12,7 +13,7 @@ namespace {
 
 constexpr std::string_view kMai = "\xE6\x9E\x9A";  // 枚
 
-bool startsLikeXml(std::string_view text) {
+std::string_view afterLeadingBlanks(std::string_view text) {
     std::size_t i = 0;
     for (;;) {
         if (i < text.size() && (text[i] == ' ' || text[i] == '\t' || text[i] == '\r' || text[i] == '\n')) {
@@ -23,11 +24,65 @@ bool startsLikeXml(std::string_view text) {
             break;
         }
     }
-    const std::string_view start = text.substr(i);
-    return start.starts_with("<?xml") || start.starts_with("<Deck");
+    return text.substr(i);
+}
+
+bool startsLikeXml(std::string_view start) {
+    return start.starts_with("<?xml") || start.starts_with("<Deck") || start.starts_with("<cockatrice_deck") ||
+           start.starts_with("<deck");
 }
 
 }  // namespace
+
+std::string_view xmlRootElement(std::string_view text) {
+    for (;;) {
+        const std::size_t open = text.find('<');
+        if (open == std::string_view::npos) return {};
+        text.remove_prefix(open);
+        std::string_view close = ">";
+        if (text.starts_with("<?")) {
+            close = "?>";
+        } else if (text.starts_with("<!--")) {
+            close = "-->";
+        } else if (!text.starts_with("<!")) {
+            text.remove_prefix(1);
+            std::size_t end = 0;
+            while (end < text.size() && std::string_view(" \t\r\n/>").find(text[end]) == std::string_view::npos) ++end;
+            return text.substr(0, end);
+        }
+        const std::size_t end = text.find(close);
+        if (end == std::string_view::npos) return {};
+        text.remove_prefix(end + close.size());
+    }
+}
+
+namespace {
+
+DeckFormat xmlFormat(std::string_view text) {
+    const std::string_view root = xmlRootElement(text);
+    if (root.empty() || root == "Deck") return DeckFormat::Dek;
+    if (root == "cockatrice_deck") return DeckFormat::Cod;
+    if (root == "deck") return DeckFormat::O8d;
+    return DeckFormat::Xml;
+}
+
+// The first line that is not blank, trimmed.
+std::string_view firstNonBlankLine(std::string_view text) {
+    LineCursor cursor(text);
+    std::string_view line;
+    while (cursor.next(line)) {
+        line = trimBlanks(line);
+        if (!line.empty()) return line;
+    }
+    return {};
+}
+
+}  // namespace
+
+DeckFormat xmlDeckFormat(std::string_view text) {
+    const std::string_view start = afterLeadingBlanks(text);
+    return startsLikeXml(start) ? xmlFormat(start) : DeckFormat::Native;
+}
 
 std::optional<DeckFormat> deckFormatNamed(std::string_view name) {
     if (name == "auto") return DeckFormat::Auto;
@@ -35,7 +90,27 @@ std::optional<DeckFormat> deckFormatNamed(std::string_view name) {
     if (name == "list") return DeckFormat::List;
     if (name == "dek") return DeckFormat::Dek;
     if (name == "ydk") return DeckFormat::Ydk;
+    if (name == "cod") return DeckFormat::Cod;
+    if (name == "o8d") return DeckFormat::O8d;
+    if (name == "ydke") return DeckFormat::Ydke;
+    if (name == "csv") return DeckFormat::Csv;
     return std::nullopt;
+}
+
+std::string_view deckFormatName(DeckFormat format) {
+    switch (format) {
+        case DeckFormat::Auto: return "auto";
+        case DeckFormat::Native: return "native";
+        case DeckFormat::List: return "list";
+        case DeckFormat::Dek: return "dek";
+        case DeckFormat::Ydk: return "ydk";
+        case DeckFormat::Cod: return "cod";
+        case DeckFormat::O8d: return "o8d";
+        case DeckFormat::Ydke: return "ydke";
+        case DeckFormat::Csv: return "csv";
+        case DeckFormat::Xml: return "xml";
+    }
+    return {};
 }
 
 bool isNativeLine(std::string_view line) {
@@ -55,7 +130,9 @@ bool isNativeLine(std::string_view line) {
 }
 
 DeckFormat detectDeckFormat(std::string_view text, DeckEncoding encoding) {
-    if (startsLikeXml(text)) return DeckFormat::Dek;
+    if (const DeckFormat xml = xmlDeckFormat(text); xml != DeckFormat::Native) return xml;
+    if (firstNonBlankLine(text).starts_with("ydke://")) return DeckFormat::Ydke;
+    if (startsWithCsvDeckHeader(text)) return DeckFormat::Csv;
     LineCursor cursor(text);
     std::string_view line;
     std::string decoded;

@@ -5,6 +5,7 @@
 
 #include <cstddef>
 #include <memory>
+#include <string>
 #include <string_view>
 
 #include "engine/deck_entry.h"
@@ -22,6 +23,18 @@ public:
     virtual std::size_t lineNumber() const = 0;
     // The text of that line, for the list of skipped lines.
     virtual std::string_view lineText() const = 0;
+    // What the line `next` read last warns of, when it gave Warning.
+    virtual std::string warning() const { return {}; }
+};
+
+// A file that is not in the format the run was told to read it in: it holds
+// no card entry, which the run warns of.
+class NoCardReader final : public DeckReader {
+public:
+    bool atEnd() const override { return true; }
+    DeckStep next(DeckEntry&) override { return DeckStep::Other; }
+    std::size_t lineNumber() const override { return 0; }
+    std::string_view lineText() const override { return {}; }
 };
 
 }  // namespace sormel

@@ -174,7 +174,7 @@ struct SectionWord {
     ListSection section;
 };
 
-constexpr std::array<SectionWord, 17> kSectionWords{{
+constexpr std::array<SectionWord, 26> kSectionWords{{
     {"deck", ListSection::Main},
     {"main", ListSection::Main},
     {"maindeck", ListSection::Main},
@@ -186,31 +186,53 @@ constexpr std::array<SectionWord, 17> kSectionWords{{
     {"pok\xC3\xA9mon", ListSection::Main},
     {"trainer", ListSection::Main},
     {"energy", ListSection::Main},
+    {"arena cards", ListSection::Main},
+    {"deck cards", ListSection::Main},
+    {"equipment", ListSection::Main},
+    {"weapons", ListSection::Main},
     {"sideboard", ListSection::Side},
     {"side", ListSection::Side},
     {"sb", ListSection::Side},
     {"\xE3\x82\xB5\xE3\x82\xA4\xE3\x83\x89", ListSection::Side},                                      // サイド
     {"\xE3\x82\xB5\xE3\x82\xA4\xE3\x83\x89\xE3\x83\x87\xE3\x83\x83\xE3\x82\xAD", ListSection::Side},  // サイドデッキ
     {"\xE3\x82\xB5\xE3\x82\xA4\xE3\x83\x89\xE3\x83\x9C\xE3\x83\xBC\xE3\x83\x89", ListSection::Side},  // サイドボード
+    {"maybeboard", ListSection::NotCounted},
+    {"maybe", ListSection::NotCounted},
+    {"considering", ListSection::NotCounted},
+    {"tokens", ListSection::NotCounted},
+    {"token", ListSection::NotCounted},
 }};
 
-bool isSetCode(std::string_view text) {
-    if (text.size() < 2 || text.size() > 5) return false;
-    for (const char c : text) {
-        if (!((c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9'))) return false;
-    }
-    return true;
+// The word of a bracketed heading (`[Main]`), trimmed.
+std::optional<std::string_view> bracketWord(std::string_view line) {
+    if (line.size() < 2 || line.front() != '[' || line.back() != ']') return std::nullopt;
+    return trimBlanks(line.substr(1, line.size() - 2));
 }
 
-bool isCollectorNumber(std::string_view text) {
-    if (!text.empty() && ((text.back() >= 'a' && text.back() <= 'z') || (text.back() >= 'A' && text.back() <= 'Z'))) {
-        text.remove_suffix(1);
+bool equalsFolded(std::string_view text, std::string_view lowerWord) {
+    std::size_t matched = 0;
+    return startsWithFolded(text, lowerWord, matched) && matched == text.size();
+}
+
+// `COUNTxCODE` with no blank: ASCII digits, a lower-case x, and a code of
+// ASCII letters, digits and `-` holding at least one letter and one digit.
+std::optional<ListCardLine> countByCode(std::string_view line) {
+    ListCardLine card;
+    std::size_t i = 0;
+    for (; i < line.size() && line[i] >= '0' && line[i] <= '9'; ++i) addDigit(card, static_cast<unsigned>(line[i] - '0'));
+    if (i == 0 || i >= line.size() || line[i] != 'x' || !nonZero(card)) return std::nullopt;
+    const std::string_view code = line.substr(i + 1);
+    bool letter = false, digit = false;
+    for (const char c : code) {
+        const bool isLetter = (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
+        const bool isDigit = c >= '0' && c <= '9';
+        if (!isLetter && !isDigit && c != '-') return std::nullopt;
+        letter = letter || isLetter;
+        digit = digit || isDigit;
     }
-    if (text.empty()) return false;
-    for (const char c : text) {
-        if (c < '0' || c > '9') return false;
-    }
-    return true;
+    if (!letter || !digit) return std::nullopt;
+    card.name = code;
+    return card;
 }
 
 }  // namespace
@@ -223,10 +245,16 @@ std::string_view trimBlanks(std::string_view text) {
 
 std::optional<ListCardLine> parseListCardLine(std::string_view line) {
     if (auto card = countFirst(line)) return card;
-    return countLast(line);
+    if (auto card = countLast(line)) return card;
+    return countByCode(line);
 }
 
 ListSection parseListSection(std::string_view line) {
+    if (const std::optional<std::string_view> word = bracketWord(line)) {
+        if (equalsFolded(*word, "main") || equalsFolded(*word, "commander")) return ListSection::Main;
+        if (equalsFolded(*word, "sideboard")) return ListSection::Side;
+        return ListSection::NotCounted;
+    }
     for (const SectionWord& candidate : kSectionWords) {
         std::size_t matched = 0;
         if (startsWithFolded(line, candidate.word, matched) && isSectionTail(line.substr(matched))) {
@@ -244,16 +272,19 @@ std::optional<std::string_view> afterSideboardMark(std::string_view line) {
     return trimBlanks(rest.substr(1));
 }
 
-std::string_view withoutPrintingMark(std::string_view name) {
-    const std::size_t lastSpace = name.rfind(' ');
-    if (lastSpace == std::string_view::npos || !isCollectorNumber(name.substr(lastSpace + 1))) return name;
-    const std::string_view before = name.substr(0, lastSpace);
-    const std::size_t setStart = before.rfind(' ');
-    if (setStart == std::string_view::npos || setStart == 0) return name;
-    std::string_view set = before.substr(setStart + 1);
-    if (set.size() >= 2 && set.front() == '(' && set.back() == ')') set = set.substr(1, set.size() - 2);
-    if (!isSetCode(set)) return name;
-    return name.substr(0, setStart);
+bool isUnknownHeading(std::string_view line) {
+    const std::optional<std::string_view> word = bracketWord(line);
+    return word && parseListSection(line) == ListSection::NotCounted && !equalsFolded(*word, "metadata");
+}
+
+std::optional<std::string_view> heroName(std::string_view line) {
+    std::size_t matched = 0;
+    if (!startsWithFolded(line, "hero", matched)) return std::nullopt;
+    const std::string_view rest = skipBlanks(line.substr(matched));
+    if (rest.empty() || rest[0] != ':') return std::nullopt;
+    const std::string_view name = trimBlanks(rest.substr(1));
+    if (name.empty()) return std::nullopt;
+    return name;
 }
 
 }  // namespace sormel

@@ -26,22 +26,28 @@ struct ListCardLine {
 // A card line: count first (`COUNT NAME`, `COUNTx NAME`, `COUNT x NAME`;
 // x, X or ×, a mark only when a blank follows it), else count last
 // (`NAME xCOUNT` with a blank before the x, `NAME ×COUNT`, `NAME×COUNT`,
-// `NAME COUNT枚` with a blank before COUNT). `line` is trimmed.
+// `NAME COUNT枚` with a blank before COUNT), else a card code with its
+// count and no blank (`4xOP07-098`). `line` is trimmed.
 std::optional<ListCardLine> parseListCardLine(std::string_view line);
 
-enum class ListSection { None, Main, Side };
+// NotCounted: a part whose lines count nothing (a maybe-board, tokens, a
+// bracketed heading other than `[Main]`, `[Commander]`, `[Sideboard]`).
+enum class ListSection { None, Main, Side, NotCounted };
 
-// A section heading such as `Deck`, `Sideboard:`, `Pokémon: 12`, matched
-// without regard to letter case; `line` is trimmed.
+// A section heading such as `Deck`, `Sideboard:`, `Pokémon: 12`, `Maybe`,
+// `[Main]`, matched without regard to letter case; `line` is trimmed.
 ListSection parseListSection(std::string_view line);
 
 // For a line written `SB: …` (any letter case), the text after the colon,
 // trimmed.
 std::optional<std::string_view> afterSideboardMark(std::string_view line);
 
-// The card name a list line's NAME stands for: NAME without a trailing
-// printing mark, ` (SET) NUMBER` or ` SET NUMBER` (SET: 2 to 5 upper-case
-// letters or digits; NUMBER: digits, optionally with a letter after them).
-std::string_view withoutPrintingMark(std::string_view name);
+// Whether `line` (trimmed) is a bracketed heading the program does not
+// know (`[Creatures]`): the cards under it are not counted, and the user
+// is told.
+bool isUnknownHeading(std::string_view line);
+
+// For a line `Hero: NAME` (any letter case), NAME, trimmed.
+std::optional<std::string_view> heroName(std::string_view line);
 
 }  // namespace sormel

@@ -8,6 +8,7 @@
 #pragma once
 
 #include <cstddef>
+#include <string>
 #include <string_view>
 
 #include "engine/deck_entry.h"
@@ -25,6 +26,8 @@ public:
     std::size_t lineNumber() const { return cursor_.lineNumber(); }
     // The text of that line, in the file's encoding.
     std::string_view lineText() const { return line_; }
+    // The own format has nothing to warn of line by line.
+    std::string warning() const { return {}; }
 
     // Reads the next line; call only while !atEnd().
     DeckStep next(DeckEntry& entry) {

@@ -7,13 +7,18 @@
 #include <string_view>
 #include <vector>
 
+#include "engine/cod_deck_reader.h"
+#include "engine/csv_deck_reader.h"
 #include "engine/dek_deck_reader.h"
 #include "engine/deck_observer.h"
 #include "engine/file_error.h"
 #include "engine/list_deck_reader.h"
 #include "engine/native_deck_reader.h"
 #include "engine/read_ahead.h"
+#include "engine/o8d_deck_reader.h"
+#include "engine/unknown_xml_reader.h"
 #include "engine/ydk_deck_reader.h"
+#include "engine/ydke_deck_reader.h"
 #include "engine/text_decoding.h"
 
 namespace sormel {
@@ -64,6 +69,7 @@ private:
         const DeckFormat format =
             options_.format == DeckFormat::Auto ? detectDeckFormat(text_, encoding) : options_.format;
         if (options_.observer != nullptr) options_.observer->deckStarted(index);
+        ++filesByFormat_[static_cast<std::size_t>(format)];
         bool finished = false;
         if (format == DeckFormat::Native) {
             // The program's own format is read on the raw bytes.
@@ -82,6 +88,10 @@ private:
                 throw std::runtime_error(withPlace(error.what(), path, error.line()));
             }
             finished = readDeck(*reader, encoding, index);
+        }
+        // An unknown XML root has a warning of its own.
+        if (finished && !entrySeen_ && format != DeckFormat::Xml) {
+            warnings_.push_back({index, 0, "カードが 1 枚もありません（デッキ数には数えます）。"});
         }
         if (finished && options_.readSidePart && !options_.includeSidePart && options_.observer != nullptr) {
             readSideOnly(format, encoding);
@@ -111,6 +121,16 @@ private:
         switch (format) {
             case DeckFormat::Dek: return std::make_unique<DekDeckReader>(text_, includeSidePart);
             case DeckFormat::Ydk: return std::make_unique<YdkDeckReader>(text_, includeSidePart);
+            // Told to read .cod or .o8d, a file of another kind holds no card.
+            case DeckFormat::Cod:
+                if (xmlDeckFormat(text_) != DeckFormat::Cod) return std::make_unique<NoCardReader>();
+                return std::make_unique<CodDeckReader>(text_, includeSidePart);
+            case DeckFormat::O8d:
+                if (xmlDeckFormat(text_) != DeckFormat::O8d) return std::make_unique<NoCardReader>();
+                return std::make_unique<O8dDeckReader>(text_, includeSidePart);
+            case DeckFormat::Ydke: return std::make_unique<YdkeDeckReader>(text_, includeSidePart);
+            case DeckFormat::Csv: return std::make_unique<CsvDeckReader>(text_, includeSidePart);
+            case DeckFormat::Xml: return std::make_unique<UnknownXmlReader>(text_);
             default: return std::make_unique<ListDeckReader>(text_, includeSidePart);
         }
     }
@@ -166,13 +186,21 @@ private:
     template <typename Reader>
     bool readDeck(Reader& reader, DeckEncoding encoding, std::size_t index) {
         bool fileStart = true;
+        bool entrySeen = false;
         DeckEntry entry;
         while (!reader.atEnd()) {
             if (!host_.keepGoing(fileStart)) return false;
             fileStart = false;
             try {
                 const DeckStep step = reader.next(entry);
-                if (step == DeckStep::EndDeck) break;
+                // The rest of an own-format file is its side part, which
+                // may hold entries: no warning for a file cut short so.
+                if (step == DeckStep::EndDeck) {
+                    entrySeen = true;
+                    break;
+                }
+                entrySeen = entrySeen || step == DeckStep::Card || step == DeckStep::SideLeftOut;
+                if (step == DeckStep::Warning) warnings_.push_back({index, reader.lineNumber(), reader.warning()});
                 if (step == DeckStep::Skipped && options_.observer != nullptr) {
                     options_.observer->lineSkipped(index, reader.lineNumber(), decodeField(reader.lineText(), encoding));
                 }
@@ -182,6 +210,7 @@ private:
                 throw std::runtime_error(withPlace(error.what(), files_[index], reader.lineNumber()));
             }
         }
+        entrySeen_ = entrySeen;
         return true;
     }
 
@@ -205,6 +234,9 @@ private:
             if (!handle) handle = table_.addCard(std::string(cardNumber), decodeField(entry.cardName(), encoding));
         }
         table_.recordCardLine(*handle, entry.copies, deckPosition, line);
+        // Counted as every card line is, but a row without a number is
+        // rarely what the file meant.
+        if (cardNumber.empty()) warnings_.push_back({deckPosition - 1, line, "カード番号が空です。"});
         if (options_.observer != nullptr) options_.observer->entryCounted({*handle, key, entry, encoding, line, cardNumber});
         if (!host_.highSpeed()) {
             table_.computeMetrics(*handle, deckCount_, options_.sortChoice);
@@ -214,6 +246,11 @@ private:
         }
     }
 
+public:
+    std::vector<DeckWarning> warnings_;
+    std::vector<std::size_t> filesByFormat_ = std::vector<std::size_t>(kDeckFormatCount);
+
+private:
     UsageTable& table_;
     const std::vector<std::filesystem::path>& files_;
     const TallyOptions options_;
@@ -223,6 +260,7 @@ private:
     std::string decodedNumber_;
     std::string decodedName_;
     bool highSpeedEngaged_ = false;
+    bool entrySeen_ = false;  // whether the deck read last held a card entry, main or side
     std::vector<std::string_view> numbersAhead_;  // card numbers of the deck being read, for prefetchCards
     ReadAhead readAhead_;
 };
@@ -235,14 +273,14 @@ TallyResult runTally(UsageTable& table, const std::vector<std::filesystem::path>
     table.reset();
     try {
         Tally tally(table, files, options, host);
-        if (!tally.readAllFiles()) return {TallyOutcome::Cancelled, {}};
+        if (!tally.readAllFiles()) return {TallyOutcome::Cancelled, {}, {}, {}};
         tally.finish();
+        return {TallyOutcome::Completed, {}, std::move(tally.warnings_), std::move(tally.filesByFormat_)};
     } catch (const std::bad_alloc&) {
-        return {TallyOutcome::Failed, "メモリが不足しています。"};
+        return {TallyOutcome::Failed, "メモリが不足しています。", {}, {}};
     } catch (const std::exception& error) {
-        return {TallyOutcome::Failed, error.what()};
+        return {TallyOutcome::Failed, error.what(), {}, {}};
     }
-    return {TallyOutcome::Completed, {}};
 }
 
 }  // namespace sormel

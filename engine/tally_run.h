@@ -65,9 +65,20 @@ public:
 
 enum class TallyOutcome { Completed, Cancelled, Failed };
 
+// Something the run read past that may make its figures wrong: the run
+// goes on, and the user is told.
+struct DeckWarning {
+    std::size_t file = 0;  // index into the run's files
+    std::size_t line = 0;  // 1-based; 0 when the warning is about the whole file
+    std::string message;
+};
+
 struct TallyResult {
     TallyOutcome outcome = TallyOutcome::Completed;
     std::string message;  // for a failure: what went wrong, and where
+    std::vector<DeckWarning> warnings;  // in reading order
+    // How many files were read in each format, by DeckFormat's value.
+    std::vector<std::size_t> filesByFormat = std::vector<std::size_t>(kDeckFormatCount);
 };
 
 // Resets `table` and tallies `files` into it, in order. The deck count is

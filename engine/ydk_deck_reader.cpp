@@ -15,7 +15,7 @@ DeckStep YdkDeckReader::next(DeckEntry& entry) {
     for (const char c : trimmed) {
         if (c < '0' || c > '9') return DeckStep::Skipped;
     }
-    if (part_ == DeckPart::Side && !includeSidePart_) return DeckStep::Other;
+    if (part_ == DeckPart::Side && !includeSidePart_) return DeckStep::SideLeftOut;
     entry.copies = 1;
     entry.cardNumber = trimmed;
     entry.setCardName(trimmed);

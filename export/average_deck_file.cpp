@@ -4,6 +4,7 @@
 
 #include "engine/deck_format.h"
 #include "engine/file_error.h"
+#include "engine/list_marks.h"
 #include "engine/list_syntax.h"
 #include "engine/text_decoding.h"
 
@@ -42,8 +43,9 @@ bool fitsList(const AverageDeckLine& line) {
     const std::string text = listLine(line);
     if (isNativeLine(text)) return false;
     const std::optional<ListCardLine> card = parseListCardLine(trimBlanks(text));
+    // Tags (` [Ramp]`) would leave the number when the file is read.
     return card && !card->tooLarge && card->count == static_cast<std::uint64_t>(line.copies) &&
-           card->name == line.number;
+           card->name == line.number && splitListName(card->name).cardNumber == card->name;
 }
 
 }  // namespace

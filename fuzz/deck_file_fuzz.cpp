@@ -296,5 +296,25 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         FUZZ_CHECK(isValidUtf8(row.cardNumber) && isValidUtf8(row.cardName), "row %zu is not UTF-8", i);
         FUZZ_CHECK(++keys[detected.keyAt(detected.handleAt(i))] == 1, "a key twice");
     }
+    for (const DeckWarning& warning : autoResult.warnings) {
+        FUZZ_CHECK(isValidUtf8(warning.message), "a warning is not UTF-8");
+    }
+
+    // Each format of other programs read whether or not the file is in it:
+    // no crash, rows and messages in UTF-8, a warning for a file without
+    // a card entry.
+    constexpr DeckFormat kForced[] = {DeckFormat::Cod, DeckFormat::O8d, DeckFormat::Ydke, DeckFormat::Csv};
+    options.format = kForced[(data[0] >> 4) & 3];
+    UsageTable forced;
+    const TallyResult forcedResult = runTally(forced, files, options, quiet);
+    FUZZ_CHECK(isValidUtf8(forcedResult.message), "message is not UTF-8");
+    for (std::size_t i = 0; i < forced.rowCount(); ++i) {
+        const UsageRow& row = forced.row(i);
+        FUZZ_CHECK(isValidUtf8(row.cardNumber) && isValidUtf8(row.cardName), "row %zu is not UTF-8", i);
+    }
+    for (const DeckWarning& warning : forcedResult.warnings) {
+        FUZZ_CHECK(isValidUtf8(warning.message), "a warning is not UTF-8");
+        FUZZ_CHECK(warning.file < files.size(), "a warning names no file");
+    }
     return 0;
 }

@@ -24,7 +24,9 @@ TEST_F(BatchMode, WritesTheCsvToStandardOutputOrAFile) {
     ProgramResult result = run("--batch " + q(kGolden / "decks"));
     EXPECT_EQ(result.status, 0) << result.err;
     EXPECT_EQ(result.out, readFile(kGolden / "expected-cp932.csv"));
-    EXPECT_EQ(result.err, "");
+    // The line without a card number is counted, and the user is told.
+    EXPECT_EQ(result.err, (kGolden / "decks" / "b.txt").string() +
+                              ":4: 警告: カード番号が空です。\n読み込み: native 2 / 警告 1 件\n");
 
     const auto output = decks.path() / "結果.csv";
     result = run("--batch " + q(kGolden / "decks") + " --encoding utf-8 --output " + q(output));

@@ -8,6 +8,7 @@
 
 #include "engine/deck_format.h"
 #include "engine/deck_observer.h"
+#include "engine/list_marks.h"
 #include "engine/list_syntax.h"
 #include "engine/numeric_text.h"
 #include "engine/tally_run.h"
@@ -55,6 +56,13 @@ TEST(ListSyntax, CardLinesCountFirstThenCountLast) {
         {"Total Cards: 60", 0, ""},
         {"4 ", 0, ""},
         {"x4", 0, ""},
+        {"4xOP07-098", 4, "OP07-098"},  // a card code right after the count
+        {"10xst01-12a", 10, "st01-12a"},
+        {"4XOP07-098", 0, ""},  // only a lower-case x
+        {"4xOP-EB", 0, ""},     // a code holds a digit
+        {"4x07-098", 0, ""},    // and a letter
+        {"0xOP07-098", 0, ""},
+        {"4xOP07_098", 0, ""},
     };
     for (const Case& c : cases) {
         const std::optional<ListCardLine> card = parseListCardLine(trimBlanks(c.line));
@@ -89,6 +97,15 @@ TEST(ListSyntax, SectionsInAnyLetterCaseWithColonAndCount) {
         {"Sideboarding", ListSection::None},  {"Decklist", ListSection::None},
         {"Pokemon", ListSection::None},       {"SB: 2 Duress", ListSection::None},
         {"Energy x12", ListSection::None},    {"Main: 4 Bolt", ListSection::None},
+        {"Arena cards", ListSection::Main},   {"DECK CARDS: 52", ListSection::Main},
+        {"Equipment", ListSection::Main},     {"weapons:", ListSection::Main},
+        {"MAYBEBOARD:", ListSection::NotCounted}, {"Maybe", ListSection::NotCounted},
+        {"Considering 3", ListSection::NotCounted}, {"Tokens", ListSection::NotCounted},
+        {"token:", ListSection::NotCounted},  {"Maybeboarding", ListSection::None},
+        {"[Main]", ListSection::Main},        {"[COMMANDER]", ListSection::Main},
+        {"[sideboard]", ListSection::Side},   {"[metadata]", ListSection::NotCounted},
+        {"[Creatures]", ListSection::NotCounted}, {"[ Main ]", ListSection::Main},
+        {"[Main] 4 Bolt", ListSection::None},
     };
     for (const auto& [line, section] : cases) EXPECT_EQ(parseListSection(line), section) << line;
     EXPECT_EQ(afterSideboardMark("SB: 2 Duress"), std::optional<std::string_view>("2 Duress"));
@@ -102,18 +119,55 @@ TEST(ListSyntax, PrintingMarksLeaveTheCardName) {
         {"Lightning Bolt (2XM) 141", "Lightning Bolt"},
         {"Pikachu ex SVI 57", "Pikachu ex"},
         {"Arcanine PAL 32a", "Arcanine"},
-        {"Bolt (m10) 146", "Bolt (m10) 146"},       // a set is upper case
+        {"Bolt (m10) 146", "Bolt"},                 // a set in parentheses in either case
+        {"Bolt m10 146", "Bolt m10 146"},           // and without them in upper case
         {"Bolt (ABCDEF) 1", "Bolt (ABCDEF) 1"},     // of 2 to 5 characters
         {"Bolt ABCDEF 1", "Bolt ABCDEF 1"},
         {"Lightning Bolt (ABCDE) 123", "Lightning Bolt"},
         {"Lightning Bolt ABCDE 123", "Lightning Bolt"},
-        {"Bolt (M10) 14ab", "Bolt (M10) 14ab"},     // one letter after the number at most
+        {"Bolt M10 14ab", "Bolt M10 14ab"},         // one letter after the number at most
+        {"Sol Ring (PLST) 2XM-117", "Sol Ring"},    // unless the set is in parentheses
+        {"Pika (SV4a) 12\xE2\x98\x85", "Pika"},
+        {"Sol Ring (c21) 263 *F*", "Sol Ring"},
+        {"Sol Ring *E* (c21) 263 *CMDR*", "Sol Ring"},  // every mark, in any order
+        {"Sol Ring *F-1*", "Sol Ring *F-1*"},
+        {"Lightning Bolt|M10", "Lightning Bolt"},
+        {"Lightning Bolt|M10|2", "Lightning Bolt"},
+        {"Lightning Bolt|M10|a", "Lightning Bolt|M10|a"},
+        {"|M10", "|M10"},
+        {"*F*", "*F*"},
         {"Bolt (M10)", "Bolt (M10)"},
         {"SVI 57", "SVI 57"},                        // nothing before the mark
         {"Force of Will", "Force of Will"},
         {"Tri Lv 12", "Tri Lv 12"},
     };
     for (const auto& [name, card] : cases) EXPECT_EQ(withoutPrintingMark(name), card) << name;
+}
+
+TEST(ListSyntax, TagsLeaveNumberAndNameAndMayMoveTheCard) {
+    struct Case {
+        std::string name;
+        std::string number;
+        std::string card;
+        TaggedPart part;
+    };
+    const std::vector<Case> cases = {
+        {"Sol Ring (c21) 263 *F* [Ramp]", "Sol Ring (c21) 263 *F*", "Sol Ring", TaggedPart::Unchanged},
+        {"Sol Ring [Ramp,Draw] ^Have,#37d67a^", "Sol Ring", "Sol Ring", TaggedPart::Unchanged},
+        {"Duress [Sideboard]", "Duress", "Duress", TaggedPart::Side},
+        {"Duress [Removal,sideboard{top}]", "Duress", "Duress", TaggedPart::Side},
+        {"Opt [Maybeboard{noDeck}{noPrice},Draw]", "Opt", "Opt", TaggedPart::NotCounted},
+        {"Opt [Sideboard] [Draw{noDeck}]", "Opt", "Opt", TaggedPart::NotCounted},
+        {"Opt [Draw{noDeck}] [Sideboard]", "Opt", "Opt", TaggedPart::NotCounted},
+        {"[Ramp]", "[Ramp]", "[Ramp]", TaggedPart::Unchanged},  // nothing would be left
+        {"Sol[Ramp]", "Sol[Ramp]", "Sol[Ramp]", TaggedPart::Unchanged},
+    };
+    for (const Case& c : cases) {
+        const ListName name = splitListName(c.name);
+        EXPECT_EQ(name.cardNumber, c.number) << c.name;
+        EXPECT_EQ(name.cardName, c.card) << c.name;
+        EXPECT_EQ(name.part, c.part) << c.name;
+    }
 }
 
 TEST(DeckFormatDetection, FirstRuleThatHoldsWins) {
@@ -184,6 +238,48 @@ TEST_F(DeckFormatRun, ABlankLineAfterCardsBeginsTheSideOnlyInAListWithoutSection
     EXPECT_EQ(recorder.counted, (std::vector<std::string>{"Bolt 4 M", "Shock 2 M", "Duress 2 S", "Lurrus 1 M"}));
     read("sb.txt", "4 Bolt\n\n2 Shock\nSB: 2 Duress\n");
     EXPECT_EQ(recorder.counted, (std::vector<std::string>{"Bolt 4 M", "Shock 2 M", "Duress 2 S"}));
+}
+
+TEST_F(DeckFormatRun, ListsOfOtherGamesAndDeckSitesGiveTheirCardsAndParts) {
+    struct Case {
+        const char* text;
+        std::vector<std::string> counted;
+        std::vector<std::string> skipped;
+    };
+    const std::vector<Case> cases = {
+        {"4xOP07-098\n2xOP01-016\n\nSB: 1xST01-012\n",
+         {"OP07-098 4 M", "OP01-016 2 M", "ST01-012 1 S"}, {}},
+        {"Name: Dori\nHero: Dorinthea Ironsong\nFormat: Classic\n\nArena cards\n1x Dawnblade\n\n"
+         "Deck cards\n3x Warrior's Valor (red)\n",
+         {"Dorinthea Ironsong 1 M", "Dawnblade 1 M", "Warrior's Valor (red) 3 M"},
+         {"0:1:Name: Dori", "0:3:Format: Classic"}},
+        {"[metadata]\nName=Burn\n[Main]\n4 Lightning Bolt|M10\n\n[Sideboard]\n2 Duress|M10|1\n",
+         {"Lightning Bolt|M10 4 M", "Duress|M10|1 2 S"}, {"0:2:Name=Burn"}},
+        {"1 Sol Ring (c21) 263 *F* [Ramp]\n1 Opt [Maybeboard{noDeck}]\n1 Duress [Sideboard]\n\n"
+         "MAYBEBOARD:\n1 Ponder\n",
+         {"Sol Ring (c21) 263 *F* 1 M", "Duress 1 S"}, {"0:2:1 Opt [Maybeboard{noDeck}]", "0:6:1 Ponder"}},
+        {"Deck\n4 Bolt\nTokens\n1 Goblin\nSideboard\n2 Duress\n",
+         {"Bolt 4 M", "Duress 2 S"}, {"0:4:1 Goblin"}},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(read("a.txt", c.text).outcome, TallyOutcome::Completed) << c.text;
+        EXPECT_EQ(recorder.counted, c.counted) << c.text;
+        EXPECT_EQ(recorder.skipped, c.skipped) << c.text;
+    }
+    // Side entries, wherever they come from, are left out with the side part.
+    read("b.txt", "[Main]\n4 Bolt\n1 Duress [Sideboard]\n[Sideboard]\n1 Negate\n", false);
+    EXPECT_EQ(recorder.counted, std::vector<std::string>{"Bolt 4 M"});
+    read("c.txt", "4 Bolt|M10\n4 Bolt|2XM\n", true, true);
+    ASSERT_EQ(table.rowCount(), 1u);
+    EXPECT_EQ(table.row(0).cardName, "Bolt");
+}
+
+TEST_F(DeckFormatRun, AnUnknownBracketedHeadingHidesItsCardsWithAWarning) {
+    const TallyResult result = read("d.dck", "[Main]\n4 Bolt\n[Creatures]\n4 Goblin Guide\n[metadata]\nName=x\n");
+    EXPECT_EQ(recorder.counted, std::vector<std::string>{"Bolt 4 M"});
+    ASSERT_EQ(result.warnings.size(), 1u);
+    EXPECT_EQ(result.warnings[0].line, 3u);
+    EXPECT_NE(result.warnings[0].message.find("[Creatures]"), std::string::npos);
 }
 
 TEST_F(DeckFormatRun, WithoutTheSidePartAListLeavesSideEntriesOutAndComesBackToItsMain) {

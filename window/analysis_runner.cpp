@@ -27,6 +27,9 @@ public:
         }
         result_.skipped.push_back({file, line, text});
     }
+    void deckWarning(const std::filesystem::path& file, std::size_t line, const std::string& message) override {
+        result_.warnings.push_back({file, line, message});
+    }
 
 private:
     const std::atomic<quint64>& latest_;

@@ -40,6 +40,7 @@ struct SkippedLine {
 struct AnalysisResult {
     AnalysisRequest request;
     ReportData data;
+    std::vector<SkippedLine> warnings;  // the text is the warning; line 0 for a whole file
     std::vector<SkippedLine> skipped;
     bool skippedCut = false;  // more lines were skipped than are kept
 };

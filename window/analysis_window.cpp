@@ -51,7 +51,7 @@ AnalysisWindow::AnalysisWindow(UserPrompts& prompts, std::function<AnalysisReque
     tabs_->addTab(chart_, QStringLiteral("グラフ"));
     tabs_->addTab(typePage_, QStringLiteral("デッキタイプ"));
     tabs_->addTab(averagePage_, QStringLiteral("平均デッキ"));
-    tabs_->addTab(makeSkippedPage(), QStringLiteral("読み飛ばした行"));
+    tabs_->addTab(makeSkippedPage(), QStringLiteral("読み込みの注意"));
 
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(makeSettingsRow());
@@ -253,25 +253,33 @@ void AnalysisWindow::showFailure(const QString& message) {
     status_->setText(status_->text() + QStringLiteral("  分析できませんでした: ") + QString(message).replace('\n', ' '));
 }
 
+// The warnings first, then the lines read past.
 void AnalysisWindow::showSkippedLines() {
     skipped_->setRowCount(0);
+    const std::vector<SkippedLine>& warnings = result_->warnings;
     const std::vector<SkippedLine>& lines = result_->skipped;
-    skipped_->setRowCount(static_cast<int>(lines.size()));
+    skipped_->setRowCount(static_cast<int>(warnings.size() + lines.size()));
     const QDir folder(QString::fromStdString(pathText(result_->request.folder)));
-    for (std::size_t i = 0; i < lines.size(); ++i) {
+    for (std::size_t i = 0; i < warnings.size() + lines.size(); ++i) {
+        const bool warning = i < warnings.size();
+        const SkippedLine& shown = warning ? warnings[i] : lines[i - warnings.size()];
         const int row = static_cast<int>(i);
-        skipped_->setItem(row, 0, new QTableWidgetItem(folder.relativeFilePath(text(pathText(lines[i].file)))));
-        auto* line = new QTableWidgetItem(QString::number(lines[i].line));
+        skipped_->setItem(row, 0, new QTableWidgetItem(folder.relativeFilePath(text(pathText(shown.file)))));
+        auto* line = new QTableWidgetItem(shown.line == 0 ? QString() : QString::number(shown.line));
         line->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
         skipped_->setItem(row, 1, line);
-        skipped_->setItem(row, 2, new QTableWidgetItem(text(lines[i].text)));
+        skipped_->setItem(row, 2, new QTableWidgetItem((warning ? QStringLiteral("警告: ") : QString()) + text(shown.text)));
     }
     skipped_->resizeColumnToContents(0);
 }
 
 void AnalysisWindow::openSkippedLineFolder(int row) {
-    if (!result_ || row < 0 || static_cast<std::size_t>(row) >= result_->skipped.size()) return;
-    emit folderRequested(result_->skipped[static_cast<std::size_t>(row)].file.parent_path());
+    if (!result_ || row < 0) return;
+    const std::size_t index = static_cast<std::size_t>(row);
+    const std::size_t warnings = result_->warnings.size();
+    if (index >= warnings + result_->skipped.size()) return;
+    const SkippedLine& line = index < warnings ? result_->warnings[index] : result_->skipped[index - warnings];
+    emit folderRequested(line.file.parent_path());
 }
 
 // The tabs stay usable; what they show is greyed until the run ends.
@@ -293,6 +301,7 @@ void AnalysisWindow::showStatus() {
                          .arg(QDir::toNativeSeparators(text(shownData.baseline->folder)))
                          .arg(shownData.baseline->decks);
         }
+        if (!result_->warnings.empty()) shown += QStringLiteral("  警告 %1").arg(result_->warnings.size());
         if (!result_->skipped.empty()) {
             shown += QStringLiteral("  読み飛ばした行 %1%2").arg(result_->skipped.size()).arg(result_->skippedCut ? "+" : "");
         }

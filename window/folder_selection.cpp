@@ -46,7 +46,8 @@ void FolderSelection::startUp() {
     reportingErrors(prompts_, window_, [this] { ui_.fleList->setPattern(ui_.cboMask->currentText()); });
     showListCount();
     ui_.cboMask->addItems({QStringLiteral("*.txt"), QStringLiteral("*.deck"), QStringLiteral("*.*"),
-                           QStringLiteral("*.dek"), QStringLiteral("*.ydk")});
+                           QStringLiteral("*.dek"), QStringLiteral("*.ydk"), QStringLiteral("*.cod"),
+                           QStringLiteral("*.o8d"), QStringLiteral("*.dck"), QStringLiteral("*.csv")});
     ui_.cboMask->setCurrentIndex(-1);
     ui_.cboMask->setEditText(QStringLiteral("*.txt"));
 

@@ -43,6 +43,7 @@ void WindowRun::start() {
         return;
     }
     last_.reset();
+    warnings_ = 0;
     auto analysis = std::make_unique<FolderAnalysis>(request(), table_);
     analysis->useFiles(ui_.fleList->files());
     lockControls();
@@ -52,8 +53,12 @@ void WindowRun::start() {
         case AnalysisOutcome::Completed:
             unlockControls();
             emit runCompleted();
-            prompts_.tell(window_, QStringLiteral("集計が完了しました。"), QStringLiteral("完了"),
-                          MessageIcon::Information);
+            prompts_.tell(window_,
+                          warnings_ == 0 ? QStringLiteral("集計が完了しました。")
+                                         : QStringLiteral("集計が完了しました。\r\n読み込みの注意が %1 件あります"
+                                                          "（分析ウィンドウの「読み込みの注意」タブで確認できます）。")
+                                               .arg(warnings_),
+                          QStringLiteral("完了"), MessageIcon::Information);
             break;
         case AnalysisOutcome::Cancelled: unlockControls(); break;
         case AnalysisOutcome::Refused:
@@ -72,6 +77,8 @@ void WindowRun::cancel() {
 }
 
 bool WindowRun::highSpeed() { return ui_.chkHiSp->isChecked(); }
+
+void WindowRun::deckWarning(const std::filesystem::path&, std::size_t, const std::string&) { ++warnings_; }
 
 AnalysisRequest WindowRun::request() const {
     AnalysisRequest request;

@@ -56,6 +56,7 @@ private:
     void fileStarted(std::size_t index) override;
     void fileFinished(std::size_t index, bool tableSorted) override;
     void highSpeedEngaged() override;
+    void deckWarning(const std::filesystem::path& file, std::size_t line, const std::string& message) override;
 
     void lockControls();
     void unlockControls();
@@ -72,6 +73,7 @@ private:
     bool gridStale_ = false;                    // the grid shows an older state of the table
     std::optional<std::size_t> fileBeingRead_;  // during a run
     RunPacer pacer_;
+    std::size_t warnings_ = 0;  // of the run under way
     std::unique_ptr<FolderAnalysis> last_;
 };
 

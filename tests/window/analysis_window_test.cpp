@@ -80,6 +80,7 @@ private slots:
     void settingsPersistAcrossARestart();
     void comparisonMarksRisingFallingNewAndDroppedCards();
     void analysisFollowsTheMainRunAndLeavesTheMainGridAlone();
+    void warningsComeAboveTheSkippedLines();
     void failedRunKeepsTheLastAnalysis();
 };
 
@@ -344,6 +345,25 @@ void AnalysisWindowTest::failedRunKeepsTheLastAnalysis() {
     QCOMPARE(analysis->result(), first);
     QVERIFY(analysis->findChild<QLabel*>("lblStatus")->text().contains(QStringLiteral("分析できませんでした")));
     QVERIFY(analysis->findChild<QTableView*>("cardTable")->isEnabled());
+}
+
+void AnalysisWindowTest::warningsComeAboveTheSkippedLines() {
+    Fixture fixture(0);
+    writeFile(fixture.path("1.txt"), "[Main]\r\nnot a card line\r\n1 Bolt\r\n[Creatures]\r\n4 Goblin\r\n");
+    writeFile(fixture.path("2.txt"), "About\r\n");
+    sormel::MainWindow& w = fixture.open();
+    AnalysisWindow* analysis = openAnalysis(w);
+    QTRY_VERIFY(analysis->result() && !analysis->busy());
+    QTableWidget* notes = analysis->findChild<QTableWidget*>("skippedLines");
+    QCOMPARE(notes->rowCount(), 5);
+    QCOMPARE(notes->item(0, 1)->text(), QStringLiteral("4"));
+    QVERIFY(notes->item(0, 2)->text().contains(QStringLiteral("[Creatures]")));
+    QCOMPARE(notes->item(1, 0)->text(), QStringLiteral("2.txt"));
+    QCOMPARE(notes->item(1, 1)->text(), QString());
+    QVERIFY(notes->item(1, 2)->text().startsWith(QStringLiteral("警告: ")));
+    QCOMPARE(notes->item(2, 2)->text(), QStringLiteral("not a card line"));
+    QCOMPARE(notes->item(3, 2)->text(), QStringLiteral("4 Goblin"));  // under the unknown heading
+    QCOMPARE(notes->item(4, 2)->text(), QStringLiteral("About"));
 }
 
 QTEST_MAIN(AnalysisWindowTest)

@@ -59,11 +59,15 @@ void MainWindowTest::startsWithTheDesignedState() {
     QVERIFY(c.chkSide->isChecked() && !c.chkHiSp->isChecked());
     QCOMPARE(c.cboMask->currentText(), QStringLiteral("*.txt"));
     // The three masks of old, then the deck-list formats the program reads too.
-    QCOMPARE(c.cboMask->count(), 5);
+    QCOMPARE(c.cboMask->count(), 9);
     QCOMPARE(c.cboMask->itemText(1), QStringLiteral("*.deck"));
     QCOMPARE(c.cboMask->itemText(2), QStringLiteral("*.*"));
     QCOMPARE(c.cboMask->itemText(3), QStringLiteral("*.dek"));
     QCOMPARE(c.cboMask->itemText(4), QStringLiteral("*.ydk"));
+    QCOMPARE(c.cboMask->itemText(5), QStringLiteral("*.cod"));
+    QCOMPARE(c.cboMask->itemText(6), QStringLiteral("*.o8d"));
+    QCOMPARE(c.cboMask->itemText(7), QStringLiteral("*.dck"));
+    QCOMPARE(c.cboMask->itemText(8), QStringLiteral("*.csv"));
     QCOMPARE(c.lblListCount->text(), QStringLiteral("3"));
     QCOMPARE(c.mfgList->model()->rowCount(), 1);
     QCOMPARE(c.mfgList->model()->columnCount(), 6);
@@ -226,7 +230,7 @@ void MainWindowTest::enterPressesTheStartButtonOnlyWhereItShould() {
     QTest::keyClick(c.cboMask->lineEdit(), Qt::Key_Enter, Qt::KeypadModifier);
     QCOMPARE(fixture.prompts.messages.size(), std::size_t{2});
     QCOMPARE(fixture.prompts.messages[1].icon, MessageIcon::Question);
-    QCOMPARE(c.cboMask->count(), 5);
+    QCOMPARE(c.cboMask->count(), 9);
     // Nothing while the start button is disabled (during a run).
     fixture.prompts.yesNoAnswers = {true};
     std::size_t messagesDuringRun = 0;

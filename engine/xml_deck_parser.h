@@ -1,0 +1,42 @@
+// Parsing a whole XML deck document (UTF-8) with expat, for the readers of
+// the XML formats: each says what it does with the elements it meets.
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+
+namespace sormel {
+
+class XmlDeckParser {
+public:
+    virtual ~XmlDeckParser() = default;
+
+    // Parses `text`, blanks before the document allowed; throws
+    // DeckFormatError with the line the parser stopped at when the
+    // document is not well-formed, or with the line and message of fail().
+    void parse(std::string_view text);
+
+protected:
+    // `attributes` as expat gives them: name, value, …, null.
+    virtual void startElement(std::string_view name, const char** attributes) = 0;
+    virtual void endElement(std::string_view /*name*/) {}
+    virtual void characters(std::string_view /*text*/) {}
+
+    // The 1-based line of the document being read.
+    std::size_t line() const;
+    // Stops the parse; parse() throws `message` with the current line.
+    void fail(const std::string& message);
+    // The value of attribute `name`, or null.
+    static const char* attribute(const char** attributes, std::string_view name);
+
+private:
+    struct State;
+    State* state_ = nullptr;
+};
+
+// A count: ASCII digits, blanks around them allowed; false when it is none.
+// `tooLarge` when it is beyond the 32-bit range.
+bool parseXmlCount(std::string_view text, double& count, bool& tooLarge);
+
+}  // namespace sormel
