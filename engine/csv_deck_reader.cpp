@@ -55,19 +55,6 @@ bool isTrue(std::string_view value) {
     return equalsFolded(value, "true") || equalsFolded(value, "yes") || value == "1";
 }
 
-// A count of ASCII digits; false when there is none.
-bool parseCount(std::string_view text, std::uint64_t& count, bool& tooLarge) {
-    if (text.empty()) return false;
-    count = 0;
-    tooLarge = false;
-    for (const char c : text) {
-        if (c < '0' || c > '9') return false;
-        if (!tooLarge) count = count * 10 + static_cast<unsigned>(c - '0');
-        if (count > static_cast<std::uint64_t>(std::numeric_limits<std::int32_t>::max())) tooLarge = true;
-    }
-    return true;
-}
-
 // The program's own files may start with a header of their three columns,
 // `count,number,name`: a count, a card number under a heading no export
 // uses, a name. Read as CSV, such a file would lose its card numbers and
@@ -131,14 +118,13 @@ DeckStep CsvDeckReader::next(DeckEntry& entry) {
     }
     if (part == RowPart::NotCounted) return DeckStep::Skipped;
     const std::string_view countText = trimBlanks(field(columns.count));
-    std::uint64_t count = 0;
-    bool tooLarge = false;
-    if (!parseCount(countText, count, tooLarge) || (count == 0 && !tooLarge)) {
+    const std::optional<WholeCount> count = parseWholeCount(countText);
+    if (!count || !count->positive()) {
         warning_ = "枚数が 1 以上の整数ではないので、この行は数えません: " + visibleText(countText);
         return DeckStep::Warning;
     }
     const std::string_view name = trimBlanks(field(columns.name));
-    if (tooLarge) throw CardError(OverflowError().what(), std::string(name));
+    if (count->tooLarge) throw countTooLarge(std::string(name));
     if (part == RowPart::Side && !includeSidePart_) return DeckStep::SideLeftOut;
     // Printings stay apart: the set and collector number follow the name.
     cardNumber_.assign(name);
@@ -148,7 +134,7 @@ DeckStep CsvDeckReader::next(DeckEntry& entry) {
         cardNumber_.append(" (").append(set).append(")");
         if (!number.empty()) cardNumber_.append(" ").append(number);
     }
-    entry.copies = static_cast<double>(count);
+    entry.copies = static_cast<double>(count->value);
     entry.cardNumber = cardNumber_;
     entry.setCardName(name);
     entry.part = part == RowPart::Side ? DeckPart::Side : DeckPart::Main;

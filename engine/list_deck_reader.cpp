@@ -69,9 +69,9 @@ DeckStep ListDeckReader::next(DeckEntry& entry) {
     if (name.part == TaggedPart::NotCounted) return DeckStep::Skipped;
     if (name.part == TaggedPart::Side) part = DeckPart::Side;
     cardSeen_ = true;
-    if (card->tooLarge) throw CardError(OverflowError().what(), std::string(name.cardNumber));
+    if (card->count.tooLarge) throw countTooLarge(std::string(name.cardNumber));
     if (part == DeckPart::Side && !includeSidePart_) return DeckStep::SideLeftOut;
-    entry.copies = static_cast<double>(card->count);
+    entry.copies = static_cast<double>(card->count.value);
     entry.cardNumber = name.cardNumber;
     entry.setCardName(name.cardName);
     entry.part = part;

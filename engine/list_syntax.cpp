@@ -56,13 +56,7 @@ Digit digitBefore(std::string_view text) {
     return {};
 }
 
-// Adds a digit to a count, remembering when the count left the 32-bit range.
-void addDigit(ListCardLine& card, unsigned digit) {
-    if (!card.tooLarge) card.count = card.count * 10 + digit;
-    if (card.count > static_cast<std::uint64_t>(std::numeric_limits<std::int32_t>::max())) card.tooLarge = true;
-}
-
-bool nonZero(const ListCardLine& card) { return card.tooLarge || card.count > 0; }
+bool nonZero(const ListCardLine& card) { return card.count.positive(); }
 
 // Length of a count mark (x, X or ×) at the start of `text`, or 0.
 std::size_t markAt(std::string_view text) {
@@ -74,7 +68,7 @@ std::optional<ListCardLine> countFirst(std::string_view line) {
     ListCardLine card;
     std::size_t digits = 0;
     while (const Digit digit = digitAt(line)) {
-        addDigit(card, digit.value);
+        card.count.addDigit(digit.value);
         line.remove_prefix(digit.length);
         ++digits;
     }
@@ -110,7 +104,7 @@ std::optional<ListCardLine> countLast(std::string_view line) {
     ListCardLine card;
     for (std::string_view count = line.substr(end); !count.empty();) {
         const Digit digit = digitAt(count);
-        addDigit(card, digit.value);
+        card.count.addDigit(digit.value);
         count.remove_prefix(digit.length);
     }
     if (!nonZero(card)) return std::nullopt;
@@ -219,7 +213,7 @@ bool equalsFolded(std::string_view text, std::string_view lowerWord) {
 std::optional<ListCardLine> countByCode(std::string_view line) {
     ListCardLine card;
     std::size_t i = 0;
-    for (; i < line.size() && line[i] >= '0' && line[i] <= '9'; ++i) addDigit(card, static_cast<unsigned>(line[i] - '0'));
+    for (; i < line.size() && line[i] >= '0' && line[i] <= '9'; ++i) card.count.addDigit(static_cast<unsigned>(line[i] - '0'));
     if (i == 0 || i >= line.size() || line[i] != 'x' || !nonZero(card)) return std::nullopt;
     const std::string_view code = line.substr(i + 1);
     bool letter = false, digit = false;

@@ -12,14 +12,15 @@
 #include <optional>
 #include <string_view>
 
+#include "engine/whole_count.h"
+
 namespace sormel {
 
 // The text without blanks at either end.
 std::string_view trimBlanks(std::string_view text);
 
 struct ListCardLine {
-    std::uint64_t count = 0;  // positive; beyond the 32-bit range when `tooLarge`
-    bool tooLarge = false;
+    WholeCount count;  // positive
     std::string_view name;    // as written, trimmed, not empty
 };
 

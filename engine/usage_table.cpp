@@ -1,4 +1,5 @@
 #include "engine/usage_table.h"
+#include "engine/whole_count.h"
 
 #include <algorithm>
 #include <cmath>
@@ -144,7 +145,7 @@ const UsageRow* UsageTable::rowShowing(std::string_view cardNumber) const {
 void UsageTable::recordCardLine(std::size_t handle, double copies, std::size_t deckPosition, std::size_t line) {
     UsageRow& row = rows_[handle];
     const double total = roundToNumberTextPrecision(copies + row.copies);
-    if (!std::isfinite(total)) throw CardError(OverflowError().what(), row.cardNumber);
+    if (!std::isfinite(total)) throw countTooLarge(row.cardNumber);
     // Whole counts well inside the range are the rule; the exact check is
     // only needed near its ends.
     if (!(total > -2e9 && total < 2e9) && outsideIntegerRange(total) && !outsideIntegerRange(row.copies)) {

@@ -24,15 +24,16 @@ void XmlCardCollector::addCard(const char* count, std::string_view countName, De
         return;
     }
     XmlCard card{0, part, std::move(name), line()};
-    bool tooLarge = false;
-    if (!parseXmlCount(count, card.quantity, tooLarge)) {
+    const std::optional<WholeCount> quantity = parseXmlCount(count);
+    if (!quantity) {
         fail("枚数 (" + std::string(countName) + ") が整数ではありません: " + visibleText(count));
         return;
     }
-    if (tooLarge) {
-        fail(CardError(OverflowError().what(), card.name).what());
+    if (quantity->tooLarge) {
+        fail(countTooLarge(card.name).what());
         return;
     }
+    card.quantity = static_cast<double>(quantity->value);
     cards_.push_back(std::move(card));
 }
 

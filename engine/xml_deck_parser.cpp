@@ -110,18 +110,6 @@ void XmlDeckParser::parse(std::string_view text) {
     }
 }
 
-bool parseXmlCount(std::string_view text, double& count, bool& tooLarge) {
-    text = trimBlanks(text);
-    if (text.empty()) return false;
-    std::uint64_t value = 0;
-    tooLarge = false;
-    for (const char c : text) {
-        if (c < '0' || c > '9') return false;
-        if (!tooLarge) value = value * 10 + static_cast<unsigned>(c - '0');
-        if (value > static_cast<std::uint64_t>(std::numeric_limits<std::int32_t>::max())) tooLarge = true;
-    }
-    count = static_cast<double>(value);
-    return true;
-}
+std::optional<WholeCount> parseXmlCount(std::string_view text) { return parseWholeCount(trimBlanks(text)); }
 
 }  // namespace sormel

@@ -3,8 +3,11 @@
 #pragma once
 
 #include <cstddef>
+#include <optional>
 #include <string>
 #include <string_view>
+
+#include "engine/whole_count.h"
 
 namespace sormel {
 
@@ -35,8 +38,7 @@ private:
     State* state_ = nullptr;
 };
 
-// A count: ASCII digits, blanks around them allowed; false when it is none.
-// `tooLarge` when it is beyond the 32-bit range.
-bool parseXmlCount(std::string_view text, double& count, bool& tooLarge);
+// A count: ASCII digits, blanks around them allowed; empty when it is none.
+std::optional<WholeCount> parseXmlCount(std::string_view text);
 
 }  // namespace sormel

@@ -44,7 +44,7 @@ bool fitsList(const AverageDeckLine& line) {
     if (isNativeLine(text)) return false;
     const std::optional<ListCardLine> card = parseListCardLine(trimBlanks(text));
     // Tags (` [Ramp]`) would leave the number when the file is read.
-    return card && !card->tooLarge && card->count == static_cast<std::uint64_t>(line.copies) &&
+    return card && !card->count.tooLarge && card->count.value == static_cast<std::uint64_t>(line.copies) &&
            card->name == line.number && splitListName(card->name).cardNumber == card->name;
 }
 

@@ -71,13 +71,13 @@ TEST(ListSyntax, CardLinesCountFirstThenCountLast) {
             continue;
         }
         ASSERT_TRUE(card.has_value()) << c.line;
-        EXPECT_EQ(card->count, c.count) << c.line;
+        EXPECT_EQ(card->count.value, c.count) << c.line;
         EXPECT_EQ(card->name, c.name) << c.line;
-        EXPECT_FALSE(card->tooLarge) << c.line;
+        EXPECT_FALSE(card->count.tooLarge) << c.line;
     }
-    EXPECT_TRUE(parseListCardLine("2147483648 Bolt")->tooLarge);
-    EXPECT_FALSE(parseListCardLine("2147483647 Bolt")->tooLarge);
-    EXPECT_TRUE(parseListCardLine("Bolt x99999999999999999999999")->tooLarge);
+    EXPECT_TRUE(parseListCardLine("2147483648 Bolt")->count.tooLarge);
+    EXPECT_FALSE(parseListCardLine("2147483647 Bolt")->count.tooLarge);
+    EXPECT_TRUE(parseListCardLine("Bolt x99999999999999999999999")->count.tooLarge);
 }
 
 TEST(ListSyntax, SectionsInAnyLetterCaseWithColonAndCount) {
