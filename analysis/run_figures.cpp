@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "engine/file_error.h"
+#include "engine/shown_names.h"
 #include "engine/numeric_text.h"
 
 namespace sormel {
@@ -104,7 +105,7 @@ ReportData RunFigures::buildReport(const UsageTable& table, const RunFigures* ba
     if (average_) data.report.averageDeck = averageDeckFigures(average_->build(table), table);
     if (baseline != nullptr && request_.baseline) {
         data.baseline = BaselineInfo{static_cast<std::int64_t>(baseline->listing_->files.size()),
-                                     pathText(*request_.baseline)};
+                                     shownFolderName(request_.baseline->native())};
     }
     data.byFolder = request_.byFolder;
     data.byRules = typing_ != nullptr;
@@ -147,7 +148,7 @@ ReportData RunFigures::buildReport(const UsageTable& table, const RunFigures* ba
     for (const std::filesystem::path& file : listing_->files) {
         data.files.push_back(pathText(file.lexically_relative(request_.folder)));
     }
-    data.folder = pathText(request_.folder);
+    data.folder = shownFolderName(request_.folder.native());
     return data;
 }
 

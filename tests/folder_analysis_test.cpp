@@ -151,5 +151,26 @@ TEST(FolderAnalysis, GivenFilesAreTalliedIntoTheCallersTable) {
     EXPECT_EQ(data.report.cards[0].copies, 2);
 }
 
+TEST(FolderAnalysis, FolderNamesInShiftJisAreShownDecoded) {
+    ScratchFolder root;
+    const std::string white = "\x94\x92\x92\x50";  // 白単 in Shift_JIS
+    const std::string black = "\x8D\x95\x92\x50";  // 黒単
+    for (const std::string& name : {white, black}) {
+        std::filesystem::create_directory(root.path() / name);
+        root.write(name + "/1.txt", "1,A,a\n");
+    }
+    AnalysisRequest request;
+    request.folder = root.path() / white;
+    request.baseline = root.path() / black;
+    FolderAnalysis analysis(request);
+    Host host;
+    ASSERT_TRUE(analysis.list().completed());
+    ASSERT_TRUE(analysis.run(host).completed());
+    const ReportData data = analysis.report();
+    EXPECT_EQ(data.folder, root.path().string() + "/白単");
+    ASSERT_TRUE(data.baseline.has_value());
+    EXPECT_EQ(data.baseline->folder, root.path().string() + "/黒単");
+}
+
 }  // namespace
 }  // namespace sormel
