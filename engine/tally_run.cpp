@@ -171,13 +171,16 @@ private:
         }
     }
 
+    // The entry's card number as UTF-8.
+    std::string_view decodedNumber(const DeckEntry& entry, DeckEncoding encoding) {
+        if (encoding != DeckEncoding::Cp932 || isAscii(entry.cardNumber)) return entry.cardNumber;
+        decodedNumber_ = decodeCp932(entry.cardNumber);
+        return decodedNumber_;
+    }
+
     // The key the table's rows use for the entry's card.
     std::string_view keyOf(const DeckEntry& entry, DeckEncoding encoding) {
-        std::string_view cardNumber = entry.cardNumber;
-        if (encoding == DeckEncoding::Cp932 && !isAscii(cardNumber)) {
-            decodedNumber_ = decodeCp932(cardNumber);
-            cardNumber = decodedNumber_;
-        }
+        const std::string_view cardNumber = decodedNumber(entry, encoding);
         if (!options_.mergeByName) return cardNumber;
         decodedName_ = decodeField(entry.cardName(), encoding);
         return decodedName_.empty() ? cardNumber : std::string_view(decodedName_);
@@ -215,11 +218,7 @@ private:
     }
 
     void countEntry(const DeckEntry& entry, DeckEncoding encoding, std::size_t deckPosition, std::size_t line) {
-        std::string_view cardNumber = entry.cardNumber;
-        if (encoding == DeckEncoding::Cp932 && !isAscii(cardNumber)) {
-            decodedNumber_ = decodeCp932(cardNumber);
-            cardNumber = decodedNumber_;
-        }
+        const std::string_view cardNumber = decodedNumber(entry, encoding);
         std::optional<std::size_t> handle;
         std::string_view key = cardNumber;
         if (options_.mergeByName) {
