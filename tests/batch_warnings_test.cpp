@@ -4,33 +4,27 @@
 
 #include <string>
 
-#include "test_support.h"
+#include "program_test.h"
 
 namespace sormel {
 namespace {
 
 using testing::ProgramResult;
 using testing::readFile;
-using testing::runProgram;
 using testing::ScratchFolder;
 using testing::shellQuoted;
 
-class BatchWarnings : public ::testing::Test {
+// The batch mode on the decks a test writes, the CSV in UTF-8.
+class BatchWarnings : public testing::ProgramTest {
 protected:
-    ProgramResult run(const std::string& arguments) {
-        return runProgram(std::string(SORMEL_CHECKER_PATH) + " --batch " + shellQuoted(decks.path()) +
-                              " --encoding utf-8 " + arguments,
-                          scratch);
-    }
-    ScratchFolder scratch;
-    ScratchFolder decks;
+    ProgramResult onDecks(const std::string& arguments) { return batchOn(decks.path(), "--encoding utf-8 " + arguments); }
 };
 
 TEST_F(BatchWarnings, EachNamesFileAndLineInReadingOrderAndTheSummaryFollows) {
     decks.write("a.txt", "[Main]\n4 Bolt\n[Creatures]\n4 Goblin\n");
     decks.write("b.txt", "Count,Name\nfour,Bolt\n1,Shock\n");
     decks.write("c.txt", "About\n");
-    const ProgramResult result = run("");
+    const ProgramResult result = onDecks("");
     EXPECT_EQ(result.status, 0) << result.err;
     const std::string folder = decks.path().string() + "/";
     EXPECT_EQ(result.err, folder + "a.txt:3: 警告: 見出し [Creatures] の下の行は数えません。\n" + folder +
@@ -44,7 +38,7 @@ TEST_F(BatchWarnings, OnlyTheFirstTwentyAreShownAndTheRestCounted) {
     std::string rows = "Count,Name\n";
     for (int i = 0; i < 25; ++i) rows += "x,Card\n";  // and no card: 26 warnings
     decks.write("a.csv", rows);
-    const ProgramResult result = run("--mask '*.csv'");
+    const ProgramResult result = onDecks("--mask '*.csv'");
     EXPECT_EQ(result.status, 0);
     std::size_t lines = 0;
     for (const char c : result.err) lines += c == '\n' ? 1 : 0;
@@ -57,21 +51,21 @@ TEST_F(BatchWarnings, OnlyTheFirstTwentyAreShownAndTheRestCounted) {
 TEST_F(BatchWarnings, StrictFailsOnAnyWarningAndWritesNothing) {
     decks.write("a.txt", "4 Bolt\n");
     const auto output = scratch.write("old.csv", "old");
-    EXPECT_EQ(run("--strict --output " + shellQuoted(output)).status, 0);
+    EXPECT_EQ(onDecks("--strict --output " + shellQuoted(output)).status, 0);
     EXPECT_NE(readFile(output), "old");
 
     scratch.write("old.csv", "old");
     decks.write("b.txt", "Deck\n[Creatures]\n4 Goblin\n");
-    ProgramResult result = run("--strict --output " + shellQuoted(output));
+    ProgramResult result = onDecks("--strict --output " + shellQuoted(output));
     EXPECT_EQ(result.status, 1);
     EXPECT_EQ(readFile(output), "old");
     EXPECT_NE(result.err.find("b.txt:2: 警告: "), std::string::npos) << result.err;
-    result = run("--strict");
+    result = onDecks("--strict");
     EXPECT_EQ(result.status, 1);
     EXPECT_EQ(result.out, "");
     // One format and no warning: nothing but the CSV.
     decks.write("b.txt", "2 Shock\n");
-    result = run("--strict");
+    result = onDecks("--strict");
     EXPECT_EQ(result.status, 0);
     EXPECT_EQ(result.err, "");
 }

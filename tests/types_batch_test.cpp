@@ -5,33 +5,26 @@
 
 #include <nlohmann/json.hpp>
 
-#include "test_support.h"
+#include "program_test.h"
 
 namespace sormel {
 namespace {
 
 using testing::ProgramResult;
 using testing::readFile;
-using testing::runProgram;
 using testing::shellQuoted;
 using testing::ScratchFolder;
 
-class TypesBatch : public ::testing::Test {
+class TypesBatch : public testing::ProgramTest {
 protected:
-    ProgramResult run(const std::string& arguments) {
-        return runProgram(std::string(SORMEL_CHECKER_PATH) + " --batch " + shellQuoted(decks.path()) + " " + arguments,
-                          scratch);
-    }
+    ProgramResult onDecks(const std::string& arguments) { return batchOn(decks.path(), arguments); }
     std::string rules(const std::string& text) { return shellQuoted(scratch.write("rules.toml", text)); }
     nlohmann::json report(const std::string& arguments) {
         const auto file = scratch.path() / "r.json";
-        const ProgramResult result = run(arguments + " --report " + shellQuoted(file));
+        const ProgramResult result = onDecks(arguments + " --report " + shellQuoted(file));
         EXPECT_EQ(result.status, 0) << result.err;
         return nlohmann::json::parse(readFile(file));
     }
-
-    ScratchFolder scratch;
-    ScratchFolder decks;
 };
 
 const char* const kTwoTypes = "similarity = 0.5\n"
@@ -77,7 +70,7 @@ TEST_F(TypesBatch, SideConditionsReadTheSidePartEvenWhenItDoesNotCount) {
         EXPECT_EQ(json["deck_list"][0]["type"], "分類なし") << side;
         EXPECT_EQ(json["deck_list"][1]["type"], "Angel") << side;
     }
-    const ProgramResult shown = run(" --types " + types + " --no-side --show-skipped");
+    const ProgramResult shown = onDecks(" --types " + types + " --no-side --show-skipped");
     EXPECT_EQ(shown.status, 0);
     EXPECT_EQ(shown.err.find("S-9"), std::string::npos) << shown.err;  // side lines are not listed
 }
@@ -89,7 +82,7 @@ TEST_F(TypesBatch, UncountedSideLinesNeverStopTheRunAndCardsAreNamedByTheRowsKey
     const std::string types = rules("[[type]]\nname = \"Side\"\nside_all = [\"S-8\"]\n"
                                     "[[type]]\nname = \"Named\"\nall = [\"angel\"]\n");
     EXPECT_EQ(report(" --types " + types + " --no-side")["deck_list"][0]["type"], "Side");
-    EXPECT_EQ(run(" --types " + types).status, 1);
+    EXPECT_EQ(onDecks(" --types " + types).status, 1);
     const std::string byName = rules("[[type]]\nname = \"Named\"\nall = [\"angel\"]\n");
     EXPECT_EQ(report(" --types " + byName + " --no-side --merge-by-name")["deck_list"][0]["type"], "Named");
     EXPECT_EQ(report(" --types " + byName + " --no-side")["deck_list"][0]["type"], "分類なし");
@@ -97,12 +90,12 @@ TEST_F(TypesBatch, UncountedSideLinesNeverStopTheRunAndCardsAreNamedByTheRowsKey
 
 TEST_F(TypesBatch, ABadRulesFileIsBadUsageBeforeAnyDeckIsRead) {
     // No deck file at all: the rules are refused before the folder is listed.
-    const ProgramResult bad = run(" --types " + rules("[[type]]\nname = \"a\"\nalll = [\"X\"]\n"));
+    const ProgramResult bad = onDecks(" --types " + rules("[[type]]\nname = \"a\"\nalll = [\"X\"]\n"));
     EXPECT_EQ(bad.status, 2);
     EXPECT_NE(bad.err.find("rules.toml:3: 不明なキーです: 「alll」"), std::string::npos) << bad.err;
-    EXPECT_EQ(run(" --types " + shellQuoted(scratch.path() / "missing.toml")).status, 2);
+    EXPECT_EQ(onDecks(" --types " + shellQuoted(scratch.path() / "missing.toml")).status, 2);
     decks.write("1.txt", "1,A-1,a\n");
-    const ProgramResult both = run(" --by-folder --types " + rules(kTwoTypes));
+    const ProgramResult both = onDecks(" --by-folder --types " + rules(kTwoTypes));
     EXPECT_EQ(both.status, 2);
     EXPECT_NE(both.err.find("--by-folder"), std::string::npos);
 }
@@ -113,7 +106,7 @@ TEST_F(TypesBatch, ACardNoDeckHoldsIsAWarningAtEachPlaceItIsNamed) {
     before.write("1.txt", "1,B-1,b\n");
     const std::string types = rules("[[type]]\nname = \"a\"\nall = [\"A-1\", \"TYPO\"]\nside_any = [\"S-1\", \"B-1\"]\n"
                                     "[[type]]\nname = \"b\"\nnone = [\"TYPO\"]\n");
-    const ProgramResult result = run(" --types " + types + " --compare " + shellQuoted(before.path()));
+    const ProgramResult result = onDecks(" --types " + types + " --compare " + shellQuoted(before.path()));
     EXPECT_EQ(result.status, 0);
     const std::string path = (scratch.path() / "rules.toml").string();
     EXPECT_EQ(result.err, path + ":3: 警告: どのデッキにもないカードです: TYPO\n" + path +
@@ -125,7 +118,7 @@ TEST_F(TypesBatch, AverageDecksAndTheWorkbookPerTypeNamed) {
     decks.write("2.txt", "4,D-1,dragon\n");
     ScratchFolder averages;
     const auto book = scratch.path() / "r.xlsx";
-    const ProgramResult result = run(" --types " + rules(kTwoTypes + std::string("[[type]]\nname = \"Empty\"\n")) +
+    const ProgramResult result = onDecks(" --types " + rules(kTwoTypes + std::string("[[type]]\nname = \"Empty\"\n")) +
                                      " --average-deck " + shellQuoted(averages.path()) + " --report " +
                                      shellQuoted(book));
     EXPECT_EQ(result.status, 0) << result.err;
