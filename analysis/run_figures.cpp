@@ -77,11 +77,11 @@ void RunFigures::finish(SortChoice choice) {
     if (types_) types_->finish(choice);
 }
 
-std::vector<DeckListEntry> RunFigures::deckList() const {
+std::vector<DeckListEntry> RunFigures::deckList(const std::vector<std::string>& files) const {
     std::vector<DeckListEntry> list;
     for (std::size_t i = 0; i < listing_->files.size(); ++i) {
         DeckListEntry entry;
-        entry.file = pathText(listing_->files[i].lexically_relative(request_.folder));
+        entry.file = files[i];
         if (typing_) {
             const DeckTyping& deck = typing_->decks()[i];
             entry.type = typing_->typeNames()[deck.type];
@@ -110,7 +110,10 @@ ReportData RunFigures::buildReport(const UsageTable& table, const RunFigures* ba
     data.byFolder = request_.byFolder;
     data.byRules = typing_ != nullptr;
     if (request_.typeRules) data.typeRulesFile = pathText(*request_.typeRules);
-    if (data.typed()) data.deckList = deckList();
+    for (const std::filesystem::path& file : listing_->files) {
+        data.files.push_back(pathText(file.lexically_relative(request_.folder)));
+    }
+    if (data.typed()) data.deckList = deckList(data.files);
     if (types_) {
         for (const auto& type : types_->types()) {
             TypeReport typeReport;
@@ -145,9 +148,6 @@ ReportData RunFigures::buildReport(const UsageTable& table, const RunFigures* ba
         }
     }
     data.sort = request_.sortChoice;
-    for (const std::filesystem::path& file : listing_->files) {
-        data.files.push_back(pathText(file.lexically_relative(request_.folder)));
-    }
     data.folder = shownFolderName(request_.folder.native());
     return data;
 }

@@ -77,7 +77,8 @@ private:
                            bool releaseTypes) const;
     std::unique_ptr<DeckTypeSplitter> makeSplitter(std::vector<std::size_t> typeOfFile,
                                                    const std::vector<std::string>& typeNames) const;
-    std::vector<DeckListEntry> deckList() const;
+    // Every deck with its type; `files` are the decks' names as the report shows them.
+    std::vector<DeckListEntry> deckList(const std::vector<std::string>& files) const;
 
     const AnalysisRequest request_;
     const std::shared_ptr<const TypedDeckFiles> listing_;
