@@ -15,16 +15,12 @@ std::optional<std::int64_t> averageCopies(const UsageRow& row) {
 }
 
 Comparison compareTables(const UsageTable& now, const UsageTable& before) {
-    struct Before {
-        std::size_t position;  // in the display order
-        std::size_t rank;
-    };
-    std::unordered_map<std::string, Before> beforeByKey;
+    std::unordered_map<std::string, std::size_t> beforeByKey;   // key → display position
     std::vector<std::size_t> rankBefore(before.rowCount(), 0);  // by display position; 0: the blank row
     for (std::size_t position = 0, rank = 0; position < before.rowCount(); ++position) {
         if (!before.row(position).counted) continue;
         rankBefore[position] = ++rank;
-        beforeByKey.emplace(before.keyAt(before.handleAt(position)), Before{position, rank});
+        beforeByKey.emplace(before.keyAt(before.handleAt(position)), position);
     }
     std::vector<bool> matched(before.rowCount(), false);
     Comparison comparison;
@@ -45,14 +41,14 @@ Comparison compareTables(const UsageTable& now, const UsageTable& before) {
             card.status = CardStatus::New;
             card.adoptionChange = adoption;
         } else {
-            matched[found->second.position] = true;
-            const UsageRow& old = before.row(found->second.position);
+            matched[found->second] = true;
+            const UsageRow& old = before.row(found->second);
             card.adoptionBefore = old.adoption.value_or(0);
             card.adoptionChange = adoption - card.adoptionBefore;
             card.avgCopiesBefore = averageCopies(old);
             const std::optional<std::int64_t> avg = averageCopies(row);
             if (avg && card.avgCopiesBefore) card.avgCopiesChange = *avg - *card.avgCopiesBefore;
-            card.rankBefore = found->second.rank;
+            card.rankBefore = rankBefore[found->second];
         }
         comparison.current.push_back(entry);
     }

@@ -64,10 +64,6 @@ void DeckTypeSplitter::finish(SortChoice choice) {
     }
 }
 
-}  // namespace sormel
-
-namespace sormel {
-
 void DeckTypeSplitter::dropEmptyTypes() {
     std::erase_if(types_, [](const std::unique_ptr<DeckTypeTally>& type) { return type->decks == 0; });
     current_ = nullptr;
