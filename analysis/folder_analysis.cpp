@@ -169,12 +169,15 @@ std::vector<std::string> FolderAnalysis::ruleWarnings() const {
 
 AverageDeckSet FolderAnalysis::averageDecks() const { return current_.figures->averageDecks(*current_.table); }
 
-AnalysisStatus analyseFolders(const AnalysisRequest& request, AnalysisHost& host, ReportData& data) {
+AnalysisStatus analyseFolders(const AnalysisRequest& request, AnalysisHost& host, ReportData& data,
+                              std::string* suggestedRules) {
     FolderAnalysis analysis(request);
     AnalysisStatus status = analysis.list();
     if (status.completed()) status = analysis.run(host);
     if (!status.completed()) return status;
     try {
+        // The draft needs what the run gathered, which the report lets go of.
+        if (request.suggestTypes && suggestedRules) *suggestedRules = analysis.suggestedRules();
         data = analysis.takeReport();
     } catch (const std::exception& error) {
         return failed(error.what());

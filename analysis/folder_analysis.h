@@ -115,7 +115,9 @@ private:
 };
 
 // The whole route for a caller with nothing to do between its steps: the
-// report of `request` (with the date left empty) in `data`.
-AnalysisStatus analyseFolders(const AnalysisRequest& request, AnalysisHost& host, ReportData& data);
+// report of `request` (with the date left empty) in `data`, and, when the
+// request asks for them and `suggestedRules` is given, the draft rules.
+AnalysisStatus analyseFolders(const AnalysisRequest& request, AnalysisHost& host, ReportData& data,
+                              std::string* suggestedRules = nullptr);
 
 }  // namespace sormel

@@ -38,6 +38,9 @@ public:
         return std::nullopt;
     }
     std::optional<QString> askFolder(QWidget*, const QString&, const QString&) override { return baseline; }
+    std::optional<QString> askOpenFileName(QWidget*, const QString&, const QString&, const QString&) override {
+        return std::nullopt;
+    }
     std::optional<QString> baseline;
 };
 
@@ -105,7 +108,11 @@ int main(int argc, char** argv) {
     QApplication::processEvents();
     report("open window", timer);
     analysis->resize(1000, 680);
-    if (byFolder) analysis->findChild<QCheckBox*>("chkByFolder")->setChecked(true);
+    if (byFolder) {
+        auto* source = analysis->findChild<QComboBox*>("cmbTypeSource");
+        source->setCurrentIndex(1);
+        emit source->activated(1);
+    }
     if (!baseline.isEmpty()) {
         prompts.baseline = QDir(baseline).absolutePath();
         analysis->findChild<QPushButton*>("cmdBaseline")->click();

@@ -35,6 +35,9 @@ public:
         return std::nullopt;
     }
     std::optional<QString> askFolder(QWidget*, const QString&, const QString&) override { return std::nullopt; }
+    std::optional<QString> askOpenFileName(QWidget*, const QString&, const QString&, const QString&) override {
+        return std::nullopt;
+    }
 
     Clock::time_point shownAt;
     bool completed = false;

@@ -91,7 +91,7 @@ void AnalysisRunner::work() {
         }
         auto result = std::make_shared<AnalysisResult>();
         WorkerHost host(latest_, generation, *result);
-        const AnalysisStatus status = analyseFolders(request, host, result->data);
+        const AnalysisStatus status = analyseFolders(request, host, result->data, &result->suggestedRules);
         if (status.outcome == AnalysisOutcome::Cancelled || !host.current()) continue;
         result->request = std::move(request);
         QMetaObject::invokeMethod(

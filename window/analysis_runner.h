@@ -43,6 +43,7 @@ struct AnalysisResult {
     std::vector<SkippedLine> warnings;  // the text is the warning; line 0 for a whole file
     std::vector<SkippedLine> skipped;
     bool skippedCut = false;  // more lines were skipped than are kept
+    std::string suggestedRules;  // when the request asked for draft type rules
 };
 
 class AnalysisRunner : public QObject {

@@ -15,7 +15,16 @@ AnalysisSettings AnalysisSettings::load() {
     AnalysisSettings settings;
     // A hand-edited file may hold anything; the run refuses a limit outside 1..99.
     settings.copyLimit = std::clamp(stored.value(QStringLiteral("copyLimit"), 3).toInt(), 1, kMaxCopyLimit);
-    settings.byFolder = stored.value(QStringLiteral("byFolder"), false).toBool();
+    const QString source = stored.value(QStringLiteral("typeSource")).toString();
+    if (source == QStringLiteral("rules")) {
+        settings.typeSource = TypeSource::Rules;
+    } else if (source == QStringLiteral("folders") ||
+               (source.isEmpty() && stored.value(QStringLiteral("byFolder"), false).toBool())) {
+        settings.typeSource = TypeSource::Folders;
+    }
+    settings.rulesFile = stored.value(QStringLiteral("rulesFile")).toString();
+    // Rules without a file to read them from type nothing.
+    if (settings.typeSource == TypeSource::Rules && settings.rulesFile.isEmpty()) settings.typeSource = TypeSource::None;
     settings.mergeByName = stored.value(QStringLiteral("mergeByName"), false).toBool();
     settings.baseline = stored.value(QStringLiteral("baseline")).toString();
     return settings;
@@ -25,14 +34,21 @@ void AnalysisSettings::save() const {
     AppSettings stored;
     stored.beginGroup(QStringLiteral("analysis"));
     stored.setValue(QStringLiteral("copyLimit"), copyLimit);
-    stored.setValue(QStringLiteral("byFolder"), byFolder);
+    const char* const sources[] = {"none", "folders", "rules"};
+    stored.setValue(QStringLiteral("typeSource"), QString::fromLatin1(sources[static_cast<int>(typeSource)]));
+    stored.remove(QStringLiteral("byFolder"));
+    stored.setValue(QStringLiteral("rulesFile"), rulesFile);
     stored.setValue(QStringLiteral("mergeByName"), mergeByName);
     stored.setValue(QStringLiteral("baseline"), baseline);
 }
 
 void AnalysisSettings::applyTo(AnalysisRequest& request) const {
     request.copyLimit = copyLimit;
-    request.byFolder = byFolder;
+    request.byFolder = typeSource == TypeSource::Folders;
+    request.typeRules.reset();
+    if (typeSource == TypeSource::Rules) {
+        request.typeRules = std::filesystem::path(QFile::encodeName(rulesFile).toStdString());
+    }
     request.mergeByName = mergeByName;
     request.baseline.reset();
     if (!baseline.isEmpty()) request.baseline = std::filesystem::path(QFile::encodeName(baseline).toStdString());

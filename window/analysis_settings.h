@@ -8,9 +8,13 @@
 
 namespace sormel {
 
+// Where the decks' types come from.
+enum class TypeSource { None, Folders, Rules };
+
 struct AnalysisSettings {
     int copyLimit = 3;
-    bool byFolder = false;     // deck types from sub-folders
+    TypeSource typeSource = TypeSource::None;
+    QString rulesFile;         // the last rules file chosen, kept when another source is picked
     bool mergeByName = false;  // printings of a card are one row
     QString baseline;          // folder to compare with; empty for none
 

@@ -2,6 +2,7 @@
 
 #include <QCheckBox>
 #include <QCloseEvent>
+#include <QDesktopServices>
 #include <QDir>
 #include <QFile>
 #include <QHBoxLayout>
@@ -13,16 +14,20 @@
 #include <QTabWidget>
 #include <QTableWidget>
 #include <QTimer>
+#include <QUrl>
 #include <QVBoxLayout>
 
 #include "analysis/card_analysis.h"
 #include "engine/file_error.h"
+#include "export/atomic_file.h"
 #include "window/app_settings.h"
 #include "window/average_deck_page.h"
 #include "window/card_figures_model.h"
 #include "window/card_filter_model.h"
 #include "window/card_table_view.h"
+#include "window/save_target.h"
 #include "window/type_page.h"
+#include "window/type_source_box.h"
 #include "window/usage_chart.h"
 #include "window/user_prompts.h"
 
@@ -46,6 +51,8 @@ AnalysisWindow::AnalysisWindow(UserPrompts& prompts, std::function<AnalysisReque
     chart_ = new UsageChart(prompts_, this);
     chart_->setObjectName(QStringLiteral("usageChart"));
     typePage_ = new TypePage(this);
+    connect(typePage_, &TypePage::suggestionRequested, this, &AnalysisWindow::askForSuggestion);
+    connect(typePage_, &TypePage::deckOpenRequested, this, &AnalysisWindow::openDeck);
     averagePage_ = new AverageDeckPage(prompts_, this);
     tabs_->addTab(makeCardPage(), QStringLiteral("カード"));
     tabs_->addTab(chart_, QStringLiteral("グラフ"));
@@ -80,8 +87,7 @@ QWidget* AnalysisWindow::makeSettingsRow() {
     copyLimit_ = new QSpinBox(row);
     copyLimit_->setObjectName(QStringLiteral("spnCopyLimit"));
     copyLimit_->setRange(1, kMaxCopyLimit);
-    byFolder_ = new QCheckBox(QStringLiteral("サブフォルダーをデッキタイプに"), row);
-    byFolder_->setObjectName(QStringLiteral("chkByFolder"));
+    typeSource_ = new TypeSourceBox(prompts_, row);
     mergeByName_ = new QCheckBox(QStringLiteral("同名カードをまとめる"), row);
     mergeByName_->setObjectName(QStringLiteral("chkMergeByName"));
     auto* chooseBaseline = new QPushButton(QStringLiteral("比較フォルダー…"), row);
@@ -101,10 +107,11 @@ QWidget* AnalysisWindow::makeSettingsRow() {
     auto* reading = new QHBoxLayout;
     reading->addWidget(new QLabel(QStringLiteral("枚数上限:"), row));
     reading->addWidget(copyLimit_);
-    reading->addWidget(byFolder_);
     reading->addWidget(mergeByName_);
     reading->addStretch();
     reading->addWidget(rerun_);
+    auto* typing = new QHBoxLayout;
+    typing->addWidget(typeSource_, 1);
     auto* comparing = new QHBoxLayout;
     comparing->addWidget(chooseBaseline);
     comparing->addWidget(clearBaseline_);
@@ -112,6 +119,7 @@ QWidget* AnalysisWindow::makeSettingsRow() {
     auto* layout = new QVBoxLayout(row);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addLayout(reading);
+    layout->addLayout(typing);
     layout->addLayout(comparing);
 
     // Each step of the spin box would start a run: the run starts once the
@@ -124,7 +132,7 @@ QWidget* AnalysisWindow::makeSettingsRow() {
     connect(copyLimit_, &QSpinBox::editingFinished, this, [this] {
         if (copyLimitPause_->isActive()) settingsChanged();
     });
-    connect(byFolder_, &QCheckBox::toggled, this, &AnalysisWindow::settingsChanged);
+    connect(typeSource_, &TypeSourceBox::changed, this, &AnalysisWindow::settingsChanged);
     connect(mergeByName_, &QCheckBox::toggled, this, &AnalysisWindow::settingsChanged);
     connect(chooseBaseline, &QPushButton::clicked, this, &AnalysisWindow::chooseBaseline);
     connect(clearBaseline_, &QPushButton::clicked, this, &AnalysisWindow::clearBaseline);
@@ -164,9 +172,9 @@ QWidget* AnalysisWindow::makeSkippedPage() {
 }
 
 void AnalysisWindow::showSettings() {
-    const QSignalBlocker quiet1(copyLimit_), quiet2(byFolder_), quiet3(mergeByName_);
+    const QSignalBlocker quiet1(copyLimit_), quiet2(typeSource_), quiet3(mergeByName_);
     copyLimit_->setValue(settings_.copyLimit);
-    byFolder_->setChecked(settings_.byFolder);
+    typeSource_->show(settings_);
     mergeByName_->setChecked(settings_.mergeByName);
     baseline_->setText(settings_.baseline.isEmpty() ? QStringLiteral("比較なし")
                                                     : QStringLiteral("比較: ") + QDir::toNativeSeparators(settings_.baseline));
@@ -177,7 +185,7 @@ void AnalysisWindow::showSettings() {
 void AnalysisWindow::settingsChanged() {
     copyLimitPause_->stop();
     settings_.copyLimit = copyLimit_->value();
-    settings_.byFolder = byFolder_->isChecked();
+    typeSource_->applyTo(settings_);
     settings_.mergeByName = mergeByName_->isChecked();
     settings_.save();
     showSettings();
@@ -225,6 +233,7 @@ void AnalysisWindow::rerun() {
     settings_.applyTo(request);
     request.report = true;
     request.averageDecks = true;
+    request.suggestTypes = suggestionTarget_.has_value();
     stale_ = false;
     runner_->start(request);
     setGreyed(true);
@@ -239,15 +248,53 @@ void AnalysisWindow::showResult(std::shared_ptr<const AnalysisResult> result) {
     // The pages share the result, through its report data.
     const std::shared_ptr<const ReportData> shown(result_, &shownData);
     chart_->setData(shown);
-    typePage_->setData(shown);
+    typePage_->setData(shown, result_->request.folder);
     averagePage_->setData(shown);
     showSkippedLines();
     setGreyed(false);
     showStatus();
+    if (suggestionTarget_ && result_->request.suggestTypes) {
+        const std::filesystem::path target = *std::exchange(suggestionTarget_, std::nullopt);
+        saveSuggestion(target, result_->suggestedRules);
+    }
     emit resultShown();
 }
 
+// The draft needs a run of its own: the file is asked for first, and
+// written once that run completes.
+void AnalysisWindow::askForSuggestion() {
+    const std::optional<QString> chosen =
+        prompts_.askSaveFileName(this, QDir::currentPath(), QStringLiteral("デッキタイプのルール (*.toml)"),
+                                 QStringLiteral("タイプ案.toml"));
+    if (!chosen) return;
+    reportingErrors(prompts_, this, [&] {
+        suggestionTarget_ = saveTargetPath(*chosen);
+        rerun();
+    });
+}
+
+void AnalysisWindow::saveSuggestion(const std::filesystem::path& target, const std::string& rules) {
+    try {
+        writeFileAtomically(target, rules);
+    } catch (const std::exception& error) {
+        showError(prompts_, this, error.what());
+        return;
+    }
+    const bool use = prompts_.askYesNo(
+        this, QStringLiteral("デッキタイプの案を保存しました。\nこのルールでデッキタイプを判定しますか？"),
+        QStringLiteral("タイプ案"));
+    if (use) typeSource_->useRulesFile(QFile::decodeName(QByteArray::fromStdString(target.string())));
+}
+
+void AnalysisWindow::openDeck(const QString& file) {
+    if (!QDesktopServices::openUrl(QUrl::fromLocalFile(file))) {
+        showError(prompts_, this, "ファイルを開けませんでした: " + QDir::toNativeSeparators(file).toStdString());
+    }
+}
+
 void AnalysisWindow::showFailure(const QString& message) {
+    // No draft can be made of a run that failed; the message says why.
+    suggestionTarget_.reset();
     setGreyed(false);
     showStatus();
     status_->setText(status_->text() + QStringLiteral("  分析できませんでした: ") + QString(message).replace('\n', ' '));
@@ -324,6 +371,7 @@ void AnalysisWindow::closeEvent(QCloseEvent* event) {
         runner_->cancel();
         stale_ = true;
     }
+    suggestionTarget_.reset();
     setGreyed(false);
     AppSettings stored;
     stored.setValue(QStringLiteral("analysis/geometry"), saveGeometry());

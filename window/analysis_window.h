@@ -1,7 +1,7 @@
 // The analysis window: the per-card report of the main window's folder in
 // a sortable, filterable table, charts, the deck types, the average deck
 // and the lines the run read past, with settings of its own (copy limit,
-// deck types from sub-folders, merging printings by name, a baseline
+// deck types from sub-folders or rules, merging printings by name, a baseline
 // folder) that shape only this window.
 //
 // It runs its analysis in the background after each completed run of the
@@ -13,6 +13,8 @@
 #include <filesystem>
 #include <functional>
 #include <memory>
+#include <optional>
+#include <string>
 
 #include "window/analysis_runner.h"
 #include "window/analysis_settings.h"
@@ -33,6 +35,7 @@ class CardFiguresModel;
 class CardFilterModel;
 class CardTableView;
 class TypePage;
+class TypeSourceBox;
 class UsageChart;
 class UserPrompts;
 
@@ -72,6 +75,9 @@ private:
     void showSettings();
     void settingsChanged();
     void chooseBaseline();
+    void askForSuggestion();
+    void saveSuggestion(const std::filesystem::path& target, const std::string& rules);
+    void openDeck(const QString& file);
     void clearBaseline();
     void showResult(std::shared_ptr<const AnalysisResult> result);
     void showFailure(const QString& message);
@@ -87,10 +93,12 @@ private:
     std::shared_ptr<const AnalysisResult> result_;
     bool mainRunning_ = false;
     bool stale_ = true;  // the result on show is not of the latest completed main run
+    // Where the draft type rules go once the analysis asked for them completes.
+    std::optional<std::filesystem::path> suggestionTarget_;
 
     QSpinBox* copyLimit_ = nullptr;
     QTimer* copyLimitPause_ = nullptr;  // steps of the spin box start one run
-    QCheckBox* byFolder_ = nullptr;
+    TypeSourceBox* typeSource_ = nullptr;
     QCheckBox* mergeByName_ = nullptr;
     QLabel* baseline_ = nullptr;
     QPushButton* clearBaseline_ = nullptr;

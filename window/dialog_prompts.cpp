@@ -54,4 +54,11 @@ std::optional<QString> DialogPrompts::askFolder(QWidget* parent, const QString& 
     return chosen;
 }
 
+std::optional<QString> DialogPrompts::askOpenFileName(QWidget* parent, const QString& title, const QString& start,
+                                                      const QString& filters) {
+    const QString chosen = QFileDialog::getOpenFileName(parent, title, start, filters);
+    if (chosen.isEmpty()) return std::nullopt;
+    return chosen;
+}
+
 }  // namespace sormel

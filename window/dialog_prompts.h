@@ -12,6 +12,8 @@ public:
     std::optional<QString> askSaveFileName(QWidget* parent, const QString& folder, const QString& filters,
                                            const QString& proposedName, QString* chosenFilter) override;
     std::optional<QString> askFolder(QWidget* parent, const QString& title, const QString& folder) override;
+    std::optional<QString> askOpenFileName(QWidget* parent, const QString& title, const QString& start,
+                                           const QString& filters) override;
 };
 
 }  // namespace sormel

@@ -1,5 +1,5 @@
 // Everything the window asks or tells the user in a modal box: messages,
-// the yes/no question, the save-as dialog and the folder chooser. The window goes through this
+// the yes/no question, the save-as and open dialogs and the folder chooser. The window goes through this
 // interface so that tests can answer in place of a person.
 #pragma once
 
@@ -33,6 +33,11 @@ public:
     // A folder chooser titled `title`, opened in `folder`. The chosen
     // folder, or nothing when the user cancelled.
     virtual std::optional<QString> askFolder(QWidget* parent, const QString& title, const QString& folder) = 0;
+    // An open-file dialog titled `title`, opened at `start` (a folder or a
+    // file), showing `filters`. The chosen file, or nothing when the user
+    // cancelled.
+    virtual std::optional<QString> askOpenFileName(QWidget* parent, const QString& title, const QString& start,
+                                                   const QString& filters) = 0;
 };
 
 // An error message box showing `description`.

@@ -11,6 +11,9 @@
 #include <QImage>
 #include <QLineEdit>
 #include <QCheckBox>
+#include <QComboBox>
+#include <QFileInfo>
+#include <QSignalSpy>
 #include <QSpinBox>
 #include <QTabWidget>
 #include <QTableWidget>
@@ -21,6 +24,7 @@
 #include "window/card_figures_model.h"
 #include "window/card_filter_model.h"
 #include "window/card_table_view.h"
+#include "window/type_page.h"
 #include "window/usage_chart.h"
 #include "window_fixture.h"
 
@@ -66,6 +70,13 @@ AnalysisWindow* openAnalysis(sormel::MainWindow& window) {
     return analysis;
 }
 
+// Picks a source of deck types as the user does (none, sub-folders, rules file).
+void chooseTypeSource(AnalysisWindow* analysis, int index) {
+    auto* source = analysis->findChild<QComboBox*>("cmbTypeSource");
+    source->setCurrentIndex(index);
+    emit source->activated(index);
+}
+
 }  // namespace
 
 class AnalysisWindowTest : public QObject {
@@ -78,6 +89,7 @@ private slots:
     void chartShowsTheTopCardsSplitByCopies();
     void chartSavesAsAPngAtTwiceItsSize();
     void settingsPersistAcrossARestart();
+    void rulesTypeTheDecksAndADraftCanBeUsed();
     void comparisonMarksRisingFallingNewAndDroppedCards();
     void analysisFollowsTheMainRunAndLeavesTheMainGridAlone();
     void warningsComeAboveTheSkippedLines();
@@ -236,7 +248,7 @@ void AnalysisWindowTest::settingsPersistAcrossARestart() {
         sormel::MainWindow& w = fixture.open();
         AnalysisWindow* analysis = openAnalysis(w);
         analysis->findChild<QSpinBox*>("spnCopyLimit")->setValue(4);
-        analysis->findChild<QCheckBox*>("chkByFolder")->setChecked(true);
+        chooseTypeSource(analysis, 1);
         analysis->findChild<QCheckBox*>("chkMergeByName")->setChecked(true);
         fixture.prompts.folderAnswers.push_back(fixture.path("before"));
         analysis->findChild<QPushButton*>("cmdBaseline")->click();
@@ -247,13 +259,62 @@ void AnalysisWindowTest::settingsPersistAcrossARestart() {
     sormel::MainWindow& w = fixture.open();
     AnalysisWindow* analysis = openAnalysis(w);
     QCOMPARE(analysis->findChild<QSpinBox*>("spnCopyLimit")->value(), 4);
-    QVERIFY(analysis->findChild<QCheckBox*>("chkByFolder")->isChecked());
+    QCOMPARE(analysis->findChild<QComboBox*>("cmbTypeSource")->currentIndex(), 1);
     QVERIFY(analysis->findChild<QCheckBox*>("chkMergeByName")->isChecked());
     QVERIFY(analysis->findChild<QLabel*>("lblBaseline")->text().contains(QDir::toNativeSeparators(fixture.path("before"))));
     QCOMPARE(analysis->findChild<QTabWidget*>("analysisTabs")->currentIndex(), 3);
     QCOMPARE(analysis->size(), QSize(777, 555));
     analysis->findChild<QPushButton*>("cmdClearBaseline")->click();
     QVERIFY(!analysis->findChild<QLabel*>("lblBaseline")->text().contains(fixture.path("before")));
+}
+
+void AnalysisWindowTest::rulesTypeTheDecksAndADraftCanBeUsed() {
+    Fixture fixture(0);
+    writeFile(fixture.path("1.txt"), "3,A-1,Aggro\r\n3,A-2,Aggro2\r\n");
+    writeFile(fixture.path("2.txt"), "3,A-1,Aggro\r\n3,A-2,Aggro2\r\n");
+    writeFile(fixture.path("3.txt"), "3,B-1,Control\r\n3,B-2,Control2\r\n");
+    writeFile(fixture.path("rules.toml"), "[[type]]\nname = \"Aggro\"\nall = [\"A-1\"]\n");
+    {
+        sormel::MainWindow& w = fixture.open();
+        AnalysisWindow* analysis = openAnalysis(w);
+        QTRY_VERIFY(analysis->result() && !analysis->busy());
+        // Picking rules without a file asks for one; cancelling keeps the source.
+        chooseTypeSource(analysis, 2);
+        QCOMPARE(fixture.prompts.openRequests.size(), 1);
+        QCOMPARE(analysis->findChild<QComboBox*>("cmbTypeSource")->currentIndex(), 0);
+
+        fixture.prompts.openAnswers.push_back(fixture.path("rules.toml"));
+        analysis->findChild<QPushButton*>("cmdRulesFile")->click();
+        QTRY_VERIFY(analysis->result() && analysis->result()->data.byRules && !analysis->busy());
+        auto* decks = analysis->findChild<QTableWidget*>("deckList");
+        QCOMPARE(decks->rowCount(), 3);
+        QCOMPARE(decks->item(0, 1)->text(), QStringLiteral("Aggro"));
+        QCOMPARE(decks->item(0, 2)->text(), QStringLiteral("ルール"));
+        QCOMPARE(decks->item(2, 1)->text(), QStringLiteral("分類なし"));
+        // Sorted by type, a double-click still opens the deck of its row.
+        decks->sortItems(1, Qt::DescendingOrder);
+        QSignalSpy opened(analysis->findChild<sormel::TypePage*>(), &sormel::TypePage::deckOpenRequested);
+        emit decks->cellDoubleClicked(0, 0);
+        QCOMPARE(opened.size(), 1);
+        QCOMPARE(QFileInfo(opened.front().front().toString()).canonicalFilePath(), QFileInfo(fixture.path("3.txt")).canonicalFilePath());
+
+        // A draft made from the decks, saved, and taken as the rules.
+        fixture.prompts.saveAnswers.push_back(fixture.path("draft.toml"));
+        fixture.prompts.yesNoAnswers.push_back(true);
+        analysis->findChild<QPushButton*>("cmdSuggestTypes")->click();
+        QTRY_VERIFY(QFile::exists(fixture.path("draft.toml")) && !analysis->busy());
+        QTRY_VERIFY(analysis->result()->request.typeRules &&
+                    analysis->result()->request.typeRules->filename() == "draft.toml" && !analysis->busy());
+        QFile draft(fixture.path("draft.toml"));
+        QVERIFY(draft.open(QIODevice::ReadOnly) && draft.readAll().contains("[[type]]"));
+        QCOMPARE(analysis->result()->data.types.size(), std::size_t{2});
+        analysis->close();
+    }
+    // The source and the last rules file come back after a restart.
+    sormel::MainWindow& w = fixture.open();
+    AnalysisWindow* analysis = openAnalysis(w);
+    QCOMPARE(analysis->findChild<QComboBox*>("cmbTypeSource")->currentIndex(), 2);
+    QCOMPARE(analysis->findChild<QLabel*>("lblRulesFile")->text(), QStringLiteral("draft.toml"));
 }
 
 void AnalysisWindowTest::comparisonMarksRisingFallingNewAndDroppedCards() {
@@ -293,7 +354,7 @@ void AnalysisWindowTest::analysisFollowsTheMainRunAndLeavesTheMainGridAlone() {
     sormel::MainWindow& w = fixture.open();
     AnalysisWindow* analysis = openAnalysis(w);
     analysis->findChild<QCheckBox*>("chkMergeByName")->setChecked(true);
-    analysis->findChild<QCheckBox*>("chkByFolder")->setChecked(true);
+    chooseTypeSource(analysis, 1);
     QTRY_VERIFY(analysis->result() && !analysis->busy());
 
     std::optional<bool> greyedDuringRun;

@@ -60,6 +60,16 @@ public:
         return answer;
     }
 
+    std::optional<QString> askOpenFileName(QWidget*, const QString& title, const QString&, const QString&) override {
+        openRequests.push_back(title);
+        std::optional<QString> answer;
+        if (!openAnswers.empty()) {
+            answer = openAnswers.front();
+            openAnswers.pop_front();
+        }
+        return answer;
+    }
+
     std::vector<ShownMessage> messages;
     std::vector<SaveDialogRequest> saveRequests;
     std::deque<bool> yesNoAnswers;                   // none left: No
@@ -67,4 +77,6 @@ public:
     std::deque<QString> saveFilterAnswers;           // none left: the first filter
     QStringList folderRequests;                      // the choosers' titles
     std::deque<std::optional<QString>> folderAnswers;  // none left: cancel
+    QStringList openRequests;                        // the open dialogs' titles
+    std::deque<std::optional<QString>> openAnswers;  // none left: cancel
 };
