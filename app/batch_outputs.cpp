@@ -132,6 +132,7 @@ void BatchOutputs::fillAverageDecks(const AverageDeckFigures& all,
                                     const std::vector<std::pair<std::string, AverageDeckFigures>>& types) {
     const auto fill = [&](std::size_t index, const AverageDeckFigures& deck, const std::filesystem::path& file) {
         AverageDeckText written = formatAverageDeck(deck, options_.encoding);
+        if (written.encoding != options_.encoding) std::cerr << utf8FallbackWarning(file) << '\n';
         for (const std::string& card : written.leftOut) std::cerr << leftOutCardWarning(file, card) << '\n';
         set_.fill(index, written.text);
     };

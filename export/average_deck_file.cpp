@@ -21,10 +21,21 @@ void appendText(std::string& out, const std::string& utf8, CsvEncoding encoding)
 
 bool holdsLineBreak(const std::string& text) { return text.find_first_of("\r\n") != std::string::npos; }
 
-// Whether the file's character set holds the card number unchanged.
-bool encodable(const std::string& number, CsvEncoding encoding) {
+bool inCp932(const std::string& text) {
     std::string ignored;
-    return encoding != CsvEncoding::Cp932 || appendCp932(ignored, number) == 0;
+    return appendCp932(ignored, text) == 0;
+}
+
+// Shift_JIS when it holds every card's number and name, else UTF-8.
+CsvEncoding fileEncoding(const AverageDeckFigures& deck, CsvEncoding asked) {
+    if (asked != CsvEncoding::Cp932) return asked;
+    for (const auto* part : {&deck.main, deck.side ? &*deck.side : nullptr}) {
+        if (!part) continue;
+        for (const AverageDeckLine& line : *part) {
+            if (!inCp932(line.number) || !inCp932(line.name)) return CsvEncoding::Utf8;
+        }
+    }
+    return asked;
 }
 
 // Fields are cut at every ",", so the number must not hold one; the name
@@ -50,24 +61,25 @@ bool fitsList(const AverageDeckLine& line) {
 
 }  // namespace
 
-AverageDeckText formatAverageDeck(const AverageDeckFigures& deck, CsvEncoding encoding) {
+AverageDeckText formatAverageDeck(const AverageDeckFigures& deck, CsvEncoding asked) {
     const std::vector<AverageDeckLine> noSide;
     const std::vector<AverageDeckLine>& side = deck.side ? *deck.side : noSide;
+    const CsvEncoding encoding = fileEncoding(deck, asked);
     std::size_t ownFormatCards = 0, listCards = 0;
     for (const auto* part : {&deck.main, &side}) {
         for (const AverageDeckLine& line : *part) {
-            if (!encodable(line.number, encoding)) continue;
             ownFormatCards += fitsOwnFormat(line) ? 1u : 0u;
             listCards += fitsList(line) ? 1u : 0u;
         }
     }
     const bool asList = listCards > ownFormatCards;
     AverageDeckText written;
+    written.encoding = encoding;
     std::string& out = written.text;
     if (encoding == CsvEncoding::Utf8Bom) out = "\xEF\xBB\xBF";
     const auto appendLines = [&](const std::vector<AverageDeckLine>& lines) {
         for (const AverageDeckLine& line : lines) {
-            if (!encodable(line.number, encoding) || !(asList ? fitsList(line) : fitsOwnFormat(line))) {
+            if (!(asList ? fitsList(line) : fitsOwnFormat(line))) {
                 written.leftOut.push_back(line.number);
                 continue;
             }
@@ -93,6 +105,10 @@ AverageDeckText formatAverageDeck(const AverageDeckFigures& deck, CsvEncoding en
         if (out.size() == marked) out.resize(before);  // every side card left out: no side part
     }
     return written;
+}
+
+std::string utf8FallbackWarning(const std::filesystem::path& file) {
+    return displayPath(file) + ": 警告: Shift_JIS で表せない文字があるため、平均デッキを UTF-8 で保存しました。";
 }
 
 std::string leftOutCardWarning(const std::filesystem::path& file, const std::string& cardNumber) {

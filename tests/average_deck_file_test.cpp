@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <optional>
 
 #include "analysis/folder_analysis.h"
 #include "test_support.h"
@@ -44,6 +45,7 @@ TEST(AverageDeckFile, CardsThatWouldNotReadBackAreLeftOutAndNamed) {
         CsvEncoding encoding;
         std::string text;
         std::vector<std::string> leftOut;
+        std::optional<CsvEncoding> writtenIn{};  // when not the encoding asked for
     } cases[] = {
         {"a line break in a number",
          {{"a\nb", "a\nb", 2}, {"X", "x", 1}}, {}, CsvEncoding::Utf8, "1,X,x\r\n", {"a\nb"}},
@@ -55,8 +57,13 @@ TEST(AverageDeckFile, CardsThatWouldNotReadBackAreLeftOutAndNamed) {
         {"blanks around a number are kept in the own format",
          {{" X ", " X ", 2}}, {}, CsvEncoding::Utf8, "2, X , X \r\n", {}},
         {"an empty number in the own format", {{"", "", 1}}, {}, CsvEncoding::Utf8, "1,,\r\n", {}},
-        {"a number Shift_JIS cannot hold", {{"\xC3\x86ther Vial", "\xC3\x86ther Vial", 4}, {"Y", "y", 1}}, {},
-         CsvEncoding::Cp932, "1,Y,y\r\n", {"\xC3\x86ther Vial"}},
+        {"a number Shift_JIS cannot hold: the file is UTF-8",
+         {{"\xC3\x86ther Vial", "\xC3\x86ther Vial", 4}, {"Y", "y", 1}}, {}, CsvEncoding::Cp932,
+         "4,\xC3\x86ther Vial,\xC3\x86ther Vial\r\n1,Y,y\r\n", {}, CsvEncoding::Utf8},
+        {"only a side card's name Shift_JIS cannot hold", {{"J-1", "\xE9\x9B\xB7", 1}},
+         {{"J-2", "J\xC3\xB6tun Grunt", 2}}, CsvEncoding::Cp932, "1,J-1,\xE9\x9B\xB7\r\n--\r\n2,J-2,J\xC3\xB6tun Grunt\r\n",
+         {}, CsvEncoding::Utf8},
+        {"Shift_JIS holds every name", {{"J-1", "\xE9\x9B\xB7", 1}}, {}, CsvEncoding::Cp932, "1,J-1,\x97\x8B\r\n", {}},
         {"the same number in UTF-8", {{"\xC3\x86ther Vial", "\xC3\x86ther Vial", 4}}, {}, CsvEncoding::Utf8,
          "4,\xC3\x86ther Vial,\xC3\x86ther Vial\r\n", {}},
         {"a side part whose every card is left out", {{"X", "x", 1}}, {{"s\rt", "s\rt", 1}}, CsvEncoding::Utf8,
@@ -67,6 +74,7 @@ TEST(AverageDeckFile, CardsThatWouldNotReadBackAreLeftOutAndNamed) {
         const AverageDeckText written = formatAverageDeck(deck, c.encoding);
         EXPECT_EQ(written.text, c.text) << c.what;
         EXPECT_EQ(written.leftOut, c.leftOut) << c.what;
+        EXPECT_EQ(written.encoding, c.writtenIn.value_or(c.encoding)) << c.what;
         // Every line written is the card and count it stands for.
         Lines kept;
         for (const Lines* part : {&c.main, &c.side}) {

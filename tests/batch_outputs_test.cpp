@@ -162,6 +162,26 @@ TEST_F(BatchOutputs, ShiftJisTypeFoldersKeepTheirOwnAverageDecksAndUnwritableCar
     EXPECT_NE(result.err.find((at("avg") / "全体.txt").string() + warning), std::string::npos) << result.err;
 }
 
+TEST_F(BatchOutputs, AnAverageDeckShiftJisCannotHoldIsWrittenInUtf8FileByFile) {
+    ScratchFolder now;
+    std::filesystem::create_directory(now.path() / "nordic");
+    std::filesystem::create_directory(now.path() / "plain");
+    now.write("nordic/1.txt", "2,J-1,J\xC3\xB6tun Grunt\n");
+    now.write("plain/1.txt", "1,K-1,\xE9\x9B\xB7\n");
+    std::filesystem::create_directory(at("avg"));
+    const ProgramResult result = runProgram(
+        std::string(SORMEL_CHECKER_PATH) + " --batch " + q(now.path()) + " --by-folder --average-deck " + q(at("avg")),
+        scratch);
+    ASSERT_EQ(result.status, 0) << result.err;
+    EXPECT_EQ(readFile(at("avg") / "デッキタイプ" / "nordic.txt"), "2,J-1,J\xC3\xB6tun Grunt\r\n");
+    EXPECT_EQ(readFile(at("avg") / "デッキタイプ" / "plain.txt"), "1,K-1,\x97\x8B\r\n");
+    const std::string warning = ": 警告: Shift_JIS で表せない文字があるため、平均デッキを UTF-8 で保存しました。\n";
+    EXPECT_NE(result.err.find((at("avg") / "デッキタイプ" / "nordic.txt").string() + warning), std::string::npos)
+        << result.err;
+    EXPECT_NE(result.err.find((at("avg") / "全体.txt").string() + warning), std::string::npos) << result.err;
+    EXPECT_EQ(result.err.find("plain.txt" + warning), std::string::npos) << result.err;
+}
+
 TEST_F(BatchOutputs, AnAverageDeckForEachOfManyTypes) {
     for (int i = 0; i < 80; ++i) {
         const std::string type = "T" + std::to_string(i);

@@ -96,9 +96,18 @@ void AverageDeckPage::showDeck() {
 void AverageDeckPage::saveDeck() {
     const AverageDeckFigures* deck = shownDeck();
     if (!deck) return;
-    saveWithDialog(prompts_, this, QStringLiteral("デッキファイル (*.txt);;すべてのファイル (*.*)"),
-                   QStringLiteral("平均デッキ.txt"),
-                   [deck](const QString&) { return formatAverageDeck(*deck, CsvEncoding::Cp932).text; });
+    CsvEncoding written = CsvEncoding::Cp932;
+    saveWithDialog(
+        prompts_, this, QStringLiteral("デッキファイル (*.txt);;すべてのファイル (*.*)"), QStringLiteral("平均デッキ.txt"),
+        [deck, &written](const QString&) {
+            AverageDeckText text = formatAverageDeck(*deck, CsvEncoding::Cp932);
+            written = text.encoding;
+            return std::move(text.text);
+        },
+        [&written] {
+            return written == CsvEncoding::Cp932 ? QStringLiteral("保存が完了しました。（文字コード: Shift_JIS）")
+                                                 : QStringLiteral("保存が完了しました。（Shift_JIS で表せない文字があるため、文字コード: UTF-8）");
+        });
 }
 
 }  // namespace sormel

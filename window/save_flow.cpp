@@ -12,7 +12,8 @@
 namespace sormel {
 
 bool saveWithDialog(UserPrompts& prompts, QWidget* parent, const QString& filters, const QString& proposedName,
-                    const std::function<std::string(const QString& chosenFilter)>& contents) {
+                    const std::function<std::string(const QString& chosenFilter)>& contents,
+                    const std::function<QString()>& completion) {
     QString filter;
     const std::optional<QString> chosen =
         prompts.askSaveFileName(parent, QDir::currentPath(), filters, proposedName, &filter);
@@ -25,7 +26,8 @@ bool saveWithDialog(UserPrompts& prompts, QWidget* parent, const QString& filter
         showError(prompts, parent, error.what());
         return false;
     }
-    prompts.tell(parent, QStringLiteral("保存が完了しました。"), QStringLiteral("完了"), MessageIcon::Information);
+    prompts.tell(parent, completion ? completion() : QStringLiteral("保存が完了しました。"), QStringLiteral("完了"),
+                 MessageIcon::Information);
     return true;
 }
 

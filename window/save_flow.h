@@ -15,10 +15,11 @@ class UserPrompts;
 // Asks for a file with the save dialog (`filters` as askSaveFileName takes
 // them, proposing `proposedName`), makes its contents with `contents`
 // (given the filter the user picked), writes them atomically, and says
-// 保存が完了しました. A failure of any step is shown as an error message.
-// True when the file was saved; false when it was not (or the user
-// cancelled).
+// 保存が完了しました (or what `completion`, when given, says once the file
+// is saved). A failure of any step is shown as an error message. True when
+// the file was saved; false when it was not (or the user cancelled).
 bool saveWithDialog(UserPrompts& prompts, QWidget* parent, const QString& filters, const QString& proposedName,
-                    const std::function<std::string(const QString& chosenFilter)>& contents);
+                    const std::function<std::string(const QString& chosenFilter)>& contents,
+                    const std::function<QString()>& completion = {});
 
 }  // namespace sormel

@@ -90,6 +90,7 @@ private slots:
     void chartSavesAsAPngAtTwiceItsSize();
     void settingsPersistAcrossARestart();
     void rulesTypeTheDecksAndADraftCanBeUsed();
+    void averageDeckKeepsNamesShiftJisCannotHold();
     void comparisonMarksRisingFallingNewAndDroppedCards();
     void analysisFollowsTheMainRunAndLeavesTheMainGridAlone();
     void warningsComeAboveTheSkippedLines();
@@ -315,6 +316,21 @@ void AnalysisWindowTest::rulesTypeTheDecksAndADraftCanBeUsed() {
     AnalysisWindow* analysis = openAnalysis(w);
     QCOMPARE(analysis->findChild<QComboBox*>("cmbTypeSource")->currentIndex(), 2);
     QCOMPARE(analysis->findChild<QLabel*>("lblRulesFile")->text(), QStringLiteral("draft.toml"));
+}
+
+void AnalysisWindowTest::averageDeckKeepsNamesShiftJisCannotHold() {
+    Fixture fixture(0);
+    writeFile(fixture.path("1.txt"), "2,J-1,J\xC3\xB6tun Grunt\r\n1,S-1,S\xC3\xA9ance\r\n");
+    sormel::MainWindow& w = fixture.open();
+    AnalysisWindow* analysis = openAnalysis(w);
+    QTRY_VERIFY(analysis->result() && !analysis->busy());
+    fixture.prompts.saveAnswers.push_back(fixture.path("avg.txt"));
+    analysis->findChild<QPushButton*>("cmdSaveAverage")->click();
+    QFile saved(fixture.path("avg.txt"));
+    QVERIFY(saved.open(QIODevice::ReadOnly));
+    QCOMPARE(saved.readAll(), QByteArray("2,J-1,J\xC3\xB6tun Grunt\r\n1,S-1,S\xC3\xA9ance\r\n"));
+    QVERIFY2(fixture.prompts.messages.back().text.contains(QStringLiteral("UTF-8")),
+             qPrintable(fixture.prompts.messages.back().text));
 }
 
 void AnalysisWindowTest::comparisonMarksRisingFallingNewAndDroppedCards() {
