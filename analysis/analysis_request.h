@@ -34,6 +34,7 @@ struct AnalysisRequest {
     std::optional<int> suggestCount;  // how many types those rules have; chosen when empty
 
     bool typed() const { return byFolder || typeRules.has_value(); }
+    bool operator==(const AnalysisRequest&) const = default;
 };
 
 }  // namespace sormel

@@ -25,6 +25,7 @@
 #include "window/card_figures_model.h"
 #include "window/card_filter_model.h"
 #include "window/card_table_view.h"
+#include "window/notes_page.h"
 #include "window/save_target.h"
 #include "window/type_page.h"
 #include "window/type_source_box.h"
@@ -58,10 +59,24 @@ AnalysisWindow::AnalysisWindow(UserPrompts& prompts, std::function<AnalysisReque
     tabs_->addTab(chart_, QStringLiteral("グラフ"));
     tabs_->addTab(typePage_, QStringLiteral("デッキタイプ"));
     tabs_->addTab(averagePage_, QStringLiteral("平均デッキ"));
-    tabs_->addTab(makeSkippedPage(), QStringLiteral("読み込みの注意"));
+    notes_ = new NotesPage(this);
+    connect(notes_, &NotesPage::fileRequested, this, &AnalysisWindow::fileRequested);
+    tabs_->addTab(notes_, QStringLiteral("読み込みの注意"));
+
+    messageBar_ = new QLabel(this);
+    messageBar_->setObjectName(QStringLiteral("messageBar"));
+    messageBar_->setTextFormat(Qt::PlainText);
+    messageBar_->setWordWrap(true);
+    messageBar_->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    messageBar_->setStyleSheet(QStringLiteral("QLabel { background: #fff4ce; color: #3b2f00; border: 1px solid #e0c36b; padding: 4px; }"));
+    messageBar_->hide();
+    freshness_ = new QTimer(this);
+    freshness_->setInterval(500);
+    connect(freshness_, &QTimer::timeout, this, &AnalysisWindow::showMessages);
 
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(makeSettingsRow());
+    layout->addWidget(messageBar_);
     layout->addWidget(tabs_, 1);
     status_ = new QLabel(this);
     status_->setObjectName(QStringLiteral("lblStatus"));
@@ -158,19 +173,6 @@ QWidget* AnalysisWindow::makeCardPage() {
     return page;
 }
 
-QWidget* AnalysisWindow::makeSkippedPage() {
-    skipped_ = new QTableWidget(0, 3, this);
-    skipped_->setObjectName(QStringLiteral("skippedLines"));
-    skipped_->setHorizontalHeaderLabels({QStringLiteral("ファイル"), QStringLiteral("行"), QStringLiteral("内容")});
-    skipped_->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    skipped_->setSelectionBehavior(QAbstractItemView::SelectRows);
-    skipped_->verticalHeader()->hide();
-    skipped_->horizontalHeader()->setStretchLastSection(true);
-    skipped_->setToolTip(QStringLiteral("ダブルクリックでファイルのフォルダーを開きます"));
-    connect(skipped_, &QTableWidget::cellDoubleClicked, this, [this](int row) { openSkippedLineFolder(row); });
-    return skipped_;
-}
-
 void AnalysisWindow::showSettings() {
     const QSignalBlocker quiet1(copyLimit_), quiet2(typeSource_), quiet3(mergeByName_);
     copyLimit_->setValue(settings_.copyLimit);
@@ -211,6 +213,9 @@ void AnalysisWindow::clearBaseline() {
 
 void AnalysisWindow::mainRunStarted() {
     mainRunning_ = true;
+    // An analysis cut short is made again once the run ends, whether or
+    // not the run completes.
+    if (runner_->running()) stale_ = true;
     runner_->cancel();
     setGreyed(true);
     showStatus();
@@ -227,17 +232,43 @@ void AnalysisWindow::mainRunEnded(bool completed) {
     showStatus();
 }
 
-void AnalysisWindow::rerun() {
-    if (mainRunning_) return;
+AnalysisRequest AnalysisWindow::wantedRequest() const {
     AnalysisRequest request = source_();
     settings_.applyTo(request);
     request.report = true;
     request.averageDecks = true;
+    return request;
+}
+
+// During a main run the analysis waits for the run's end.
+void AnalysisWindow::rerun() {
+    if (mainRunning_) {
+        stale_ = true;
+        return;
+    }
+    AnalysisRequest request = wantedRequest();
     request.suggestTypes = suggestionTarget_.has_value();
     stale_ = false;
+    failure_.clear();
     runner_->start(request);
     setGreyed(true);
     showStatus();
+}
+
+void AnalysisWindow::showMessages() {
+    QStringList lines;
+    if (!failure_.isEmpty()) lines << QStringLiteral("分析できませんでした: ") + failure_;
+    if (result_ && !runner_->running() && !mainRunning_) {
+        AnalysisRequest shown = result_->request;
+        shown.suggestTypes = false;
+        if (!(shown == wantedRequest())) {
+            lines << QStringLiteral("古い結果: 表示中の分析は、いまのフォルダー・マスク・設定によるものではありません。"
+                                    "再集計で更新します。");
+        }
+    }
+    const QString text = lines.join('\n');
+    if (messageBar_->text() != text) messageBar_->setText(text);
+    messageBar_->setVisible(!text.isEmpty());
 }
 
 void AnalysisWindow::showResult(std::shared_ptr<const AnalysisResult> result) {
@@ -250,7 +281,7 @@ void AnalysisWindow::showResult(std::shared_ptr<const AnalysisResult> result) {
     chart_->setData(shown);
     typePage_->setData(shown, result_->request.folder);
     averagePage_->setData(shown);
-    showSkippedLines();
+    notes_->setResult(result_);
     setGreyed(false);
     showStatus();
     if (suggestionTarget_ && result_->request.suggestTypes) {
@@ -295,38 +326,9 @@ void AnalysisWindow::openDeck(const QString& file) {
 void AnalysisWindow::showFailure(const QString& message) {
     // No draft can be made of a run that failed; the message says why.
     suggestionTarget_.reset();
+    failure_ = message;
     setGreyed(false);
     showStatus();
-    status_->setText(status_->text() + QStringLiteral("  分析できませんでした: ") + QString(message).replace('\n', ' '));
-}
-
-// The warnings first, then the lines read past.
-void AnalysisWindow::showSkippedLines() {
-    skipped_->setRowCount(0);
-    const std::vector<SkippedLine>& warnings = result_->warnings;
-    const std::vector<SkippedLine>& lines = result_->skipped;
-    skipped_->setRowCount(static_cast<int>(warnings.size() + lines.size()));
-    const QDir folder(QString::fromStdString(pathText(result_->request.folder)));
-    for (std::size_t i = 0; i < warnings.size() + lines.size(); ++i) {
-        const bool warning = i < warnings.size();
-        const SkippedLine& shown = warning ? warnings[i] : lines[i - warnings.size()];
-        const int row = static_cast<int>(i);
-        skipped_->setItem(row, 0, new QTableWidgetItem(folder.relativeFilePath(text(pathText(shown.file)))));
-        auto* line = new QTableWidgetItem(shown.line == 0 ? QString() : QString::number(shown.line));
-        line->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
-        skipped_->setItem(row, 1, line);
-        skipped_->setItem(row, 2, new QTableWidgetItem((warning ? QStringLiteral("警告: ") : QString()) + text(shown.text)));
-    }
-    skipped_->resizeColumnToContents(0);
-}
-
-void AnalysisWindow::openSkippedLineFolder(int row) {
-    if (!result_ || row < 0) return;
-    const std::size_t index = static_cast<std::size_t>(row);
-    const std::size_t warnings = result_->warnings.size();
-    if (index >= warnings + result_->skipped.size()) return;
-    const SkippedLine& line = index < warnings ? result_->warnings[index] : result_->skipped[index - warnings];
-    emit folderRequested(line.file.parent_path());
 }
 
 // The tabs stay usable; what they show is greyed until the run ends.
@@ -358,11 +360,19 @@ void AnalysisWindow::showStatus() {
     if (mainRunning_) shown = QStringLiteral("集計中… ") + shown;
     else if (runner_->running()) shown = QStringLiteral("分析中… ") + shown;
     status_->setText(shown);
+    status_->setToolTip(shown);
+    showMessages();
 }
 
 void AnalysisWindow::showEvent(QShowEvent* event) {
     QWidget::showEvent(event);
+    freshness_->start();
     if (stale_ && !mainRunning_ && !runner_->running()) rerun();
+}
+
+void AnalysisWindow::hideEvent(QHideEvent* event) {
+    freshness_->stop();
+    QWidget::hideEvent(event);
 }
 
 // Closing stops the run; the window opens on a fresh one next time.

@@ -31,6 +31,7 @@ class QTableWidget;
 namespace sormel {
 
 class AverageDeckPage;
+class NotesPage;
 class CardFiguresModel;
 class CardFilterModel;
 class CardTableView;
@@ -59,19 +60,19 @@ public:
     const AnalysisResult* result() const { return result_.get(); }
 
 signals:
-    // The user asked to see `folder` in the main window's file list.
-    void folderRequested(const std::filesystem::path& folder);
+    // The user asked to see deck `file` in the main window's file list.
+    void fileRequested(const std::filesystem::path& file);
     // An analysis was put on show.
     void resultShown();
 
 protected:
     void showEvent(QShowEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
+    void hideEvent(QHideEvent* event) override;
 
 private:
     QWidget* makeSettingsRow();
     QWidget* makeCardPage();
-    QWidget* makeSkippedPage();
     void showSettings();
     void settingsChanged();
     void chooseBaseline();
@@ -81,10 +82,14 @@ private:
     void clearBaseline();
     void showResult(std::shared_ptr<const AnalysisResult> result);
     void showFailure(const QString& message);
-    void showSkippedLines();
-    void openSkippedLineFolder(int row);
     void setGreyed(bool greyed);
     void showStatus();
+    // What an analysis now would be asked: the main window's folder and
+    // reading options with this window's settings.
+    AnalysisRequest wantedRequest() const;
+    // The message bar: the last failure, and whether the analysis on show is
+    // no longer that of the folder, mask and settings on screen.
+    void showMessages();
 
     UserPrompts& prompts_;
     std::function<AnalysisRequest()> source_;
@@ -104,6 +109,9 @@ private:
     QPushButton* clearBaseline_ = nullptr;
     QPushButton* rerun_ = nullptr;
     QLabel* status_ = nullptr;
+    QLabel* messageBar_ = nullptr;
+    QString failure_;           // why the last analysis failed; empty after one that completed
+    QTimer* freshness_ = nullptr;  // checks while the window is open that the analysis on show is current
     QTabWidget* tabs_ = nullptr;
     QLineEdit* filter_ = nullptr;
     CardFiguresModel* cards_ = nullptr;
@@ -112,7 +120,7 @@ private:
     UsageChart* chart_ = nullptr;
     TypePage* typePage_ = nullptr;
     AverageDeckPage* averagePage_ = nullptr;
-    QTableWidget* skipped_ = nullptr;
+    NotesPage* notes_ = nullptr;
 };
 
 }  // namespace sormel

@@ -1,5 +1,7 @@
 #include "window/main_window.h"
 
+#include <algorithm>
+
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
@@ -107,6 +109,15 @@ void MainWindow::openFolder(const std::filesystem::path& folder) {
     menu_->showRecentFolders(recent.folders());
 }
 
+// Opens the deck's folder and selects the deck in the file list (when the
+// mask lists it).
+void MainWindow::showDeckFile(const std::filesystem::path& file) {
+    openFolder(file.parent_path());
+    const std::vector<std::filesystem::path>& files = ui_.fleList->files();
+    const auto found = std::find(files.begin(), files.end(), file);
+    if (found != files.end()) ui_.fleList->selectEntry(static_cast<std::size_t>(found - files.begin()));
+}
+
 // A folder that has gone since leaves the list, with a message saying so.
 void MainWindow::openRecentFolder(const QString& folder) {
     if (!QFileInfo(folder).isDir()) {
@@ -132,7 +143,7 @@ void MainWindow::showAnalysis() {
                 return run_->request();
             },
             this);
-        connect(analysis_, &AnalysisWindow::folderRequested, this, &MainWindow::openFolder);
+        connect(analysis_, &AnalysisWindow::fileRequested, this, &MainWindow::showDeckFile);
     }
     analysis_->show();
     analysis_->raise();

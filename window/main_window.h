@@ -51,6 +51,7 @@ private:
     void chooseFolder();
     // Opens `folder` as the folder list would, and remembers it.
     void openFolder(const std::filesystem::path& folder);
+    void showDeckFile(const std::filesystem::path& file);
     void openRecentFolder(const QString& folder);
     void showAnalysis();
     void showAbout();

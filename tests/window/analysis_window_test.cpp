@@ -95,6 +95,7 @@ private slots:
     void analysisFollowsTheMainRunAndLeavesTheMainGridAlone();
     void warningsComeAboveTheSkippedLines();
     void failedRunKeepsTheLastAnalysis();
+    void cutShortOrOutdatedAnalysisIsNeverShownAsCurrent();
 };
 
 void AnalysisWindowTest::numbersSortAsNumbers() {
@@ -420,8 +421,42 @@ void AnalysisWindowTest::failedRunKeepsTheLastAnalysis() {
     QVERIFY(QDir(fixture.path("missing")).removeRecursively());
     QTRY_VERIFY(!analysis->busy());
     QCOMPARE(analysis->result(), first);
-    QVERIFY(analysis->findChild<QLabel*>("lblStatus")->text().contains(QStringLiteral("分析できませんでした")));
+    // The failure, and that the table is not of the baseline on screen, are said whole.
+    const QLabel* bar = analysis->findChild<QLabel*>("messageBar");
+    QVERIFY(bar->isVisibleTo(analysis) && bar->text().contains(QStringLiteral("分析できませんでした")));
+    QVERIFY(bar->text().contains(QStringLiteral("古い結果")));
     QVERIFY(analysis->findChild<QTableView*>("cardTable")->isEnabled());
+    analysis->findChild<QPushButton*>("cmdClearBaseline")->click();
+    QTRY_VERIFY(!analysis->busy() && analysis->result() != first);
+    QVERIFY(!bar->isVisibleTo(analysis));
+}
+
+// A change of settings whose analysis a declined main run cut short, or a
+// change of folder, leaves the table marked old until 再集計.
+void AnalysisWindowTest::cutShortOrOutdatedAnalysisIsNeverShownAsCurrent() {
+    Fixture fixture;
+    sormel::MainWindow& w = fixture.open();
+    AnalysisWindow* analysis = openAnalysis(w);
+    QTRY_VERIFY(analysis->result() && !analysis->busy());
+    const WindowControls c(w);
+    c.cmdExec->click();  // a first main run: the next one asks before clearing the table
+    QTRY_VERIFY(!analysis->busy());
+    analysis->findChild<QSpinBox*>("spnCopyLimit")->setValue(4);
+    emit analysis->findChild<QSpinBox*>("spnCopyLimit")->editingFinished();
+    QVERIFY(analysis->busy());
+    fixture.prompts.yesNoAnswers.push_back(false);
+    c.cmdExec->click();
+    QTRY_VERIFY(!analysis->busy());
+    QCOMPARE(analysis->result()->request.copyLimit, 4);
+
+    QVERIFY(QDir(fixture.path(".")).mkdir("other"));
+    writeFile(fixture.path("other/1.txt"), "1,Z-1,z\r\n");
+    c.fleList->setPath(QFile::encodeName(fixture.path("other")).toStdString());
+    const QLabel* bar = analysis->findChild<QLabel*>("messageBar");
+    QTRY_VERIFY(bar->isVisibleTo(analysis) && bar->text().contains(QStringLiteral("古い結果")));
+    analysis->findChild<QPushButton*>("cmdRerun")->click();
+    QTRY_VERIFY(!analysis->busy() && analysis->result()->data.report.deckCount == 1);
+    QTRY_VERIFY(!bar->isVisibleTo(analysis));
 }
 
 void AnalysisWindowTest::warningsComeAboveTheSkippedLines() {
@@ -441,6 +476,9 @@ void AnalysisWindowTest::warningsComeAboveTheSkippedLines() {
     QCOMPARE(notes->item(2, 2)->text(), QStringLiteral("not a card line"));
     QCOMPARE(notes->item(3, 2)->text(), QStringLiteral("4 Goblin"));  // under the unknown heading
     QCOMPARE(notes->item(4, 2)->text(), QStringLiteral("About"));
+    // A double-click shows the deck selected in the main window.
+    emit notes->cellDoubleClicked(4, 0);
+    QCOMPARE(selectedFile(w), 1);
 }
 
 QTEST_MAIN(AnalysisWindowTest)
