@@ -99,6 +99,14 @@ QVariant CardFiguresModel::headerData(int section, Qt::Orientation orientation, 
         return QAbstractTableModel::headerData(section, orientation, role);
     }
     if (role == Qt::DisplayRole) return QString::fromStdString(columnAt(section).header);
+    // A first click sorts figures largest first, text from A.
+    if (role == Qt::InitialSortOrderRole) {
+        return columnAt(section).kind == ColumnKind::Text ? Qt::AscendingOrder : Qt::DescendingOrder;
+    }
+    if (role == kColumnKeyRole) {
+        const ReportColumn& shown = columnAt(section);
+        return QString::fromStdString(shown.group + '/' + shown.key);
+    }
     return {};
 }
 

@@ -20,6 +20,9 @@ class CardFiguresModel : public QAbstractTableModel {
     Q_OBJECT
 public:
     static constexpr int kSortRole = Qt::UserRole + 1;
+    // The header's role for what a column means, kept when the copy limit
+    // renames the columns of the split ("split/over" is 4枚以上 or 5枚以上).
+    static constexpr int kColumnKeyRole = Qt::UserRole + 2;
     static constexpr int kNumberColumn = 0;
     static constexpr int kNameColumn = 1;
 

@@ -36,10 +36,15 @@ const std::vector<int>& CardFilterModel::ranks(int column) const {
     if (column == rankedColumn_ && ranks_.size() == static_cast<std::size_t>(cards_.rowCount())) return ranks_;
     std::vector<int> order(static_cast<std::size_t>(cards_.rowCount()));
     std::iota(order.begin(), order.end(), 0);
-    // Equal figures keep the report's order.
     std::stable_sort(order.begin(), order.end(), [&](int a, int b) { return cards_.lessThan(a, b, column); });
+    // Equal figures share a rank, so that the proxy's stable sort keeps
+    // them in the report's order whichever way the column is sorted.
     ranks_.assign(order.size(), 0);
-    for (std::size_t place = 0; place < order.size(); ++place) ranks_[static_cast<std::size_t>(order[place])] = static_cast<int>(place);
+    int rank = 0;
+    for (std::size_t place = 0; place < order.size(); ++place) {
+        if (place > 0 && cards_.lessThan(order[place - 1], order[place], column)) ++rank;
+        ranks_[static_cast<std::size_t>(order[place])] = rank;
+    }
     rankedColumn_ = column;
     return ranks_;
 }

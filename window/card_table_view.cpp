@@ -7,6 +7,8 @@
 #include <QMenu>
 #include <algorithm>
 
+#include "window/card_figures_model.h"
+
 namespace sormel {
 namespace {
 
@@ -22,6 +24,8 @@ QString cellText(const QVariant& value) {
 }  // namespace
 
 CardTableView::CardTableView(QWidget* parent) : QTableView(parent) {
+    // The report's own order until the user sorts, with no indicator.
+    horizontalHeader()->setSortIndicator(-1, Qt::AscendingOrder);
     setSortingEnabled(true);
     setSelectionBehavior(QAbstractItemView::SelectRows);
     setSelectionMode(QAbstractItemView::ExtendedSelection);
@@ -74,9 +78,42 @@ void CardTableView::showColumnMenu(const QPoint& position) {
         QAction* action = menu.addAction(model()->headerData(column, Qt::Horizontal).toString());
         action->setCheckable(true);
         action->setChecked(!isColumnHidden(column));
-        connect(action, &QAction::toggled, this, [this, column](bool shown) { setColumnHidden(column, !shown); });
+        connect(action, &QAction::toggled, this, [this, column](bool shown) { setColumnShown(column, shown); });
     }
     menu.exec(horizontalHeader()->viewport()->mapToGlobal(position));
+}
+
+void CardTableView::setColumnShown(int column, bool shown) {
+    if (shown) {
+        hiddenKeys_.remove(columnKey(column));
+    } else {
+        hiddenKeys_.insert(columnKey(column));
+    }
+    setColumnHidden(column, !shown);
+}
+
+void CardTableView::setModel(QAbstractItemModel* newModel) {
+    for (const QMetaObject::Connection& watch : modelWatches_) disconnect(watch);
+    modelWatches_.clear();
+    QTableView::setModel(newModel);
+    if (!newModel) return;
+    modelWatches_ = {
+        connect(newModel, &QAbstractItemModel::modelReset, this, &CardTableView::hideChosenColumns),
+        connect(newModel, &QAbstractItemModel::headerDataChanged, this, &CardTableView::hideChosenColumns)};
+    hideChosenColumns();
+}
+
+// A column without a key of its own is known by its title.
+QString CardTableView::columnKey(int column) const {
+    const QVariant key = model()->headerData(column, Qt::Horizontal, CardFiguresModel::kColumnKeyRole);
+    return key.isValid() ? key.toString() : model()->headerData(column, Qt::Horizontal).toString();
+}
+
+void CardTableView::hideChosenColumns() {
+    if (!model()) return;
+    for (int column = 0; column < model()->columnCount(); ++column) {
+        setColumnHidden(column, hiddenKeys_.contains(columnKey(column)));
+    }
 }
 
 }  // namespace sormel

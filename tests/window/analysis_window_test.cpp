@@ -8,6 +8,7 @@
 #include <QBarSet>
 #include <QClipboard>
 #include <QHorizontalStackedBarSeries>
+#include <QHeaderView>
 #include <QImage>
 #include <QLineEdit>
 #include <QCheckBox>
@@ -86,6 +87,8 @@ private slots:
     void tableHasTheReportFilesColumnsAndValues();
     void filterMatchesFullAndHalfWidthAlike();
     void copyGivesTheSelectedRowsAsTabSeparatedText();
+    void hiddenColumnsStayHiddenByWhatTheyHold();
+    void headerClicksSortFiguresLargestFirstAndKeepTiesInOrder();
     void chartShowsTheTopCardsSplitByCopies();
     void chartSavesAsAPngAtTwiceItsSize();
     void settingsPersistAcrossARestart();
@@ -188,6 +191,60 @@ void AnalysisWindowTest::copyGivesTheSelectedRowsAsTabSeparatedText() {
              QStringLiteral("No.\tカード名称\tデッキ\t枚数\r\n"
                             "AB-3\tGamma x\t100\t300\r\n"
                             "AB-1\tＡｌｐｈａ\t9\t18\r\n"));
+}
+
+void AnalysisWindowTest::headerClicksSortFiguresLargestFirstAndKeepTiesInOrder() {
+    auto report = std::make_shared<sormel::CardReport>(*knownReport());
+    report->cards = {card("T-2", "tie 102", 43, 102, 4300, 237, {0, 0, 0, 0, 0}),
+                     card("T-1", "tie 98", 43, 98, 4300, 228, {0, 0, 0, 0, 0}),
+                     card("U-1", "more", 50, 50, 5000, 100, {0, 0, 0, 0, 0}),
+                     card("V-1", "fewer", 10, 10, 1000, 100, {0, 0, 0, 0, 0})};
+    sormel::CardFiguresModel cards;
+    sormel::CardFilterModel shown(cards);
+    sormel::CardTableView view;
+    view.setModel(&shown);
+    cards.setReport(report, false);
+    view.resize(1200, 300);
+    view.show();
+    QCOMPARE(view.horizontalHeader()->sortIndicatorSection(), -1);
+    QCOMPARE(column(shown, 0), (QStringList{"T-2", "T-1", "U-1", "V-1"}));
+    const auto clickHeader = [&](int section) {
+        QHeaderView* header = view.horizontalHeader();
+        const QPoint at(header->sectionViewportPosition(section) + header->sectionSize(section) / 2, header->height() / 2);
+        QTest::mouseClick(header->viewport(), Qt::LeftButton, {}, at);
+    };
+    clickHeader(2);  // デッキ
+    QCOMPARE(column(shown, 0), (QStringList{"U-1", "T-2", "T-1", "V-1"}));
+    clickHeader(2);
+    QCOMPARE(column(shown, 0), (QStringList{"V-1", "T-2", "T-1", "U-1"}));
+    clickHeader(1);  // names sort from A on the first click
+    QCOMPARE(column(shown, 1), (QStringList{"fewer", "more", "tie 102", "tie 98"}));
+}
+
+void AnalysisWindowTest::hiddenColumnsStayHiddenByWhatTheyHold() {
+    auto report = knownReport();
+    sormel::CardFiguresModel cards;
+    sormel::CardTableView view;
+    view.setModel(&cards);
+    cards.setReport(report, false);
+    const auto shownTitles = [&] {
+        QStringList titles;
+        for (int col = 0; col < cards.columnCount(); ++col) {
+            if (!view.isColumnHidden(col)) titles << cards.headerData(col, Qt::Horizontal, Qt::DisplayRole).toString();
+        }
+        return titles;
+    };
+    view.setColumnShown(cards.columnCount() - 1, false);  // 0枚以下
+    view.setColumnShown(cards.columnCount() - 2, false);  // 4枚以上, beyond the limit
+    QVERIFY(!shownTitles().contains(QStringLiteral("0枚以下")));
+    auto wider = std::make_shared<sormel::CardReport>(*report);
+    wider->copyLimit = 4;
+    for (sormel::CardFigures& card : wider->cards) card.split.insert(card.split.begin() + 3, 0);
+    cards.setReport(wider, false);
+    const QStringList titles = shownTitles();
+    QVERIFY2(titles.contains(QStringLiteral("4枚")) && !titles.contains(QStringLiteral("5枚以上")) &&
+                 !titles.contains(QStringLiteral("0枚以下")),
+             qPrintable(titles.join(',')));
 }
 
 void AnalysisWindowTest::chartShowsTheTopCardsSplitByCopies() {
