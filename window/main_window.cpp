@@ -196,6 +196,9 @@ void MainWindow::saveResults() {
             if (last == nullptr) throw std::runtime_error("分析結果がありません。集計が完了してから保存してください。");
             ReportData report = last->report();
             report.date = localDateText(std::time(nullptr));
+            // The rows are in the table's order, which the sort buttons
+            // may have changed since the run.
+            report.sort = ui_.optSort[0]->isChecked() ? SortChoice::ByCopies : SortChoice::ByDecks;
             return formatReport(filter == workbook ? ReportKind::Xlsx : ReportKind::Csv, report);
         });
     if (!saved || asReport) return;

@@ -3,6 +3,8 @@
 
 #include <QDir>
 #include <QFile>
+#include <QProcess>
+#include <QRegularExpression>
 #include <QPushButton>
 #include <QTableView>
 #include <QTest>
@@ -88,6 +90,18 @@ void WindowSaveTest::saveWritesReportsAndTellsWhatCp932Lost() {
     QFile book(fixture.path("book.xlsx"));
     QVERIFY(book.open(QIODevice::ReadOnly));
     QVERIFY(book.read(2) == "PK");
+
+    // Re-sorted by copies after the run: the conditions say the rows' order.
+    c.optSort[0]->click();
+    fixture.prompts.saveAnswers = {fixture.path("sorted.xlsx")};
+    fixture.prompts.saveFilterAnswers = {QStringLiteral("Excel ブック (*.xlsx)")};
+    c.cmdSave->click();
+    QProcess unzip;
+    unzip.start(QStringLiteral("unzip"), {QStringLiteral("-p"), fixture.path("sorted.xlsx"), QStringLiteral("xl/worksheets/sheet2.xml")});
+    QVERIFY(unzip.waitForFinished());
+    const QString conditions = QString::fromUtf8(unzip.readAllStandardOutput());
+    QVERIFY2(QRegularExpression(QStringLiteral("並び順</t>.*?<t>枚数</t>")).match(conditions).hasMatch(),
+             qPrintable(conditions.left(2000)));
 }
 
 void WindowSaveTest::saveFailureShowsTheError() {
