@@ -26,6 +26,7 @@
 #include "window/card_filter_model.h"
 #include "window/card_table_view.h"
 #include "window/notes_page.h"
+#include "window/save_flow.h"
 #include "window/save_target.h"
 #include "window/type_page.h"
 #include "window/type_source_box.h"
@@ -294,12 +295,12 @@ void AnalysisWindow::showResult(std::shared_ptr<const AnalysisResult> result) {
 // The draft needs a run of its own: the file is asked for first, and
 // written once that run completes.
 void AnalysisWindow::askForSuggestion() {
+    const QString filter = QStringLiteral("デッキタイプのルール (*.toml)");
     const std::optional<QString> chosen =
-        prompts_.askSaveFileName(this, QDir::currentPath(), QStringLiteral("デッキタイプのルール (*.toml)"),
-                                 QStringLiteral("タイプ案.toml"));
+        prompts_.askSaveFileName(this, QDir::currentPath(), filter, QStringLiteral("タイプ案.toml"));
     if (!chosen) return;
     reportingErrors(prompts_, this, [&] {
-        suggestionTarget_ = saveTargetPath(*chosen);
+        suggestionTarget_ = saveTargetPath(withFilterExtension(*chosen, filter));
         rerun();
     });
 }

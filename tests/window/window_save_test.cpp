@@ -10,6 +10,7 @@
 #include <QTest>
 
 #include "window/main_window.h"
+#include "window/save_flow.h"
 #include "window_fixture.h"
 
 using namespace window_test;
@@ -20,6 +21,7 @@ class WindowSaveTest : public QObject {
 private slots:
     void saveWritesTheGridAndCancelWritesNothing();
     void saveWritesReportsAndTellsWhatCp932Lost();
+    void namesWithoutExtensionGetTheFilters();
     void saveFailureShowsTheError();
 };
 
@@ -102,6 +104,37 @@ void WindowSaveTest::saveWritesReportsAndTellsWhatCp932Lost() {
     const QString conditions = QString::fromUtf8(unzip.readAllStandardOutput());
     QVERIFY2(QRegularExpression(QStringLiteral("並び順</t>.*?<t>枚数</t>")).match(conditions).hasMatch(),
              qPrintable(conditions.left(2000)));
+}
+
+void WindowSaveTest::namesWithoutExtensionGetTheFilters() {
+    const struct {
+        const char* chosen;
+        const char* filter;
+        const char* named;
+    } cases[] = {
+        {"/d/noext", "PNG画像 (*.png)", "/d/noext.png"},
+        {"/d/noext", "Excel ブック (*.xlsx)", "/d/noext.xlsx"},
+        {"/d/noext", "CSV（全項目, UTF-8）(*.csv)", "/d/noext.csv"},
+        {"/d/kept.txt", "PNG画像 (*.png)", "/d/kept.txt"},
+        {"/d/noext", "すべてのファイル (*.*)", "/d/noext"},
+        {"/d.x/noext", "PNG画像 (*.png)", "/d.x/noext.png"},
+    };
+    for (const auto& c : cases) {
+        QCOMPARE(sormel::withFilterExtension(QString::fromUtf8(c.chosen), QString::fromUtf8(c.filter)),
+                 QString::fromUtf8(c.named));
+    }
+    // Through the save: the file gets the extension, and replacing one asks first.
+    Fixture fixture(1);
+    sormel::MainWindow& w = fixture.open();
+    const WindowControls c(w);
+    c.cmdExec->click();
+    writeFile(fixture.path("noext.csv"), "old");
+    fixture.prompts.saveAnswers = {fixture.path("noext")};
+    c.cmdSave->click();
+    QCOMPARE(fixture.prompts.messages.back().title, QStringLiteral("確認"));
+    QFile kept(fixture.path("noext.csv"));
+    QVERIFY(kept.open(QIODevice::ReadOnly) && kept.readAll() == "old");
+    QVERIFY(!QFile::exists(fixture.path("noext")));
 }
 
 void WindowSaveTest::saveFailureShowsTheError() {
