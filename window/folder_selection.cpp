@@ -72,6 +72,7 @@ bool FolderSelection::rereadFiles() {
 
 void FolderSelection::showListCount() { ui_.lblListCount->setText(QString::number(ui_.fleList->count())); }
 
+// The drive box follows a folder opened on another volume.
 bool FolderSelection::openFolder(const std::filesystem::path& folder) {
     try {
         ui_.dirList->setPath(folder);
@@ -79,6 +80,7 @@ bool FolderSelection::openFolder(const std::filesystem::path& folder) {
         showError(prompts_, window_, error.what());
         return false;
     }
+    ui_.drvList->showDriveOf(ui_.dirList->path());
     return true;
 }
 

@@ -97,7 +97,7 @@ void MainWindow::setUpMenu() {
 
 void MainWindow::chooseFolder() {
     const std::optional<QString> chosen =
-        prompts_.askFolder(this, QStringLiteral("フォルダーを開く"), QDir::currentPath());
+        prompts_.askFolder(this, QStringLiteral("フォルダーを開く"), QFile::decodeName(ui_.dirList->path().c_str()));
     if (chosen) openFolder(QFile::encodeName(*chosen).toStdString());
 }
 

@@ -2,6 +2,7 @@
 // folders, driven as a user would drive them.
 
 #include <QAction>
+#include <QFileInfo>
 #include <QMenu>
 #include <QMenuBar>
 #include <QMimeData>
@@ -9,6 +10,7 @@
 #include <QUrl>
 
 #include "window/analysis_window.h"
+#include "window_controls.h"
 #include "window_fixture.h"
 
 using namespace window_test;
@@ -44,6 +46,7 @@ private slots:
     void menuCommandsHaveTheirKeysAndLockDuringARun();
     void droppedFolderOrFileOpensItsFolderButNotDuringARun();
     void recentFoldersSurviveARestartAndAVanishedOneGoes();
+    void openingAFolderOnAnotherVolumeShowsItsDrive();
 };
 
 void MainMenuTest::menuCommandsHaveTheirKeysAndLockDuringARun() {
@@ -112,6 +115,22 @@ void MainMenuTest::droppedFolderOrFileOpensItsFolderButNotDuringARun() {
 }
 
 
+// Where there is a second volume, a folder opened on it moves the drive box there.
+void MainMenuTest::openingAFolderOnAnotherVolumeShowsItsDrive() {
+    Fixture fixture;
+    sormel::MainWindow& w = fixture.open();
+    const WindowControls c(w);
+    for (int i = 0; i < c.drvList->count(); ++i) {
+        const QString root = c.drvList->itemText(i);
+        if (root == c.drvList->currentText() || !QFileInfo(root).isReadable()) continue;
+        fixture.prompts.folderAnswers.push_back(root);
+        action(w, "actOpenFolder")->trigger();
+        QCOMPARE(c.drvList->currentText(), root);
+        return;
+    }
+    QSKIP("this machine has one volume");
+}
+
 void MainMenuTest::recentFoldersSurviveARestartAndAVanishedOneGoes() {
     Fixture fixture;
     for (int i = 0; i < 10; ++i) QVERIFY(QDir(fixture.path(".")).mkdir(QStringLiteral("f%1").arg(i)));
@@ -123,6 +142,8 @@ void MainMenuTest::recentFoldersSurviveARestartAndAVanishedOneGoes() {
         }
         QCOMPARE(fixture.prompts.folderRequests.size(), 10);
         QCOMPARE(shownFolder(w), canonical(fixture.path("f9")));
+        // Each chooser opens in the folder on show.
+        QCOMPARE(canonical(fixture.prompts.folderStarts.back()), canonical(fixture.path("f8")));
     }
     // A new window, as after a restart: the newest eight, newest first.
     sormel::MainWindow& w = fixture.open();

@@ -50,8 +50,9 @@ public:
         return answer;
     }
 
-    std::optional<QString> askFolder(QWidget*, const QString& title, const QString&) override {
+    std::optional<QString> askFolder(QWidget*, const QString& title, const QString& start) override {
         folderRequests.push_back(title);
+        folderStarts.push_back(start);
         std::optional<QString> answer;
         if (!folderAnswers.empty()) {
             answer = folderAnswers.front();
@@ -76,6 +77,7 @@ public:
     std::deque<std::optional<QString>> saveAnswers;  // none left: cancel
     std::deque<QString> saveFilterAnswers;           // none left: the first filter
     QStringList folderRequests;                      // the choosers' titles
+    QStringList folderStarts;                        // and the folders they opened in
     std::deque<std::optional<QString>> folderAnswers;  // none left: cancel
     QStringList openRequests;                        // the open dialogs' titles
     std::deque<std::optional<QString>> openAnswers;  // none left: cancel
