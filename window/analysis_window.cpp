@@ -1,5 +1,6 @@
 #include "window/analysis_window.h"
 
+#include <QAction>
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QDesktopServices>
@@ -10,6 +11,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QScreen>
 #include <QSpinBox>
 #include <QTabWidget>
 #include <QTableWidget>
@@ -86,8 +88,21 @@ AnalysisWindow::AnalysisWindow(UserPrompts& prompts, std::function<AnalysisReque
     layout->addWidget(status_);
 
     const AppSettings stored;
+    setMinimumSize(480, 360);
     resize(900, 600);
     restoreGeometry(stored.value(QStringLiteral("analysis/geometry")).toByteArray());
+    // Never larger than the screen it opens on (a size kept at another scale may be).
+    if (const QScreen* shown = screen()) resize(size().boundedTo(shown->availableGeometry().size()));
+    // Escape and Ctrl+W close the window, as they close other tool windows.
+    QList<QKeySequence> closeKeys{QKeySequence(Qt::Key_Escape), QKeySequence(Qt::CTRL | Qt::Key_W)};
+    for (const QKeySequence& keys : QKeySequence::keyBindings(QKeySequence::Close)) {
+        if (!closeKeys.contains(keys)) closeKeys << keys;
+    }
+    auto* closing = new QAction(this);
+    closing->setShortcuts(closeKeys);
+    closing->setShortcutContext(Qt::WindowShortcut);
+    addAction(closing);
+    connect(closing, &QAction::triggered, this, &QWidget::close);
     tabs_->setCurrentIndex(stored.value(QStringLiteral("analysis/tab"), 0).toInt());
     showSettings();
     showStatus();
@@ -104,11 +119,11 @@ QWidget* AnalysisWindow::makeSettingsRow() {
     copyLimit_->setObjectName(QStringLiteral("spnCopyLimit"));
     copyLimit_->setRange(1, kMaxCopyLimit);
     typeSource_ = new TypeSourceBox(prompts_, row);
-    mergeByName_ = new QCheckBox(QStringLiteral("同名カードをまとめる"), row);
+    mergeByName_ = new QCheckBox(QStringLiteral("同名カードをまとめる(&M)"), row);
     mergeByName_->setObjectName(QStringLiteral("chkMergeByName"));
-    auto* chooseBaseline = new QPushButton(QStringLiteral("比較フォルダー…"), row);
+    auto* chooseBaseline = new QPushButton(QStringLiteral("比較フォルダー(&B)…"), row);
     chooseBaseline->setObjectName(QStringLiteral("cmdBaseline"));
-    clearBaseline_ = new QPushButton(QStringLiteral("比較をやめる"), row);
+    clearBaseline_ = new QPushButton(QStringLiteral("比較をやめる(&N)"), row);
     clearBaseline_->setObjectName(QStringLiteral("cmdClearBaseline"));
     baseline_ = new QLabel(row);
     baseline_->setObjectName(QStringLiteral("lblBaseline"));
@@ -116,12 +131,14 @@ QWidget* AnalysisWindow::makeSettingsRow() {
     // A long path must not widen the window; the tooltip shows it whole.
     baseline_->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
     baseline_->setMinimumWidth(120);
-    rerun_ = new QPushButton(QStringLiteral("再集計"), row);
+    rerun_ = new QPushButton(QStringLiteral("再集計(&U)"), row);
     rerun_->setObjectName(QStringLiteral("cmdRerun"));
 
     // Two lines, so that the window can be narrow.
     auto* reading = new QHBoxLayout;
-    reading->addWidget(new QLabel(QStringLiteral("枚数上限:"), row));
+    auto* limitLabel = new QLabel(QStringLiteral("枚数上限(&L):"), row);
+    limitLabel->setBuddy(copyLimit_);
+    reading->addWidget(limitLabel);
     reading->addWidget(copyLimit_);
     reading->addWidget(mergeByName_);
     reading->addStretch();

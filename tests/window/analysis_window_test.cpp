@@ -92,6 +92,7 @@ private slots:
     void chartShowsTheTopCardsSplitByCopies();
     void chartSavesAsAPngAtTwiceItsSize();
     void settingsPersistAcrossARestart();
+    void escapeAndCtrlWCloseTheWindow();
     void rulesTypeTheDecksAndADraftCanBeUsed();
     void averageDeckKeepsNamesShiftJisCannotHold();
     void comparisonMarksRisingFallingNewAndDroppedCards();
@@ -325,6 +326,19 @@ void AnalysisWindowTest::settingsPersistAcrossARestart() {
     QCOMPARE(analysis->size(), QSize(777, 555));
     analysis->findChild<QPushButton*>("cmdClearBaseline")->click();
     QVERIFY(!analysis->findChild<QLabel*>("lblBaseline")->text().contains(fixture.path("before")));
+}
+
+void AnalysisWindowTest::escapeAndCtrlWCloseTheWindow() {
+    Fixture fixture;
+    sormel::MainWindow& w = fixture.open();
+    for (const QKeySequence& keys : {QKeySequence(Qt::Key_Escape), QKeySequence(Qt::CTRL | Qt::Key_W)}) {
+        AnalysisWindow* analysis = openAnalysis(w);
+        QVERIFY(QTest::qWaitForWindowExposed(analysis));
+        QVERIFY(analysis->minimumWidth() > 0 && analysis->minimumHeight() > 0);
+        analysis->activateWindow();
+        QTest::keySequence(analysis, keys);
+        QTRY_VERIFY2(!analysis->isVisible(), qPrintable(keys.toString()));
+    }
 }
 
 void AnalysisWindowTest::rulesTypeTheDecksAndADraftCanBeUsed() {
