@@ -141,10 +141,10 @@ QWidget* AnalysisWindow::makeSettingsRow() {
     reading->addWidget(limitLabel);
     reading->addWidget(copyLimit_);
     reading->addWidget(mergeByName_);
+    reading->addSpacing(12);
+    reading->addWidget(typeSource_);
     reading->addStretch();
     reading->addWidget(rerun_);
-    auto* typing = new QHBoxLayout;
-    typing->addWidget(typeSource_, 1);
     auto* comparing = new QHBoxLayout;
     comparing->addWidget(chooseBaseline);
     comparing->addWidget(clearBaseline_);
@@ -152,7 +152,6 @@ QWidget* AnalysisWindow::makeSettingsRow() {
     auto* layout = new QVBoxLayout(row);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addLayout(reading);
-    layout->addLayout(typing);
     layout->addLayout(comparing);
 
     // Each step of the spin box would start a run: the run starts once the

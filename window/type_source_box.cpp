@@ -22,10 +22,10 @@ TypeSourceBox::TypeSourceBox(UserPrompts& prompts, QWidget* parent)
     file_->setObjectName(QStringLiteral("lblRulesFile"));
     // In the order of TypeSource.
     source_->addItems({QStringLiteral("なし"), QStringLiteral("サブフォルダー"), QStringLiteral("ルールファイル")});
+    source_->setSizeAdjustPolicy(QComboBox::AdjustToContents);
     file_->setTextFormat(Qt::PlainText);
-    // A long path must not widen the window; the tooltip shows it whole.
-    file_->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
-    file_->setMinimumWidth(80);
+    // A long name must not widen the window; the tooltip shows the path whole.
+    file_->setMaximumWidth(240);
 
     auto* label = new QLabel(QStringLiteral("デッキタイプ(&T):"), this);
     label->setBuddy(source_);
@@ -34,7 +34,7 @@ TypeSourceBox::TypeSourceBox(UserPrompts& prompts, QWidget* parent)
     layout->addWidget(label);
     layout->addWidget(source_);
     layout->addWidget(choose_);
-    layout->addWidget(file_, 1);
+    layout->addWidget(file_);
     connect(source_, &QComboBox::activated, this, &TypeSourceBox::sourcePicked);
     connect(choose_, &QPushButton::clicked, this, &TypeSourceBox::chooseRulesFile);
     showFile();
@@ -85,7 +85,8 @@ void TypeSourceBox::useRulesFile(const QString& file) {
 void TypeSourceBox::showFile() {
     const bool rules = shownSource_ == TypeSource::Rules;
     file_->setVisible(rules);
-    file_->setText(rules ? QFileInfo(rulesFile_).fileName() : QString());
+    const QString name = QFileInfo(rulesFile_).fileName();
+    file_->setText(rules ? file_->fontMetrics().elidedText(name, Qt::ElideMiddle, file_->maximumWidth()) : QString());
     file_->setToolTip(rules ? QDir::toNativeSeparators(rulesFile_) : QString());
 }
 
