@@ -1,5 +1,6 @@
 #include "analysis/period_analysis.h"
 
+#include <algorithm>
 #include <exception>
 #include <utility>
 
@@ -87,6 +88,14 @@ AnalysisStatus PeriodAnalysis::run(AnalysisHost& host) {
                 continue;
             }
             if (const AnalysisStatus status = analysis->run(host); !status.completed()) return status;
+            // A rule's card is unheld when no period's decks hold it.
+            std::vector<std::string> unheld = analysis->ruleWarnings();
+            if (anyDecks) {
+                std::erase_if(unheld, [this](const std::string& warning) {
+                    return std::find(ruleWarnings_.begin(), ruleWarnings_.end(), warning) == ruleWarnings_.end();
+                });
+            }
+            ruleWarnings_ = std::move(unheld);
             anyDecks = true;
             series_.addPeriod(names_[index], static_cast<std::int64_t>(analysis->listing().files.size()),
                               &analysis->table(), analysis->typeDecks());
@@ -126,8 +135,6 @@ AverageDeckSet PeriodAnalysis::averageDecks() const {
 
 std::string PeriodAnalysis::suggestedRules() const { return lastEmpty_ ? std::string() : last_->suggestedRules(); }
 
-std::vector<std::string> PeriodAnalysis::ruleWarnings() const {
-    return lastEmpty_ ? std::vector<std::string>() : last_->ruleWarnings();
-}
+std::vector<std::string> PeriodAnalysis::ruleWarnings() const { return ruleWarnings_; }
 
 }  // namespace sormel

@@ -50,6 +50,7 @@ public:
     ReportData takeReport();
     AverageDeckSet averageDecks() const;
     std::string suggestedRules() const;
+    // With rules: each place a rule names a card no period's decks hold.
     std::vector<std::string> ruleWarnings() const;
 
 private:
@@ -63,6 +64,7 @@ private:
     bool lastEmpty_ = false;
     TypedDeckFiles noDecks_;
     TrendSeries series_;
+    std::vector<std::string> ruleWarnings_;
 };
 
 }  // namespace sormel

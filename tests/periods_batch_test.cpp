@@ -173,6 +173,22 @@ TEST_F(PeriodsBatch, OnlyTheLastEmptyGivesNoRowsAndAllEmptyFails) {
     EXPECT_NE(none.err.find("集計対象ファイルがありません。"), std::string::npos) << none.err;
 }
 
+TEST_F(PeriodsBatch, RulesTypeEachPeriodAndWarnOnlyOfCardsNoPeriodHolds) {
+    deck("1", "1.txt", "4,D-1,dragon\n");
+    deck("1", "2.txt", "4,X-1,x\n");
+    deck("2", "1.txt", "4,X-1,x\n");
+    const std::filesystem::path rules = scratch.write(
+        "rules.toml", "[[type]]\nname = \"Dragon\"\nall = [\"D-1\"]\n[[type]]\nname = \"Typo\"\nall = [\"TYPO\"]\n");
+    const ProgramResult result = periods("--types " + q(rules) + " --report " + q(at("r.json")));
+    ASSERT_EQ(result.status, 0) << result.err;
+    EXPECT_EQ(result.err, rules.string() + ":6: 警告: どのデッキにもないカードです: TYPO\n");
+    const nlohmann::json json = nlohmann::json::parse(readFile(at("r.json")));
+    ASSERT_EQ(json["types"].size(), 2u);
+    EXPECT_EQ(json["types"][0]["name"], "分類なし");
+    EXPECT_EQ(json["types"][1]["name"], "Dragon");  // only the first period had it
+    EXPECT_EQ(json["types"][1]["share_series"][0]["share"], 50);
+}
+
 TEST_F(PeriodsBatch, WorkbookHasTrendSheetsWithCharts) {
     deck("a/X", "1.txt", "4,A-1,Alpha\n");
     deck("b/Y", "1.txt", "4,A-1,Alpha\n");
