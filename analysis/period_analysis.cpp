@@ -137,4 +137,17 @@ std::string PeriodAnalysis::suggestedRules() const { return lastEmpty_ ? std::st
 
 std::vector<std::string> PeriodAnalysis::ruleWarnings() const { return ruleWarnings_; }
 
+AnalysisStatus analysePeriods(const AnalysisRequest& request, AnalysisHost& host, ReportData& data) {
+    PeriodAnalysis analysis(request);
+    AnalysisStatus status = analysis.list();
+    if (status.completed()) status = analysis.run(host);
+    if (!status.completed()) return status;
+    try {
+        data = analysis.takeReport();
+    } catch (const std::exception& error) {
+        return failed(error.what());
+    }
+    return status;
+}
+
 }  // namespace sormel

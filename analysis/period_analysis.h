@@ -67,4 +67,8 @@ private:
     std::vector<std::string> ruleWarnings_;
 };
 
+// The whole route for a caller with nothing to do between its steps, as
+// analyseFolders: the last period's report with the trends in `data`.
+AnalysisStatus analysePeriods(const AnalysisRequest& request, AnalysisHost& host, ReportData& data);
+
 }  // namespace sormel

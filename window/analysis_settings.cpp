@@ -18,6 +18,7 @@ AnalysisSettings AnalysisSettings::load() {
     settings.byFolder = stored.value(QStringLiteral("byFolder"), false).toBool();
     settings.mergeByName = stored.value(QStringLiteral("mergeByName"), false).toBool();
     settings.baseline = stored.value(QStringLiteral("baseline")).toString();
+    settings.periods = stored.value(QStringLiteral("periods")).toString();
     return settings;
 }
 
@@ -28,6 +29,7 @@ void AnalysisSettings::save() const {
     stored.setValue(QStringLiteral("byFolder"), byFolder);
     stored.setValue(QStringLiteral("mergeByName"), mergeByName);
     stored.setValue(QStringLiteral("baseline"), baseline);
+    stored.setValue(QStringLiteral("periods"), periods);
 }
 
 void AnalysisSettings::applyTo(AnalysisRequest& request) const {
@@ -36,6 +38,13 @@ void AnalysisSettings::applyTo(AnalysisRequest& request) const {
     request.mergeByName = mergeByName;
     request.baseline.reset();
     if (!baseline.isEmpty()) request.baseline = std::filesystem::path(QFile::encodeName(baseline).toStdString());
+    // A folder of periods is read in place of the main window's folder; it
+    // compares its periods with one another, not with a baseline.
+    request.periods = !periods.isEmpty();
+    if (request.periods) {
+        request.folder = std::filesystem::path(QFile::encodeName(periods).toStdString());
+        request.baseline.reset();
+    }
 }
 
 }  // namespace sormel

@@ -13,6 +13,7 @@ struct AnalysisSettings {
     bool byFolder = false;     // deck types from sub-folders
     bool mergeByName = false;  // printings of a card are one row
     QString baseline;          // folder to compare with; empty for none
+    QString periods;           // folder whose sub-folders are periods, read instead; empty for none
 
     static AnalysisSettings load();
     void save() const;

@@ -22,6 +22,7 @@
 #include "window/card_figures_model.h"
 #include "window/card_filter_model.h"
 #include "window/card_table_view.h"
+#include "window/trend_page.h"
 #include "window/type_page.h"
 #include "window/usage_chart.h"
 #include "window/user_prompts.h"
@@ -52,6 +53,23 @@ AnalysisWindow::AnalysisWindow(UserPrompts& prompts, std::function<AnalysisReque
     tabs_->addTab(typePage_, QStringLiteral("デッキタイプ"));
     tabs_->addTab(averagePage_, QStringLiteral("平均デッキ"));
     tabs_->addTab(makeSkippedPage(), QStringLiteral("読み込みの注意"));
+    trendPage_ = new TrendPage(prompts_, this);
+    tabs_->addTab(trendPage_, QStringLiteral("推移"));
+    connect(trendPage_, &TrendPage::chooseFolderRequested, this, [this] {
+        const QString start = settings_.periods.isEmpty() ? QDir::currentPath() : settings_.periods;
+        const std::optional<QString> chosen = prompts_.askFolder(this, QStringLiteral("期間のフォルダー"), start);
+        if (!chosen) return;
+        settings_.periods = *chosen;
+        settings_.save();
+        showSettings();
+        rerun();
+    });
+    connect(trendPage_, &TrendPage::clearFolderRequested, this, [this] {
+        settings_.periods.clear();
+        settings_.save();
+        showSettings();
+        rerun();
+    });
 
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(makeSettingsRow());
@@ -172,6 +190,7 @@ void AnalysisWindow::showSettings() {
                                                     : QStringLiteral("比較: ") + QDir::toNativeSeparators(settings_.baseline));
     baseline_->setToolTip(baseline_->text());
     clearBaseline_->setEnabled(!settings_.baseline.isEmpty());
+    trendPage_->setFolder(settings_.periods);
 }
 
 void AnalysisWindow::settingsChanged() {
@@ -241,6 +260,7 @@ void AnalysisWindow::showResult(std::shared_ptr<const AnalysisResult> result) {
     chart_->setData(shown);
     typePage_->setData(shown);
     averagePage_->setData(shown);
+    trendPage_->setData(shown);
     showSkippedLines();
     setGreyed(false);
     showStatus();

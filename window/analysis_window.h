@@ -32,6 +32,7 @@ class AverageDeckPage;
 class CardFiguresModel;
 class CardFilterModel;
 class CardTableView;
+class TrendPage;
 class TypePage;
 class UsageChart;
 class UserPrompts;
@@ -104,6 +105,7 @@ private:
     UsageChart* chart_ = nullptr;
     TypePage* typePage_ = nullptr;
     AverageDeckPage* averagePage_ = nullptr;
+    TrendPage* trendPage_ = nullptr;
     QTableWidget* skipped_ = nullptr;
 };
 
