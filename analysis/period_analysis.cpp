@@ -46,7 +46,9 @@ AnalysisStatus PeriodAnalysis::list() {
                 false};
     }
     DistinctNames names;
-    for (const std::filesystem::path& folder : folders_) names_.push_back(names.give(shownFolderName(folder.filename().native())));
+    for (const std::filesystem::path& folder : folders_) {
+        names_.push_back(names.give(shownFolderName(folder.filename().native())));
+    }
     last_ = std::make_unique<FolderAnalysis>(periodRequest(folders_.size() - 1));
     const AnalysisStatus status = last_->list();
     lastEmpty_ = status.noDeckFile;

@@ -135,7 +135,8 @@ std::vector<ReportColumn> reportColumns(const ReportLayout& layout) {
             break;
         case EachPeriod:
             for (std::size_t period = 0; period < layout.periods.size(); ++period) {
-                columns.push_back(column(row, layout.periods[period], std::string(row.header) + layout.periods[period], period));
+                const std::string& name = layout.periods[period];
+                columns.push_back(column(row, name, std::string(row.header) + name, period));
             }
             break;
         }

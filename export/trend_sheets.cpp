@@ -48,7 +48,8 @@ void writeCardTrendSheet(lxw_workbook* workbook, const ReportData& data, const C
     const std::vector<CardFigures>& cards = data.report.cards;
     checkRows(cards.size());
     std::vector<ReportColumn> columns;
-    for (ReportColumn& column : reportColumns({.copyLimit = data.report.copyLimit, .periods = periodNames(data.periods)})) {
+    const ReportLayout layout{.copyLimit = data.report.copyLimit, .periods = periodNames(data.periods)};
+    for (ReportColumn& column : reportColumns(layout)) {
         if (column.presence == ColumnPresence::Trended) columns.push_back(std::move(column));
     }
     std::vector<std::string> titles{"No.", "カード名称"};
@@ -81,7 +82,8 @@ void writeCardTrendSheet(lxw_workbook* workbook, const ReportData& data, const C
         if (cards[i].trend && cards[i].trend->series.back().adoption.value_or(0) > 0) charted.push_back(i);
     }
     const auto adoption = [&](std::size_t i) { return *cards[i].trend->series.back().adoption; };
-    std::stable_sort(charted.begin(), charted.end(), [&](std::size_t a, std::size_t b) { return adoption(a) > adoption(b); });
+    std::stable_sort(charted.begin(), charted.end(),
+                     [&](std::size_t a, std::size_t b) { return adoption(a) > adoption(b); });
     if (charted.empty()) return;
     charted.resize(std::min(charted.size(), kChartedCards));
     std::vector<lxw_row_t> rows;

@@ -120,7 +120,8 @@ TEST_F(PeriodsBatch, JsonCarriesThePeriodsEachCardsTrendAndEachTypesShare) {
     ASSERT_EQ(types.size(), 3u);
     EXPECT_EQ(types[0]["name"], "Aggro");
     EXPECT_EQ(types[0]["share_series"],
-              nlohmann::json::parse(R"([{"period":"01_a","decks":2,"share":50},{"period":"02_b","decks":1,"share":100}])"));
+              nlohmann::json::parse(R"([{"period":"01_a","decks":2,"share":50},
+                                        {"period":"02_b","decks":1,"share":100}])"));
     EXPECT_EQ(types[0]["share_change"], 50);
     EXPECT_EQ(types[0]["share_slope"], 50);
     EXPECT_EQ(types[1]["name"], "Control");

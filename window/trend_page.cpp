@@ -69,7 +69,8 @@ std::vector<const CardFigures*> mostAdopted(const ReportData& data, std::size_t 
         if (card.trend && !card.trend->series.empty()) cards.push_back(&card);
     }
     const auto last = [](const CardFigures* card) { return card->trend->series.back().adoption.value_or(0); };
-    std::stable_sort(cards.begin(), cards.end(), [&](const CardFigures* a, const CardFigures* b) { return last(a) > last(b); });
+    std::stable_sort(cards.begin(), cards.end(),
+                     [&](const CardFigures* a, const CardFigures* b) { return last(a) > last(b); });
     if (cards.size() > count) cards.resize(count);
     return cards;
 }
@@ -101,7 +102,9 @@ QChart* makeShareTrendChart(const std::vector<TypeReport>& types, const std::vec
     for (const TypeReport& type : types) {
         if (!type.shareTrend) continue;
         auto* set = new QBarSet(text(type.name), stacked);
-        for (const PeriodShare& share : type.shareTrend->series) *set << static_cast<double>(share.share.value_or(0)) / 100;
+        for (const PeriodShare& share : type.shareTrend->series) {
+            *set << static_cast<double>(share.share.value_or(0)) / 100;
+        }
         stacked->append(set);
     }
     chart->addSeries(stacked);
@@ -110,7 +113,8 @@ QChart* makeShareTrendChart(const std::vector<TypeReport>& types, const std::vec
 }
 
 TrendPage::TrendPage(UserPrompts& prompts, QWidget* parent)
-    : QWidget(parent), prompts_(prompts), folder_(new QLabel(this)), clear_(new QPushButton(QStringLiteral("期間をやめる"), this)),
+    : QWidget(parent), prompts_(prompts), folder_(new QLabel(this)),
+      clear_(new QPushButton(QStringLiteral("期間をやめる"), this)),
       table_(new QTableWidget(this)), cardChart_(new QChartView(this)), shareChart_(new QChartView(this)),
       saveShares_(new QPushButton(QStringLiteral("シェアのグラフを保存…"), this)) {
     folder_->setObjectName(QStringLiteral("lblPeriods"));
@@ -204,8 +208,8 @@ void TrendPage::fillTable() {
             const int column = static_cast<int>(c + 2);
             if (columns[c].kind == ColumnKind::Status) {
                 const std::optional<std::int64_t> status = numberIn(value);
-                table_->setItem(row, column,
-                                new QTableWidgetItem(status ? text(cardStatusText(static_cast<CardStatus>(*status))) : QString()));
+                const QString shown = status ? text(cardStatusText(static_cast<CardStatus>(*status))) : QString();
+                table_->setItem(row, column, new QTableWidgetItem(shown));
             } else {
                 table_->setItem(row, column, hundredthsItem(numberIn(value)));
             }
