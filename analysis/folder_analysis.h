@@ -97,8 +97,8 @@ public:
     AverageDeckSet averageDecks() const;
     // When the request asked for them: rules typing the decks read (TOML).
     std::string suggestedRules() const;
-    // After a completed run with deck types: each type no deck was left out
-    // of, with its decks.
+    // After a completed run with deck types: each type that has decks, with
+    // how many.
     std::vector<std::pair<std::string, std::int64_t>> typeDecks() const;
     // With rules: "RULES:LINE: 警告: …" for each place a rule names a card
     // no deck of the run (the baseline's included) holds.

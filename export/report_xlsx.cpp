@@ -200,9 +200,9 @@ void writeWorkbook(lxw_workbook* workbook, const ReportData& data) {
         writeDeckListSheet(workbook, data.deckList, formats);
         std::vector<std::string> wanted;
         for (const TypeReport& type : data.types) wanted.push_back(type.name);
-        const std::vector<std::string> names = uniqueSheetNames(
-            {kCardSheet, kTypeSheet, kDeckListSheet, kAverageDeckSheet, kConditionSheet, kTrendSheet, kTypeTrendSheet},
-            wanted);
+        std::vector<std::string> taken{kCardSheet, kTypeSheet, kDeckListSheet, kAverageDeckSheet, kConditionSheet};
+        if (!data.periods.empty()) taken.insert(taken.end(), {kTrendSheet, kTypeTrendSheet});
+        const std::vector<std::string> names = uniqueSheetNames(taken, wanted);
         for (std::size_t i = 0; i < data.types.size(); ++i) {
             const TypeReport& type = data.types[i];
             writeCardSheet(workbook, names[i], type.report, comparison, formats);
