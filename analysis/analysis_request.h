@@ -20,6 +20,7 @@ struct AnalysisRequest {
     bool byFolder = false;                          // deck types from sub-folders
     std::optional<std::filesystem::path> typeRules; // deck types named by the rules of this file
     std::optional<std::filesystem::path> baseline;  // an earlier period to compare with
+    bool periods = false;  // each sub-folder of the folder is one period, in name order
 
     // How it is counted.
     bool includeSidePart = true;

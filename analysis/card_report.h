@@ -12,6 +12,7 @@
 #include "analysis/average_deck.h"
 #include "analysis/card_analysis.h"
 #include "analysis/comparison.h"
+#include "analysis/trend_figures.h"
 #include "engine/usage_table.h"
 
 namespace sormel {
@@ -38,6 +39,8 @@ struct CardFigures {
     // Against a baseline, when there is one. A card gone since (消滅) comes
     // after the current cards, with every count 0 and no average.
     std::optional<CardChange> change{};
+    // Over several periods, for a card of the overall rows.
+    std::optional<CardTrend> trend{};
 };
 
 struct AverageDeckLine {

@@ -11,7 +11,8 @@
 
 namespace sormel {
 
-enum class CardStatus { Kept, New, Dropped };
+// Returned: back in the latest period after an absence (over several periods).
+enum class CardStatus { Kept, New, Dropped, Returned };
 
 // How a card changed since the baseline.
 struct CardChange {

@@ -53,8 +53,10 @@ AnalysisStatus FolderAnalysis::listFolder(const std::filesystem::path& folder, b
     }
     auto listing = std::make_shared<TypedDeckFiles>(listTypedDeckFiles(folder, *mask, request_.byFolder));
     if (listing->files.empty()) {
-        return failed(baseline ? "比較するフォルダーに集計対象ファイルがありません。\nフォルダー: " + displayPath(folder)
-                               : std::string("集計対象ファイルがありません。"));
+        AnalysisStatus status = failed(baseline ? "比較するフォルダーに集計対象ファイルがありません。\nフォルダー: " + displayPath(folder)
+                                                : std::string("集計対象ファイルがありません。"));
+        status.noDeckFile = !baseline;
+        return status;
     }
     into.listing = std::move(listing);
     return {};
@@ -165,6 +167,22 @@ std::vector<std::string> FolderAnalysis::ruleWarnings() const {
     std::vector<const RuleTyping*> runs = {current_.figures->ruleTyping()};
     if (baseline_.figures && baseline_.figures->ruleTyping()) runs.push_back(baseline_.figures->ruleTyping());
     return unheldCardWarnings(*rules_, displayPath(*request_.typeRules), runs);
+}
+
+std::vector<std::pair<std::string, std::int64_t>> FolderAnalysis::typeDecks() const {
+    std::vector<std::pair<std::string, std::int64_t>> types;
+    const RuleTyping* typing = current_.figures ? current_.figures->ruleTyping() : nullptr;
+    const std::vector<std::string>& names = typing ? typing->typeNames() : current_.listing->typeNames;
+    std::vector<std::int64_t> decks(names.size(), 0);
+    if (typing) {
+        for (const DeckTyping& deck : typing->decks()) ++decks[deck.type];
+    } else if (request_.byFolder) {
+        for (const std::size_t type : current_.listing->typeOfFile) ++decks[type];
+    }
+    for (std::size_t type = 0; type < names.size(); ++type) {
+        if (decks[type] > 0) types.emplace_back(names[type], decks[type]);
+    }
+    return types;
 }
 
 AverageDeckSet FolderAnalysis::averageDecks() const { return current_.figures->averageDecks(*current_.table); }

@@ -5,9 +5,11 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <filesystem>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "analysis/analysis_request.h"
@@ -29,6 +31,7 @@ enum class AnalysisOutcome {
 struct AnalysisStatus {
     AnalysisOutcome outcome = AnalysisOutcome::Completed;
     std::string message;  // what went wrong, and where
+    bool noDeckFile = false;  // Failed because the folder holds no deck file
     bool completed() const { return outcome == AnalysisOutcome::Completed; }
 };
 
@@ -94,6 +97,9 @@ public:
     AverageDeckSet averageDecks() const;
     // When the request asked for them: rules typing the decks read (TOML).
     std::string suggestedRules() const;
+    // After a completed run with deck types: each type that has decks, with
+    // how many.
+    std::vector<std::pair<std::string, std::int64_t>> typeDecks() const;
     // With rules: "RULES:LINE: 警告: …" for each place a rule names a card
     // no deck of the run (the baseline's included) holds.
     std::vector<std::string> ruleWarnings() const;

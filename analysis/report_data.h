@@ -24,6 +24,7 @@ struct TypeReport {
     std::int64_t decks = 0;
     std::int64_t share = 0;  // hundredths of a percent of all decks
     CardReport report;
+    std::optional<TypeTrend> shareTrend{};  // over several periods
 };
 
 // One deck of the folder and how it got its type.
@@ -47,6 +48,7 @@ struct ReportData {
     std::vector<std::string> files;  // the decks read, as listed, relative to the folder
     std::string folder;              // the folder the decks were read from
     std::string date;                // when the run was made, as shown to the user
+    std::vector<PeriodInfo> periods{};  // over several periods: each, in order; the report is the last's
 
     bool typed() const { return byFolder || byRules; }
 };

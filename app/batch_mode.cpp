@@ -14,6 +14,7 @@
 
 #include "analysis/folder_analysis.h"
 #include "app/batch_outputs.h"
+#include "app/batch_periods.h"
 #include "app/terminal.h"
 #include "engine/deck_format.h"
 #include "engine/file_error.h"
@@ -122,20 +123,23 @@ void warnAboutCp932Loss(const Cp932Loss& loss) {
               << " 枚のカード）を「?」にしました。--encoding utf-8-bom で保存するとそのまま残せます。\n";
 }
 
-}  // namespace
+std::optional<BatchOutputs::Refusal> reserveOutputs(BatchOutputs& outputs, const FolderAnalysis& analysis) {
+    return outputs.reserve(analysis.listing().files, analysis.baselineListing().files, analysis.possibleTypeNames());
+}
 
-int runBatch(const BatchOptions& options) {
-    AnalysisRequest request = options.request;
-    request.report = !options.reports.empty();
-    request.averageDecks = options.averageDeck.has_value();
-    request.suggestTypes = options.suggestTypes.has_value();
-    FolderAnalysis analysis(request);
+std::string plainCsv(const FolderAnalysis& analysis, CsvEncoding encoding, Cp932Loss* loss) {
+    return formatCsv(analysis.table(), encoding, loss);
+}
+
+// One folder (FolderAnalysis) or several periods (PeriodAnalysis), from
+// listing to the outputs put in place.
+template <typename Analysis>
+int runAnalysis(Analysis& analysis, const BatchOptions& options, const AnalysisRequest& request) {
     if (const AnalysisStatus status = analysis.list(); !status.completed()) return exitStatus(status);
 
     // Every output is checked, and opened, before anything is read.
     BatchOutputs outputs(options);
-    if (const std::optional<BatchOutputs::Refusal> refusal = outputs.reserve(
-            analysis.listing().files, analysis.baselineListing().files, analysis.possibleTypeNames())) {
+    if (const std::optional<BatchOutputs::Refusal> refusal = reserveOutputs(outputs, analysis)) {
         std::cerr << refusal->message << '\n';
         return refusal->usage ? kExitUsage : kExitFailure;
     }
@@ -152,7 +156,7 @@ int runBatch(const BatchOptions& options) {
     for (const std::string& warning : analysis.ruleWarnings()) std::cerr << warning << '\n';
     try {
         Cp932Loss loss;
-        const std::string csv = formatCsv(analysis.table(), options.encoding, &loss);
+        const std::string csv = plainCsv(analysis, options.encoding, &loss);
         warnAboutCp932Loss(loss);
         // Made before the report takes what the run gathered.
         if (request.suggestTypes) outputs.fillSuggestedTypes(analysis.suggestedRules());
@@ -179,6 +183,21 @@ int runBatch(const BatchOptions& options) {
         return kExitFailure;
     }
     return kExitSuccess;
+}
+
+}  // namespace
+
+int runBatch(const BatchOptions& options) {
+    AnalysisRequest request = options.request;
+    request.report = !options.reports.empty();
+    request.averageDecks = options.averageDeck.has_value();
+    request.suggestTypes = options.suggestTypes.has_value();
+    if (request.periods) {
+        PeriodAnalysis analysis(request);
+        return runAnalysis(analysis, options, request);
+    }
+    FolderAnalysis analysis(request);
+    return runAnalysis(analysis, options, request);
 }
 
 }  // namespace sormel

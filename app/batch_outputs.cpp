@@ -60,7 +60,33 @@ private:
     std::vector<FileIdentity> identities_;
 };
 
+std::string deckOutputMessage(const std::filesystem::path& target) {
+    return "出力先のファイルは集計するデッキファイルの一つです。デッキを上書きしないよう、別のファイルを指定してください。"
+           "\nファイル: " +
+           displayPath(target);
+}
+
 }  // namespace
+
+std::optional<BatchOutputs::Refusal> BatchOutputs::refuseDecks(const std::vector<std::filesystem::path>& decks,
+                                                               const std::vector<std::string>& typeNames) const {
+    const std::vector<std::filesystem::path> none;
+    DeckGuard guard(decks, none);
+    std::vector<std::filesystem::path> targets(options_.reports);
+    if (options_.output) targets.push_back(*options_.output);
+    if (options_.suggestTypes) targets.push_back(*options_.suggestTypes);
+    if (options_.averageDeck && !options_.request.typed()) targets.push_back(*options_.averageDeck);
+    if (options_.averageDeck && options_.request.typed()) {
+        targets.push_back(*options_.averageDeck / kOverallDeckFile);
+        for (const std::string& type : typeNames) {
+            targets.push_back(*options_.averageDeck / kTypeDeckFolder / (type + ".txt"));
+        }
+    }
+    for (const std::filesystem::path& target : targets) {
+        if (guard.isOneOfTheDecks(target)) return Refusal{deckOutputMessage(target)};
+    }
+    return std::nullopt;
+}
 
 std::optional<BatchOutputs::Refusal> BatchOutputs::reserve(const std::vector<std::filesystem::path>& decks,
                                                            const std::vector<std::filesystem::path>& baselineDecks,
@@ -77,9 +103,7 @@ std::optional<BatchOutputs::Refusal> BatchOutputs::reserve(const std::vector<std
     try {
         const auto take = [&](const std::filesystem::path& target) -> std::optional<Refusal> {
             if (guard.isOneOfTheDecks(target)) {
-                return Refusal{"出力先のファイルは集計するデッキファイルの一つです。デッキを上書きしないよう、別のファイルを"
-                               "指定してください。\nファイル: " +
-                               displayPath(target)};
+                return Refusal{deckOutputMessage(target)};
             }
             return std::nullopt;
         };

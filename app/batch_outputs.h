@@ -33,6 +33,11 @@ public:
                                    const std::vector<std::filesystem::path>& baselineDecks,
                                    const std::vector<std::string>& typeNames);
 
+    // Refuses, without opening anything, an output that would be one of
+    // `decks` (more decks read by the same run, listed one folder at a time).
+    std::optional<Refusal> refuseDecks(const std::vector<std::filesystem::path>& decks,
+                                       const std::vector<std::string>& typeNames) const;
+
     void fillCsv(const std::string& csv);
     void fillReports(const ReportData& data);
     void fillSuggestedTypes(const std::string& rules);

@@ -135,6 +135,10 @@ const Option kOptions[] = {
      }},
     {"compare", 0, "BASE_DIR", "BASE_DIR を同じ条件で集計し、前の期間として比較します。", false, true,
      [](Request& r, std::string_view v) { r.line.batch.request.baseline = pathValue("--compare", v); }},
+    {"periods", 0, "",
+     "DIR の直下のサブフォルダーを名前順に期間として集計し、カードとデッキタイプの推移をレポートに加えます。CSV と"
+     "レポートの通常の列は最後の期間のものです。",
+     false, true, [](Request& r, std::string_view) { r.line.batch.request.periods = true; }},
     {"average-deck", 0, "FILE",
      "平均化デッキをデッキファイルとして FILE に保存します（--by-folder では FILE は既存のフォルダー）。", false, true,
      [](Request& r, std::string_view v) { r.line.batch.averageDeck = pathValue("--average-deck", v); }},
@@ -212,6 +216,12 @@ CommandLine parseCommandLine(int argc, const char* const* argv) {
         }
         if (line.batch.request.byFolder && line.batch.request.typeRules) {
             throw UsageError("--types と --by-folder は併用できません。デッキタイプの出どころはどちらか一つにしてください。");
+        }
+        if (line.batch.request.periods && line.batch.request.baseline) {
+            throw UsageError("--periods と --compare は併用できません。");
+        }
+        if (line.batch.request.periods && line.batch.suggestTypes) {
+            throw UsageError("--periods と --suggest-types は併用できません。");
         }
         line.action = CommandLine::Action::RunBatch;
         return line;

@@ -89,4 +89,5 @@ def main():
     print(f"compare: costs {cost:.3f} s over the same run without it; the second folder's own run takes "
           f"{results['plain'][0]:.3f} s (target: at most that) {verdict(cost <= results['plain'][0])}")
 
-main()
+if __name__ == "__main__":
+    main()

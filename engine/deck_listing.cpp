@@ -105,6 +105,28 @@ std::vector<std::filesystem::path> listDeckFiles(const std::filesystem::path& fo
     return files;
 }
 
+std::vector<std::filesystem::path> listSubFolders(const std::filesystem::path& folder) {
+    std::error_code error;
+    auto fail = [&] {
+        throw FileError("フォルダーを読み込めません。" + describeSystemError(error.value()) + "\nフォルダー: " +
+                        displayPath(folder));
+    };
+    std::vector<std::filesystem::path> subFolders;
+    std::filesystem::directory_iterator entry(folder, error);
+    if (error) fail();
+    for (; entry != std::filesystem::directory_iterator(); entry.increment(error)) {
+        if (error) fail();
+        const std::string name = entry->path().filename().native();
+        if (name.empty() || name[0] == '.') continue;
+        std::error_code statError;
+        if (entry->is_directory(statError) && !statError) subFolders.push_back(entry->path());
+    }
+    if (error) fail();
+    std::sort(subFolders.begin(), subFolders.end(),
+              [](const auto& a, const auto& b) { return a.native() < b.native(); });
+    return subFolders;
+}
+
 TypedDeckFiles listDeckFilesByFolder(const std::filesystem::path& folder, const FileMask& mask) {
     TypedDeckFiles listing;
     auto add = [&](const std::vector<std::filesystem::path>& files, std::size_t type) {
@@ -124,26 +146,8 @@ TypedDeckFiles listDeckFilesByFolder(const std::filesystem::path& folder, const 
     };
     if (auto files = listDeckFiles(folder, mask); !files.empty()) add(files, unsortedType());
 
-    std::error_code error;
-    auto fail = [&] {
-        throw FileError("フォルダーを読み込めません。" + describeSystemError(error.value()) + "\nフォルダー: " +
-                        displayPath(folder));
-    };
-    std::vector<std::filesystem::path> subFolders;
-    std::filesystem::directory_iterator entry(folder, error);
-    if (error) fail();
-    for (; entry != std::filesystem::directory_iterator(); entry.increment(error)) {
-        if (error) fail();
-        const std::string name = entry->path().filename().native();
-        if (name.empty() || name[0] == '.') continue;
-        std::error_code statError;
-        if (entry->is_directory(statError) && !statError) subFolders.push_back(entry->path());
-    }
-    if (error) fail();
-    std::sort(subFolders.begin(), subFolders.end(),
-              [](const auto& a, const auto& b) { return a.native() < b.native(); });
     DistinctNames names = distinctTypeNames();
-    for (const std::filesystem::path& subFolder : subFolders) {
+    for (const std::filesystem::path& subFolder : listSubFolders(folder)) {
         const std::vector<std::filesystem::path> files = listDeckFiles(subFolder, mask);
         if (files.empty()) continue;
         const std::string bytes = subFolder.filename().native();

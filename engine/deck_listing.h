@@ -31,6 +31,10 @@ private:
 // when the folder cannot be read.
 std::vector<std::filesystem::path> listDeckFiles(const std::filesystem::path& folder, const FileMask& mask);
 
+// The first-level sub-folders of `folder`, hidden ones left out, sorted
+// by their names' bytes. Throws FileError when the folder cannot be read.
+std::vector<std::filesystem::path> listSubFolders(const std::filesystem::path& folder);
+
 // The files directly in a folder and in each of its first-level sub-folders
 // (hidden ones left out), with each file's deck type: the files directly in
 // the folder first, then each sub-folder by name (its bytes). Each

@@ -32,15 +32,31 @@ CellValue changeStatus(const CardFigures& card, std::size_t) {
     return card.change ? number(static_cast<std::int64_t>(card.change->status)) : missing();
 }
 
+// Empty for a card without a trend (a deck type's own cards).
+CellValue trendAdoption(const CardFigures& card, std::size_t period) {
+    return card.trend && period < card.trend->series.size() ? number(card.trend->series[period].adoption) : missing();
+}
+
+template <auto Member>
+CellValue trendNumber(const CardFigures& card, std::size_t) {
+    return card.trend ? number((*card.trend).*Member) : missing();
+}
+
+CellValue trendStatus(const CardFigures& card, std::size_t) {
+    return card.trend ? number(static_cast<std::int64_t>(card.trend->status)) : missing();
+}
+
 CellValue splitBucket(const CardFigures& card, std::size_t bucket) {
     return bucket < card.split.size() ? number(card.split[bucket]) : missing();
 }
 
 // How a row of the table below becomes columns. Most rows are one column;
+// the adoption over several periods is one per period, titled with the
+// header and the period's name;
 // the split by copies is a column for each count from 1 to the copy limit
 // (titled with the count before the row's header), one for more than the
 // limit (titled with the limit + 1) and one for zero or less.
-enum class Span { One, EachCopy, OverLimit, ZeroOrLess };
+enum class Span { One, EachCopy, OverLimit, ZeroOrLess, EachPeriod };
 
 struct ColumnRow {
     std::string_view group;
@@ -82,6 +98,10 @@ const ColumnRow kColumns[] = {
     {"", "rank", "順位", Count, Compared, One, changeNumber<&CardChange::rank>},
     {"", "rank_before", "前回順位", Count, Compared, One, changeNumber<&CardChange::rankBefore>},
     {"", "status", "状態", Status, Compared, One, changeStatus},
+    {"trend", "", "採用(%) ", Rate, Trended, EachPeriod, trendAdoption},
+    {"trend", "change", "採用増減(pt)", Rate, Trended, One, trendNumber<&CardTrend::change>},
+    {"trend", "slope", "傾き(pt/期)", Rate, Trended, One, trendNumber<&CardTrend::slope>},
+    {"trend", "status", "状態", Status, Trended, One, trendStatus},
 };
 
 ReportColumn column(const ColumnRow& row, std::string key, std::string header, std::size_t bucket) {
@@ -95,6 +115,7 @@ std::vector<ReportColumn> reportColumns(const ReportLayout& layout) {
     std::vector<ReportColumn> columns;
     for (const ColumnRow& row : kColumns) {
         if (row.presence == Compared && !layout.compared) continue;
+        if (row.presence == Trended && layout.periods.empty()) continue;
         switch (row.span) {
         case One:
             columns.push_back(column(row, std::string(row.key), std::string(row.header), 0));
@@ -112,6 +133,12 @@ std::vector<ReportColumn> reportColumns(const ReportLayout& layout) {
         case ZeroOrLess:
             columns.push_back(column(row, std::string(row.key), std::string(row.header), limit + 1));
             break;
+        case EachPeriod:
+            for (std::size_t period = 0; period < layout.periods.size(); ++period) {
+                const std::string& name = layout.periods[period];
+                columns.push_back(column(row, name, std::string(row.header) + name, period));
+            }
+            break;
         }
     }
     return columns;
@@ -123,10 +150,18 @@ std::string cardStatusText(CardStatus status) {
         return "新規";
     case CardStatus::Dropped:
         return "消滅";
+    case CardStatus::Returned:
+        return "復活";
     case CardStatus::Kept:
         break;
     }
     return {};
+}
+
+std::vector<std::string> periodNames(const std::vector<PeriodInfo>& periods) {
+    std::vector<std::string> names;
+    for (const PeriodInfo& period : periods) names.push_back(period.name);
+    return names;
 }
 
 }  // namespace sormel

@@ -28,6 +28,7 @@ enum class ColumnKind {
 enum class ColumnPresence {
     Always,
     Compared,  // against a baseline; the card's figures come from its change
+    Trended,   // over several periods; from the card's trend, empty on a type's own cards
 };
 
 // What one column reads from one card: the text of a text column, else a
@@ -48,6 +49,7 @@ inline std::optional<std::int64_t> numberIn(const CellValue& value) {
 struct ReportLayout {
     int copyLimit = 3;
     bool compared = false;
+    std::vector<std::string> periods{};  // over several periods: their names, in order
 };
 
 struct ReportColumn {
@@ -57,7 +59,7 @@ struct ReportColumn {
     ColumnKind kind;
     ColumnPresence presence;
     CellValue (*read)(const CardFigures& card, std::size_t bucket);
-    std::size_t bucket = 0;  // for the copies split: which of CardFigures::split
+    std::size_t bucket = 0;  // for the copies split: which of CardFigures::split; for a period, its index
 
     CellValue value(const CardFigures& card) const { return read(card, bucket); }
 };
@@ -66,7 +68,10 @@ struct ReportColumn {
 // copies has one column per copy count up to the limit.
 std::vector<ReportColumn> reportColumns(const ReportLayout& layout);
 
-// 新規, 消滅, or empty for a card found in both periods.
+// 新規, 消滅, 復活, or empty for a card found in both periods.
 std::string cardStatusText(CardStatus status);
+
+// The names of a report's periods, for ReportLayout::periods.
+std::vector<std::string> periodNames(const std::vector<PeriodInfo>& periods);
 
 }  // namespace sormel

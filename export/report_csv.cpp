@@ -70,7 +70,8 @@ void appendCards(std::string& out, const std::vector<ReportColumn>& columns, con
 
 std::string formatReportCsv(const ReportData& data) {
     const std::vector<ReportColumn> columns =
-        reportColumns({.copyLimit = data.report.copyLimit, .compared = data.baseline.has_value()});
+        reportColumns({.copyLimit = data.report.copyLimit, .compared = data.baseline.has_value(),
+                       .periods = periodNames(data.periods)});
     std::string out = "\xEF\xBB\xBF";
     appendHeader(out, data.typed(), columns);
     const std::string allTypes = kAllTypesName;

@@ -5,16 +5,12 @@
 #include <nlohmann/json.hpp>
 
 #include "export/report_writer.h"
+#include "export/trend_json.h"
 
 namespace sormel {
 namespace {
 
 using Json = nlohmann::ordered_json;
-
-Json hundredthsNumber(std::int64_t hundredths) {
-    if (hundredths % 100 == 0) return hundredths / 100;
-    return static_cast<double>(hundredths) / 100;
-}
 
 // Counts as integers, rates and averages as hundredthsNumber, the status
 // as its word; null for a missing value and for the status of a card kept
@@ -41,13 +37,16 @@ Json cellJson(ColumnKind kind, const CellValue& value) {
 // The comparison's members are there only for a card with a comparison.
 // Members of a group (the split by copies) go into an object of that name,
 // which takes the place of its first member.
-Json cardObject(const CardFigures& card, const std::vector<ReportColumn>& columns) {
+// Over several periods, a card of the overall rows gains its trend.
+Json cardObject(const CardFigures& card, const std::vector<ReportColumn>& columns,
+                const std::vector<PeriodInfo>& periods) {
     Json object = Json::object();
     for (const ReportColumn& column : columns) {
         if (column.presence == ColumnPresence::Compared && !card.change) continue;
         Json& parent = column.group.empty() ? object : object[column.group];
         parent[column.key] = cellJson(column.kind, column.value(card));
     }
+    if (card.trend) object["trend"] = cardTrendJson(*card.trend, periods);
     return object;
 }
 
@@ -117,14 +116,14 @@ private:
     bool newline_ = false;
 };
 
-void writeCards(JsonWriter& writer, const CardReport& report) {
+void writeCards(JsonWriter& writer, const CardReport& report, const std::vector<PeriodInfo>& periods = {}) {
     // Every member a card can have; cardObject leaves out what a card lacks.
     const std::vector<ReportColumn> columns = reportColumns({.copyLimit = report.copyLimit, .compared = true});
     writer.key("cards");
     writer.open('[');
     for (const CardFigures& card : report.cards) {
         writer.newline();
-        writer.value(cardObject(card, columns));
+        writer.value(cardObject(card, columns, periods));
     }
     writer.close(']');
 }
@@ -139,10 +138,14 @@ std::string formatReportJson(const ReportData& data) {
     writer.field("copy_limit", report.copyLimit);
     writer.field("side_counted", report.sideCounted);
     writer.field("sort", data.sort == SortChoice::ByCopies ? "copies" : "decks");
+    if (!data.periods.empty()) {
+        writer.newline();
+        writer.field("periods", periodsJson(data.periods));
+    }
     writer.newline();
     writer.field("files", data.files);
     writer.newline();
-    writeCards(writer, report);
+    writeCards(writer, report, data.periods);
     if (data.baseline) {
         Json baseline = Json::object();
         baseline["decks"] = data.baseline->decks;
@@ -160,6 +163,11 @@ std::string formatReportJson(const ReportData& data) {
             writer.field("name", type.name);
             writer.field("decks", type.decks);
             writer.field("share", hundredthsNumber(type.share));
+            if (type.shareTrend) {
+                writer.field("share_series", shareSeriesJson(*type.shareTrend, data.periods));
+                writer.field("share_change", hundredthsOrNull(type.shareTrend->change));
+                writer.field("share_slope", hundredthsOrNull(type.shareTrend->slope));
+            }
             writeCards(writer, type.report);
             if (type.report.averageDeck) writer.field("average_deck", averageDeckObject(*type.report.averageDeck));
             writer.close('}');

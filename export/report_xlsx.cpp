@@ -19,6 +19,7 @@
 #include "export/private_folder.h"
 #include "export/report_writer.h"
 #include "export/sheet_names.h"
+#include "export/trend_sheets.h"
 #include "export/xlsx_sheet.h"
 
 namespace sormel {
@@ -191,6 +192,7 @@ void writeWorkbook(lxw_workbook* workbook, const ReportData& data) {
     const CellFormats formats = addCellFormats(workbook);
     const bool comparison = data.baseline.has_value();
     writeCardSheet(workbook, kCardSheet, data.report, comparison, formats);
+    writeTrendSheets(workbook, data, formats);
     std::vector<NamedAverageDeck> averageDecks;
     if (data.report.averageDeck) averageDecks.push_back({kAllTypesName, *data.report.averageDeck});
     if (data.typed()) {
@@ -198,8 +200,9 @@ void writeWorkbook(lxw_workbook* workbook, const ReportData& data) {
         writeDeckListSheet(workbook, data.deckList, formats);
         std::vector<std::string> wanted;
         for (const TypeReport& type : data.types) wanted.push_back(type.name);
-        const std::vector<std::string> names = uniqueSheetNames(
-            {kCardSheet, kTypeSheet, kDeckListSheet, kAverageDeckSheet, kConditionSheet}, wanted);
+        std::vector<std::string> taken{kCardSheet, kTypeSheet, kDeckListSheet, kAverageDeckSheet, kConditionSheet};
+        if (!data.periods.empty()) taken.insert(taken.end(), {kTrendSheet, kTypeTrendSheet});
+        const std::vector<std::string> names = uniqueSheetNames(taken, wanted);
         for (std::size_t i = 0; i < data.types.size(); ++i) {
             const TypeReport& type = data.types[i];
             writeCardSheet(workbook, names[i], type.report, comparison, formats);

@@ -3,6 +3,7 @@
 #include <QThread>
 
 #include "analysis/folder_analysis.h"
+#include "analysis/period_analysis.h"
 
 namespace sormel {
 namespace {
@@ -91,7 +92,8 @@ void AnalysisRunner::work() {
         }
         auto result = std::make_shared<AnalysisResult>();
         WorkerHost host(latest_, generation, *result);
-        const AnalysisStatus status = analyseFolders(request, host, result->data, &result->suggestedRules);
+        const AnalysisStatus status = request.periods ? analysePeriods(request, host, result->data)
+                                                      : analyseFolders(request, host, result->data, &result->suggestedRules);
         if (status.outcome == AnalysisOutcome::Cancelled || !host.current()) continue;
         result->request = std::move(request);
         QMetaObject::invokeMethod(

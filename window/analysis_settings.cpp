@@ -27,6 +27,7 @@ AnalysisSettings AnalysisSettings::load() {
     if (settings.typeSource == TypeSource::Rules && settings.rulesFile.isEmpty()) settings.typeSource = TypeSource::None;
     settings.mergeByName = stored.value(QStringLiteral("mergeByName"), false).toBool();
     settings.baseline = stored.value(QStringLiteral("baseline")).toString();
+    settings.periods = stored.value(QStringLiteral("periods")).toString();
     return settings;
 }
 
@@ -40,6 +41,7 @@ void AnalysisSettings::save() const {
     stored.setValue(QStringLiteral("rulesFile"), rulesFile);
     stored.setValue(QStringLiteral("mergeByName"), mergeByName);
     stored.setValue(QStringLiteral("baseline"), baseline);
+    stored.setValue(QStringLiteral("periods"), periods);
 }
 
 void AnalysisSettings::applyTo(AnalysisRequest& request) const {
@@ -52,6 +54,13 @@ void AnalysisSettings::applyTo(AnalysisRequest& request) const {
     request.mergeByName = mergeByName;
     request.baseline.reset();
     if (!baseline.isEmpty()) request.baseline = std::filesystem::path(QFile::encodeName(baseline).toStdString());
+    // A folder of periods is read in place of the main window's folder; it
+    // compares its periods with one another, not with a baseline.
+    request.periods = !periods.isEmpty();
+    if (request.periods) {
+        request.folder = std::filesystem::path(QFile::encodeName(periods).toStdString());
+        request.baseline.reset();
+    }
 }
 
 }  // namespace sormel

@@ -17,6 +17,7 @@ struct AnalysisSettings {
     QString rulesFile;         // the last rules file chosen, kept when another source is picked
     bool mergeByName = false;  // printings of a card are one row
     QString baseline;          // folder to compare with; empty for none
+    QString periods;           // folder whose sub-folders are periods, read instead; empty for none
 
     static AnalysisSettings load();
     void save() const;

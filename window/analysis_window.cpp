@@ -30,6 +30,7 @@
 #include "window/notes_page.h"
 #include "window/save_flow.h"
 #include "window/save_target.h"
+#include "window/trend_page.h"
 #include "window/type_page.h"
 #include "window/type_source_box.h"
 #include "window/usage_chart.h"
@@ -65,6 +66,24 @@ AnalysisWindow::AnalysisWindow(UserPrompts& prompts, std::function<AnalysisReque
     notes_ = new NotesPage(this);
     connect(notes_, &NotesPage::fileRequested, this, &AnalysisWindow::fileRequested);
     tabs_->addTab(notes_, QStringLiteral("読み込みの注意"));
+
+    trendPage_ = new TrendPage(prompts_, this);
+    tabs_->addTab(trendPage_, QStringLiteral("推移"));
+    connect(trendPage_, &TrendPage::chooseFolderRequested, this, [this] {
+        const QString start = settings_.periods.isEmpty() ? QDir::currentPath() : settings_.periods;
+        const std::optional<QString> chosen = prompts_.askFolder(this, QStringLiteral("期間のフォルダー"), start);
+        if (!chosen) return;
+        settings_.periods = *chosen;
+        settings_.save();
+        showSettings();
+        rerun();
+    });
+    connect(trendPage_, &TrendPage::clearFolderRequested, this, [this] {
+        settings_.periods.clear();
+        settings_.save();
+        showSettings();
+        rerun();
+    });
 
     messageBar_ = new QLabel(this);
     messageBar_->setObjectName(QStringLiteral("messageBar"));
@@ -199,6 +218,7 @@ void AnalysisWindow::showSettings() {
                                                     : QStringLiteral("比較: ") + QDir::toNativeSeparators(settings_.baseline));
     baseline_->setToolTip(baseline_->text());
     clearBaseline_->setEnabled(!settings_.baseline.isEmpty());
+    trendPage_->setFolder(settings_.periods);
 }
 
 void AnalysisWindow::settingsChanged() {
@@ -299,6 +319,7 @@ void AnalysisWindow::showResult(std::shared_ptr<const AnalysisResult> result) {
     typePage_->setData(shown, result_->request.folder);
     averagePage_->setData(shown);
     notes_->setResult(result_);
+    trendPage_->setData(shown);
     setGreyed(false);
     showStatus();
     if (suggestionTarget_ && result_->request.suggestTypes) {

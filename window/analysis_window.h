@@ -35,6 +35,7 @@ class NotesPage;
 class CardFiguresModel;
 class CardFilterModel;
 class CardTableView;
+class TrendPage;
 class TypePage;
 class TypeSourceBox;
 class UsageChart;
@@ -121,6 +122,7 @@ private:
     TypePage* typePage_ = nullptr;
     AverageDeckPage* averagePage_ = nullptr;
     NotesPage* notes_ = nullptr;
+    TrendPage* trendPage_ = nullptr;
 };
 
 }  // namespace sormel

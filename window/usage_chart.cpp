@@ -3,7 +3,6 @@
 #include <QApplication>
 #include <QBarCategoryAxis>
 #include <QBarSet>
-#include <QBuffer>
 #include <QChart>
 #include <QChartView>
 #include <QClipboard>
@@ -22,7 +21,7 @@
 #include <numeric>
 
 #include "export/atomic_file.h"
-#include "window/save_flow.h"
+#include "window/chart_image.h"
 #include "window/user_prompts.h"
 
 namespace sormel {
@@ -238,28 +237,9 @@ void UsageChart::rebuild() {
     copy_->setEnabled(data_ != nullptr);
 }
 
-QImage UsageChart::image() const {
-    const QSize size = view_->viewport()->size();
-    QImage image(size * 2, QImage::Format_ARGB32);
-    image.fill(Qt::white);
-    QPainter painter(&image);
-    painter.setRenderHint(QPainter::Antialiasing);
-    painter.setRenderHint(QPainter::TextAntialiasing);
-    view_->render(&painter, QRectF(QPointF(0, 0), QSizeF(size * 2)), view_->viewport()->rect());
-    painter.end();
-    return image;
-}
+QImage UsageChart::image() const { return chartViewImage(*view_); }
 
-void UsageChart::saveImage() {
-    saveWithDialog(prompts_, this, QStringLiteral("PNG画像 (*.png);;すべてのファイル (*.*)"), QStringLiteral("グラフ.png"),
-                   [this](const QString&) {
-                       QByteArray bytes;
-                       QBuffer buffer(&bytes);
-                       buffer.open(QIODevice::WriteOnly);
-                       if (!image().save(&buffer, "PNG")) throw std::runtime_error("画像を作れません。");
-                       return bytes.toStdString();
-                   });
-}
+void UsageChart::saveImage() { saveChartViewImage(prompts_, this, *view_, QStringLiteral("グラフ.png")); }
 
 void UsageChart::copyImage() { QApplication::clipboard()->setImage(image()); }
 

@@ -1,0 +1,133 @@
+#include "export/trend_sheets.h"
+
+#include <algorithm>
+#include <vector>
+
+#include "export/report_columns.h"
+
+namespace sormel {
+namespace {
+
+// The line chart follows this many cards; Excel takes at most 255 series.
+constexpr std::size_t kChartedCards = 10;
+constexpr std::size_t kMaxSeries = 255;
+
+lxw_col_t columnAt(std::size_t index) { return static_cast<lxw_col_t>(index); }
+lxw_row_t rowAt(std::size_t index) { return static_cast<lxw_row_t>(index); }
+
+void checkRows(std::size_t rows) {
+    if (rows >= LXW_ROW_MAX) failWorkbook("行の数が Excel の上限を超えています。");
+}
+
+lxw_chart* addChart(lxw_workbook* workbook, std::uint8_t type, const char* title) {
+    lxw_chart* chart = workbook_add_chart(workbook, type);
+    if (chart == nullptr) failWorkbook("グラフを追加できません。");
+    chart_title_set_name(chart, title);
+    chart_axis_set_num_format(chart->y_axis, "0%");
+    return chart;
+}
+
+// One series per row in `rows`: its values in columns first to first +
+// periods − 1, its name in column `nameColumn`, the header cells above as
+// categories.
+void addRowSeries(lxw_chart* chart, const std::string& sheet, const std::vector<lxw_row_t>& rows,
+                  lxw_col_t nameColumn, lxw_col_t first, std::size_t periods) {
+    const auto last = static_cast<lxw_col_t>(first + periods - 1);
+    for (const lxw_row_t row : rows) {
+        lxw_chart_series* series = chart_add_series(chart, nullptr, nullptr);
+        if (series == nullptr) failWorkbook("グラフの系列を追加できません。");
+        chart_series_set_categories(series, sheet.c_str(), 0, first, 0, last);
+        chart_series_set_values(series, sheet.c_str(), row, first, row, last);
+        chart_series_set_name_range(series, sheet.c_str(), row, nameColumn);
+    }
+}
+
+// The card's number and name, then every trend column of the report.
+void writeCardTrendSheet(lxw_workbook* workbook, const ReportData& data, const CellFormats& formats) {
+    lxw_worksheet* sheet = addSheet(workbook, kTrendSheet);
+    const std::vector<CardFigures>& cards = data.report.cards;
+    checkRows(cards.size());
+    std::vector<ReportColumn> columns;
+    const ReportLayout layout{.copyLimit = data.report.copyLimit, .periods = periodNames(data.periods)};
+    for (ReportColumn& column : reportColumns(layout)) {
+        if (column.presence == ColumnPresence::Trended) columns.push_back(std::move(column));
+    }
+    std::vector<std::string> titles{"No.", "カード名称"};
+    for (const ReportColumn& column : columns) titles.push_back(column.header);
+    SheetWriter writer(sheet, titles.size(), formats);
+    writer.header(titles);
+    lxw_row_t row = 1;
+    for (const CardFigures& card : cards) {
+        writer.text(row, 0, card.number);
+        writer.text(row, 1, card.name);
+        for (std::size_t i = 0; i < columns.size(); ++i) {
+            const CellValue value = columns[i].value(card);
+            if (columns[i].kind == ColumnKind::Status) {
+                if (const std::optional<std::int64_t> status = numberIn(value)) {
+                    const std::string text = cardStatusText(static_cast<CardStatus>(*status));
+                    if (!text.empty()) writer.text(row, columnAt(i + 2), text);
+                }
+            } else {
+                writer.percent(row, columnAt(i + 2), numberIn(value));
+            }
+        }
+        ++row;
+    }
+    writer.setWidths(4);
+    writer.autofilter(row - 1);
+
+    // The cards most adopted in the last period, in the report's order among equals.
+    std::vector<std::size_t> charted;
+    for (std::size_t i = 0; i < cards.size(); ++i) {
+        if (cards[i].trend && cards[i].trend->series.back().adoption.value_or(0) > 0) charted.push_back(i);
+    }
+    const auto adoption = [&](std::size_t i) { return *cards[i].trend->series.back().adoption; };
+    std::stable_sort(charted.begin(), charted.end(),
+                     [&](std::size_t a, std::size_t b) { return adoption(a) > adoption(b); });
+    if (charted.empty()) return;
+    charted.resize(std::min(charted.size(), kChartedCards));
+    std::vector<lxw_row_t> rows;
+    for (const std::size_t i : charted) rows.push_back(rowAt(i + 1));
+    lxw_chart* chart = addChart(workbook, LXW_CHART_LINE, "採用率の推移（最後の期間の上位）");
+    addRowSeries(chart, kTrendSheet, rows, 1, 2, data.periods.size());
+    checkXlsx(worksheet_insert_chart(sheet, 1, columnAt(titles.size() + 1), chart));
+}
+
+void writeTypeTrendSheet(lxw_workbook* workbook, const ReportData& data, const CellFormats& formats) {
+    lxw_worksheet* sheet = addSheet(workbook, kTypeTrendSheet);
+    checkRows(data.types.size());
+    std::vector<std::string> titles{"デッキタイプ"};
+    for (const PeriodInfo& period : data.periods) titles.push_back("シェア " + period.name);
+    titles.push_back("シェア増減(pt)");
+    titles.push_back("傾き(pt/期)");
+    SheetWriter writer(sheet, titles.size(), formats);
+    writer.header(titles);
+    std::vector<lxw_row_t> rows;
+    lxw_row_t row = 1;
+    for (const TypeReport& type : data.types) {
+        if (!type.shareTrend) continue;
+        writer.text(row, 0, type.name);
+        lxw_col_t column = 1;
+        for (const PeriodShare& share : type.shareTrend->series) writer.percent(row, column++, share.share);
+        writer.percent(row, column++, type.shareTrend->change);
+        writer.percent(row, column, type.shareTrend->slope);
+        if (rows.size() < kMaxSeries) rows.push_back(row);
+        ++row;
+    }
+    writer.setWidths(4);
+    writer.autofilter(row - 1);
+    if (rows.empty()) return;
+    lxw_chart* chart = addChart(workbook, LXW_CHART_COLUMN_STACKED, "デッキタイプのシェアの推移");
+    addRowSeries(chart, kTypeTrendSheet, rows, 0, 1, data.periods.size());
+    checkXlsx(worksheet_insert_chart(sheet, 1, columnAt(titles.size() + 1), chart));
+}
+
+}  // namespace
+
+void writeTrendSheets(lxw_workbook* workbook, const ReportData& data, const CellFormats& formats) {
+    if (data.periods.empty()) return;
+    writeCardTrendSheet(workbook, data, formats);
+    if (data.typed()) writeTypeTrendSheet(workbook, data, formats);
+}
+
+}  // namespace sormel
