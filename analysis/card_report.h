@@ -12,6 +12,7 @@
 #include "analysis/average_deck.h"
 #include "analysis/card_analysis.h"
 #include "analysis/comparison.h"
+#include "analysis/result_figures.h"
 #include "engine/usage_table.h"
 
 namespace sormel {
@@ -38,6 +39,8 @@ struct CardFigures {
     // Against a baseline, when there is one. A card gone since (消滅) comes
     // after the current cards, with every count 0 and no average.
     std::optional<CardChange> change{};
+    // With deck results, for the report's cards over all decks.
+    std::optional<ResultFigures> results{};
 };
 
 struct AverageDeckLine {

@@ -32,6 +32,12 @@ CellValue changeStatus(const CardFigures& card, std::size_t) {
     return card.change ? number(static_cast<std::int64_t>(card.change->status)) : missing();
 }
 
+// Empty for a card without results figures.
+template <auto Member>
+CellValue resultNumber(const CardFigures& card, std::size_t) {
+    return card.results ? number((*card.results).*Member) : missing();
+}
+
 CellValue splitBucket(const CardFigures& card, std::size_t bucket) {
     return bucket < card.split.size() ? number(card.split[bucket]) : missing();
 }
@@ -82,6 +88,15 @@ const ColumnRow kColumns[] = {
     {"", "rank", "順位", Count, Compared, One, changeNumber<&CardChange::rank>},
     {"", "rank_before", "前回順位", Count, Compared, One, changeNumber<&CardChange::rankBefore>},
     {"", "status", "状態", Status, Compared, One, changeStatus},
+    {"", "result_decks", "成績デッキ", Count, Results, One, resultNumber<&ResultFigures::resultDecks>},
+    {"", "win_rate", "勝率(%)", Rate, Results, One, resultNumber<&ResultFigures::winRate>},
+    {"", "win_rate_low", "下限(%)", Rate, Results, One, resultNumber<&ResultFigures::winRateLow>},
+    {"", "win_rate_high", "上限(%)", Rate, Results, One, resultNumber<&ResultFigures::winRateHigh>},
+    {"", "win_rate_without", "非採用勝率(%)", Rate, Results, One, resultNumber<&ResultFigures::winRateWithout>},
+    {"", "top_decks", "上位デッキ", Count, Results, One, resultNumber<&ResultFigures::topDecks>},
+    {"", "top_adoption", "上位採用(%)", Rate, Results, One, resultNumber<&ResultFigures::topAdoption>},
+    // A ratio of two shares: 1.00 is a card as common in the top cut as among the placed decks.
+    {"", "conversion", "上位進出率", Average, Results, One, resultNumber<&ResultFigures::conversion>},
 };
 
 ReportColumn column(const ColumnRow& row, std::string key, std::string header, std::size_t bucket) {
@@ -95,6 +110,7 @@ std::vector<ReportColumn> reportColumns(const ReportLayout& layout) {
     std::vector<ReportColumn> columns;
     for (const ColumnRow& row : kColumns) {
         if (row.presence == Compared && !layout.compared) continue;
+        if (row.presence == Results && !layout.results) continue;
         switch (row.span) {
         case One:
             columns.push_back(column(row, std::string(row.key), std::string(row.header), 0));

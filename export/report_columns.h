@@ -28,6 +28,7 @@ enum class ColumnKind {
 enum class ColumnPresence {
     Always,
     Compared,  // against a baseline; the card's figures come from its change
+    Results,   // with deck results; the card's figures come from its results
 };
 
 // What one column reads from one card: the text of a text column, else a
@@ -48,6 +49,7 @@ inline std::optional<std::int64_t> numberIn(const CellValue& value) {
 struct ReportLayout {
     int copyLimit = 3;
     bool compared = false;
+    bool results = false;
 };
 
 struct ReportColumn {
@@ -61,6 +63,13 @@ struct ReportColumn {
 
     CellValue value(const CardFigures& card) const { return read(card, bucket); }
 };
+
+// Whether a card has the figures of a column of this presence.
+inline bool hasFiguresFor(const CardFigures& card, ColumnPresence presence) {
+    if (presence == ColumnPresence::Compared) return card.change.has_value();
+    if (presence == ColumnPresence::Results) return card.results.has_value();
+    return true;
+}
 
 // The columns of a report laid out as `layout`, in order: the split by
 // copies has one column per copy count up to the limit.
