@@ -12,6 +12,9 @@
 
 namespace sormel {
 
+// The largest place that can end the top cut.
+inline constexpr int kMaxTop = 1000;
+
 // Sums of the results of a set of decks with a result.
 struct ResultSums {
     std::int64_t decks = 0;
@@ -49,17 +52,17 @@ std::optional<WinRate> winRateOf(const ResultSums& sums);
 struct ResultFigures {
     std::int64_t resultDecks = 0;  // decks with a result that hold the card
     // Hundredths of a percent; empty without games.
-    std::optional<std::int64_t> winRate;
-    std::optional<std::int64_t> winRateLow;
-    std::optional<std::int64_t> winRateHigh;
-    std::optional<std::int64_t> winRateWithout;  // of the decks with a result that do not hold it
+    std::optional<std::int64_t> winRate{};
+    std::optional<std::int64_t> winRateLow{};
+    std::optional<std::int64_t> winRateHigh{};
+    std::optional<std::int64_t> winRateWithout{};  // of the decks with a result that do not hold it
     std::int64_t topDecks = 0;
     // The share of the top cut, in hundredths of a percent; empty for an
     // empty top cut.
-    std::optional<std::int64_t> topAdoption;
+    std::optional<std::int64_t> topAdoption{};
     // The share of the top cut over the share of the decks with a place,
     // in hundredths; empty where either share's divisor is 0.
-    std::optional<std::int64_t> conversion;
+    std::optional<std::int64_t> conversion{};
     bool smallSample = false;  // fewer decks than the run takes to trust the figures
 };
 
@@ -73,8 +76,8 @@ struct ResultsSummary {
     std::int64_t decksWithPlace = 0;
     std::int64_t top = 8;
     std::int64_t minDecks = 10;
-    std::string file;          // the results file, as given; empty for none
-    std::string placePattern;  // the pattern places are read from names with; empty for none
+    std::string file{};        // the results file, as given; empty for none
+    std::string placePattern{};  // the pattern places are read from names with; empty for none
 };
 
 }  // namespace sormel

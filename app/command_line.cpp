@@ -5,6 +5,7 @@
 #include <string_view>
 #include <vector>
 
+#include "analysis/result_figures.h"
 #include "engine/product.h"
 #include "engine/text_decoding.h"
 #include "engine/visible_text.h"
@@ -157,7 +158,7 @@ const Option kOptions[] = {
      "デッキのファイル名から順位を読みます（正規表現の最初のグループが順位。--results の順位が優先）。", false, true,
      [](Request& r, std::string_view v) { r.line.batch.request.placeFromName = std::string(v); }},
     {"top", 0, "T", "順位 T 以内を上位とします（1〜1000、既定: 8）。", false, true,
-     [](Request& r, std::string_view v) { r.line.batch.request.top = wholeNumberValue("--top", v, 1, 1000); }},
+     [](Request& r, std::string_view v) { r.line.batch.request.top = wholeNumberValue("--top", v, 1, kMaxTop); }},
     {"min-decks", 0, "M", "成績のあるデッキが M 未満のカードとタイプを少数サンプルとします（1〜1000000、既定: 10）。", false, true,
      [](Request& r, std::string_view v) {
          r.line.batch.request.minDecks = wholeNumberValue("--min-decks", v, 1, 1000000);

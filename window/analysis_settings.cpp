@@ -5,6 +5,7 @@
 #include <QFile>
 
 #include "analysis/card_analysis.h"
+#include "analysis/result_figures.h"
 #include "window/app_settings.h"
 
 namespace sormel {
@@ -18,6 +19,8 @@ AnalysisSettings AnalysisSettings::load() {
     settings.byFolder = stored.value(QStringLiteral("byFolder"), false).toBool();
     settings.mergeByName = stored.value(QStringLiteral("mergeByName"), false).toBool();
     settings.baseline = stored.value(QStringLiteral("baseline")).toString();
+    settings.results = stored.value(QStringLiteral("results")).toString();
+    settings.top = std::clamp(stored.value(QStringLiteral("top"), 8).toInt(), 1, kMaxTop);
     return settings;
 }
 
@@ -28,6 +31,8 @@ void AnalysisSettings::save() const {
     stored.setValue(QStringLiteral("byFolder"), byFolder);
     stored.setValue(QStringLiteral("mergeByName"), mergeByName);
     stored.setValue(QStringLiteral("baseline"), baseline);
+    stored.setValue(QStringLiteral("results"), results);
+    stored.setValue(QStringLiteral("top"), top);
 }
 
 void AnalysisSettings::applyTo(AnalysisRequest& request) const {
@@ -36,6 +41,9 @@ void AnalysisSettings::applyTo(AnalysisRequest& request) const {
     request.mergeByName = mergeByName;
     request.baseline.reset();
     if (!baseline.isEmpty()) request.baseline = std::filesystem::path(QFile::encodeName(baseline).toStdString());
+    request.results.reset();
+    if (!results.isEmpty()) request.results = std::filesystem::path(QFile::encodeName(results).toStdString());
+    request.top = top;
 }
 
 }  // namespace sormel

@@ -22,6 +22,7 @@
 #include "window/card_figures_model.h"
 #include "window/card_filter_model.h"
 #include "window/card_table_view.h"
+#include "window/results_settings.h"
 #include "window/type_page.h"
 #include "window/usage_chart.h"
 #include "window/user_prompts.h"
@@ -109,10 +110,12 @@ QWidget* AnalysisWindow::makeSettingsRow() {
     comparing->addWidget(chooseBaseline);
     comparing->addWidget(clearBaseline_);
     comparing->addWidget(baseline_, 1);
+    results_ = new ResultsSettingsRow(row);
     auto* layout = new QVBoxLayout(row);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addLayout(reading);
     layout->addLayout(comparing);
+    layout->addWidget(results_);
 
     // Each step of the spin box would start a run: the run starts once the
     // steps pause, or at once when editing ends.
@@ -129,6 +132,7 @@ QWidget* AnalysisWindow::makeSettingsRow() {
     connect(chooseBaseline, &QPushButton::clicked, this, &AnalysisWindow::chooseBaseline);
     connect(clearBaseline_, &QPushButton::clicked, this, &AnalysisWindow::clearBaseline);
     connect(rerun_, &QPushButton::clicked, this, &AnalysisWindow::rerun);
+    connect(results_, &ResultsSettingsRow::changed, this, &AnalysisWindow::settingsChanged);
     return row;
 }
 
@@ -172,6 +176,7 @@ void AnalysisWindow::showSettings() {
                                                     : QStringLiteral("比較: ") + QDir::toNativeSeparators(settings_.baseline));
     baseline_->setToolTip(baseline_->text());
     clearBaseline_->setEnabled(!settings_.baseline.isEmpty());
+    results_->show(settings_);
 }
 
 void AnalysisWindow::settingsChanged() {
@@ -179,6 +184,7 @@ void AnalysisWindow::settingsChanged() {
     settings_.copyLimit = copyLimit_->value();
     settings_.byFolder = byFolder_->isChecked();
     settings_.mergeByName = mergeByName_->isChecked();
+    results_->applyTo(settings_);
     settings_.save();
     showSettings();
     rerun();

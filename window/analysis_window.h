@@ -32,6 +32,7 @@ class AverageDeckPage;
 class CardFiguresModel;
 class CardFilterModel;
 class CardTableView;
+class ResultsSettingsRow;
 class TypePage;
 class UsageChart;
 class UserPrompts;
@@ -95,6 +96,7 @@ private:
     QLabel* baseline_ = nullptr;
     QPushButton* clearBaseline_ = nullptr;
     QPushButton* rerun_ = nullptr;
+    ResultsSettingsRow* results_ = nullptr;
     QLabel* status_ = nullptr;
     QTabWidget* tabs_ = nullptr;
     QLineEdit* filter_ = nullptr;
