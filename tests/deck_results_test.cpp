@@ -7,12 +7,10 @@
 
 #include "analysis/deck_results.h"
 #include "analysis/result_figures.h"
-#include "test_support.h"
 
 namespace sormel {
 namespace {
 
-using testing::ScratchFolder;
 
 std::string describe(const std::vector<ResultRow>& rows) {
     std::string text;
@@ -72,17 +70,6 @@ TEST(ResultsFile, AFileThatCannotBeUsedIsRefusedNamingItsLine) {
         } catch (const ResultsError& error) {
             EXPECT_EQ(std::string(error.what()).substr(0, c.message.size()), c.message) << error.what();
         }
-    }
-}
-
-TEST(ResultsFile, AFileThatCannotBeReadIsRefusedNamingIt) {
-    ScratchFolder folder;
-    try {
-        readResults(folder.path() / "none.csv");
-        ADD_FAILURE();
-    } catch (const ResultsError& error) {
-        EXPECT_NE(std::string(error.what()).find("成績ファイルを読めません。"), std::string::npos);
-        EXPECT_NE(std::string(error.what()).find("none.csv"), std::string::npos);
     }
 }
 
@@ -199,13 +186,6 @@ TEST(ResultFigures, ARateHalfwayRoundsAwayFromZero) {
     // 1 win in 8 games: 12.5 %; 1 win and 1 draw in 16: 9.375 %, shown 9.38.
     EXPECT_EQ(winRateOf({1, 1, 7, 0, 0, 0})->rate, 1250);
     EXPECT_EQ(winRateOf({1, 1, 14, 1, 0, 0})->rate, 938);
-}
-
-TEST(ResultFigures, ADeckMakesTheTopCutAtPlaceTAndNotBelow) {
-    EXPECT_EQ(deckSums({8, 1, 0, 0}, 8).top, 1);
-    EXPECT_EQ(deckSums({9, 1, 0, 0}, 8).top, 0);
-    EXPECT_EQ(deckSums({9, 1, 0, 0}, 8).placed, 1);
-    EXPECT_EQ(deckSums({std::nullopt, 1, 0, 0}, 8).placed, 0);
 }
 
 }  // namespace

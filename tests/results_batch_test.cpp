@@ -132,21 +132,6 @@ TEST_F(ResultsBatch, WithoutResultsNoReportHasThem) {
     EXPECT_EQ(readFile(at("r.csv")).find("勝率"), std::string::npos);
 }
 
-TEST_F(ResultsBatch, PlacesFromNamesMakeResultsAndTheFilesPlaceWins) {
-    decks.write("d5.txt", "1,X,x\n1,C,c\n");
-    std::filesystem::rename(decks.path() / "d6.txt", decks.path() / "7位_d6.txt");
-    scratch.write("results.csv", "ファイル,順位\nd5.txt,1\n");
-    const ProgramResult result =
-        withReport("r.json", "--place-from-name '^(\\d+)位'");
-    ASSERT_EQ(result.status, 0) << result.err;
-    const Json json = Json::parse(readFile(at("r.json")));
-    EXPECT_EQ(json["results"]["decks_with_result"], 2);
-    EXPECT_EQ(json["results"]["decks_with_place"], 2);
-    // The top cut is d5 alone: C is in it, A (in 7位_d6) is not.
-    EXPECT_EQ(figures(card(json, "C")), "1 null null null null 1 100 2 true");
-    EXPECT_EQ(figures(card(json, "A")), "1 null null null null 0 0 0 true");
-}
-
 TEST_F(ResultsBatch, BadResultsAreRefusedBeforeAnyDeckIsRead) {
     decks.write("d7.txt", "[Creatures]\n1 Goblin\n");  // would warn if read
     const auto bad = scratch.write("bad.csv", "file,place\nA/d1.txt,1\nA/d2.txt,x\n");
