@@ -179,15 +179,30 @@ RunResults ResultsSource::match(const std::vector<std::filesystem::path>& files,
     return matchResults(rows_, pattern_ ? &*pattern_ : nullptr, files, folder);
 }
 
+namespace {
+
+// The deck's path relative to the folder, as the report's file list shows
+// it. Listed decks are the folder's path, "/" and the rest: that rest.
+std::string relativeName(const std::filesystem::path& file, const std::filesystem::path& folder) {
+    const std::string& path = file.native();
+    const std::string& start = folder.native();
+    if (path.size() > start.size() + 1 && path.compare(0, start.size(), start) == 0 && !start.empty() &&
+        start.back() != '/' && path[start.size()] == '/') {
+        return toValidUtf8(std::string_view(path).substr(start.size() + 1));
+    }
+    return pathText(file.lexically_relative(folder));
+}
+
+}  // namespace
+
 RunResults matchResults(const std::vector<ResultRow>& rows, const PlaceFromName* pattern,
                         const std::vector<std::filesystem::path>& files, const std::filesystem::path& folder) {
     RunResults results;
     results.decks.resize(files.size());
     if (!rows.empty()) {
         std::unordered_map<std::string, std::size_t> deckOfName;
-        for (std::size_t deck = 0; deck < files.size(); ++deck) {
-            deckOfName.emplace(pathText(files[deck].lexically_relative(folder)), deck);
-        }
+        deckOfName.reserve(files.size());
+        for (std::size_t deck = 0; deck < files.size(); ++deck) deckOfName.emplace(relativeName(files[deck], folder), deck);
         for (const ResultRow& row : rows) {
             const auto found = deckOfName.find(row.file);
             if (found == deckOfName.end()) {
