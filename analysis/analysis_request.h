@@ -34,6 +34,14 @@ struct AnalysisRequest {
     bool suggestTypes = false;  // draft type rules for the decks read
     std::optional<int> suggestCount;  // how many types those rules have; chosen when empty
 
+    // How the decks did in their event, for the figures beside the usage.
+    std::optional<std::filesystem::path> results;  // a results file (CSV)
+    std::optional<std::string> placeFromName;      // a pattern whose first group in a deck's name is its place
+    int top = 8;        // places 1 to top make the top cut
+    int minDecks = 10;  // figures over fewer decks are a small sample
+
+    bool withResults() const { return results.has_value() || placeFromName.has_value(); }
+
     bool typed() const { return byFolder || typeRules.has_value(); }
     bool operator==(const AnalysisRequest&) const = default;
 };

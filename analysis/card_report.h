@@ -13,6 +13,7 @@
 #include "analysis/card_analysis.h"
 #include "analysis/comparison.h"
 #include "analysis/trend_figures.h"
+#include "analysis/result_figures.h"
 #include "engine/usage_table.h"
 
 namespace sormel {
@@ -41,6 +42,8 @@ struct CardFigures {
     std::optional<CardChange> change{};
     // Over several periods, for a card of the overall rows.
     std::optional<CardTrend> trend{};
+    // With deck results, for the report's cards over all decks.
+    std::optional<ResultFigures> results{};
 };
 
 struct AverageDeckLine {

@@ -70,6 +70,7 @@ AnalysisStatus FolderAnalysis::list() {
             return {AnalysisOutcome::Refused, error.what()};
         }
     }
+    if (AnalysisStatus status = readResultsSource(); !status.completed()) return status;
     try {
         AnalysisStatus status = listFolder(request_.folder, false, current_);
         if (status.completed() && request_.baseline) status = listFolder(*request_.baseline, true, baseline_);
@@ -77,6 +78,16 @@ AnalysisStatus FolderAnalysis::list() {
     } catch (const FileError& error) {
         return failed(error.what());
     }
+}
+
+AnalysisStatus FolderAnalysis::readResultsSource() {
+    if (!request_.withResults() || resultsSource_) return {};
+    try {
+        resultsSource_ = std::make_unique<const ResultsSource>(request_.results, request_.placeFromName);
+    } catch (const ResultsError& error) {
+        return {AnalysisOutcome::Refused, error.what()};
+    }
+    return {};
 }
 
 void FolderAnalysis::useFiles(std::vector<std::filesystem::path> files) {
@@ -88,7 +99,8 @@ void FolderAnalysis::useFiles(std::vector<std::filesystem::path> files) {
 }
 
 AnalysisStatus FolderAnalysis::tally(AnalysisHost& host, bool baseline, Folder& folder) {
-    folder.figures = std::make_unique<RunFigures>(request_, folder.listing, baseline, rules_);
+    folder.figures = std::make_unique<RunFigures>(request_, folder.listing, baseline, rules_,
+                                                  baseline ? nullptr : results_);
     SkippedLines skipped(folder.listing->files, host);
     DeckObservers observers;
     if (DeckObserver* figures = folder.figures->observer()) observers.add(*figures);
@@ -119,6 +131,14 @@ AnalysisStatus FolderAnalysis::tally(AnalysisHost& host, bool baseline, Folder& 
 
 AnalysisStatus FolderAnalysis::run(AnalysisHost& host) {
     try {
+        if (request_.withResults()) {
+            if (AnalysisStatus status = readResultsSource(); !status.completed()) return status;
+            results_ = std::make_shared<const RunResults>(resultsSource_->match(current_.listing->files, request_.folder));
+            // The results file's rows that name no deck of the run are told first.
+            for (const RunResults::Unmatched& row : results_->unmatched) {
+                host.deckWarning(*request_.results, row.line, row.message);
+            }
+        }
         AnalysisStatus status = tally(host, false, current_);
         if (status.completed() && request_.baseline) status = tally(host, true, baseline_);
         if (!status.completed()) return status;

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "analysis/analysis_request.h"
+#include "analysis/deck_results.h"
 #include "analysis/report_data.h"
 #include "analysis/run_figures.h"
 #include "engine/deck_listing.h"
@@ -113,9 +114,13 @@ private:
     };
     AnalysisStatus listFolder(const std::filesystem::path& folder, bool baseline, Folder& into) const;
     AnalysisStatus tally(AnalysisHost& host, bool baseline, Folder& folder);
+    // Reads the results the request names, once; Refused when they cannot be used.
+    AnalysisStatus readResultsSource();
 
     const AnalysisRequest request_;
     std::shared_ptr<const TypeRules> rules_;
+    std::unique_ptr<const ResultsSource> resultsSource_;
+    std::shared_ptr<const RunResults> results_;  // the folder's decks' results, from the run on
     Folder current_;
     Folder baseline_;
 };

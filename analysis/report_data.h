@@ -9,6 +9,7 @@
 
 #include "analysis/card_report.h"
 #include "analysis/deck_typing.h"
+#include "analysis/result_figures.h"
 #include "engine/sort_choice.h"
 
 namespace sormel {
@@ -25,6 +26,7 @@ struct TypeReport {
     std::int64_t share = 0;  // hundredths of a percent of all decks
     CardReport report;
     std::optional<TypeTrend> shareTrend{};  // over several periods
+    std::optional<ResultFigures> results{};  // with deck results: how the type's decks did
 };
 
 // One deck of the folder and how it got its type.
@@ -49,6 +51,7 @@ struct ReportData {
     std::string folder;              // the folder the decks were read from
     std::string date;                // when the run was made, as shown to the user
     std::vector<PeriodInfo> periods{};  // over several periods: each, in order; the report is the last's
+    std::optional<ResultsSummary> results{};  // with deck results
 
     bool typed() const { return byFolder || byRules; }
 };

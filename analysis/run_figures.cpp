@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "analysis/result_report.h"
 #include "engine/file_error.h"
 #include "engine/shown_names.h"
 #include "engine/numeric_text.h"
@@ -18,7 +19,7 @@ AverageDeckSet averageDecksOf(const ReportData& data) {
 }
 
 RunFigures::RunFigures(const AnalysisRequest& request, std::shared_ptr<const TypedDeckFiles> listing, bool baseline,
-                       std::shared_ptr<const TypeRules> rules)
+                       std::shared_ptr<const TypeRules> rules, std::shared_ptr<const RunResults> results)
     : request_(request), listing_(std::move(listing)), report_(request.report && !baseline),
       averageWanted_(request.averageDecks && !baseline) {
     const bool report = report_;
@@ -30,6 +31,10 @@ RunFigures::RunFigures(const AnalysisRequest& request, std::shared_ptr<const Typ
     if (average) {
         average_ = std::make_unique<AverageDeckBuilder>(request.includeSidePart);
         observers_.add(*average_);
+    }
+    if (report && results) {
+        results_ = std::make_unique<ResultTally>(std::move(results), request.top);
+        observers_.add(*results_);
     }
     if (request.suggestTypes && !baseline) {
         mainParts_ = std::make_unique<MainParts>(listing_->files.size());
@@ -149,6 +154,7 @@ ReportData RunFigures::buildReport(const UsageTable& table, const RunFigures* ba
     }
     data.sort = request_.sortChoice;
     data.folder = shownFolderName(request_.folder.native());
+    if (results_) addResults(data, table, *results_, request_);
     return data;
 }
 

@@ -18,6 +18,7 @@
 #include "analysis/deck_typing.h"
 #include "analysis/held_decks.h"
 #include "analysis/main_parts.h"
+#include "analysis/result_tally.h"
 #include "analysis/type_rules.h"
 #include "analysis/report_data.h"
 #include "engine/deck_listing.h"
@@ -37,9 +38,10 @@ AverageDeckSet averageDecksOf(const ReportData& data);
 class RunFigures {
 public:
     // A baseline run gathers only what a comparison needs: its tables.
-    // With `rules`, each deck's type is named by them (request.typeRules).
+    // With `rules`, each deck's type is named by them (request.typeRules);
+    // with `results`, the report tells how the decks holding each card did.
     RunFigures(const AnalysisRequest& request, std::shared_ptr<const TypedDeckFiles> listing, bool baseline,
-               std::shared_ptr<const TypeRules> rules = nullptr);
+               std::shared_ptr<const TypeRules> rules = nullptr, std::shared_ptr<const RunResults> results = nullptr);
 
     // To be handed to the run; told of everything it reads.
     DeckObserver* observer() { return observers_.empty() ? nullptr : &observers_; }
@@ -91,6 +93,7 @@ private:
     std::unique_ptr<RuleTyping> typing_;
     std::unique_ptr<HeldDecks> held_;
     std::unique_ptr<MainParts> mainParts_;  // the decks' entries, until their types are known
+    std::unique_ptr<ResultTally> results_;
 };
 
 }  // namespace sormel

@@ -5,6 +5,7 @@
 #include <string_view>
 #include <vector>
 
+#include "analysis/result_figures.h"
 #include "engine/product.h"
 #include "engine/text_decoding.h"
 #include "engine/visible_text.h"
@@ -49,6 +50,18 @@ std::string lowerAscii(std::string_view text) {
         if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
     }
     return lower;
+}
+
+// A whole number from `least` to `most` written in plain digits, else a
+// usage error saying so for option `display`.
+int wholeNumberValue(std::string_view display, std::string_view value, int least, int most) {
+    int number = 0;
+    const auto [end, error] = std::from_chars(value.data(), value.data() + value.size(), number);
+    if (error != std::errc() || end != value.data() + value.size() || number < least || number > most) {
+        throw UsageError(std::string(display) + " には " + std::to_string(least) + " から " + std::to_string(most) +
+                         " までの整数を指定してください: " + shown(value));
+    }
+    return number;
 }
 
 const Option kOptions[] = {
@@ -142,6 +155,18 @@ const Option kOptions[] = {
     {"average-deck", 0, "FILE",
      "平均化デッキをデッキファイルとして FILE に保存します（--by-folder では FILE は既存のフォルダー）。", false, true,
      [](Request& r, std::string_view v) { r.line.batch.averageDeck = pathValue("--average-deck", v); }},
+    {"results", 0, "FILE",
+     "各デッキの成績（順位、勝敗）を CSV の FILE から読み、カードとデッキタイプの勝率と上位進出をレポートに加えます。", false, true,
+     [](Request& r, std::string_view v) { r.line.batch.request.results = pathValue("--results", v); }},
+    {"place-from-name", 0, "REGEX",
+     "デッキのファイル名から順位を読みます（正規表現の最初のグループが順位。--results の順位が優先）。", false, true,
+     [](Request& r, std::string_view v) { r.line.batch.request.placeFromName = std::string(v); }},
+    {"top", 0, "T", "順位 T 以内を上位とします（1〜1000、既定: 8）。", false, true,
+     [](Request& r, std::string_view v) { r.line.batch.request.top = wholeNumberValue("--top", v, 1, kMaxTop); }},
+    {"min-decks", 0, "M", "成績のあるデッキが M 未満のカードとタイプを少数サンプルとします（1〜1000000、既定: 10）。", false, true,
+     [](Request& r, std::string_view v) {
+         r.line.batch.request.minDecks = wholeNumberValue("--min-decks", v, 1, 1000000);
+     }},
     {"show-skipped", 0, "", "カードとして読まなかった行を標準エラー出力に表示します。", false, true,
      [](Request& r, std::string_view) { r.line.batch.showSkipped = true; }},
     {"strict", 0, "", "読み込みに警告があれば失敗とし、何も書き出しません。", false, true,
@@ -214,6 +239,12 @@ CommandLine parseCommandLine(int argc, const char* const* argv) {
         if (line.batch.request.suggestCount && !line.batch.suggestTypes) {
             throw UsageError("--suggest-count は --suggest-types と一緒に指定してください。");
         }
+        for (const std::string_view name : {"top", "min-decks"}) {
+            const bool named = std::any_of(given.begin(), given.end(), [name](const Option* o) { return o->name == name; });
+            if (named && !line.batch.request.withResults()) {
+                throw UsageError("--" + std::string(name) + " は --results か --place-from-name と一緒に指定してください。");
+            }
+        }
         if (line.batch.request.byFolder && line.batch.request.typeRules) {
             throw UsageError("--types と --by-folder は併用できません。デッキタイプの出どころはどちらか一つにしてください。");
         }
@@ -222,6 +253,9 @@ CommandLine parseCommandLine(int argc, const char* const* argv) {
         }
         if (line.batch.request.periods && line.batch.suggestTypes) {
             throw UsageError("--periods と --suggest-types は併用できません。");
+        }
+        if (line.batch.request.periods && line.batch.request.withResults()) {
+            throw UsageError("--periods と --results、--place-from-name は併用できません。");
         }
         line.action = CommandLine::Action::RunBatch;
         return line;

@@ -46,6 +46,12 @@ CellValue trendStatus(const CardFigures& card, std::size_t) {
     return card.trend ? number(static_cast<std::int64_t>(card.trend->status)) : missing();
 }
 
+// Empty for a card without results figures.
+template <auto Member>
+CellValue resultNumber(const CardFigures& card, std::size_t) {
+    return card.results ? number((*card.results).*Member) : missing();
+}
+
 CellValue splitBucket(const CardFigures& card, std::size_t bucket) {
     return bucket < card.split.size() ? number(card.split[bucket]) : missing();
 }
@@ -102,6 +108,15 @@ const ColumnRow kColumns[] = {
     {"trend", "change", "採用増減(pt)", Rate, Trended, One, trendNumber<&CardTrend::change>},
     {"trend", "slope", "傾き(pt/期)", Rate, Trended, One, trendNumber<&CardTrend::slope>},
     {"trend", "status", "状態", Status, Trended, One, trendStatus},
+    {"", "result_decks", "成績デッキ", Count, Results, One, resultNumber<&ResultFigures::resultDecks>},
+    {"", "win_rate", "勝率(%)", Rate, Results, One, resultNumber<&ResultFigures::winRate>},
+    {"", "win_rate_low", "下限(%)", Rate, Results, One, resultNumber<&ResultFigures::winRateLow>},
+    {"", "win_rate_high", "上限(%)", Rate, Results, One, resultNumber<&ResultFigures::winRateHigh>},
+    {"", "win_rate_without", "非採用勝率(%)", Rate, Results, One, resultNumber<&ResultFigures::winRateWithout>},
+    {"", "top_decks", "上位デッキ", Count, Results, One, resultNumber<&ResultFigures::topDecks>},
+    {"", "top_adoption", "上位採用(%)", Rate, Results, One, resultNumber<&ResultFigures::topAdoption>},
+    // A ratio of two shares: 1.00 is a card as common in the top cut as among the placed decks.
+    {"", "conversion", "上位進出率", Average, Results, One, resultNumber<&ResultFigures::conversion>},
 };
 
 ReportColumn column(const ColumnRow& row, std::string key, std::string header, std::size_t bucket) {
@@ -116,6 +131,7 @@ std::vector<ReportColumn> reportColumns(const ReportLayout& layout) {
     for (const ColumnRow& row : kColumns) {
         if (row.presence == Compared && !layout.compared) continue;
         if (row.presence == Trended && layout.periods.empty()) continue;
+        if (row.presence == Results && !layout.results) continue;
         switch (row.span) {
         case One:
             columns.push_back(column(row, std::string(row.key), std::string(row.header), 0));

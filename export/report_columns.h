@@ -29,6 +29,7 @@ enum class ColumnPresence {
     Always,
     Compared,  // against a baseline; the card's figures come from its change
     Trended,   // over several periods; from the card's trend, empty on a type's own cards
+    Results,   // with deck results; the card's figures come from its results
 };
 
 // What one column reads from one card: the text of a text column, else a
@@ -50,6 +51,7 @@ struct ReportLayout {
     int copyLimit = 3;
     bool compared = false;
     std::vector<std::string> periods{};  // over several periods: their names, in order
+    bool results = false;
 };
 
 struct ReportColumn {
@@ -63,6 +65,13 @@ struct ReportColumn {
 
     CellValue value(const CardFigures& card) const { return read(card, bucket); }
 };
+
+// Whether a card has the figures of a column of this presence.
+inline bool hasFiguresFor(const CardFigures& card, ColumnPresence presence) {
+    if (presence == ColumnPresence::Compared) return card.change.has_value();
+    if (presence == ColumnPresence::Results) return card.results.has_value();
+    return true;
+}
 
 // The columns of a report laid out as `layout`, in order: the split by
 // copies has one column per copy count up to the limit.

@@ -2,7 +2,9 @@
 // on a Japanese system reads it as UTF-8; a header row; CR LF line ends.
 // A column without a value (no average, side part not counted) is empty.
 //
-// Against a baseline, every row gains the comparison columns. With deck
+// Against a baseline, every row gains the comparison columns; with deck
+// results, the results columns after them (empty in the rows of each deck
+// type's own cards, which have no results figures). With deck
 // types, every row starts with its type: the rows over all decks first
 // (全体), then one block per type with that type's own cards.
 #include <optional>
@@ -70,8 +72,10 @@ void appendCards(std::string& out, const std::vector<ReportColumn>& columns, con
 
 std::string formatReportCsv(const ReportData& data) {
     const std::vector<ReportColumn> columns =
-        reportColumns({.copyLimit = data.report.copyLimit, .compared = data.baseline.has_value(),
-                       .periods = periodNames(data.periods)});
+        reportColumns({.copyLimit = data.report.copyLimit,
+                       .compared = data.baseline.has_value(),
+                       .periods = periodNames(data.periods),
+                       .results = data.results.has_value()});
     std::string out = "\xEF\xBB\xBF";
     appendHeader(out, data.typed(), columns);
     const std::string allTypes = kAllTypesName;

@@ -34,19 +34,41 @@ Json cellJson(ColumnKind kind, const CellValue& value) {
     return *number;
 }
 
-// The comparison's members are there only for a card with a comparison.
-// Members of a group (the split by copies) go into an object of that name,
+// The comparison's members are there only for a card with a comparison,
+// the results' only for a card with results figures. Members of a group (the split by copies) go into an object of that name,
 // which takes the place of its first member.
 // Over several periods, a card of the overall rows gains its trend.
 Json cardObject(const CardFigures& card, const std::vector<ReportColumn>& columns,
                 const std::vector<PeriodInfo>& periods) {
     Json object = Json::object();
     for (const ReportColumn& column : columns) {
-        if (column.presence == ColumnPresence::Compared && !card.change) continue;
+        if (!hasFiguresFor(card, column.presence)) continue;
         Json& parent = column.group.empty() ? object : object[column.group];
         parent[column.key] = cellJson(column.kind, column.value(card));
     }
     if (card.trend) object["trend"] = cardTrendJson(*card.trend, periods);
+    if (card.results) object["small_sample"] = card.results->smallSample;
+    return object;
+}
+
+// A deck type's results figures, as the members a card's are.
+Json typeResults(const ResultFigures& results) {
+    CardFigures figures;
+    figures.results = results;
+    Json object = Json::object();
+    for (const ReportColumn& column : reportColumns({.results = true})) {
+        if (column.presence == ColumnPresence::Results) object[column.key] = cellJson(column.kind, column.value(figures));
+    }
+    object["small_sample"] = results.smallSample;
+    return object;
+}
+
+Json resultsSummary(const ResultsSummary& summary) {
+    Json object = Json::object();
+    object["decks_with_result"] = summary.decksWithResult;
+    object["decks_with_place"] = summary.decksWithPlace;
+    object["top"] = summary.top;
+    object["min_decks"] = summary.minDecks;
     return object;
 }
 
@@ -118,7 +140,8 @@ private:
 
 void writeCards(JsonWriter& writer, const CardReport& report, const std::vector<PeriodInfo>& periods = {}) {
     // Every member a card can have; cardObject leaves out what a card lacks.
-    const std::vector<ReportColumn> columns = reportColumns({.copyLimit = report.copyLimit, .compared = true});
+    const std::vector<ReportColumn> columns =
+        reportColumns({.copyLimit = report.copyLimit, .compared = true, .results = true});
     writer.key("cards");
     writer.open('[');
     for (const CardFigures& card : report.cards) {
@@ -153,6 +176,10 @@ std::string formatReportJson(const ReportData& data) {
         writer.newline();
         writer.field("baseline", baseline);
     }
+    if (data.results) {
+        writer.newline();
+        writer.field("results", resultsSummary(*data.results));
+    }
     if (data.typed()) {
         writer.newline();
         writer.key("types");
@@ -167,6 +194,10 @@ std::string formatReportJson(const ReportData& data) {
                 writer.field("share_series", shareSeriesJson(*type.shareTrend, data.periods));
                 writer.field("share_change", hundredthsOrNull(type.shareTrend->change));
                 writer.field("share_slope", hundredthsOrNull(type.shareTrend->slope));
+            }
+            if (type.results) {
+                const Json results = typeResults(*type.results);
+                for (const auto& [key, value] : results.items()) writer.field(key.c_str(), value);
             }
             writeCards(writer, type.report);
             if (type.report.averageDeck) writer.field("average_deck", averageDeckObject(*type.report.averageDeck));

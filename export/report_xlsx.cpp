@@ -3,7 +3,8 @@
 // "001") and rates as numbers shown as percentages; against a baseline the
 // comparison columns follow, the change in adoption as a percentage too
 // (a drop of 16.67 points is -0.1667 shown as -16.67%), so it can be added
-// to and subtracted from the adoption columns. With deck types, sheet
+// to and subtracted from the adoption columns; with deck results, the
+// results columns after them (on 集計 and デッキタイプ only). With deck types, sheet
 // デッキタイプ lists each type's decks and share, デッキ一覧 each deck's type,
 // and each type has a sheet of its own cards named after it. Sheet 平均デッキ holds the average decks
 // when they were asked for; sheet 条件 what the run was made with.
@@ -61,11 +62,11 @@ void writeCell(SheetWriter& sheet, lxw_row_t row, lxw_col_t column, ColumnKind k
     }
 }
 
-void writeCardSheet(lxw_workbook* workbook, const std::string& name, const CardReport& report, bool comparison,
-                    const CellFormats& formats) {
+void writeCardSheet(lxw_workbook* workbook, const std::string& name, const CardReport& report,
+                    const ReportLayout& layout, const CellFormats& formats) {
     lxw_worksheet* sheet = addSheet(workbook, name);
     checkRows(report.cards.size());
-    const std::vector<ReportColumn> columns = reportColumns({.copyLimit = report.copyLimit, .compared = comparison});
+    const std::vector<ReportColumn> columns = reportColumns(layout);
     std::vector<std::string> titles;
     for (const ReportColumn& column : columns) titles.push_back(column.header);
     SheetWriter writer(sheet, titles.size(), formats);
@@ -81,16 +82,32 @@ void writeCardSheet(lxw_workbook* workbook, const std::string& name, const CardR
     writer.autofilter(row - 1);
 }
 
-void writeTypeSheet(lxw_workbook* workbook, const std::vector<TypeReport>& types, const CellFormats& formats) {
+// Each type's decks and share; with deck results, how its decks did, in
+// the cards' results columns.
+void writeTypeSheet(lxw_workbook* workbook, const std::vector<TypeReport>& types, bool results,
+                    const CellFormats& formats) {
     lxw_worksheet* sheet = addSheet(workbook, kTypeSheet);
     checkRows(types.size());
-    SheetWriter writer(sheet, 3, formats);
-    writer.header({"デッキタイプ", "デッキ数", "シェア"});
+    std::vector<ReportColumn> resultColumns;
+    if (results) {
+        for (const ReportColumn& column : reportColumns({.results = true})) {
+            if (column.presence == ColumnPresence::Results) resultColumns.push_back(column);
+        }
+    }
+    std::vector<std::string> titles{"デッキタイプ", "デッキ数", "シェア"};
+    for (const ReportColumn& column : resultColumns) titles.push_back(column.header);
+    SheetWriter writer(sheet, titles.size(), formats);
+    writer.header(titles);
     lxw_row_t row = 1;
     for (const TypeReport& type : types) {
         writer.text(row, 0, type.name);
         writer.count(row, 1, type.decks);
         writer.percent(row, 2, type.share);
+        CardFigures figures;
+        figures.results = type.results;
+        for (std::size_t i = 0; i < resultColumns.size(); ++i) {
+            writeCell(writer, row, static_cast<lxw_col_t>(3 + i), resultColumns[i].kind, resultColumns[i].value(figures));
+        }
         ++row;
     }
     writer.setWidths(4);
@@ -184,6 +201,15 @@ void writeConditionSheet(lxw_workbook* workbook, const ReportData& data, const C
         textRow("前回フォルダー", data.baseline->folder);
         countRow("前回デッキ数", data.baseline->decks);
     }
+    if (data.results) {
+        const ResultsSummary& results = *data.results;
+        if (!results.file.empty()) textRow("成績ファイル", results.file);
+        if (!results.placePattern.empty()) textRow("ファイル名の順位（正規表現）", results.placePattern);
+        countRow("成績のあるデッキ数", results.decksWithResult);
+        countRow("順位のあるデッキ数", results.decksWithPlace);
+        countRow("上位とする順位（T）", results.top);
+        countRow("少数サンプルの基準デッキ数（M）", results.minDecks);
+    }
     textRow("集計日時", data.date);
     writer.setWidths(2);
 }
@@ -191,12 +217,14 @@ void writeConditionSheet(lxw_workbook* workbook, const ReportData& data, const C
 void writeWorkbook(lxw_workbook* workbook, const ReportData& data) {
     const CellFormats formats = addCellFormats(workbook);
     const bool comparison = data.baseline.has_value();
-    writeCardSheet(workbook, kCardSheet, data.report, comparison, formats);
+    writeCardSheet(workbook, kCardSheet, data.report,
+                   {.copyLimit = data.report.copyLimit, .compared = comparison, .results = data.results.has_value()},
+                   formats);
     writeTrendSheets(workbook, data, formats);
     std::vector<NamedAverageDeck> averageDecks;
     if (data.report.averageDeck) averageDecks.push_back({kAllTypesName, *data.report.averageDeck});
     if (data.typed()) {
-        writeTypeSheet(workbook, data.types, formats);
+        writeTypeSheet(workbook, data.types, data.results.has_value(), formats);
         writeDeckListSheet(workbook, data.deckList, formats);
         std::vector<std::string> wanted;
         for (const TypeReport& type : data.types) wanted.push_back(type.name);
@@ -205,7 +233,8 @@ void writeWorkbook(lxw_workbook* workbook, const ReportData& data) {
         const std::vector<std::string> names = uniqueSheetNames(taken, wanted);
         for (std::size_t i = 0; i < data.types.size(); ++i) {
             const TypeReport& type = data.types[i];
-            writeCardSheet(workbook, names[i], type.report, comparison, formats);
+            writeCardSheet(workbook, names[i], type.report, {.copyLimit = type.report.copyLimit, .compared = comparison},
+                           formats);
             if (type.report.averageDeck) averageDecks.push_back({type.name, *type.report.averageDeck});
         }
     }

@@ -56,6 +56,8 @@ TEST_F(PeriodsBatch, BadUsageStopsBeforeAnythingIsRead) {
     } cases[] = {
         {"--compare .", "--periods と --compare は併用できません。"},
         {"--suggest-types s.toml", "--periods と --suggest-types は併用できません。"},
+        {"--results r.csv", "--periods と --results、--place-from-name は併用できません。"},
+        {"--place-from-name '(\\d+)'", "--periods と --results、--place-from-name は併用できません。"},
         {"", "期間のサブフォルダーが 2 つ以上"},  // a single period
     };
     for (const auto& c : cases) {

@@ -241,5 +241,35 @@ TEST_F(ReportXlsxTypes, ConditionsNameTheBaselineAndTheTypeSetting) {
     EXPECT_EQ(row(conditions, 10, "AB"), (Cells{"集計日時", "2024-06-01 10:00"}));
 }
 
+TEST_F(ReportXlsxTypes, ResultsGoOnTheCardAndTypeSheetsButNotOnEachTypesCardsAndTheConditionsNameTheirSource) {
+    ReportData data = typedReport();
+    data.baseline.reset();
+    data.results = ResultsSummary{.decksWithResult = 5, .decksWithPlace = 4, .top = 4, .minDecks = 3,
+                                  .file = "/decks/成績.csv"};
+    data.report.cards[0].results = ResultFigures{.resultDecks = 4, .winRate = 6250, .winRateLow = 4095,
+                                                 .winRateHigh = 8002, .winRateWithout = 4167, .topDecks = 3,
+                                                 .topAdoption = 7500, .conversion = 131};
+    data.report.cards[1].results = ResultFigures{.winRateWithout = 5000, .topAdoption = 0, .smallSample = true};
+    data.types[0].results = ResultFigures{.resultDecks = 2, .winRate = 6000, .topDecks = 1, .conversion = 88};
+    write(data);
+    const std::string all = member("xl/worksheets/sheet1.xml");
+    EXPECT_EQ(row(all, 1, "OPQRSTUVW"), (Cells{"0枚以下", "成績デッキ", "勝率(%)", "下限(%)", "上限(%)", "非採用勝率(%)",
+                                               "上位デッキ", "上位採用(%)", "上位進出率"}));
+    EXPECT_EQ(row(all, 2, "PQRSTUVW"), (Cells{"4", "0.625", "0.4095", "0.8002", "0.4167", "3", "0.75", "1.31"}));
+    EXPECT_EQ(row(all, 3, "PQRSTUVW"), (Cells{"0", "-", "-", "-", "0.5", "0", "0", "-"}));
+    EXPECT_EQ(cell(member("xl/worksheets/sheet4.xml"), "P1"), "-");
+    const std::string types = member("xl/worksheets/sheet2.xml");
+    EXPECT_EQ(row(types, 1, "CDEK"), (Cells{"シェア", "成績デッキ", "勝率(%)", "上位進出率"}));
+    EXPECT_EQ(row(types, 2, "DEFIK"), (Cells{"2", "0.6", "-", "1", "0.88"}));
+    EXPECT_EQ(row(types, 3, "D"), (Cells{"-"}));  // a type without results figures
+    const std::string conditions = member("xl/worksheets/sheet7.xml");
+    EXPECT_EQ(row(conditions, 8, "AB"), (Cells{"成績ファイル", "/decks/成績.csv"}));
+    EXPECT_EQ(row(conditions, 9, "AB"), (Cells{"成績のあるデッキ数", "5"}));
+    EXPECT_EQ(row(conditions, 10, "AB"), (Cells{"順位のあるデッキ数", "4"}));
+    EXPECT_EQ(row(conditions, 11, "AB"), (Cells{"上位とする順位（T）", "4"}));
+    EXPECT_EQ(row(conditions, 12, "AB"), (Cells{"少数サンプルの基準デッキ数（M）", "3"}));
+    EXPECT_EQ(row(conditions, 13, "AB"), (Cells{"集計日時", "2024-06-01 10:00"}));
+}
+
 }  // namespace
 }  // namespace sormel

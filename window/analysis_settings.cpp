@@ -5,6 +5,7 @@
 #include <QFile>
 
 #include "analysis/card_analysis.h"
+#include "analysis/result_figures.h"
 #include "window/app_settings.h"
 
 namespace sormel {
@@ -28,6 +29,8 @@ AnalysisSettings AnalysisSettings::load() {
     settings.mergeByName = stored.value(QStringLiteral("mergeByName"), false).toBool();
     settings.baseline = stored.value(QStringLiteral("baseline")).toString();
     settings.periods = stored.value(QStringLiteral("periods")).toString();
+    settings.results = stored.value(QStringLiteral("results")).toString();
+    settings.top = std::clamp(stored.value(QStringLiteral("top"), 8).toInt(), 1, kMaxTop);
     return settings;
 }
 
@@ -42,6 +45,8 @@ void AnalysisSettings::save() const {
     stored.setValue(QStringLiteral("mergeByName"), mergeByName);
     stored.setValue(QStringLiteral("baseline"), baseline);
     stored.setValue(QStringLiteral("periods"), periods);
+    stored.setValue(QStringLiteral("results"), results);
+    stored.setValue(QStringLiteral("top"), top);
 }
 
 void AnalysisSettings::applyTo(AnalysisRequest& request) const {
@@ -54,12 +59,17 @@ void AnalysisSettings::applyTo(AnalysisRequest& request) const {
     request.mergeByName = mergeByName;
     request.baseline.reset();
     if (!baseline.isEmpty()) request.baseline = std::filesystem::path(QFile::encodeName(baseline).toStdString());
+    request.results.reset();
+    if (!results.isEmpty()) request.results = std::filesystem::path(QFile::encodeName(results).toStdString());
+    request.top = top;
     // A folder of periods is read in place of the main window's folder; it
-    // compares its periods with one another, not with a baseline.
+    // compares its periods with one another, not with a baseline, and
+    // takes no results.
     request.periods = !periods.isEmpty();
     if (request.periods) {
         request.folder = std::filesystem::path(QFile::encodeName(periods).toStdString());
         request.baseline.reset();
+        request.results.reset();  // results belong to one folder's decks
     }
 }
 

@@ -18,6 +18,8 @@ struct AnalysisSettings {
     bool mergeByName = false;  // printings of a card are one row
     QString baseline;          // folder to compare with; empty for none
     QString periods;           // folder whose sub-folders are periods, read instead; empty for none
+    QString results;           // the decks' results file; empty for none
+    int top = 8;               // places 1 to top make the top cut
 
     static AnalysisSettings load();
     void save() const;

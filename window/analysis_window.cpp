@@ -31,6 +31,7 @@
 #include "window/save_flow.h"
 #include "window/save_target.h"
 #include "window/trend_page.h"
+#include "window/results_settings.h"
 #include "window/type_page.h"
 #include "window/type_source_box.h"
 #include "window/usage_chart.h"
@@ -168,10 +169,12 @@ QWidget* AnalysisWindow::makeSettingsRow() {
     comparing->addWidget(chooseBaseline);
     comparing->addWidget(clearBaseline_);
     comparing->addWidget(baseline_, 1);
+    results_ = new ResultsSettingsRow(row);
     auto* layout = new QVBoxLayout(row);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addLayout(reading);
     layout->addLayout(comparing);
+    layout->addWidget(results_);
 
     // Each step of the spin box would start a run: the run starts once the
     // steps pause, or at once when editing ends.
@@ -188,6 +191,7 @@ QWidget* AnalysisWindow::makeSettingsRow() {
     connect(chooseBaseline, &QPushButton::clicked, this, &AnalysisWindow::chooseBaseline);
     connect(clearBaseline_, &QPushButton::clicked, this, &AnalysisWindow::clearBaseline);
     connect(rerun_, &QPushButton::clicked, this, &AnalysisWindow::rerun);
+    connect(results_, &ResultsSettingsRow::changed, this, &AnalysisWindow::settingsChanged);
     return row;
 }
 
@@ -219,6 +223,7 @@ void AnalysisWindow::showSettings() {
     baseline_->setToolTip(baseline_->text());
     clearBaseline_->setEnabled(!settings_.baseline.isEmpty());
     trendPage_->setFolder(settings_.periods);
+    results_->show(settings_);
 }
 
 void AnalysisWindow::settingsChanged() {
@@ -226,6 +231,7 @@ void AnalysisWindow::settingsChanged() {
     settings_.copyLimit = copyLimit_->value();
     typeSource_->applyTo(settings_);
     settings_.mergeByName = mergeByName_->isChecked();
+    results_->applyTo(settings_);
     settings_.save();
     showSettings();
     rerun();

@@ -36,6 +36,7 @@ class CardFiguresModel;
 class CardFilterModel;
 class CardTableView;
 class TrendPage;
+class ResultsSettingsRow;
 class TypePage;
 class TypeSourceBox;
 class UsageChart;
@@ -109,6 +110,7 @@ private:
     QLabel* baseline_ = nullptr;
     QPushButton* clearBaseline_ = nullptr;
     QPushButton* rerun_ = nullptr;
+    ResultsSettingsRow* results_ = nullptr;
     QLabel* status_ = nullptr;
     QLabel* messageBar_ = nullptr;
     QString failure_;           // why the last analysis failed; empty after one that completed

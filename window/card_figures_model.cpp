@@ -13,6 +13,7 @@ const QColor kRising(0, 128, 0);
 const QColor kFalling(192, 0, 0);
 const QColor kNewTint(226, 244, 226);
 const QColor kDroppedTint(236, 236, 236);
+const QColor kSmallSample(150, 150, 150);
 
 QString hundredths(std::int64_t value) { return QString::fromStdString(hundredthsText(value)); }
 
@@ -28,7 +29,9 @@ void CardFiguresModel::setReport(std::shared_ptr<const CardReport> report, bool 
     columns_.clear();
     searchKeys_.clear();
     if (report_) {
-        columns_ = reportColumns({.copyLimit = report_->copyLimit, .compared = compared});
+        // A report made with deck results has them for every card.
+        const bool results = !report_->cards.empty() && report_->cards.front().results.has_value();
+        columns_ = reportColumns({.copyLimit = report_->copyLimit, .compared = compared, .results = results});
         searchKeys_.reserve(report_->cards.size());
         for (const CardFigures& card : report_->cards) {
             searchKeys_.push_back(foldForMatch(QString::fromStdString(card.number) + QLatin1Char('\n') +
@@ -83,6 +86,10 @@ QVariant CardFiguresModel::data(const QModelIndex& index, int role) const {
             return columnAt(column).kind == ColumnKind::Text ? QVariant(Qt::AlignLeft | Qt::AlignVCenter)
                                                                  : QVariant(Qt::AlignRight | Qt::AlignVCenter);
         case Qt::ForegroundRole:
+            // Figures over too few decks to go by are there, but greyed.
+            if (columnAt(column).presence == ColumnPresence::Results && card.results && card.results->smallSample) {
+                return QBrush(kSmallSample);
+            }
             if (card.change && card.change->adoptionChange > 0) return QBrush(kRising);
             if (card.change && card.change->adoptionChange < 0) return QBrush(kFalling);
             return {};

@@ -3,7 +3,8 @@
 // the whole run's or a deck type's. Cells show text; kSortRole gives the
 // number behind a figure, so that views sort 10 after 9. A card that rose
 // since the baseline shows green, one that fell red; 新規 and 消滅 rows are
-// tinted.
+// tinted. With deck results, their columns follow, greyed for a card held
+// by too few decks with a result.
 #pragma once
 
 #include <QAbstractTableModel>

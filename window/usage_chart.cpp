@@ -22,6 +22,8 @@
 
 #include "export/atomic_file.h"
 #include "window/chart_image.h"
+#include "window/metagame_chart.h"
+#include "window/save_flow.h"
 #include "window/user_prompts.h"
 
 namespace sormel {
@@ -62,6 +64,8 @@ QStringList barLabels(const std::vector<const CardFigures*>& cards) {
     return labels;
 }
 
+}  // namespace
+
 void applyFont(QChart* chart, const QFont& font) {
     chart->setFont(font);
     chart->setTitleFont(font);
@@ -78,8 +82,6 @@ QChart* emptyChart(const QFont& font) {
     applyFont(chart, font);
     return chart;
 }
-
-}  // namespace
 
 QChart* makeCardChart(const CardReport& report, ChartMeasure measure, int top, const QFont& font) {
     std::vector<const CardFigures*> cards;
@@ -183,7 +185,7 @@ UsageChart::UsageChart(UserPrompts& prompts, QWidget* parent)
     view_->setObjectName(QStringLiteral("chartView"));
     save_->setObjectName(QStringLiteral("chartSave"));
     copy_->setObjectName(QStringLiteral("chartCopy"));
-    subject_->addItems({QStringLiteral("カード"), QStringLiteral("デッキタイプの比率")});
+    subject_->addItems({QStringLiteral("カード"), QStringLiteral("デッキタイプの比率"), QStringLiteral("勝率（メタゲーム）")});
     measure_->addItems({QStringLiteral("採用率"), QStringLiteral("平均採用枚数"), QStringLiteral("枚数")});
     for (const int top : {10, 20, 50}) top_->addItem(QStringLiteral("上位 %1").arg(top), top);
     view_->setRenderHint(QPainter::Antialiasing);
@@ -210,8 +212,10 @@ UsageChart::UsageChart(UserPrompts& prompts, QWidget* parent)
 void UsageChart::setData(std::shared_ptr<const ReportData> report) {
     data_ = std::move(report);
     const bool types = data_ && !data_->types.empty();
-    if (!types) subject_->setCurrentIndex(0);
-    subject_->setEnabled(types);
+    const bool results = data_ && data_->results.has_value();
+    const int shown = subject_->currentIndex();
+    if ((shown == 1 && !types) || (shown == 2 && !results)) subject_->setCurrentIndex(0);
+    subject_->setEnabled(types || results);
     rebuild();
 }
 
@@ -227,6 +231,8 @@ void UsageChart::rebuild() {
     } else if (cards) {
         chart = makeCardChart(data_->report, static_cast<ChartMeasure>(measure_->currentIndex()),
                               top_->currentData().toInt(), font());
+    } else if (subject_->currentIndex() == 2) {
+        chart = makeMetagameChart(*data_, font());
     } else {
         chart = makeTypeShareChart(data_->types, font());
     }

@@ -1,6 +1,7 @@
 // The analysis window's グラフ page: a horizontal bar chart of the top
 // cards by adoption, average copies or copies, each bar split by how many
-// copies the decks play, or of the deck types' shares; saved as a PNG at
+// copies the decks play, or of the deck types' shares, or with deck
+// results the metagame chart (metagame_chart.h); saved as a PNG at
 // twice the size on screen, or put on the clipboard.
 #pragma once
 
@@ -27,6 +28,10 @@ enum class ChartMeasure { Adoption, AverageCopies, Copies };
 // copy bucket (1 .. limit, then more), the bar's length split in
 // proportion to the decks (adoption) or the copies (the others) in each.
 QChart* makeCardChart(const CardReport& report, ChartMeasure measure, int top, const QFont& font);
+// The chart's texts in `font`.
+void applyFont(QChart* chart, const QFont& font);
+// A chart saying there is nothing to show.
+QChart* emptyChart(const QFont& font);
 // The deck types' shares of all decks, in percent.
 QChart* makeTypeShareChart(const std::vector<TypeReport>& types, const QFont& font);
 

@@ -26,6 +26,7 @@
 #include "window/card_filter_model.h"
 #include "window/card_table_view.h"
 #include "window/type_page.h"
+#include "window/metagame_chart.h"
 #include "window/usage_chart.h"
 #include "window_fixture.h"
 
@@ -100,6 +101,8 @@ private slots:
     void warningsComeAboveTheSkippedLines();
     void failedRunKeepsTheLastAnalysis();
     void cutShortOrOutdatedAnalysisIsNeverShownAsCurrent();
+    void resultsFollowTheColumnsGreyedForSmallSamplesAndLeftOutOfTheMetagame();
+    void aResultsFileAndTheTopCutAreSettingsThatShapeTheAnalysis();
 };
 
 void AnalysisWindowTest::numbersSortAsNumbers() {
@@ -550,6 +553,76 @@ void AnalysisWindowTest::warningsComeAboveTheSkippedLines() {
     // A double-click shows the deck selected in the main window.
     emit notes->cellDoubleClicked(4, 0);
     QCOMPARE(selectedFile(w), 1);
+}
+
+// With deck results the table gains their columns after the usual ones; a
+// card held by too few decks shows its figures greyed, and the metagame
+// chart leaves it out (and a card without games), saying how many.
+void AnalysisWindowTest::resultsFollowTheColumnsGreyedForSmallSamplesAndLeftOutOfTheMetagame() {
+    const auto report = knownReport();
+    report->cards[0].results = sormel::ResultFigures{.resultDecks = 12, .winRate = 6250, .winRateLow = 4095,
+                                                     .winRateHigh = 8002, .topDecks = 3};
+    report->cards[1].results = sormel::ResultFigures{.resultDecks = 2, .winRate = 5000, .smallSample = true};
+    report->cards[2].results = sormel::ResultFigures{.resultDecks = 11};  // no games
+    report->cards[3].results = sormel::ResultFigures{.smallSample = true};
+    sormel::CardFiguresModel cards;
+    cards.setReport(report, false);
+    QCOMPARE(cards.columnCount(), 16 + 8);
+    QCOMPARE(cards.headerData(16, Qt::Horizontal, Qt::DisplayRole).toString(), QStringLiteral("成績デッキ"));
+    QCOMPARE(cards.headerData(23, Qt::Horizontal, Qt::DisplayRole).toString(), QStringLiteral("上位進出率"));
+    QCOMPARE(cards.index(0, 17).data().toString(), QStringLiteral("62.50"));
+    QVERIFY(!cards.index(0, 17).data(Qt::ForegroundRole).isValid());
+    QVERIFY(cards.index(1, 17).data(Qt::ForegroundRole).isValid());
+    QVERIFY(!cards.index(1, 2).data(Qt::ForegroundRole).isValid());  // the usage figures are not greyed
+
+    sormel::ReportData data;
+    data.report = *report;
+    const sormel::MetagamePoints shown = sormel::metagamePoints(data);
+    QVERIFY(!shown.types);
+    QCOMPARE(shown.points.size(), std::size_t{1});
+    QCOMPARE(shown.points[0].label, QStringLiteral("Ａｌｐｈａ"));
+    QCOMPARE(shown.points[0].x, 90.0);
+    QCOMPARE(shown.points[0].high, 80.02);
+    QCOMPARE(shown.leftOut, std::size_t{3});
+    QChart* none = sormel::makeMetagameChart(data, QFont());
+    QVERIFY(none->series().isEmpty());  // no results in the data
+    delete none;
+    data.results = sormel::ResultsSummary{};
+    QChart* chart = sormel::makeMetagameChart(data, QFont());
+    QCOMPARE(chart->series().size(), 2);  // the point and its interval
+    QVERIFY(chart->title().contains(QStringLiteral("3 件は除いています")));
+    delete chart;
+}
+
+void AnalysisWindowTest::aResultsFileAndTheTopCutAreSettingsThatShapeTheAnalysis() {
+    Fixture fixture(0);
+    writeFile(fixture.path("1.txt"), "1,A-1,Alpha\r\n");
+    writeFile(fixture.path("2.txt"), "1,B-1,Beta\r\n");
+    const QString results = fixture.path("results.csv");
+    writeFile(results, "file,place,wins,losses\r\n1.txt,1,3,1\r\n2.txt,2,1,3\r\n");
+    {
+        sormel::MainWindow& w = fixture.open();
+        AnalysisWindow* analysis = openAnalysis(w);
+        QTRY_VERIFY(analysis->result() && !analysis->busy());
+        auto* file = analysis->findChild<QLineEdit*>("txtResults");
+        file->setText(results);
+        file->setModified(true);
+        emit file->editingFinished();
+        QTRY_VERIFY(analysis->result() && analysis->result()->data.results && !analysis->busy());
+        QCOMPARE(analysis->result()->data.results->top, std::int64_t{8});
+        const QAbstractItemModel* cards = analysis->findChild<QTableView*>("cardTable")->model();
+        QCOMPARE(cards->headerData(cards->columnCount() - 1, Qt::Horizontal).toString(), QStringLiteral("上位進出率"));
+        auto* top = analysis->findChild<QSpinBox*>("spnTop");
+        top->setValue(1);
+        emit top->editingFinished();
+        QTRY_VERIFY(analysis->result()->data.results->top == 1 && !analysis->busy());
+        QCOMPARE(analysis->result()->data.report.cards[0].results->topDecks, std::int64_t{1});
+        analysis->close();
+    }
+    sormel::MainWindow& w = fixture.open();
+    AnalysisWindow* analysis = openAnalysis(w);
+    QCOMPARE(analysis->findChild<QLineEdit*>("txtResults")->text(), results);
+    QCOMPARE(analysis->findChild<QSpinBox*>("spnTop")->value(), 1);
 }
 
 QTEST_MAIN(AnalysisWindowTest)
