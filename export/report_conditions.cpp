@@ -1,0 +1,25 @@
+#include "export/report_conditions.h"
+
+namespace sormel {
+
+std::vector<ConditionRow> reportConditions(const ReportData& data) {
+    const CardReport& report = data.report;
+    std::vector<ConditionRow> rows;
+    const auto text = [&](const char* label, const std::string& value) { rows.push_back({label, value}); };
+    const auto count = [&](const char* label, std::int64_t value) { rows.push_back({label, {}, value}); };
+    count("デッキ数", report.deckCount);
+    count("上限枚数", report.copyLimit);
+    text("サイド含む", report.sideCounted ? "はい" : "いいえ");
+    text("並び順", data.sort == SortChoice::ByCopies ? "枚数" : "デッキ数");
+    text("サブフォルダーでタイプ分け", data.byFolder ? "はい" : "いいえ");
+    if (data.byRules) text("タイプ定義ファイル", data.typeRulesFile);
+    text("フォルダー", data.folder);
+    if (data.baseline) {
+        text("前回フォルダー", data.baseline->folder);
+        count("前回デッキ数", data.baseline->decks);
+    }
+    text("集計日時", data.date);
+    return rows;
+}
+
+}  // namespace sormel
