@@ -1,11 +1,12 @@
 // The report as one web page to publish: the page of export/html with the
 // run's data in a JSON block, which the page's script lays out as tables
-// and charts. The block holds the JSON report as it is, beside the
-// description of its columns (titles and kinds, in the report's order) and
-// the conditions, so the page shows every column the report has without
-// knowing them in advance.
+// and charts. The block holds the JSON report (packed into tables, see
+// json_tables.h), beside the description of its columns (titles and kinds,
+// in the report's order) and the conditions, so the page shows every
+// column the report has without knowing them in advance.
 #include <nlohmann/json.hpp>
 
+#include "export/json_tables.h"
 #include "export/report_conditions.h"
 #include "export/report_page.h"
 #include "export/report_writer.h"
@@ -114,7 +115,7 @@ std::string formatReportHtml(const ReportData& data) {
     const std::string title = Json(data.folder).dump(-1, ' ', false, Json::error_handler_t::replace);
     std::string out(kReportPage);
     fill(out, "@SORMEL_TITLE@", htmlEscaped("カード使用率 " + Json::parse(title).get<std::string>()));
-    fill(out, "@SORMEL_DATA@", scriptSafe("{\"page\":" + page + ",\n\"report\":" + formatReportJson(data) + "}"));
+    fill(out, "@SORMEL_DATA@", scriptSafe("{\"page\":" + page + ",\n\"report\":" + packedJson(formatReportJson(data)) + "}"));
     return out;
 }
 

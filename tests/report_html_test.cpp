@@ -4,6 +4,7 @@
 
 #include <nlohmann/json.hpp>
 
+#include "export/json_tables.h"
 #include "export/report_writer.h"
 
 namespace sormel {
@@ -51,7 +52,7 @@ TEST(ReportHtml, TheDataBlockHoldsTheJsonReportAndTheCsvColumns) {
             const std::string block = dataBlock(page);
             EXPECT_EQ(block.find('<'), std::string::npos);
             const Json parsed = Json::parse(block);
-            EXPECT_EQ(parsed["report"], Json::parse(formatReportJson(data)));
+            EXPECT_EQ(parsed["report"], Json::parse(packedJson(formatReportJson(data))));
 
             std::vector<std::string> headers;
             for (const Json& column : parsed["page"]["columns"]) headers.push_back(column["header"]);
@@ -84,6 +85,25 @@ TEST(ReportHtml, NamesCannotLeaveTheDataBlockOrTheTitle) {
     EXPECT_NE(page.find("<title>カード使用率 /decks/&lt;!--大会--&gt;&amp;&quot;&#39;</title>"), std::string::npos);
     // Text that is not UTF-8 arrives as U+FFFD, as in the JSON report.
     EXPECT_NE(page.find("\"ｶｰﾄﾞ\xEF\xBF\xBD\""), std::string::npos);
+}
+
+// Arrays of objects become tables; objects within them are spread by path;
+// anything else stays as it is.
+TEST(JsonTables, ArraysOfObjectsBecomeTablesWithTheirNamesOnce) {
+    const std::string json = R"j({"cards":[{"n":"a","split":{"1":2,"over":0},"change":null},
+                                             {"n":"b","split":{"1":3,"over":1},"extra":[{"p":1},{"p":2}]},
+                                             {"n":"c"}],
+                                   "one":[{"x":1}], "plain":[1,"<",{"y":{}}], "empty":[], "top":{"z":{"w":true}}})j";
+    Json packed = Json::parse(packedJson(json));
+    EXPECT_EQ(packed["cards"]["$packed"][0], Json::array({"n", "split\x1F" "1", "split\x1F" "over", "change", "extra"}));
+    packed["cards"]["$packed"][0] = "names";
+    EXPECT_EQ(packed, Json::parse(R"j({
+        "cards":{"$packed":["names",
+                            ["a",2,0,null],
+                            ["b",3,1,null,{"$packed":[["p"],[1],[2]]}],
+                            ["c"]]},
+        "one":[{"x":1}], "plain":[1,"<",{"y":{}}], "empty":[], "top":{"z":{"w":true}}})j"));
+    EXPECT_THROW(packedJson("{"), std::exception);
 }
 
 TEST(ReportConditions, TheWorkbookAndThePageListTheSameConditions) {

@@ -175,7 +175,8 @@ test("at 360 px the table scrolls sideways with No. and name kept, and the page 
 test("later columns, trends and results show without change to the page", async () => {
   const html = fs.readFileSync(run.html, "utf8");
   const cardCount = 3000, periods = ["2026-10", "2026-11", "2026-12"];
-  const document = JSON.parse(fs.readFileSync(run.html, "utf8").match(/id="report-data">([^<]*)</)[1]);
+  // The plain JSON report: the page takes it as well as its packed form.
+  const document = { page: JSON.parse(html.match(/id="report-data">([^<]*)</)[1]).page, report: run.json };
   document.page.columns.push({ key: "win_rate", group: "", header: "勝率(%)", kind: "rate" },
     { key: "slope", group: "trend", header: "傾き(pt/期)", kind: "average" },
     { key: "small_sample", group: "", header: "少数", kind: "flag" });
