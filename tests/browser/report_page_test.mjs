@@ -34,7 +34,11 @@ function makeRun() {
   const out = (name) => path.join(work, name);
   execFileSync(checker, ["--batch", decks, "--by-folder", "--report", out("r.html"), "--report", out("r.json"),
     "--report", out("r.csv")], { stdio: ["ignore", "ignore", "inherit"] });
+  // The first type against the second: every comparison column, 新規 and 消滅 rows, changes below zero.
+  execFileSync(checker, ["--batch", path.join(decks, "アグロ"), "--compare", path.join(decks, IMAGE_TYPE),
+    "--report", out("c.html"), "--report", out("c.csv")], { stdio: ["ignore", "ignore", "inherit"] });
   return {
+    compared: { html: out("c.html"), csv: parseCsv(fs.readFileSync(out("c.csv"), "utf8").replace(/^\uFEFF/, "")) },
     html: out("r.html"),
     json: JSON.parse(fs.readFileSync(out("r.json"), "utf8")),
     csv: parseCsv(fs.readFileSync(out("r.csv"), "utf8").replace(/^\uFEFF/, "")),
@@ -110,6 +114,15 @@ describe("the card table", () => {
     // Figures sit right, names left.
     assert.deepEqual(await page.$$eval("#rows tr[data-n] td", tds => tds.slice(1, 3).map(td => getComputedStyle(td).textAlign)),
       ["left", "right"]);
+    assertClean(seen);
+  });
+
+  test("shows a comparison's columns as the CSV has them", async () => {
+    const { page, seen } = await openPage(browser, run.compared.html);
+    const [csvHeader, ...csvRows] = run.compared.csv;
+    assert.deepEqual(await headers(page), csvHeader);
+    assert.deepEqual(await shownRows(page), csvRows);
+    assert.ok(csvRows.some(r => r.includes("消滅")) && csvRows.some(r => r.some(cell => cell.startsWith("-"))));
     assertClean(seen);
   });
 
@@ -208,5 +221,11 @@ test("later columns, trends and results show without change to the page", async 
   }
   const typeHeaders = await page.$$eval("#types th", t => t.map(x => x.textContent));
   assert.ok(typeHeaders.includes("勝率(%)") && typeHeaders.includes("推移"));
+  // Printed, every row is there.
+  await page.emulateMediaType("print");
+  assert.equal(await page.evaluate(async () => {
+    await new Promise(done => requestAnimationFrame(() => requestAnimationFrame(done)));
+    return document.querySelectorAll("#rows tr[data-n]").length;
+  }), cardCount);
   assertClean(seen);
 });
