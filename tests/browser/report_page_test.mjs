@@ -168,7 +168,8 @@ test("hostile names render as text and run nothing", async () => {
 
 test("at 360 px the table scrolls sideways with No. and name kept, and the page does not", async () => {
   const { page, seen } = await openPage(browser, run.html, { width: 360, height: 740, isMobile: true });
-  const layout = await page.evaluate(() => {
+  const layout = await page.evaluate(async () => {
+    await new Promise(done => requestAnimationFrame(() => requestAnimationFrame(done)));
     const box = document.getElementById("table-box");
     const cells = () => Array.from(document.querySelector("#rows tr[data-n]").cells).slice(0, 3)
       .map(td => Math.round(td.getBoundingClientRect().left));
