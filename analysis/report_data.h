@@ -47,6 +47,7 @@ struct ReportData {
     std::vector<std::string> files;  // the decks read, as listed, relative to the folder
     std::string folder;              // the folder the decks were read from
     std::string date;                // when the run was made, as shown to the user
+    std::vector<std::size_t> filesByFormat{};  // the decks read in each DeckFormat
 
     bool typed() const { return byFolder || byRules; }
 };

@@ -1,6 +1,19 @@
 #include "export/report_conditions.h"
 
+#include "engine/deck_format.h"
+
 namespace sormel {
+
+std::string formatsReadText(const std::vector<std::size_t>& filesByFormat) {
+    std::string text;
+    for (std::size_t format = 0; format < filesByFormat.size(); ++format) {
+        if (filesByFormat[format] == 0) continue;
+        if (!text.empty()) text += ", ";
+        text += std::string(deckFormatName(static_cast<DeckFormat>(format))) + ' ' +
+                std::to_string(filesByFormat[format]);
+    }
+    return text;
+}
 
 std::vector<ConditionRow> reportConditions(const ReportData& data) {
     const CardReport& report = data.report;
@@ -19,6 +32,8 @@ std::vector<ConditionRow> reportConditions(const ReportData& data) {
         count("前回デッキ数", data.baseline->decks);
     }
     text("集計日時", data.date);
+    const std::string formats = formatsReadText(data.filesByFormat);
+    if (!formats.empty()) text("読み込み形式", formats);
     return rows;
 }
 

@@ -22,4 +22,8 @@ struct ConditionRow {
 
 std::vector<ConditionRow> reportConditions(const ReportData& data);
 
+// "native 8, list 2": the formats the decks were read in, with their
+// counts; empty when no count is known.
+std::string formatsReadText(const std::vector<std::size_t>& filesByFormat);
+
 }  // namespace sormel

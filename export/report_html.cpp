@@ -51,6 +51,7 @@ Json pageJson(const ReportData& data) {
     Json page = Json::object();
     page["folder"] = data.folder;
     page["date"] = data.date;
+    page["formats"] = formatsReadText(data.filesByFormat);
     page["all_types"] = kAllTypesName;
     page["columns"] = columnsJson(data);
     Json conditions = Json::array();

@@ -4,6 +4,7 @@
 
 #include <nlohmann/json.hpp>
 
+#include "engine/deck_format.h"
 #include "export/json_tables.h"
 #include "export/report_writer.h"
 
@@ -109,10 +110,14 @@ TEST(JsonTables, ArraysOfObjectsBecomeTablesWithTheirNamesOnce) {
 TEST(ReportConditions, TheWorkbookAndThePageListTheSameConditions) {
     ReportData data = hostileReport(false);
     data.baseline = BaselineInfo{.decks = 4, .folder = "old"};
+    data.filesByFormat.assign(kDeckFormatCount, 0);
+    data.filesByFormat[static_cast<std::size_t>(DeckFormat::Native)] = 8;
+    data.filesByFormat[static_cast<std::size_t>(DeckFormat::Csv)] = 2;
     const Json conditions = Json::parse(dataBlock(formatReportHtml(data)))["page"]["conditions"];
     EXPECT_EQ(conditions, Json::parse(R"j([["デッキ数","2"],["上限枚数","2"],["サイド含む","いいえ"],["並び順","デッキ数"],
         ["サブフォルダーでタイプ分け","いいえ"],["フォルダー","/decks/\u003c!--大会--\u003e&\"'"],
-        ["前回フォルダー","old"],["前回デッキ数","4"],["集計日時","2024-05-06 07:08"]])j"));
+        ["前回フォルダー","old"],["前回デッキ数","4"],["集計日時","2024-05-06 07:08"],
+        ["読み込み形式","native 8, csv 2"]])j"));
 }
 
 }  // namespace

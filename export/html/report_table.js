@@ -95,6 +95,7 @@ document.getElementById("title").textContent = (folder.split("/").filter(Boolean
 const summary = document.getElementById("summary");
 const facts = [folder, report.decks + " デッキ"];
 if (page.date) facts.push(page.date);
+if (page.formats) facts.push("形式 " + page.formats);
 facts.push("上限 " + report.copy_limit + " 枚", report.side_counted ? "サイド含む" : "メインのみ");
 if (report.baseline) facts.push("前回 " + report.baseline.decks + " デッキと比較");
 if (Array.isArray(report.periods)) facts.push(report.periods.length + " 期間の推移");
