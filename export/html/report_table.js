@@ -225,6 +225,8 @@ function applyFilter() {
 function rowElement(index, position) {
   const card = table.cards[index];
   const tr = el("tr", { "data-i": String(index), "data-n": String(position) });
+  // Figures from too few decks with a result are shown, greyed.
+  if (card.small_sample === true) tr.className = "small";
   for (const column of columns) {
     const text = cellText(valueOf(card, column), column.kind);
     const td = el("td", null, text);

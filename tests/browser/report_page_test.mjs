@@ -213,6 +213,7 @@ test("later columns, trends and results show without change to the page", async 
   assert.ok(await page.$$eval("#rows tr", rows => rows.length) < 200, "only the rows in view are made");
   const first = await page.$eval("#rows tr[data-n]", tr => Array.from(tr.cells, td => td.textContent).slice(-3));
   assert.deepEqual(first, ["50", "1.25", ""]);
+  assert.deepEqual(await page.$$eval("#rows tr[data-n]", rows => rows.slice(0, 2).map(r => r.className)), ["", "small"]);
   await clickHeader(page, "採用(%)");
   const top = await page.$eval("#rows tr[data-n]", tr => tr.dataset.i);
   assert.equal(report.cards[Number(top)].adoption, Math.max(...report.cards.map(c => c.adoption)));
