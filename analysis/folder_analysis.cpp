@@ -123,6 +123,7 @@ AnalysisStatus FolderAnalysis::tally(AnalysisHost& host, bool baseline, Folder& 
         case TallyOutcome::Failed: return failed(result.message);
     }
     host.formatsRead(result.filesByFormat);
+    folder.filesByFormat = result.filesByFormat;
     for (const DeckWarning& warning : result.warnings) {
         host.deckWarning(folder.listing->files[warning.file], warning.line, warning.message);
     }
@@ -152,14 +153,17 @@ AnalysisStatus FolderAnalysis::run(AnalysisHost& host) {
 
 ReportData FolderAnalysis::report() const {
     const bool compared = request_.baseline.has_value();
-    return current_.figures->report(*current_.table, compared ? baseline_.figures.get() : nullptr,
-                                    compared ? baseline_.table : nullptr);
+    ReportData data = current_.figures->report(*current_.table, compared ? baseline_.figures.get() : nullptr,
+                                               compared ? baseline_.table : nullptr);
+    data.filesByFormat = current_.filesByFormat;
+    return data;
 }
 
 ReportData FolderAnalysis::takeReport() {
     const bool compared = request_.baseline.has_value();
     ReportData data = current_.figures->takeReport(*current_.table, compared ? baseline_.figures.get() : nullptr,
                                                    compared ? baseline_.table : nullptr);
+    data.filesByFormat = current_.filesByFormat;
     // What the run gathered is in the report data now: it goes before the
     // report is written, which takes about as much memory again.
     current_.figures.reset();

@@ -111,6 +111,7 @@ private:
         UsageTable* table = nullptr;
         std::unique_ptr<UsageTable> ownTable;
         std::unique_ptr<RunFigures> figures;
+        std::vector<std::size_t> filesByFormat;
     };
     AnalysisStatus listFolder(const std::filesystem::path& folder, bool baseline, Folder& into) const;
     AnalysisStatus tally(AnalysisHost& host, bool baseline, Folder& folder);

@@ -52,6 +52,7 @@ struct ReportData {
     std::string date;                // when the run was made, as shown to the user
     std::vector<PeriodInfo> periods{};  // over several periods: each, in order; the report is the last's
     std::optional<ResultsSummary> results{};  // with deck results
+    std::vector<std::size_t> filesByFormat{};  // the decks read in each DeckFormat
 
     bool typed() const { return byFolder || byRules; }
 };

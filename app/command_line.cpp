@@ -111,12 +111,12 @@ const Option kOptions[] = {
      [](Request& r, std::string_view) { r.line.batch.request.mergeByName = true; }},
     {"report", 0, "FILE",
      "カードごとの分析（平均採用枚数、メイン・サイド、枚数の内訳など）を FILE に保存します。拡張子で形式を選びます: "
-     ".csv（UTF-8、BOM 付き）、.json、.xlsx。複数指定できます。",
+     ".csv（UTF-8、BOM 付き）、.json、.xlsx、.html（Web ページ）。複数指定できます。",
      true, true,
      [](Request& r, std::string_view v) {
          std::filesystem::path file = pathValue("--report", v);
          if (!reportKindOf(file)) {
-             throw UsageError("--report のファイル名の拡張子は .csv、.json、.xlsx のいずれかにしてください: " + shown(v));
+             throw UsageError("--report のファイル名の拡張子は .csv、.json、.xlsx、.html のいずれかにしてください: " + shown(v));
          }
          r.line.batch.reports.push_back(std::move(file));
      }},

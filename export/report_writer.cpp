@@ -12,6 +12,7 @@ std::optional<ReportKind> reportKindOf(const std::filesystem::path& file) {
     if (extension == ".csv") return ReportKind::Csv;
     if (extension == ".json") return ReportKind::Json;
     if (extension == ".xlsx") return ReportKind::Xlsx;
+    if (extension == ".html" || extension == ".htm") return ReportKind::Html;
     return std::nullopt;
 }
 
@@ -23,6 +24,8 @@ std::string formatReport(ReportKind kind, const ReportData& data) {
         return formatReportJson(data);
     case ReportKind::Xlsx:
         return formatReportXlsx(data);
+    case ReportKind::Html:
+        return formatReportHtml(data);
     }
     return {};
 }

@@ -17,10 +17,10 @@
 
 namespace sormel {
 
-enum class ReportKind { Csv, Json, Xlsx };
+enum class ReportKind { Csv, Json, Xlsx, Html };
 
 // The kind a report file name asks for by its extension (.csv, .json,
-// .xlsx, any letter case); empty for any other name.
+// .xlsx, .html or .htm, any letter case); empty for any other name.
 std::optional<ReportKind> reportKindOf(const std::filesystem::path& file);
 
 // The deck type of the rows over all decks, beside the types' own rows.
@@ -32,6 +32,8 @@ std::string formatReportCsv(const ReportData& data);
 std::string formatReportJson(const ReportData& data);
 // An .xlsx workbook. Throws std::runtime_error when it cannot be built.
 std::string formatReportXlsx(const ReportData& data);
+// One self-contained web page (report_html.cpp).
+std::string formatReportHtml(const ReportData& data);
 
 std::string formatReport(ReportKind kind, const ReportData& data);
 

@@ -18,6 +18,7 @@
 
 #include "export/library_messages.h"
 #include "export/private_folder.h"
+#include "export/report_conditions.h"
 #include "export/report_writer.h"
 #include "export/sheet_names.h"
 #include "export/trend_sheets.h"
@@ -178,39 +179,17 @@ void writeAverageDeckSheet(lxw_workbook* workbook, const std::vector<NamedAverag
 
 void writeConditionSheet(lxw_workbook* workbook, const ReportData& data, const CellFormats& formats) {
     lxw_worksheet* sheet = addSheet(workbook, kConditionSheet);
-    const CardReport& report = data.report;
     SheetWriter writer(sheet, 2, formats);
     writer.header({"項目", "値"});
     lxw_row_t row = 1;
-    const auto textRow = [&](const char* label, const std::string& value) {
-        writer.text(row, 0, label);
-        writer.text(row++, 1, value);
-    };
-    const auto countRow = [&](const char* label, std::int64_t value) {
-        writer.text(row, 0, label);
-        writer.count(row++, 1, value);
-    };
-    countRow("デッキ数", report.deckCount);
-    countRow("上限枚数", report.copyLimit);
-    textRow("サイド含む", report.sideCounted ? "はい" : "いいえ");
-    textRow("並び順", data.sort == SortChoice::ByCopies ? "枚数" : "デッキ数");
-    textRow("サブフォルダーでタイプ分け", data.byFolder ? "はい" : "いいえ");
-    if (data.byRules) textRow("タイプ定義ファイル", data.typeRulesFile);
-    textRow("フォルダー", data.folder);
-    if (data.baseline) {
-        textRow("前回フォルダー", data.baseline->folder);
-        countRow("前回デッキ数", data.baseline->decks);
+    for (const ConditionRow& condition : reportConditions(data)) {
+        writer.text(row, 0, condition.label);
+        if (condition.count) {
+            writer.count(row++, 1, *condition.count);
+        } else {
+            writer.text(row++, 1, condition.text);
+        }
     }
-    if (data.results) {
-        const ResultsSummary& results = *data.results;
-        if (!results.file.empty()) textRow("成績ファイル", results.file);
-        if (!results.placePattern.empty()) textRow("ファイル名の順位（正規表現）", results.placePattern);
-        countRow("成績のあるデッキ数", results.decksWithResult);
-        countRow("順位のあるデッキ数", results.decksWithPlace);
-        countRow("上位とする順位（T）", results.top);
-        countRow("少数サンプルの基準デッキ数（M）", results.minDecks);
-    }
-    textRow("集計日時", data.date);
     writer.setWidths(2);
 }
 

@@ -10,7 +10,10 @@ packages=(
   fonts-ipafont-gothic xvfb xauth qt6-translations-l10n
   clang libclang-rt-14-dev
   nlohmann-json3-dev libtomlplusplus-dev libxlsxwriter-dev libexpat1-dev qt6-charts-dev unzip
+  chromium
 )
+# Node.js and npm drive the browser tests; a Node.js installed some other way is kept.
+command -v npm >/dev/null || packages+=(nodejs npm)
 
 missing=()
 for p in "${packages[@]}"; do

@@ -42,6 +42,8 @@ TEST(ReportKind, TheExtensionChoosesTheFormatInAnyLetterCase) {
     EXPECT_EQ(reportKindOf("out/a.csv"), ReportKind::Csv);
     EXPECT_EQ(reportKindOf("A.JSON"), ReportKind::Json);
     EXPECT_EQ(reportKindOf("集計.XlSx"), ReportKind::Xlsx);
+    EXPECT_EQ(reportKindOf("web/index.html"), ReportKind::Html);
+    EXPECT_EQ(reportKindOf("page.HTM"), ReportKind::Html);
     EXPECT_EQ(reportKindOf("a.txt"), std::nullopt);
     EXPECT_EQ(reportKindOf("a.csv.bak"), std::nullopt);
     EXPECT_EQ(reportKindOf("xlsx"), std::nullopt);

@@ -185,12 +185,13 @@ void MainWindow::saveResults() {
     const QString tableCsv = QStringLiteral("CSVファイル (*.csv)");
     const QString workbook = QStringLiteral("Excel ブック (*.xlsx)");
     const QString fullCsv = QStringLiteral("CSV（全項目, UTF-8）(*.csv)");
+    const QString webPage = QStringLiteral("Web ページ (*.html)");
     bool asReport = false;
     const bool saved = saveWithDialog(
         prompts_, this,
-        QStringList{tableCsv, QStringLiteral("すべてのファイル (*.*)"), workbook, fullCsv}.join(QStringLiteral(";;")),
+        QStringList{tableCsv, QStringLiteral("すべてのファイル (*.*)"), workbook, fullCsv, webPage}.join(QStringLiteral(";;")),
         QStringLiteral("集計結果.csv"), [&](const QString& filter) {
-            asReport = filter == workbook || filter == fullCsv;
+            asReport = filter == workbook || filter == fullCsv || filter == webPage;
             if (!asReport) return formatCsv(table_, CsvEncoding::Cp932);
             const FolderAnalysis* last = run_->lastAnalysis();
             if (last == nullptr) throw std::runtime_error("分析結果がありません。集計が完了してから保存してください。");
@@ -199,7 +200,10 @@ void MainWindow::saveResults() {
             // The rows are in the table's order, which the sort buttons
             // may have changed since the run.
             report.sort = ui_.optSort[0]->isChecked() ? SortChoice::ByCopies : SortChoice::ByDecks;
-            return formatReport(filter == workbook ? ReportKind::Xlsx : ReportKind::Csv, report);
+            const ReportKind kind = filter == workbook  ? ReportKind::Xlsx
+                                    : filter == webPage ? ReportKind::Html
+                                                        : ReportKind::Csv;
+            return formatReport(kind, report);
         });
     if (!saved || asReport) return;
     // Characters code page 932 cannot hold were written as "?": say so

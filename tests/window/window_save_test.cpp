@@ -34,7 +34,7 @@ void WindowSaveTest::saveWritesTheGridAndCancelWritesNothing() {
     QCOMPARE(fixture.prompts.saveRequests.size(), std::size_t{1});
     QCOMPARE(fixture.prompts.saveRequests[0].folder, QDir::currentPath());
     QCOMPARE(fixture.prompts.saveRequests[0].filters,
-             QStringLiteral("CSVファイル (*.csv);;すべてのファイル (*.*);;Excel ブック (*.xlsx);;CSV（全項目, UTF-8）(*.csv)"));
+             QStringLiteral("CSVファイル (*.csv);;すべてのファイル (*.*);;Excel ブック (*.xlsx);;CSV（全項目, UTF-8）(*.csv);;Web ページ (*.html)"));
     QCOMPARE(fixture.prompts.saveRequests[0].proposedName, QStringLiteral("集計結果.csv"));
     QCOMPARE(fixture.prompts.messages.size(), std::size_t{1});
     QVERIFY(!QFile::exists(fixture.path("集計結果.csv")));
@@ -92,6 +92,15 @@ void WindowSaveTest::saveWritesReportsAndTellsWhatCp932Lost() {
     QFile book(fixture.path("book.xlsx"));
     QVERIFY(book.open(QIODevice::ReadOnly));
     QVERIFY(book.read(2) == "PK");
+    fixture.prompts.saveAnswers = {fixture.path("page.html")};
+    fixture.prompts.saveFilterAnswers = {QStringLiteral("Web ページ (*.html)")};
+    c.cmdSave->click();
+    QCOMPARE(fixture.prompts.messages.back().text, QStringLiteral("保存が完了しました。"));
+    QFile page(fixture.path("page.html"));
+    QVERIFY(page.open(QIODevice::ReadOnly));
+    const QByteArray html = page.readAll();
+    QVERIFY(html.startsWith("<!DOCTYPE html>"));
+    QVERIFY(html.contains("\"name\":\"\xE2\x91\xA0\xF0\x9F\x83\x8F\""));
 
     // Re-sorted by copies after the run: the conditions say the rows' order.
     c.optSort[0]->click();
