@@ -13,20 +13,8 @@ import subprocess
 import sys
 import time
 
-
-def run_once(command):
-    start = time.perf_counter()
-    pid = os.fork()
-    if pid == 0:
-        devnull = os.open(os.devnull, os.O_WRONLY)
-        os.dup2(devnull, 1)
-        os.dup2(devnull, 2)
-        os.execv(command[0], command)
-    _, status, usage = os.wait4(pid, 0)
-    elapsed = time.perf_counter() - start
-    if os.waitstatus_to_exitcode(status) != 0:
-        sys.exit(f"{' '.join(command)} failed")
-    return elapsed, usage.ru_maxrss / 1024
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+from reports import run_once  # noqa: E402
 
 
 def main():
