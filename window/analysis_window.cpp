@@ -25,7 +25,7 @@
 #include "window/app_settings.h"
 #include "window/average_deck_page.h"
 #include "window/card_figures_model.h"
-#include "window/card_filter_model.h"
+#include "window/card_page.h"
 #include "window/card_table_view.h"
 #include "window/notes_page.h"
 #include "window/save_flow.h"
@@ -60,7 +60,8 @@ AnalysisWindow::AnalysisWindow(UserPrompts& prompts, std::function<AnalysisReque
     connect(typePage_, &TypePage::suggestionRequested, this, &AnalysisWindow::askForSuggestion);
     connect(typePage_, &TypePage::deckOpenRequested, this, &AnalysisWindow::openDeck);
     averagePage_ = new AverageDeckPage(prompts_, this);
-    tabs_->addTab(makeCardPage(), QStringLiteral("カード"));
+    cardPage_ = new CardPage(this);
+    tabs_->addTab(cardPage_, QStringLiteral("カード"));
     tabs_->addTab(chart_, QStringLiteral("グラフ"));
     tabs_->addTab(typePage_, QStringLiteral("デッキタイプ"));
     tabs_->addTab(averagePage_, QStringLiteral("平均デッキ"));
@@ -195,24 +196,6 @@ QWidget* AnalysisWindow::makeSettingsRow() {
     return row;
 }
 
-QWidget* AnalysisWindow::makeCardPage() {
-    auto* page = new QWidget(this);
-    filter_ = new QLineEdit(page);
-    filter_->setObjectName(QStringLiteral("txtFilter"));
-    filter_->setPlaceholderText(QStringLiteral("No. またはカード名称で絞り込み"));
-    filter_->setClearButtonEnabled(true);
-    cards_ = new CardFiguresModel(this);
-    shownCards_ = new CardFilterModel(*cards_, this);
-    cardTable_ = new CardTableView(page);
-    cardTable_->setObjectName(QStringLiteral("cardTable"));
-    cardTable_->setModel(shownCards_);
-    auto* layout = new QVBoxLayout(page);
-    layout->addWidget(filter_);
-    layout->addWidget(cardTable_, 1);
-    connect(filter_, &QLineEdit::textChanged, shownCards_, &CardFilterModel::setFilterText);
-    return page;
-}
-
 void AnalysisWindow::showSettings() {
     const QSignalBlocker quiet1(copyLimit_), quiet2(typeSource_), quiet3(mergeByName_);
     copyLimit_->setValue(settings_.copyLimit);
@@ -317,8 +300,7 @@ void AnalysisWindow::showMessages() {
 void AnalysisWindow::showResult(std::shared_ptr<const AnalysisResult> result) {
     result_ = std::move(result);
     const ReportData& shownData = result_->data;
-    cards_->setReport(std::shared_ptr<const CardReport>(result_, &shownData.report), shownData.baseline.has_value());
-    cardTable_->setColumnWidth(CardFiguresModel::kNameColumn, 200);
+    cardPage_->setReport(std::shared_ptr<const CardReport>(result_, &shownData.report), shownData.baseline.has_value());
     // The pages share the result, through its report data.
     const std::shared_ptr<const ReportData> shown(result_, &shownData);
     chart_->setData(shown);

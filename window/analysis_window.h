@@ -32,9 +32,7 @@ namespace sormel {
 
 class AverageDeckPage;
 class NotesPage;
-class CardFiguresModel;
-class CardFilterModel;
-class CardTableView;
+class CardPage;
 class TrendPage;
 class ResultsSettingsRow;
 class TypePage;
@@ -74,7 +72,6 @@ protected:
 
 private:
     QWidget* makeSettingsRow();
-    QWidget* makeCardPage();
     void showSettings();
     void settingsChanged();
     void chooseBaseline();
@@ -116,10 +113,7 @@ private:
     QString failure_;           // why the last analysis failed; empty after one that completed
     QTimer* freshness_ = nullptr;  // checks while the window is open that the analysis on show is current
     QTabWidget* tabs_ = nullptr;
-    QLineEdit* filter_ = nullptr;
-    CardFiguresModel* cards_ = nullptr;
-    CardFilterModel* shownCards_ = nullptr;
-    CardTableView* cardTable_ = nullptr;
+    CardPage* cardPage_ = nullptr;
     UsageChart* chart_ = nullptr;
     TypePage* typePage_ = nullptr;
     AverageDeckPage* averagePage_ = nullptr;

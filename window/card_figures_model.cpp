@@ -19,7 +19,20 @@ QString hundredths(std::int64_t value) { return QString::fromStdString(hundredth
 
 }  // namespace
 
-QString foldForMatch(const QString& text) { return text.normalized(QString::NormalizationForm_KC).toCaseFolded(); }
+QString foldForMatch(const QString& text) {
+    QString folded = text.normalized(QString::NormalizationForm_KC).toCaseFolded();
+    // Katakana ァ..ヶ to their hiragana ぁ..ゖ, the same distance apart.
+    for (QChar& c : folded) {
+        if (c.unicode() >= 0x30A1 && c.unicode() <= 0x30F6) c = QChar(static_cast<char16_t>(c.unicode() - 0x60));
+    }
+    return folded;
+}
+
+void CardFiguresModel::setChangeThreshold(std::int64_t hundredths) {
+    if (hundredths == changeThreshold_) return;
+    changeThreshold_ = hundredths;
+    if (rowCount() > 0) emit dataChanged(index(0, 0), index(rowCount() - 1, columnCount() - 1), {Qt::ForegroundRole, Qt::DisplayRole});
+}
 
 CardFiguresModel::CardFiguresModel(QObject* parent) : QAbstractTableModel(parent) {}
 
@@ -60,6 +73,11 @@ QString CardFiguresModel::text(const CardFigures& card, int column) const {
     }
     const std::optional<std::int64_t> number = numberIn(value);
     if (!number) return {};
+    // A change reads as one without its colour: signed, with an arrow.
+    if (shown.key.ends_with("change") && (shown.kind == ColumnKind::Rate || shown.kind == ColumnKind::Average)) {
+        if (*number > 0) return QLatin1Char('+') + hundredths(*number) + QStringLiteral(" ▲");
+        if (*number < 0) return hundredths(*number) + QStringLiteral(" ▼");
+    }
     switch (shown.kind) {
         case ColumnKind::Rate:
         case ColumnKind::Average: return hundredths(*number);
@@ -90,8 +108,12 @@ QVariant CardFiguresModel::data(const QModelIndex& index, int role) const {
             if (columnAt(column).presence == ColumnPresence::Results && card.results && card.results->smallSample) {
                 return QBrush(kSmallSample);
             }
-            if (card.change && card.change->adoptionChange > 0) return QBrush(kRising);
-            if (card.change && card.change->adoptionChange < 0) return QBrush(kFalling);
+            if (card.change && card.change->adoptionChange >= changeThreshold_ && card.change->adoptionChange > 0) {
+                return QBrush(kRising);
+            }
+            if (card.change && card.change->adoptionChange <= -changeThreshold_ && card.change->adoptionChange < 0) {
+                return QBrush(kFalling);
+            }
             return {};
         case Qt::BackgroundRole:
             if (card.change && card.change->status == CardStatus::New) return QBrush(kNewTint);

@@ -38,6 +38,11 @@ public:
     QVariant data(const QModelIndex& index, int role) const override;
     QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
 
+    // Rising and falling cards are coloured only when their adoption moved
+    // by at least `hundredths` of a point (100: one point).
+    void setChangeThreshold(std::int64_t hundredths);
+    std::int64_t changeThreshold() const { return changeThreshold_; }
+
     // Row `left` sorts before row `right` by `column`: numbers by value,
     // an empty figure before any value, texts by code point.
     bool lessThan(int left, int right, int column) const;
@@ -51,10 +56,11 @@ private:
     std::shared_ptr<const CardReport> report_;
     std::vector<ReportColumn> columns_;
     std::vector<QString> searchKeys_;
+    std::int64_t changeThreshold_ = 100;
 };
 
-// Text folded so that full-width and half-width letters and digits, and
-// upper and lower case, match alike.
+// Text folded so that full-width and half-width letters and digits, upper
+// and lower case, and hiragana and katakana match alike.
 QString foldForMatch(const QString& text);
 
 }  // namespace sormel

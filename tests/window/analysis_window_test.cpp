@@ -13,6 +13,7 @@
 #include <QLineEdit>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDoubleSpinBox>
 #include <QFileInfo>
 #include <QSignalSpy>
 #include <QSpinBox>
@@ -24,6 +25,7 @@
 #include "window/analysis_window.h"
 #include "window/card_figures_model.h"
 #include "window/card_filter_model.h"
+#include "window/card_page.h"
 #include "window/card_table_view.h"
 #include "window/type_page.h"
 #include "window/metagame_chart.h"
@@ -150,7 +152,13 @@ void AnalysisWindowTest::tableHasTheReportFilesColumnsAndValues() {
         const QStringList fields = lines[row + 1].split(',');
         QCOMPARE(fields.size(), cards.columnCount());
         for (int col = 0; col < cards.columnCount(); ++col) {
-            const QString shown = cards.index(row, col).data().toString();
+            QString shown = cards.index(row, col).data().toString();
+            // The window signs a change and marks its way; the file keeps the number.
+            if (shown.endsWith(QStringLiteral(" ▲")) || shown.endsWith(QStringLiteral(" ▼"))) {
+                QCOMPARE(shown.endsWith(QStringLiteral("▲")), fields[col].toDouble() > 0);
+                QCOMPARE(shown.startsWith('+'), fields[col].toDouble() > 0);
+                shown.chop(2);
+            }
             if (fields[col].startsWith('"') || fields[col].isEmpty()) {
                 QCOMPARE(shown, unquoted(fields[col]));
             } else {
@@ -173,6 +181,14 @@ void AnalysisWindowTest::filterMatchesFullAndHalfWidthAlike() {
     QCOMPARE(column(shown, 0), (QStringList{"AB-1", "AB-2", "AB-3"}));
     shown.setFilterText(QStringLiteral("ｘｙ－９"));
     QCOMPARE(column(shown, 0), QStringList{"XY-9"});
+    // Hiragana, katakana and half-width katakana alike.
+    QCOMPARE(sormel::foldForMatch(QStringLiteral("ゴブリン")), sormel::foldForMatch(QStringLiteral("ごぶりん")));
+    QCOMPARE(sormel::foldForMatch(QStringLiteral("ｺﾞﾌﾞﾘﾝ")), sormel::foldForMatch(QStringLiteral("ごぶりん")));
+    // The page says how many cards the filter leaves.
+    sormel::CardPage page;
+    page.setReport(report, false);
+    page.findChild<QLineEdit*>("txtFilter")->setText(QStringLiteral("ab-"));
+    QCOMPARE(page.findChild<QLabel*>("lblCardCount")->text(), QStringLiteral("3 / 4 件"));
     shown.setFilterText(QString());
     QCOMPARE(shown.rowCount(), 4);
 }
@@ -435,6 +451,10 @@ void AnalysisWindowTest::comparisonMarksRisingFallingNewAndDroppedCards() {
     QCOMPARE(cards->index(rowOf["D-1"], status).data().toString(), QStringLiteral("消滅"));
     QVERIFY(colour("N-1", Qt::BackgroundRole) != colour("D-1", Qt::BackgroundRole));
     QVERIFY(!cards->index(rowOf["A-1"], 1).data(Qt::BackgroundRole).isValid());
+    // A rose by 50 points: past a threshold of 60 it is not coloured.
+    analysis->findChild<QDoubleSpinBox*>("spnChangeThreshold")->setValue(60);
+    QVERIFY(!cards->index(rowOf["A-1"], 1).data(Qt::ForegroundRole).isValid());
+    analysis->findChild<QDoubleSpinBox*>("spnChangeThreshold")->setValue(1);
 }
 
 void AnalysisWindowTest::analysisFollowsTheMainRunAndLeavesTheMainGridAlone() {
