@@ -1,9 +1,11 @@
 #include "window/analysis_runner.h"
 
 #include <QThread>
+#include <ctime>
 
 #include "analysis/folder_analysis.h"
 #include "analysis/period_analysis.h"
+#include "export/report_writer.h"
 
 namespace sormel {
 namespace {
@@ -96,6 +98,7 @@ void AnalysisRunner::work() {
                                                       : analyseFolders(request, host, result->data, &result->suggestedRules);
         if (status.outcome == AnalysisOutcome::Cancelled || !host.current()) continue;
         result->request = std::move(request);
+        result->data.date = localDateText(std::time(nullptr));
         QMetaObject::invokeMethod(
             this,
             [this, generation, ok = status.completed(), result, text = QString::fromStdString(status.message)] {

@@ -14,6 +14,10 @@
 #include <QLabel>
 #include <QPainter>
 #include <QPushButton>
+#include <QScrollArea>
+#include <QSpinBox>
+#include <QToolTip>
+#include <QCursor>
 #include <QSet>
 #include <QVBoxLayout>
 #include <QValueAxis>
@@ -64,6 +68,22 @@ QStringList barLabels(const std::vector<const CardFigures*>& cards) {
     return labels;
 }
 
+// A long name keeps its start and end, so that the axis never cuts it at the edge.
+QString elidedInMiddle(const QString& text) {
+    constexpr qsizetype kLongest = 22;
+    if (text.size() <= kLongest) return text;
+    return text.left(kLongest / 2 - 1) + QStringLiteral("…") + text.right(kLongest / 2);
+}
+
+QString valueText(double value, ChartMeasure measure) {
+    switch (measure) {
+        case ChartMeasure::Adoption: return QString::number(value, 'f', 2) + QLatin1Char('%');
+        case ChartMeasure::AverageCopies: return QString::number(value, 'f', 2);
+        case ChartMeasure::Copies: return QString::number(value, 'f', 0);
+    }
+    return {};
+}
+
 }  // namespace
 
 void applyFont(QChart* chart, const QFont& font) {
@@ -83,10 +103,25 @@ QChart* emptyChart(const QFont& font) {
     return chart;
 }
 
-QChart* makeCardChart(const CardReport& report, ChartMeasure measure, int top, const QFont& font) {
+std::int64_t defaultChartMinDecks(std::int64_t deckCount) { return std::max<std::int64_t>(2, (deckCount * 5 + 99) / 100); }
+
+QString measureName(ChartMeasure measure) {
+    switch (measure) {
+        case ChartMeasure::Adoption: return QStringLiteral("採用率");
+        case ChartMeasure::AverageCopies: return QStringLiteral("平均採用枚数");
+        case ChartMeasure::Copies: return QStringLiteral("枚数");
+    }
+    return {};
+}
+
+QChart* makeCardChart(const CardReport& report, ChartMeasure measure, int top, const QFont& font, std::int64_t minDecks) {
     std::vector<const CardFigures*> cards;
+    // Averages and copies of a card few decks play say little: those charts leave it out.
+    const bool fewDecksLeftOut = measure != ChartMeasure::Adoption;
     for (const CardFigures& card : report.cards) {
-        if (!card.change || card.change->status != CardStatus::Dropped) cards.push_back(&card);
+        if (card.change && card.change->status == CardStatus::Dropped) continue;
+        if (fewDecksLeftOut && card.decks < minDecks) continue;
+        cards.push_back(&card);
     }
     std::stable_sort(cards.begin(), cards.end(), [&](const CardFigures* a, const CardFigures* b) {
         return measureOf(*a, measure) > measureOf(*b, measure);
@@ -123,8 +158,17 @@ QChart* makeCardChart(const CardReport& report, ChartMeasure measure, int top, c
     for (QBarSet* set : sets) series->append(set);
     auto* chart = new QChart;
     chart->addSeries(series);
+    // Each bar is named, with its value beside the name; the whole name
+    // shows when the pointer rests on the bar.
+    const QStringList full = barLabels(cards);
+    QStringList labels;
+    for (std::size_t i = 0; i < cards.size(); ++i) {
+        labels << elidedInMiddle(full[static_cast<qsizetype>(i)]) + QStringLiteral("  ") +
+                      valueText(measureOf(*cards[i], measure), measure);
+    }
+    series->setProperty(kFullNamesProperty, full);
     auto* names = new QBarCategoryAxis;
-    names->append(barLabels(cards));
+    names->append(labels);
     // The names are what the chart is read by: the plot narrows for them.
     names->setTruncateLabels(false);
     chart->addAxis(names, Qt::AlignLeft);
@@ -176,12 +220,18 @@ UsageChart::UsageChart(UserPrompts& prompts, QWidget* parent)
       subject_(new QComboBox(this)),
       measure_(new QComboBox(this)),
       top_(new QComboBox(this)),
-      view_(new QChartView(this)),
+      minDecks_(new QSpinBox(this)),
+      scroll_(new QScrollArea(this)),
+      view_(new QChartView),
       save_(new QPushButton(QStringLiteral("画像として保存…"), this)),
       copy_(new QPushButton(QStringLiteral("画像をコピー"), this)) {
     subject_->setObjectName(QStringLiteral("chartSubject"));
     measure_->setObjectName(QStringLiteral("chartMeasure"));
     top_->setObjectName(QStringLiteral("chartTop"));
+    minDecks_->setObjectName(QStringLiteral("chartMinDecks"));
+    minDecks_->setRange(1, 1000000);
+    minDecks_->setSuffix(QStringLiteral(" デッキ以上"));
+    minDecks_->setToolTip(QStringLiteral("平均採用枚数と枚数のグラフは、これより少ないデッキにしかないカードを除きます"));
     view_->setObjectName(QStringLiteral("chartView"));
     save_->setObjectName(QStringLiteral("chartSave"));
     copy_->setObjectName(QStringLiteral("chartCopy"));
@@ -194,16 +244,22 @@ UsageChart::UsageChart(UserPrompts& prompts, QWidget* parent)
     controls->addWidget(subject_);
     controls->addWidget(measure_);
     controls->addWidget(top_);
+    controls->addWidget(minDecks_);
     controls->addStretch();
     controls->addWidget(save_);
     controls->addWidget(copy_);
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(controls);
-    layout->addWidget(view_, 1);
+    // A chart of many bars grows downwards, every bar named; the page scrolls.
+    scroll_->setWidget(view_);
+    scroll_->setWidgetResizable(true);
+    scroll_->setFrameShape(QFrame::NoFrame);
+    layout->addWidget(scroll_, 1);
 
     for (QComboBox* box : {subject_, measure_, top_}) {
         connect(box, &QComboBox::currentIndexChanged, this, &UsageChart::rebuild);
     }
+    connect(minDecks_, &QSpinBox::valueChanged, this, &UsageChart::rebuild);
     connect(save_, &QPushButton::clicked, this, &UsageChart::saveImage);
     connect(copy_, &QPushButton::clicked, this, &UsageChart::copyImage);
     rebuild();
@@ -211,6 +267,11 @@ UsageChart::UsageChart(UserPrompts& prompts, QWidget* parent)
 
 void UsageChart::setData(std::shared_ptr<const ReportData> report) {
     data_ = std::move(report);
+    {
+        const QSignalBlocker quiet(minDecks_);
+        minDecks_->setValue(static_cast<int>(std::min<std::int64_t>(
+            data_ ? defaultChartMinDecks(data_->report.deckCount) : 2, minDecks_->maximum())));
+    }
     const bool types = data_ && !data_->types.empty();
     const bool results = data_ && data_->results.has_value();
     const int shown = subject_->currentIndex();
@@ -223,24 +284,53 @@ QChart* UsageChart::chart() const { return view_->chart(); }
 
 void UsageChart::rebuild() {
     const bool cards = subject_->currentIndex() == 0;
+    const auto measure = static_cast<ChartMeasure>(measure_->currentIndex());
     measure_->setEnabled(cards);
     top_->setEnabled(cards);
+    minDecks_->setEnabled(cards && measure != ChartMeasure::Adoption);
     QChart* chart = nullptr;
+    int bars = 0;
     if (!data_) {
         chart = emptyChart(font());
     } else if (cards) {
-        chart = makeCardChart(data_->report, static_cast<ChartMeasure>(measure_->currentIndex()),
-                              top_->currentData().toInt(), font());
+        chart = makeCardChart(data_->report, measure, top_->currentData().toInt(), font(), minDecks_->value());
+        if (auto* series = qobject_cast<QAbstractBarSeries*>(chart->series().value(0))) {
+            const QStringList names = series->property(kFullNamesProperty).toStringList();
+            bars = static_cast<int>(names.size());
+            connect(series, &QAbstractBarSeries::hovered, this, [names](bool on, int index) {
+                if (on && index >= 0 && index < names.size()) QToolTip::showText(QCursor::pos(), names[index]);
+            });
+            QString title = QStringLiteral("%1 上位 %2 枚").arg(measureName(measure)).arg(bars);
+            if (measure != ChartMeasure::Adoption) title += QStringLiteral("（%1 デッキ以上）").arg(minDecks_->value());
+            chart->setTitle(title + QStringLiteral("<br><small>") + caption().toHtmlEscaped() + QStringLiteral("</small>"));
+        }
     } else if (subject_->currentIndex() == 2) {
         chart = makeMetagameChart(*data_, font());
     } else {
         chart = makeTypeShareChart(data_->types, font());
     }
+    if (data_ && !cards && chart->title().isEmpty()) chart->setTitle(QStringLiteral("<small>") + caption().toHtmlEscaped() + QStringLiteral("</small>"));
+    // Room for every bar's label: about 22 pixels a bar beyond the titles.
+    view_->setMinimumHeight(std::max(280, bars * 22 + 170));
     QChart* old = view_->chart();
     view_->setChart(chart);
     delete old;
     save_->setEnabled(data_ != nullptr);
     copy_->setEnabled(data_ != nullptr);
+}
+
+// What a saved picture needs to stand on its own: the folder, the decks,
+// the date, the copy limit and the side setting.
+QString UsageChart::caption() const {
+    if (!data_) return {};
+    const QString folder = QString::fromStdString(data_->folder);
+    const QString last = folder.section(QLatin1Char('/'), -1, -1, QString::SectionSkipEmpty);
+    return QStringLiteral("%1 ・ %2 デッキ ・ %3 ・ 上限 %4 枚 ・ %5")
+        .arg(last.isEmpty() ? folder : last)
+        .arg(data_->report.deckCount)
+        .arg(QString::fromStdString(data_->date))
+        .arg(data_->report.copyLimit)
+        .arg(data_->report.sideCounted ? QStringLiteral("サイド含む") : QStringLiteral("サイド除く"));
 }
 
 QImage UsageChart::image() const { return chartViewImage(*view_); }

@@ -16,6 +16,8 @@ class QChart;
 class QChartView;
 class QComboBox;
 class QPushButton;
+class QScrollArea;
+class QSpinBox;
 
 namespace sormel {
 
@@ -27,7 +29,17 @@ enum class ChartMeasure { Adoption, AverageCopies, Copies };
 // report's order), the first at the top. Each bar is one stacked set per
 // copy bucket (1 .. limit, then more), the bar's length split in
 // proportion to the decks (adoption) or the copies (the others) in each.
-QChart* makeCardChart(const CardReport& report, ChartMeasure measure, int top, const QFont& font);
+// The averages' and copies' charts leave out cards fewer than `minDecks`
+// decks play. Each bar's label is the name (long ones elided in the
+// middle; the whole names are the series' property kFullNamesProperty)
+// and the bar's value.
+QChart* makeCardChart(const CardReport& report, ChartMeasure measure, int top, const QFont& font,
+                      std::int64_t minDecks = 0);
+inline constexpr char kFullNamesProperty[] = "fullNames";
+// 5 % of the decks, at least 2.
+std::int64_t defaultChartMinDecks(std::int64_t deckCount);
+// 採用率, 平均採用枚数, 枚数.
+QString measureName(ChartMeasure measure);
 // The chart's texts in `font`.
 void applyFont(QChart* chart, const QFont& font);
 // A chart saying there is nothing to show.
@@ -51,12 +63,15 @@ public:
 
 private:
     void rebuild();
+    QString caption() const;
 
     UserPrompts& prompts_;
     std::shared_ptr<const ReportData> data_;
     QComboBox* subject_;
     QComboBox* measure_;
     QComboBox* top_;
+    QSpinBox* minDecks_;
+    QScrollArea* scroll_;
     QChartView* view_;
     QPushButton* save_;
     QPushButton* copy_;

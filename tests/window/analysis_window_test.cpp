@@ -276,7 +276,7 @@ void AnalysisWindowTest::chartShowsTheTopCardsSplitByCopies() {
     for (QBarSet* set : series->barSets()) sets << set->label();
     QCOMPARE(sets, (QStringList{"1枚", "2枚", "3枚", "4枚以上"}));
     auto* axis = qobject_cast<QBarCategoryAxis*>(chart->axes(Qt::Vertical).value(0));
-    QCOMPARE(axis->categories(), (QStringList{"Ａｌｐｈａ", "beta"}));  // the first from the top
+    QCOMPARE(axis->categories(), (QStringList{"Ａｌｐｈａ  90.00%", "beta  100.00%"}));  // the first from the top
     // beta: 100 % from one-copy decks; Alpha: 90 % as 2 : 5 : 1 : 1 decks.
     QCOMPARE(series->barSets()[0]->at(1), 100.0);
     QCOMPARE(series->barSets()[1]->at(1), 0.0);
@@ -288,8 +288,19 @@ void AnalysisWindowTest::chartShowsTheTopCardsSplitByCopies() {
     chart.reset(sormel::makeCardChart(*report, sormel::ChartMeasure::Copies, 10, QFont()));
     series = qobject_cast<QHorizontalStackedBarSeries*>(chart->series().value(0));
     axis = qobject_cast<QBarCategoryAxis*>(chart->axes(Qt::Vertical).value(0));
-    QCOMPARE(axis->categories().last(), QStringLiteral("Gamma\tx"));
+    QCOMPARE(axis->categories().last(), QStringLiteral("Gamma\tx  300"));
     QCOMPARE(axis->categories().size(), 4);
+    // Averages leave out cards fewer decks play than asked; long names keep both ends.
+    auto longNamed = std::make_shared<sormel::CardReport>(*report);
+    longNamed->cards[1].name = "A name far too long for the axis of any chart";
+    chart.reset(sormel::makeCardChart(*longNamed, sormel::ChartMeasure::AverageCopies, 10, QFont(), 10));
+    axis = qobject_cast<QBarCategoryAxis*>(chart->axes(Qt::Vertical).value(0));
+    QCOMPARE(axis->categories(), (QStringList{"A name far…f any chart  1.00", "Gamma\tx  3.00"}));
+    QCOMPARE(chart->series().value(0)->property(sormel::kFullNamesProperty).toStringList().front(),
+             QStringLiteral("A name far too long for the axis of any chart"));
+    QCOMPARE(sormel::defaultChartMinDecks(10), 2);
+    QCOMPARE(sormel::defaultChartMinDecks(2000), 100);
+    QCOMPARE(sormel::defaultChartMinDecks(2001), 101);
     QCOMPARE(series->barSets()[2]->at(3) + series->barSets()[3]->at(3), 300.0);
 }
 
