@@ -5,6 +5,7 @@
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QMenu>
+#include <QScrollBar>
 #include <algorithm>
 
 #include "window/card_figures_model.h"
@@ -35,6 +36,87 @@ CardTableView::CardTableView(QWidget* parent) : QTableView(parent) {
     horizontalHeader()->setContextMenuPolicy(Qt::CustomContextMenu);
     horizontalHeader()->setSortIndicatorShown(true);
     connect(horizontalHeader(), &QHeaderView::customContextMenuRequested, this, &CardTableView::showColumnMenu);
+
+    frozen_ = new QTableView(this);
+    frozen_->setObjectName(QStringLiteral("frozenColumns"));
+    frozen_->setFocusPolicy(Qt::NoFocus);
+    frozen_->verticalHeader()->hide();
+    frozen_->setWordWrap(false);
+    frozen_->setSelectionBehavior(QAbstractItemView::SelectRows);
+    frozen_->setSelectionMode(QAbstractItemView::ExtendedSelection);
+    frozen_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    frozen_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    frozen_->setVerticalScrollMode(verticalScrollMode());
+    frozen_->verticalHeader()->setDefaultSectionSize(verticalHeader()->defaultSectionSize());
+    frozen_->horizontalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    frozen_->setStyleSheet(QStringLiteral("QTableView { border: none; border-right: 1px solid palette(mid); }"));
+    viewport()->stackUnder(frozen_);
+    frozen_->hide();
+    // Both views scroll together; a click on a frozen header sorts the table.
+    connect(frozen_->verticalScrollBar(), &QAbstractSlider::valueChanged, verticalScrollBar(), &QAbstractSlider::setValue);
+    connect(verticalScrollBar(), &QAbstractSlider::valueChanged, frozen_->verticalScrollBar(), &QAbstractSlider::setValue);
+    frozen_->horizontalHeader()->setSectionsClickable(true);
+    connect(frozen_->horizontalHeader(), &QHeaderView::sectionClicked, this, [this](int section) {
+        QHeaderView* header = horizontalHeader();
+        Qt::SortOrder order = Qt::AscendingOrder;
+        if (header->sortIndicatorSection() == section) {
+            order = header->sortIndicatorOrder() == Qt::AscendingOrder ? Qt::DescendingOrder : Qt::AscendingOrder;
+        } else if (model()) {
+            order = static_cast<Qt::SortOrder>(
+                model()->headerData(section, Qt::Horizontal, Qt::InitialSortOrderRole).toInt());
+        }
+        header->setSortIndicator(section, order);
+    });
+    connect(horizontalHeader(), &QHeaderView::sectionResized, this, [this](int section, int, int size) {
+        if (section < kFrozenColumns) frozen_->setColumnWidth(section, size);
+        placeFrozenColumns();
+    });
+    connect(horizontalHeader(), &QHeaderView::sortIndicatorChanged, this, [this](int section, Qt::SortOrder order) {
+        frozen_->horizontalHeader()->setSortIndicatorShown(section >= 0 && section < kFrozenColumns);
+        frozen_->horizontalHeader()->setSortIndicator(section, order);
+    });
+}
+
+int CardTableView::frozenWidth() const {
+    int width = 0;
+    for (int column = 0; column < kFrozenColumns && model() && column < model()->columnCount(); ++column) {
+        if (!isColumnHidden(column)) width += columnWidth(column);
+    }
+    return width;
+}
+
+// Over the first columns, as wide as they are, below the header's top.
+void CardTableView::placeFrozenColumns() {
+    if (!model()) return;
+    for (int column = 0; column < model()->columnCount(); ++column) {
+        frozen_->setColumnHidden(column, column >= kFrozenColumns || isColumnHidden(column));
+        if (column < kFrozenColumns) frozen_->setColumnWidth(column, columnWidth(column));
+    }
+    const int width = frozenWidth();
+    // Only worth it when the table scrolls sideways at all.
+    frozen_->setVisible(width > 0 && horizontalScrollBar()->maximum() > 0);
+    frozen_->setGeometry(verticalHeader()->width() + frameWidth(), frameWidth(), width,
+                         viewport()->height() + horizontalHeader()->height());
+}
+
+void CardTableView::resizeEvent(QResizeEvent* event) {
+    QTableView::resizeEvent(event);
+    placeFrozenColumns();
+}
+
+// The cursor moving left under the frozen columns brings its cell into view.
+QModelIndex CardTableView::moveCursor(CursorAction cursorAction, Qt::KeyboardModifiers modifiers) {
+    const QModelIndex current = QTableView::moveCursor(cursorAction, modifiers);
+    if (cursorAction == MoveLeft && current.column() >= kFrozenColumns &&
+        visualRect(current).topLeft().x() < frozenWidth()) {
+        const int newValue = horizontalScrollBar()->value() + visualRect(current).topLeft().x() - frozenWidth();
+        horizontalScrollBar()->setValue(newValue);
+    }
+    return current;
+}
+
+void CardTableView::scrollTo(const QModelIndex& index, ScrollHint hint) {
+    if (index.column() >= kFrozenColumns) QTableView::scrollTo(index, hint);
 }
 
 QString CardTableView::selectedRowsAsText() const {
@@ -90,16 +172,20 @@ void CardTableView::setColumnShown(int column, bool shown) {
         hiddenKeys_.insert(columnKey(column));
     }
     setColumnHidden(column, !shown);
+    placeFrozenColumns();
 }
 
 void CardTableView::setModel(QAbstractItemModel* newModel) {
     for (const QMetaObject::Connection& watch : modelWatches_) disconnect(watch);
     modelWatches_.clear();
     QTableView::setModel(newModel);
+    frozen_->setModel(newModel);
     if (!newModel) return;
+    frozen_->setSelectionModel(selectionModel());
     modelWatches_ = {
         connect(newModel, &QAbstractItemModel::modelReset, this, &CardTableView::hideChosenColumns),
-        connect(newModel, &QAbstractItemModel::headerDataChanged, this, &CardTableView::hideChosenColumns)};
+        connect(newModel, &QAbstractItemModel::headerDataChanged, this, &CardTableView::hideChosenColumns),
+        connect(newModel, &QAbstractItemModel::layoutChanged, this, &CardTableView::placeFrozenColumns)};
     hideChosenColumns();
 }
 
@@ -114,6 +200,7 @@ void CardTableView::hideChosenColumns() {
     for (int column = 0; column < model()->columnCount(); ++column) {
         setColumnHidden(column, hiddenKeys_.contains(columnKey(column)));
     }
+    placeFrozenColumns();
 }
 
 }  // namespace sormel

@@ -1,7 +1,10 @@
 // A sortable per-card table: Ctrl+C copies the selected rows, header
 // first, as tab-separated text that pastes into a spreadsheet as cells;
 // the header's context menu hides and shows columns, which stay hidden by
-// what they hold when the model's columns change.
+// what they hold when the model's columns change. The first two columns
+// (No. and the name) stay in view when the table scrolls sideways: a
+// second view over them shows the same rows, as Qt's frozen-column
+// example does.
 #pragma once
 
 #include <QSet>
@@ -14,6 +17,8 @@ namespace sormel {
 class CardTableView : public QTableView {
     Q_OBJECT
 public:
+    static constexpr int kFrozenColumns = 2;
+
     explicit CardTableView(QWidget* parent = nullptr);
 
     // The selected rows in the order shown, visible columns only, with the
@@ -26,11 +31,18 @@ public:
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    QModelIndex moveCursor(CursorAction cursorAction, Qt::KeyboardModifiers modifiers) override;
+    void scrollTo(const QModelIndex& index, ScrollHint hint = EnsureVisible) override;
 
 private:
     void showColumnMenu(const QPoint& position);
     QString columnKey(int column) const;
     void hideChosenColumns();
+    void placeFrozenColumns();
+    int frozenWidth() const;
+
+    QTableView* frozen_;
 
     QSet<QString> hiddenKeys_;
     std::vector<QMetaObject::Connection> modelWatches_;

@@ -9,6 +9,7 @@
 #include <QClipboard>
 #include <QHorizontalStackedBarSeries>
 #include <QHeaderView>
+#include <QScrollBar>
 #include <QImage>
 #include <QLineEdit>
 #include <QCheckBox>
@@ -239,6 +240,19 @@ void AnalysisWindowTest::headerClicksSortFiguresLargestFirstAndKeepTiesInOrder()
     QCOMPARE(column(shown, 0), (QStringList{"V-1", "T-2", "T-1", "U-1"}));
     clickHeader(1);  // names sort from A on the first click
     QCOMPARE(column(shown, 1), (QStringList{"fewer", "more", "tie 102", "tie 98"}));
+
+    // Narrow, the table scrolls sideways with No. and the name kept in view,
+    // and their headers still sort.
+    view.resize(400, 300);
+    QApplication::processEvents();
+    auto* frozen = view.findChild<QTableView*>("frozenColumns");
+    QVERIFY(frozen->isVisible());
+    QCOMPARE(frozen->width(), view.columnWidth(0) + view.columnWidth(1));
+    view.horizontalScrollBar()->setValue(view.horizontalScrollBar()->maximum());
+    QVERIFY(frozen->isVisible() && frozen->x() < view.columnWidth(0));
+    const QPoint onName(frozen->horizontalHeader()->sectionViewportPosition(1) + 5, frozen->horizontalHeader()->height() / 2);
+    QTest::mouseClick(frozen->horizontalHeader()->viewport(), Qt::LeftButton, {}, onName);
+    QCOMPARE(column(shown, 1), (QStringList{"tie 98", "tie 102", "more", "fewer"}));
 }
 
 void AnalysisWindowTest::hiddenColumnsStayHiddenByWhatTheyHold() {
