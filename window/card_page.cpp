@@ -65,7 +65,6 @@ CardPage::CardPage(QWidget* parent)
 
 void CardPage::setReport(std::shared_ptr<const CardReport> report, bool compared) {
     cards_->setReport(std::move(report), compared);
-    table_->setColumnWidth(CardFiguresModel::kNameColumn, 200);
     threshold_->setEnabled(compared);
     showCount();
 }

@@ -8,6 +8,7 @@
 #include <QScrollBar>
 #include <algorithm>
 
+#include "window/app_settings.h"
 #include "window/card_figures_model.h"
 
 namespace sormel {
@@ -69,6 +70,7 @@ CardTableView::CardTableView(QWidget* parent) : QTableView(parent) {
     });
     connect(horizontalHeader(), &QHeaderView::sectionResized, this, [this](int section, int, int size) {
         if (section < kFrozenColumns) frozen_->setColumnWidth(section, size);
+        if (!applyingWidths_ && size > 0) rememberWidth(section, size);
         placeFrozenColumns();
     });
     connect(horizontalHeader(), &QHeaderView::sortIndicatorChanged, this, [this](int section, Qt::SortOrder order) {
@@ -200,7 +202,37 @@ void CardTableView::hideChosenColumns() {
     for (int column = 0; column < model()->columnCount(); ++column) {
         setColumnHidden(column, hiddenKeys_.contains(columnKey(column)));
     }
+    applyWidths();
     placeFrozenColumns();
+}
+
+namespace {
+const QString kWidthsKey = QStringLiteral("table/columnWidths");
+constexpr int kWidestFitted = 320;  // a long name fits no further; the tooltip shows it whole
+}  // namespace
+
+void CardTableView::applyWidths() {
+    if (!model() || model()->rowCount() == 0) return;
+    const QVariantMap remembered = AppSettings().value(kWidthsKey).toMap();
+    applyingWidths_ = true;
+    for (int column = 0; column < model()->columnCount(); ++column) {
+        const QVariant width = remembered.value(columnKey(column));
+        if (width.isValid()) {
+            setColumnWidth(column, width.toInt());
+        } else {
+            resizeColumnToContents(column);
+            setColumnWidth(column, std::min(columnWidth(column), kWidestFitted));
+        }
+    }
+    applyingWidths_ = false;
+}
+
+void CardTableView::rememberWidth(int column, int width) {
+    if (!model() || column < 0 || column >= model()->columnCount()) return;
+    AppSettings stored;
+    QVariantMap remembered = stored.value(kWidthsKey).toMap();
+    remembered.insert(columnKey(column), width);
+    stored.setValue(kWidthsKey, remembered);
 }
 
 }  // namespace sormel

@@ -1,7 +1,9 @@
 // A sortable per-card table: Ctrl+C copies the selected rows, header
 // first, as tab-separated text that pastes into a spreadsheet as cells;
 // the header's context menu hides and shows columns, which stay hidden by
-// what they hold when the model's columns change. The first two columns
+// what they hold when the model's columns change. Columns fit their contents
+// when first shown; a width the user sets is remembered, by what the column
+// holds, between sessions. The first two columns
 // (No. and the name) stay in view when the table scrolls sideways: a
 // second view over them shows the same rows, as Qt's frozen-column
 // example does.
@@ -40,9 +42,12 @@ private:
     QString columnKey(int column) const;
     void hideChosenColumns();
     void placeFrozenColumns();
+    void applyWidths();
+    void rememberWidth(int column, int width);
     int frozenWidth() const;
 
     QTableView* frozen_;
+    bool applyingWidths_ = false;  // widths set by the table, not by the user
 
     QSet<QString> hiddenKeys_;
     std::vector<QMetaObject::Connection> modelWatches_;

@@ -131,7 +131,6 @@ void TypePage::showSelectedType() {
     }
     const TypeReport& type = data_->types[static_cast<std::size_t>(row)];
     cards_->setReport(std::shared_ptr<const CardReport>(data_, &type.report), data_->baseline.has_value());
-    table_->setColumnWidth(CardFiguresModel::kNameColumn, 200);
 }
 
 // Every deck in reading order; the user sorts by any column. The file cell

@@ -92,6 +92,7 @@ private slots:
     void filterMatchesFullAndHalfWidthAlike();
     void copyGivesTheSelectedRowsAsTabSeparatedText();
     void hiddenColumnsStayHiddenByWhatTheyHold();
+    void columnsFitTheirContentsAndKeepTheWidthsTheUserSets();
     void headerClicksSortFiguresLargestFirstAndKeepTiesInOrder();
     void chartShowsTheTopCardsSplitByCopies();
     void chartSavesAsAPngAtTwiceItsSize();
@@ -253,6 +254,24 @@ void AnalysisWindowTest::headerClicksSortFiguresLargestFirstAndKeepTiesInOrder()
     const QPoint onName(frozen->horizontalHeader()->sectionViewportPosition(1) + 5, frozen->horizontalHeader()->height() / 2);
     QTest::mouseClick(frozen->horizontalHeader()->viewport(), Qt::LeftButton, {}, onName);
     QCOMPARE(column(shown, 1), (QStringList{"tie 98", "tie 102", "more", "fewer"}));
+}
+
+void AnalysisWindowTest::columnsFitTheirContentsAndKeepTheWidthsTheUserSets() {
+    Fixture fixture;  // a settings file of the test's own
+    auto report = knownReport();
+    report->cards[0].name = "A card name long enough to need a wider column than the header";
+    sormel::CardFiguresModel cards;
+    {
+        sormel::CardTableView view;
+        view.setModel(&cards);
+        cards.setReport(report, false);
+        QVERIFY(view.columnWidth(1) > view.fontMetrics().horizontalAdvance(QStringLiteral("A card name long")));
+        view.horizontalHeader()->resizeSection(2, 151);  // as a drag of the header does
+    }
+    sormel::CardTableView again;
+    again.setModel(&cards);
+    cards.setReport(report, false);
+    QCOMPARE(again.columnWidth(2), 151);
 }
 
 void AnalysisWindowTest::hiddenColumnsStayHiddenByWhatTheyHold() {
