@@ -14,6 +14,7 @@
 #include <QLabel>
 #include <QPainter>
 #include <QPushButton>
+#include <QScatterSeries>
 #include <QScrollArea>
 #include <QSpinBox>
 #include <QToolTip>
@@ -73,6 +74,14 @@ QString elidedInMiddle(const QString& text) {
     constexpr qsizetype kLongest = 22;
     if (text.size() <= kLongest) return text;
     return text.left(kLongest / 2 - 1) + QStringLiteral("…") + text.right(kLongest / 2);
+}
+
+double longestBefore(const std::vector<const CardFigures*>& cards) {
+    double longest = 0;
+    for (const CardFigures* card : cards) {
+        if (card->change) longest = std::max(longest, static_cast<double>(card->change->adoptionBefore) / 100.0);
+    }
+    return longest;
 }
 
 QString valueText(double value, ChartMeasure measure) {
@@ -180,6 +189,34 @@ QChart* makeCardChart(const CardReport& report, ChartMeasure measure, int top, c
     values->setLabelFormat(measure == ChartMeasure::Copies ? QStringLiteral("%.0f") : QStringLiteral("%.1f"));
     chart->addAxis(values, Qt::AlignBottom);
     series->attachAxis(values);
+    // With a baseline, a mark on each bar at the card's earlier adoption.
+    if (measure == ChartMeasure::Adoption) {
+        auto* before = new QScatterSeries;
+        before->setName(QStringLiteral("前回"));
+        before->setMarkerShape(QScatterSeries::MarkerShapeRectangle);
+        before->setMarkerSize(7);
+        before->setColor(QColor(40, 40, 40));
+        before->setBorderColor(QColor(255, 255, 255));
+        for (std::size_t i = 0; i < cards.size(); ++i) {
+            const auto& change = cards[i]->change;
+            if (change && change->status != CardStatus::New) {
+                before->append(static_cast<double>(change->adoptionBefore) / 100.0, static_cast<double>(i));
+            }
+        }
+        if (before->count() == 0) {
+            delete before;
+        } else {
+            chart->addSeries(before);
+            before->attachAxis(values);
+            // The bars' rows, as numbers: row i is the i-th category from the bottom.
+            auto* rows = new QValueAxis;
+            rows->setRange(-0.5, static_cast<double>(cards.size()) - 0.5);
+            rows->setVisible(false);
+            chart->addAxis(rows, Qt::AlignRight);
+            before->attachAxis(rows);
+            values->setMax(std::max(values->max(), longestBefore(cards)));
+        }
+    }
     chart->legend()->setAlignment(Qt::AlignBottom);
     applyFont(chart, font);
     return chart;

@@ -11,6 +11,7 @@
 #include <QHeaderView>
 #include <QScrollBar>
 #include <QImage>
+#include <QScatterSeries>
 #include <QLineEdit>
 #include <QCheckBox>
 #include <QComboBox>
@@ -323,6 +324,7 @@ void AnalysisWindowTest::chartShowsTheTopCardsSplitByCopies() {
     axis = qobject_cast<QBarCategoryAxis*>(chart->axes(Qt::Vertical).value(0));
     QCOMPARE(axis->categories().last(), QStringLiteral("Gamma\tx  300"));
     QCOMPARE(axis->categories().size(), 4);
+    QCOMPARE(series->barSets()[2]->at(3) + series->barSets()[3]->at(3), 300.0);
     // Averages leave out cards fewer decks play than asked; long names keep both ends.
     auto longNamed = std::make_shared<sormel::CardReport>(*report);
     longNamed->cards[1].name = "A name far too long for the axis of any chart";
@@ -334,7 +336,15 @@ void AnalysisWindowTest::chartShowsTheTopCardsSplitByCopies() {
     QCOMPARE(sormel::defaultChartMinDecks(10), 2);
     QCOMPARE(sormel::defaultChartMinDecks(2000), 100);
     QCOMPARE(sormel::defaultChartMinDecks(2001), 101);
-    QCOMPARE(series->barSets()[2]->at(3) + series->barSets()[3]->at(3), 300.0);
+
+    // Compared with a baseline: a mark at each kept card's earlier adoption, none for a new one.
+    auto compared = std::make_shared<sormel::CardReport>(*report);
+    compared->cards[0].change = sormel::CardChange{sormel::CardStatus::Kept, 8000, 1000, 150, 50, 1, 2};
+    compared->cards[1].change = sormel::CardChange{sormel::CardStatus::New, 0, 10000, std::nullopt, std::nullopt, 2, std::nullopt};
+    chart.reset(sormel::makeCardChart(*compared, sormel::ChartMeasure::Adoption, 2, QFont()));
+    auto* before = qobject_cast<QScatterSeries*>(chart->series().value(1));
+    QVERIFY(before);
+    QCOMPARE(before->points(), (QList<QPointF>{QPointF(80.0, 0.0)}));  // Alpha, the lower bar
 }
 
 void AnalysisWindowTest::chartSavesAsAPngAtTwiceItsSize() {
