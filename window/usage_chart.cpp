@@ -13,6 +13,7 @@
 #include <QHorizontalStackedBarSeries>
 #include <QLabel>
 #include <QPainter>
+#include <QDoubleSpinBox>
 #include <QPushButton>
 #include <QScatterSeries>
 #include <QScrollArea>
@@ -23,6 +24,7 @@
 #include <QVBoxLayout>
 #include <QValueAxis>
 #include <algorithm>
+#include <cmath>
 #include <numeric>
 
 #include "export/atomic_file.h"
@@ -222,13 +224,33 @@ QChart* makeCardChart(const CardReport& report, ChartMeasure measure, int top, c
     return chart;
 }
 
-QChart* makeTypeShareChart(const std::vector<TypeReport>& types, const QFont& font) {
+QChart* makeTypeShareChart(const std::vector<TypeReport>& types, const QFont& font, std::int64_t otherBelow) {
     if (types.empty()) return emptyChart(font);
+    // The small types share one bar, その他, at the bottom.
+    std::vector<std::pair<QString, std::int64_t>> bars;
+    std::int64_t other = 0;
+    int grouped = 0;
+    for (const TypeReport& type : types) {
+        if (type.share < otherBelow) {
+            other += type.share;
+            ++grouped;
+        } else {
+            bars.emplace_back(QString::fromStdString(type.name), type.share);
+        }
+    }
+    if (grouped == 1) {
+        // One small type is shown as itself: a group of one says nothing more.
+        for (const TypeReport& type : types) {
+            if (type.share < otherBelow) bars.emplace_back(QString::fromStdString(type.name), type.share);
+        }
+    } else if (grouped > 1) {
+        bars.emplace_back(QStringLiteral("その他（%1 タイプ）").arg(grouped), other);
+    }
     auto* set = new QBarSet(QStringLiteral("比率(%)"));
     QStringList labels;
-    for (auto type = types.rbegin(); type != types.rend(); ++type) {
-        *set << static_cast<double>(type->share) / 100.0;
-        labels << QString::fromStdString(type->name);
+    for (auto bar = bars.rbegin(); bar != bars.rend(); ++bar) {
+        *set << static_cast<double>(bar->second) / 100.0;
+        labels << elidedInMiddle(bar->first);
     }
     auto* series = new QHorizontalBarSeries;
     series->append(set);
@@ -258,6 +280,7 @@ UsageChart::UsageChart(UserPrompts& prompts, QWidget* parent)
       measure_(new QComboBox(this)),
       top_(new QComboBox(this)),
       minDecks_(new QSpinBox(this)),
+      otherBelow_(new QDoubleSpinBox(this)),
       scroll_(new QScrollArea(this)),
       view_(new QChartView),
       save_(new QPushButton(QStringLiteral("画像として保存…"), this)),
@@ -269,6 +292,13 @@ UsageChart::UsageChart(UserPrompts& prompts, QWidget* parent)
     minDecks_->setRange(1, 1000000);
     minDecks_->setSuffix(QStringLiteral(" デッキ以上"));
     minDecks_->setToolTip(QStringLiteral("平均採用枚数と枚数のグラフは、これより少ないデッキにしかないカードを除きます"));
+    otherBelow_->setObjectName(QStringLiteral("chartOtherBelow"));
+    otherBelow_->setRange(0, 100);
+    otherBelow_->setDecimals(2);
+    otherBelow_->setValue(2);
+    otherBelow_->setPrefix(QStringLiteral("その他: "));
+    otherBelow_->setSuffix(QStringLiteral(" % 未満"));
+    otherBelow_->setToolTip(QStringLiteral("比率がこれより小さいデッキタイプを「その他」にまとめます"));
     view_->setObjectName(QStringLiteral("chartView"));
     save_->setObjectName(QStringLiteral("chartSave"));
     copy_->setObjectName(QStringLiteral("chartCopy"));
@@ -282,6 +312,7 @@ UsageChart::UsageChart(UserPrompts& prompts, QWidget* parent)
     controls->addWidget(measure_);
     controls->addWidget(top_);
     controls->addWidget(minDecks_);
+    controls->addWidget(otherBelow_);
     controls->addStretch();
     controls->addWidget(save_);
     controls->addWidget(copy_);
@@ -297,6 +328,7 @@ UsageChart::UsageChart(UserPrompts& prompts, QWidget* parent)
         connect(box, &QComboBox::currentIndexChanged, this, &UsageChart::rebuild);
     }
     connect(minDecks_, &QSpinBox::valueChanged, this, &UsageChart::rebuild);
+    connect(otherBelow_, &QDoubleSpinBox::valueChanged, this, &UsageChart::rebuild);
     connect(save_, &QPushButton::clicked, this, &UsageChart::saveImage);
     connect(copy_, &QPushButton::clicked, this, &UsageChart::copyImage);
     rebuild();
@@ -325,6 +357,7 @@ void UsageChart::rebuild() {
     measure_->setEnabled(cards);
     top_->setEnabled(cards);
     minDecks_->setEnabled(cards && measure != ChartMeasure::Adoption);
+    otherBelow_->setEnabled(subject_->currentIndex() == 1);
     QChart* chart = nullptr;
     int bars = 0;
     if (!data_) {
@@ -344,7 +377,7 @@ void UsageChart::rebuild() {
     } else if (subject_->currentIndex() == 2) {
         chart = makeMetagameChart(*data_, font());
     } else {
-        chart = makeTypeShareChart(data_->types, font());
+        chart = makeTypeShareChart(data_->types, font(), std::llround(otherBelow_->value() * 100));
     }
     if (data_ && !cards && chart->title().isEmpty()) chart->setTitle(QStringLiteral("<small>") + caption().toHtmlEscaped() + QStringLiteral("</small>"));
     // Room for every bar's label: about 22 pixels a bar beyond the titles.

@@ -15,6 +15,7 @@
 class QChart;
 class QChartView;
 class QComboBox;
+class QDoubleSpinBox;
 class QPushButton;
 class QScrollArea;
 class QSpinBox;
@@ -44,8 +45,9 @@ QString measureName(ChartMeasure measure);
 void applyFont(QChart* chart, const QFont& font);
 // A chart saying there is nothing to show.
 QChart* emptyChart(const QFont& font);
-// The deck types' shares of all decks, in percent.
-QChart* makeTypeShareChart(const std::vector<TypeReport>& types, const QFont& font);
+// The deck types' shares of all decks, in percent; two or more types under
+// `otherBelow` (hundredths of a percent) are one bar, その他, at the bottom.
+QChart* makeTypeShareChart(const std::vector<TypeReport>& types, const QFont& font, std::int64_t otherBelow = 0);
 
 class UsageChart : public QWidget {
     Q_OBJECT
@@ -71,6 +73,7 @@ private:
     QComboBox* measure_;
     QComboBox* top_;
     QSpinBox* minDecks_;
+    QDoubleSpinBox* otherBelow_;
     QScrollArea* scroll_;
     QChartView* view_;
     QPushButton* save_;

@@ -1,6 +1,7 @@
 // The analysis window: its table, filter, copy, chart, PNG, settings and
 // comparison, driven as a user would drive them.
 
+#include <QAbstractBarSeries>
 #include <QAction>
 #include <QApplication>
 #include <QChart>
@@ -96,6 +97,7 @@ private slots:
     void columnsFitTheirContentsAndKeepTheWidthsTheUserSets();
     void headerClicksSortFiguresLargestFirstAndKeepTiesInOrder();
     void chartShowsTheTopCardsSplitByCopies();
+    void smallTypesShareOneBar();
     void chartSavesAsAPngAtTwiceItsSize();
     void settingsPersistAcrossARestart();
     void escapeAndCtrlWCloseTheWindow();
@@ -345,6 +347,27 @@ void AnalysisWindowTest::chartShowsTheTopCardsSplitByCopies() {
     auto* before = qobject_cast<QScatterSeries*>(chart->series().value(1));
     QVERIFY(before);
     QCOMPARE(before->points(), (QList<QPointF>{QPointF(80.0, 0.0)}));  // Alpha, the lower bar
+}
+
+void AnalysisWindowTest::smallTypesShareOneBar() {
+    std::vector<sormel::TypeReport> types(4);
+    const char* names[] = {"Big", "Mid", "Tiny", "Wee"};
+    const std::int64_t shares[] = {6000, 3700, 200, 100};
+    for (std::size_t i = 0; i < types.size(); ++i) {
+        types[i].name = names[i];
+        types[i].share = shares[i];
+    }
+    const auto bars = [&](std::int64_t otherBelow) {
+        std::unique_ptr<QChart> chart(sormel::makeTypeShareChart(types, QFont(), otherBelow));
+        auto* series = qobject_cast<QAbstractBarSeries*>(chart->series().value(0));
+        auto* axis = qobject_cast<QBarCategoryAxis*>(chart->axes(Qt::Vertical).value(0));
+        QStringList shown;
+        for (int i = 0; i < axis->count(); ++i) shown << axis->at(i) + '=' + QString::number(series->barSets()[0]->at(i));
+        return shown;
+    };
+    QCOMPARE(bars(250), (QStringList{"その他（2 タイプ）=3", "Mid=37", "Big=60"}));  // from the bottom up
+    QCOMPARE(bars(150), (QStringList{"Wee=1", "Tiny=2", "Mid=37", "Big=60"}));     // a group of one is itself
+    QCOMPARE(bars(0).size(), 4);
 }
 
 void AnalysisWindowTest::chartSavesAsAPngAtTwiceItsSize() {
