@@ -87,8 +87,10 @@ int main(int argc, char** argv) {
     const QString pictures = option("--screenshots");
     const QString baseline = option("--baseline");
     const bool byFolder = arguments.removeAll("--by-folder") > 0;
+    const QString widthText = option("--width");
+    const int width = widthText.isEmpty() ? 1000 : widthText.toInt();
     if (arguments.size() != 1 || !QDir::setCurrent(arguments.front())) {
-        std::cerr << "usage: analysis_window_bench DIR [--baseline DIR] [--by-folder] [--screenshots OUTDIR]\n";
+        std::cerr << "usage: analysis_window_bench DIR [--baseline DIR] [--by-folder] [--width PIXELS] [--screenshots OUTDIR]\n";
         return 2;
     }
     QTemporaryDir settings;
@@ -107,7 +109,7 @@ int main(int argc, char** argv) {
     auto* analysis = window.findChild<sormel::AnalysisWindow*>("analysisWindow");
     QApplication::processEvents();
     report("open window", timer);
-    analysis->resize(1000, 680);
+    analysis->resize(width, 680);
     if (byFolder) {
         auto* source = analysis->findChild<QComboBox*>("cmbTypeSource");
         source->setCurrentIndex(1);
@@ -184,10 +186,15 @@ int main(int argc, char** argv) {
             save(*analysis, pictures, "tab-chart-types.png");
             chart->findChild<QComboBox*>("chartSubject")->setCurrentIndex(0);
         }
-        const char* names[] = {"tab-types.png", "tab-average.png", "tab-skipped.png"};
+        // Every bar labelled at each top-N, in the picture a user saves.
+        for (int i = 0; i < top->count(); ++i) {
+            top->setCurrentIndex(i);
+            QApplication::processEvents();
+            chart->image().save(QDir(pictures).filePath(QStringLiteral("chart-top%1.png").arg(top->itemData(i).toInt())));
+        }
         for (int tab = 2; tab < tabs->count(); ++tab) {
             tabs->setCurrentIndex(tab);
-            save(*analysis, pictures, names[tab - 2]);
+            save(*analysis, pictures, qPrintable(QStringLiteral("tab-%1.png").arg(tab)));
         }
     }
     analysis->close();

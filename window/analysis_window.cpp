@@ -109,7 +109,8 @@ AnalysisWindow::AnalysisWindow(UserPrompts& prompts, std::function<AnalysisReque
     layout->addWidget(status_);
 
     const AppSettings stored;
-    setMinimumSize(480, 360);
+    // The layout gives the window its minimum size: every control whole.
+    layout->setSizeConstraint(QLayout::SetDefaultConstraint);
     resize(900, 600);
     restoreGeometry(stored.value(QStringLiteral("analysis/geometry")).toByteArray());
     // Never larger than the screen it opens on (a size kept at another scale may be).
@@ -151,7 +152,7 @@ QWidget* AnalysisWindow::makeSettingsRow() {
     baseline_->setTextFormat(Qt::PlainText);
     // A long path must not widen the window; the tooltip shows it whole.
     baseline_->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
-    baseline_->setMinimumWidth(120);
+    baseline_->setMinimumWidth(40);
     rerun_ = new QPushButton(QStringLiteral("再集計(&U)"), row);
     rerun_->setObjectName(QStringLiteral("cmdRerun"));
 
@@ -162,11 +163,10 @@ QWidget* AnalysisWindow::makeSettingsRow() {
     reading->addWidget(limitLabel);
     reading->addWidget(copyLimit_);
     reading->addWidget(mergeByName_);
-    reading->addSpacing(12);
-    reading->addWidget(typeSource_);
-    reading->addStretch();
+    reading->addStretch(1);
     reading->addWidget(rerun_);
     auto* comparing = new QHBoxLayout;
+    comparing->addWidget(typeSource_);
     comparing->addWidget(chooseBaseline);
     comparing->addWidget(clearBaseline_);
     comparing->addWidget(baseline_, 1);

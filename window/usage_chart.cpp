@@ -356,8 +356,9 @@ void UsageChart::rebuild() {
     const auto measure = static_cast<ChartMeasure>(measure_->currentIndex());
     measure_->setEnabled(cards);
     top_->setEnabled(cards);
-    minDecks_->setEnabled(cards && measure != ChartMeasure::Adoption);
-    otherBelow_->setEnabled(subject_->currentIndex() == 1);
+    // Each threshold shows only with the chart it shapes.
+    minDecks_->setVisible(cards && measure != ChartMeasure::Adoption);
+    otherBelow_->setVisible(!cards && subject_->currentIndex() == 1);
     QChart* chart = nullptr;
     int bars = 0;
     if (!data_) {
