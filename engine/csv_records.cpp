@@ -1,12 +1,25 @@
 #include "engine/csv_records.h"
 
+#include <algorithm>
+
 #include "engine/list_syntax.h"
 
 namespace sormel {
 
+// Fields keep their strings from record to record, so that a long CSV
+// costs no allocation per field; runs of plain characters are copied whole.
 bool CsvRecordCursor::next(std::vector<std::string>& fields) {
     if (pos_ >= text_.size()) return false;
-    fields.assign(1, std::string());
+    std::size_t used = 0;
+    const auto startField = [&]() -> std::string& {
+        if (used == fields.size()) {
+            fields.emplace_back();
+        } else {
+            fields[used].clear();
+        }
+        return fields[used++];
+    };
+    std::string* field = &startField();
     firstLine_ = line_;
     const std::size_t start = pos_;
     const std::size_t size = text_.size();
@@ -17,12 +30,18 @@ bool CsvRecordCursor::next(std::vector<std::string>& fields) {
         ++pos_;
         ++line_;
     };
+    // Copies the characters from pos_ up to the next of `stops` (or the end).
+    auto copyRun = [&](std::string_view stops) {
+        const std::size_t stop = std::min(text_.find_first_of(stops, pos_), size);
+        field->append(text_.substr(pos_, stop - pos_));
+        pos_ = stop;
+    };
     while (pos_ < size) {
         const char c = text_[pos_];
         if (quoted) {
             if (c == '"') {
                 if (pos_ + 1 < size && text_[pos_ + 1] == '"') {
-                    fields.back() += '"';
+                    *field += '"';
                     pos_ += 2;
                 } else {
                     quoted = false;
@@ -31,27 +50,27 @@ bool CsvRecordCursor::next(std::vector<std::string>& fields) {
             } else if (c == '\r' || c == '\n') {
                 const std::size_t from = pos_;
                 passLineBreak();
-                fields.back().append(text_.substr(from, pos_ - from));
+                field->append(text_.substr(from, pos_ - from));
             } else {
-                fields.back() += c;
-                ++pos_;
+                copyRun("\"\r\n");
             }
         } else if (c == '"') {
             quoted = true;
             ++pos_;
         } else if (c == ',') {
-            fields.emplace_back();
+            field = &startField();
             ++pos_;
         } else if (c == '\r' || c == '\n') {
             record_ = text_.substr(start, pos_ - start);
             passLineBreak();
+            fields.resize(used);
             return true;
         } else {
-            fields.back() += c;
-            ++pos_;
+            copyRun(",\"\r\n");
         }
     }
     record_ = text_.substr(start);
+    fields.resize(used);
     return true;
 }
 
