@@ -19,6 +19,7 @@
 #include "engine/deck_format.h"
 #include "engine/file_error.h"
 #include "engine/visible_text.h"
+#include "export/report_conditions.h"
 
 namespace sormel {
 namespace {
@@ -71,16 +72,10 @@ public:
     // were of several formats or there were warnings, what was read.
     void endWarnings() const {
         if (warnings_ > kShownWarnings) std::cerr << "ほかに警告が " << warnings_ - kShownWarnings << " 件あります。\n";
-        std::string formats;
-        std::size_t formatsSeen = 0;
-        for (std::size_t format = 0; format < filesByFormat_.size(); ++format) {
-            if (filesByFormat_[format] == 0) continue;
-            if (formatsSeen++ > 0) formats += ", ";
-            formats += std::string(deckFormatName(static_cast<DeckFormat>(format))) + ' ' +
-                       std::to_string(filesByFormat_[format]);
-        }
+        const auto formatsSeen = static_cast<std::size_t>(
+            std::count_if(filesByFormat_.begin(), filesByFormat_.end(), [](std::size_t files) { return files > 0; }));
         if (formatsSeen > 1 || warnings_ > 0) {
-            std::cerr << "読み込み: " << formats << " / 警告 " << warnings_ << " 件\n";
+            std::cerr << "読み込み: " << formatsReadText(filesByFormat_) << " / 警告 " << warnings_ << " 件\n";
         }
     }
     std::size_t warnings() const { return warnings_; }

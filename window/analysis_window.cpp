@@ -71,20 +71,11 @@ AnalysisWindow::AnalysisWindow(UserPrompts& prompts, std::function<AnalysisReque
 
     trendPage_ = new TrendPage(prompts_, this);
     tabs_->addTab(trendPage_, QStringLiteral("推移"));
-    connect(trendPage_, &TrendPage::chooseFolderRequested, this, [this] {
-        const QString start = settings_.periods.isEmpty() ? QDir::currentPath() : settings_.periods;
-        const std::optional<QString> chosen = prompts_.askFolder(this, QStringLiteral("期間のフォルダー"), start);
-        if (!chosen) return;
-        settings_.periods = *chosen;
-        settings_.save();
-        showSettings();
-        rerun();
-    });
+    connect(trendPage_, &TrendPage::chooseFolderRequested, this,
+            [this] { chooseFolderSetting(settings_.periods, QStringLiteral("期間のフォルダー")); });
     connect(trendPage_, &TrendPage::clearFolderRequested, this, [this] {
         settings_.periods.clear();
-        settings_.save();
-        showSettings();
-        rerun();
+        applySettings();
     });
 
     messageBar_ = new QLabel(this);
@@ -215,16 +206,22 @@ void AnalysisWindow::settingsChanged() {
     typeSource_->applyTo(settings_);
     settings_.mergeByName = mergeByName_->isChecked();
     results_->applyTo(settings_);
-    settings_.save();
-    showSettings();
-    rerun();
+    applySettings();
 }
 
-void AnalysisWindow::chooseBaseline() {
-    const QString start = settings_.baseline.isEmpty() ? QDir::currentPath() : settings_.baseline;
-    const std::optional<QString> chosen = prompts_.askFolder(this, QStringLiteral("比較するフォルダー"), start);
+void AnalysisWindow::chooseBaseline() { chooseFolderSetting(settings_.baseline, QStringLiteral("比較するフォルダー")); }
+
+// Asks for a folder (starting at the one set) and puts it in `setting`.
+void AnalysisWindow::chooseFolderSetting(QString& setting, const QString& title) {
+    const QString start = setting.isEmpty() ? QDir::currentPath() : setting;
+    const std::optional<QString> chosen = prompts_.askFolder(this, title, start);
     if (!chosen) return;
-    settings_.baseline = *chosen;
+    setting = *chosen;
+    applySettings();
+}
+
+// Keeps the settings, shows them, and analyses with them.
+void AnalysisWindow::applySettings() {
     settings_.save();
     showSettings();
     rerun();
@@ -232,9 +229,7 @@ void AnalysisWindow::chooseBaseline() {
 
 void AnalysisWindow::clearBaseline() {
     settings_.baseline.clear();
-    settings_.save();
-    showSettings();
-    rerun();
+    applySettings();
 }
 
 void AnalysisWindow::mainRunStarted() {

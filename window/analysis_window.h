@@ -75,6 +75,8 @@ private:
     void showSettings();
     void settingsChanged();
     void chooseBaseline();
+    void chooseFolderSetting(QString& setting, const QString& title);
+    void applySettings();
     void askForSuggestion();
     void saveSuggestion(const std::filesystem::path& target, const std::string& rules);
     void openDeck(const QString& file);

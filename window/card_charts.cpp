@@ -74,6 +74,16 @@ QString valueText(double value, ChartMeasure measure) {
     return {};
 }
 
+// The bars' names on the left. They are what the chart is read by: the
+// plot narrows for them rather than cutting them.
+void addNameAxis(QChart& chart, QAbstractBarSeries& series, const QStringList& labels) {
+    auto* names = new QBarCategoryAxis;
+    names->append(labels);
+    names->setTruncateLabels(false);
+    chart.addAxis(names, Qt::AlignLeft);
+    series.attachAxis(names);
+}
+
 }  // namespace
 
 void applyFont(QChart* chart, const QFont& font) {
@@ -157,12 +167,7 @@ QChart* makeCardChart(const CardReport& report, ChartMeasure measure, int top, c
                       valueText(measureOf(*cards[i], measure), measure);
     }
     series->setProperty(kFullNamesProperty, full);
-    auto* names = new QBarCategoryAxis;
-    names->append(labels);
-    // The names are what the chart is read by: the plot narrows for them.
-    names->setTruncateLabels(false);
-    chart->addAxis(names, Qt::AlignLeft);
-    series->attachAxis(names);
+    addNameAxis(*chart, *series, labels);
     auto* values = new QValueAxis;
     values->setRange(0, longest > 0 ? longest : 1);
     values->applyNiceNumbers();
@@ -237,11 +242,7 @@ QChart* makeTypeShareChart(const std::vector<TypeReport>& types, const QFont& fo
     series->setLabelsFormat(QStringLiteral("@value%"));
     auto* chart = new QChart;
     chart->addSeries(series);
-    auto* names = new QBarCategoryAxis;
-    names->append(labels);
-    names->setTruncateLabels(false);
-    chart->addAxis(names, Qt::AlignLeft);
-    series->attachAxis(names);
+    addNameAxis(*chart, *series, labels);
     auto* values = new QValueAxis;
     values->setRange(0, 100);
     values->setTitleText(QStringLiteral("デッキタイプの比率(%)"));
