@@ -7,8 +7,10 @@
 #include <cstddef>
 #include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <optional>
 #include <string>
+#include <string_view>
 
 namespace sormel {
 
@@ -66,6 +68,15 @@ private:
     std::string folder_;
     int descriptor_ = -1;
 };
+
+// What a folder entry leads to, links followed.
+enum class EntryKind { Regular, Folder, Other /* a FIFO, device, socket, dangling link or one that cannot be looked at */ };
+
+// Calls `each` with the name (bytes as the system gives them) and kind of
+// every entry of `folder` but "." and "..", in the system's order. Returns
+// 0, or the system error number when the folder cannot be read to its end.
+int forEachFolderEntry(const std::filesystem::path& folder,
+                       const std::function<void(std::string_view name, EntryKind kind)>& each);
 
 // Which file a path leads to, links followed.
 struct FileIdentity {

@@ -1,5 +1,6 @@
 #include "engine/system_file.h"
 
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -68,6 +69,33 @@ ReadChunk InputFile::read(char* into, std::size_t size) {
         if (got >= 0) return {static_cast<std::size_t>(got), 0};
         if (errno != EINTR) return {0, errno};
     }
+}
+
+int forEachFolderEntry(const std::filesystem::path& folder,
+                       const std::function<void(std::string_view name, EntryKind kind)>& each) {
+    DIR* dir = ::opendir(folder.c_str());
+    if (dir == nullptr) return errno;
+    const int descriptor = ::dirfd(dir);
+    for (;;) {
+        errno = 0;
+        const dirent* entry = ::readdir(dir);
+        if (entry == nullptr) break;
+        const std::string_view name(entry->d_name);
+        if (name == "." || name == "..") continue;
+        EntryKind kind = entry->d_type == DT_REG ? EntryKind::Regular : entry->d_type == DT_DIR ? EntryKind::Folder : EntryKind::Other;
+        // A link, or a file system that does not say: look at what the name leads to.
+        if (entry->d_type == DT_LNK || entry->d_type == DT_UNKNOWN) {
+            struct stat info {};
+            kind = ::fstatat(descriptor, entry->d_name, &info, 0) != 0 ? EntryKind::Other
+                   : S_ISREG(info.st_mode)                         ? EntryKind::Regular
+                   : S_ISDIR(info.st_mode)                         ? EntryKind::Folder
+                                                                   : EntryKind::Other;
+        }
+        each(name, kind);
+    }
+    const int error = errno;
+    ::closedir(dir);
+    return error;
 }
 
 std::optional<FileIdentity> fileIdentity(const std::filesystem::path& path) {
