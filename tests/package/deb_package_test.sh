@@ -21,6 +21,11 @@ started=$SECONDS
 work=$(mktemp -d)
 window_pid=
 
+# A step's line, with the seconds since the test started.
+ok() {
+  echo "ok: $* ($((SECONDS - started)) s)"
+}
+
 fail() {
   echo "FAILED: $*" >&2
   exit 1
@@ -54,6 +59,7 @@ cpack --config "$build/CPackConfig.cmake" -G DEB -B "$work/package" >"$work/cpac
   { cat "$work/cpack.log"; fail "cpack could not make the package"; }
 deb=$(find "$work/package" -maxdepth 1 -name '*.deb')
 [ -f "$deb" ] || fail "cpack made no .deb"
+ok "packed $(basename "$deb")"
 
 # dpkg alone when the dependencies are there already, apt to fetch any missing.
 if ! dpkg -i "$deb" >"$work/install.log" 2>&1; then
@@ -61,17 +67,19 @@ if ! dpkg -i "$deb" >"$work/install.log" 2>&1; then
     { cat "$work/install.log"; fail "the package does not install"; }
 fi
 [ "$(package_state)" = installed ] || fail "the package is $(package_state) after installing it"
-echo "ok: installed $(basename "$deb")"
+ok "installed $(basename "$deb")"
 
 [ "$("$installed" --version)" = "$("$build/$name" --version)" ] || fail "the installed program's version differs"
 same_csv() {  # same_csv FOLDER [OPTION]...
-  "$installed" --batch "$@" --output "$work/installed.csv" 2>>"$work/batch.log"
-  "$build/$name" --batch "$@" --output "$work/built.csv" 2>>"$work/batch.log"
+  "$installed" --batch "$@" --output "$work/installed.csv" 2>"$work/batch.log" ||
+    { cat "$work/batch.log"; fail "the installed batch mode failed: --batch $*"; }
+  "$build/$name" --batch "$@" --output "$work/built.csv" 2>"$work/batch.log" ||
+    { cat "$work/batch.log"; fail "the built batch mode failed: --batch $*"; }
   cmp "$work/installed.csv" "$work/built.csv" || fail "the installed program's CSV differs: --batch $*"
 }
 same_csv samples/decks
 same_csv samples/exports --mask '*.*' --encoding utf-8
-echo "ok: the installed batch mode writes the build's CSV"
+ok "the installed batch mode writes the build's CSV"
 
 # The window in the offscreen platform: once the module is mapped from
 # /usr/lib and Qt has loaded the offscreen platform plugin, the module's
@@ -93,7 +101,7 @@ other=$(grep -- "-window\.so\$" <<<"$maps" | grep -v " $module\$" || true)
 kill "$window_pid"
 wait "$window_pid" 2>/dev/null || true
 window_pid=
-echo "ok: the installed window loads $module"
+ok "the installed window loads $module"
 
 # Removing it: every file it installed is gone, and so is every folder
 # that was its alone (a folder another package has, or with others' files
@@ -110,5 +118,4 @@ while IFS= read -r path; do
   fi
 done <"$work/files"
 [ ${#left[@]} -eq 0 ] || fail "left behind after removing the package: ${left[*]}"
-echo "ok: removed, none of its $(grep -c . "$work/files") paths left behind"
-echo "package test: $((SECONDS - started)) s"
+ok "removed, none of its $(grep -c . "$work/files") paths left behind"
