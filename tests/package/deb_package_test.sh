@@ -49,6 +49,7 @@ finish() {
   exit "$status"
 }
 trap finish EXIT
+trap 'exit 130' INT TERM HUP
 
 if [ -n "$(package_state)" ]; then
   echo "removing the $name package left installed ($(package_state))"
