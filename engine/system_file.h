@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <optional>
+#include <string>
 
 namespace sormel {
 
@@ -45,6 +46,25 @@ public:
 private:
     int descriptor_ = -1;
     int openError_ = 0;
+};
+
+// While one lives on a thread, InputFile opens the files it is given on
+// that thread relative to their folder, whose descriptor it keeps for the
+// next file of the same folder: the system then looks up one name rather
+// than every folder of the path again. Made on the stack of the thread that
+// reads, for as long as it reads a listing; opening works the same without.
+class FolderDescriptors {
+public:
+    FolderDescriptors();
+    ~FolderDescriptors();
+    FolderDescriptors(const FolderDescriptors&) = delete;
+    FolderDescriptors& operator=(const FolderDescriptors&) = delete;
+
+private:
+    friend class InputFile;
+    FolderDescriptors* previous_ = nullptr;
+    std::string folder_;
+    int descriptor_ = -1;
 };
 
 // Which file a path leads to, links followed.

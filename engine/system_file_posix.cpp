@@ -5,14 +5,48 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <string_view>
+#include <utility>
 
 namespace sormel {
+namespace {
+
+thread_local FolderDescriptors* threadFolders = nullptr;
+
+// O_NONBLOCK stays set for the reads: a FIFO or a file of /proc whose read
+// would wait for data gives EAGAIN rather than hanging the run.
+constexpr int kOpenFlags = O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC;
+
+// The folder part of `path` and where its last name starts; nothing for a
+// path without a folder or ending in a slash.
+std::optional<std::pair<std::string_view, const char*>> splitFolder(const std::string& path) {
+    const std::size_t slash = path.rfind('/');
+    if (slash == std::string::npos || slash + 1 == path.size()) return std::nullopt;
+    return std::pair{std::string_view(path.data(), slash == 0 ? 1 : slash), path.c_str() + slash + 1};
+}
+
+}  // namespace
+
+FolderDescriptors::FolderDescriptors() : previous_(threadFolders) { threadFolders = this; }
+
+FolderDescriptors::~FolderDescriptors() {
+    if (descriptor_ >= 0) ::close(descriptor_);
+    threadFolders = previous_;
+}
 
 InputFile::InputFile(const std::filesystem::path& path) {
-    // O_NONBLOCK stays set for the reads: a FIFO or a file of /proc whose
-    // read would wait for data gives EAGAIN rather than hanging the run.
+    FolderDescriptors* folders = threadFolders;
+    const auto parts = folders != nullptr ? splitFolder(path.native()) : std::nullopt;
+    if (parts && (folders->descriptor_ < 0 || folders->folder_ != parts->first)) {
+        if (folders->descriptor_ >= 0) ::close(folders->descriptor_);
+        folders->folder_.assign(parts->first);
+        folders->descriptor_ = ::open(folders->folder_.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
+    }
+    // Where the folder cannot be opened, the whole path is, so that the
+    // error is the one the file itself gives.
+    const bool relative = parts && folders->descriptor_ >= 0;
     do {
-        descriptor_ = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+        descriptor_ = relative ? ::openat(folders->descriptor_, parts->second, kOpenFlags) : ::open(path.c_str(), kOpenFlags);
     } while (descriptor_ < 0 && errno == EINTR);
     if (descriptor_ < 0) openError_ = errno;
 }
