@@ -17,8 +17,9 @@ namespace detail {
 void readUpTo(const std::filesystem::path& path, std::string& buffer, std::uint64_t limit,
               const std::function<ReadChunk(char* into, std::size_t size)>& read, std::uint64_t expected) {
     // Straight into the buffer: room for the size expected and one byte
-    // more, so that a file of that size takes one read and the read of 0
-    // bytes that ends it; a larger one grows by blocks.
+    // more, so that a file still of that size takes one read (a short read
+    // of a plain file is its end); a larger one grows by blocks, and one
+    // expected empty is read to the read of 0 bytes that ends it.
     constexpr std::uint64_t kBlock = 64 * 1024;
     buffer.clear();
     std::uint64_t have = 0;
@@ -34,7 +35,7 @@ void readUpTo(const std::filesystem::path& path, std::string& buffer, std::uint6
         }
         have += got.bytes;
         buffer.resize(static_cast<std::size_t>(have));
-        if (got.bytes == 0) return;
+        if (got.bytes == 0 || (expected > 0 && have == expected && got.bytes < wanted)) return;
         if (have > limit) failReading(path, "読み込み中もファイルが大きくなり続けています。");
     }
 }

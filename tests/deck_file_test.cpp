@@ -115,6 +115,11 @@ TEST(DeckFileGrowth, AFileIsReadWholeWhateverSizeItWasThoughtToHave) {
         detail::readUpTo("deck.txt", buffer, 1024 * 1024, std::ref(file), expected);
         EXPECT_EQ(buffer, std::string(static_cast<std::size_t>(size), 'x')) << "expected " << expected;
     }
+    // A file still of its size takes one read, not one more to see its end.
+    std::string buffer;
+    FakeFile file{size};
+    detail::readUpTo("deck.txt", buffer, 1024 * 1024, std::ref(file), std::uint64_t(size));
+    EXPECT_EQ(file.asked, std::uint64_t(size) + 1);
 }
 
 TEST(DeckFileGrowth, AReadThatWouldWaitIsAnErrorNamingTheFile) {
