@@ -38,6 +38,7 @@ private:
             text_.clear();
         }
     }
+    bool readsText() const override { return true; }
     void characters(std::string_view text) override {
         if (inCard_) text_ += text;
     }
