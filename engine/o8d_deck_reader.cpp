@@ -25,7 +25,7 @@ public:
     using XmlCardCollector::XmlCardCollector;
 
 private:
-    void startElement(std::string_view name, const char** attributes) override {
+    void startElement(std::string_view name, XmlAttributes attributes) override {
         if (name == "section") {
             const char* section = attribute(attributes, "name");
             part_ = section != nullptr && holdsSide(section) ? DeckPart::Side : DeckPart::Main;

@@ -66,7 +66,7 @@ struct XmlDeckParser::State {
     std::size_t lineEnds = 0;
     std::string error;  // the first problem found
     std::size_t errorLine = 0;
-    std::vector<const char*> attributes;
+    std::vector<XmlAttribute> attributes;
 
     std::size_t lineAt(std::size_t at) {
         at = std::min(at, text.size());
@@ -86,9 +86,9 @@ void XmlDeckParser::fail(const std::string& message) {
     state_->errorLine = line();
 }
 
-const char* XmlDeckParser::attribute(const char** attributes, std::string_view name) {
-    for (const char** a = attributes; *a != nullptr; a += 2) {
-        if (name == a[0]) return a[1];
+const char* XmlDeckParser::attribute(XmlAttributes attributes, std::string_view name) {
+    for (const XmlAttribute& a : attributes) {
+        if (a.name == name) return a.value;
     }
     return nullptr;
 }
@@ -108,9 +108,6 @@ void XmlDeckParser::parse(std::string_view text) {
     const auto stop = [&](const char* reason, std::size_t offset) {
         throw DeckFormatError(std::string("XML として読めません: ") + reason, state.lineAt(offset));
     };
-    if (const std::size_t at = firstControlCharacter(text); at != std::string_view::npos) {
-        stop("not well-formed (invalid token)", at);
-    }
     pugi::xml_document document;
     const pugi::xml_parse_result result = document.load_buffer_inplace(
         buffer.data(), buffer.size(), kParseOptions | (readsText() ? pugi::parse_ws_pcdata : 0u), pugi::encoding_utf8);
@@ -139,11 +136,25 @@ void XmlDeckParser::walk(const pugi::xml_node& root) {
     const auto stop = [&](const char* reason, std::size_t offset) {
         throw DeckFormatError(std::string("XML として読めません: ") + reason, s.lineAt(offset));
     };
-    // Replaces the references in a value the parser left in the copy: it
-    // is the program's own buffer, so it may be written.
-    const auto replaceReferences = [&](const char* value) {
+    // Checks the text of a value the parser left in the copy and replaces
+    // its references: the copy is the program's own buffer, so it may be
+    // written.
+    const auto valueText = [&](const char* value, bool inAttribute) {
         char* text = const_cast<char*>(value);
-        const XmlReferenceResult replaced = replaceXmlReferences(text, std::strlen(text));
+        const std::size_t length = std::strlen(text);
+        bool references = false;
+        for (std::size_t at = findMarkupOrControl({text, length}); at < length; ++at) {
+            // Control characters XML allows nowhere (the parser made the
+            // blanks of a value spaces), and a `<` in a value.
+            const char c = text[at];
+            const auto byte = static_cast<unsigned char>(c);
+            if ((byte < 0x20 && c != '\t' && c != '\n' && c != '\r') || (c == '<' && inAttribute)) {
+                stop("not well-formed (invalid token)", s.offsetOf(value) + at);
+            }
+            references = references || c == '&';
+        }
+        if (!references) return std::string_view(text, length);
+        const XmlReferenceResult replaced = replaceXmlReferences(text, length);
         if (replaced.error != nullptr) stop(replaced.error, s.offsetOf(value) + replaced.errorOffset);
         text[replaced.length] = '\0';
         return std::string_view(text, replaced.length);
@@ -155,20 +166,19 @@ void XmlDeckParser::walk(const pugi::xml_node& root) {
         if (node.type() == pugi::node_element) {
             s.offset = s.offsetOf(node.name());
             s.attributes.clear();
-            for (const pugi::xml_attribute a : node.attributes()) {
-                for (std::size_t i = 0; i < s.attributes.size(); i += 2) {
-                    if (std::strcmp(s.attributes[i], a.name()) == 0) stop("duplicate attribute", s.offset);
+            for (pugi::xml_attribute a = node.first_attribute(); a; a = a.next_attribute()) {
+                const XmlAttribute attribute{a.name(), a.value()};
+                for (const XmlAttribute& before : s.attributes) {
+                    if (before.name == attribute.name) stop("duplicate attribute", s.offset);
                 }
-                if (std::strchr(a.value(), '<') != nullptr) stop("not well-formed (invalid token)", s.offsetOf(a.value()));
-                s.attributes.push_back(a.name());
-                s.attributes.push_back(replaceReferences(a.value()).data());
+                valueText(attribute.value, true);
+                s.attributes.push_back(attribute);
             }
-            s.attributes.push_back(nullptr);
-            if (s.error.empty()) startElement(node.name(), s.attributes.data());
+            if (s.error.empty()) startElement(node.name(), s.attributes);
         } else if (node.type() == pugi::node_pcdata || node.type() == pugi::node_cdata) {
             s.offset = s.offsetOf(node.value());
             const std::string_view text =
-                node.type() == pugi::node_pcdata ? replaceReferences(node.value()) : std::string_view(node.value());
+                node.type() == pugi::node_pcdata ? valueText(node.value(), false) : std::string_view(node.value());
             if (s.error.empty() && readsText()) characters(text);
         }
         if (!s.error.empty()) return;  // fail() stops the parse

@@ -7,6 +7,7 @@
 
 #include <cstddef>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 
@@ -18,6 +19,14 @@ class xml_node;
 
 namespace sormel {
 
+// An attribute of an element: its value is a null-terminated string with
+// the references in it replaced.
+struct XmlAttribute {
+    std::string_view name;
+    const char* value;
+};
+using XmlAttributes = std::span<const XmlAttribute>;
+
 class XmlDeckParser {
 public:
     virtual ~XmlDeckParser() = default;
@@ -28,9 +37,7 @@ public:
     void parse(std::string_view text);
 
 protected:
-    // `attributes`: name, value, …, null, with the references in the values
-    // replaced.
-    virtual void startElement(std::string_view name, const char** attributes) = 0;
+    virtual void startElement(std::string_view name, XmlAttributes attributes) = 0;
     virtual void endElement(std::string_view /*name*/) {}
     virtual void characters(std::string_view /*text*/) {}
     // Whether characters() wants every piece of text, blanks between
@@ -42,7 +49,7 @@ protected:
     // Stops the parse; parse() throws `message` with the current line.
     void fail(const std::string& message);
     // The value of attribute `name`, or null.
-    static const char* attribute(const char** attributes, std::string_view name);
+    static const char* attribute(XmlAttributes attributes, std::string_view name);
 
 private:
     // Hands out the elements and text of `root` in document order.

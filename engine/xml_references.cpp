@@ -101,6 +101,24 @@ XmlReferenceResult replaceXmlReferences(char* text, std::size_t length) {
     return {static_cast<std::size_t>(out - text), nullptr, 0};
 }
 
+std::size_t findMarkupOrControl(std::string_view text) {
+    constexpr std::uint64_t kOnes = 0x0101010101010101u, kHigh = 0x8080808080808080u;
+    // Whether a byte of `word` is below `n` (n at most 0x80): exact as to
+    // whether there is one.
+    const auto anyBelow = [](std::uint64_t word, std::uint64_t n) { return ((word - kOnes * n) & ~word & kHigh) != 0; };
+    std::size_t i = 0;
+    for (; i + 8 <= text.size(); i += 8) {
+        std::uint64_t word;
+        std::memcpy(&word, text.data() + i, 8);
+        if (anyBelow(word, 0x20) || anyBelow(word ^ (kOnes * '&'), 1) || anyBelow(word ^ (kOnes * '<'), 1)) break;
+    }
+    for (; i < text.size(); ++i) {
+        const char c = text[i];
+        if (static_cast<unsigned char>(c) < 0x20 || c == '&' || c == '<') return i;
+    }
+    return std::string_view::npos;
+}
+
 std::size_t countLineEnds(std::string_view text, std::size_t from, std::size_t to) {
     const char* const begin = text.data() + from;
     const auto length = to - from;
@@ -116,29 +134,6 @@ std::size_t countLineEnds(std::string_view text, std::size_t from, std::size_t t
         lines += static_cast<std::size_t>(next == text.size() || text[next] != '\n');
     }
     return lines;
-}
-
-std::size_t firstControlCharacter(std::string_view text) {
-    const auto disallowed = [](char ch) {
-        const auto c = static_cast<unsigned char>(ch);
-        return c < 0x20 && c != '\t' && c != '\n' && c != '\r';
-    };
-    // Eight bytes at a time: a word with no byte below 0x20 is passed over
-    // whole (most words of a document are).
-    constexpr std::uint64_t kOnes = 0x0101010101010101u, kHigh = 0x8080808080808080u;
-    std::size_t i = 0;
-    for (; i + 8 <= text.size(); i += 8) {
-        std::uint64_t word;
-        std::memcpy(&word, text.data() + i, 8);
-        if (((word - kOnes * 0x20) & ~word & kHigh) == 0) continue;
-        for (std::size_t k = i; k < i + 8; ++k) {
-            if (disallowed(text[k])) return k;
-        }
-    }
-    for (; i < text.size(); ++i) {
-        if (disallowed(text[i])) return i;
-    }
-    return std::string_view::npos;
 }
 
 }  // namespace sormel

@@ -19,12 +19,12 @@ struct XmlReferenceResult {
 // reference is never shorter than its character's UTF-8 bytes).
 XmlReferenceResult replaceXmlReferences(char* text, std::size_t length);
 
+// Where the first byte of `text` that is `&`, `<` or below a blank is, or
+// npos: most values hold none, and are passed over eight bytes at a time.
+std::size_t findMarkupOrControl(std::string_view text);
+
 // The number of line ends in text[from, to): CR LF, CR and LF each end one
 // line (a CR LF is counted at its LF).
 std::size_t countLineEnds(std::string_view text, std::size_t from, std::size_t to);
-
-// The first control character XML does not allow anywhere (those below a
-// blank but tab, LF and CR), or npos.
-std::size_t firstControlCharacter(std::string_view text);
 
 }  // namespace sormel

@@ -83,6 +83,7 @@ TEST(XmlDeckText, RefusedDocumentsNameTheirLine) {
         {dek("<Cards Quantity=\"1\" Name=\"a<b\"/>\n"), "not well-formed", 3},
         {dek("<Cards Quantity=\"1\" Quantity=\"2\" Name=\"A\"/>\n"), "duplicate attribute", 3},
         {dek("<Cards Quantity=\"1\" Name=\"A\x01\"/>\n"), "not well-formed", 3},
+        {dek("<Cards Quantity=\"1\" Name=\"A\"/>\n<Note>\n\x1B</Note>\n"), "not well-formed", 5},
         {"<Deck/>\r\n\r\n<Deck/>", "junk after document element", 3},
         {"<Deck/>\rtext", "junk after document element", 2},
         {"\n\ntext<Deck/>", "syntax error", 3},
@@ -101,17 +102,19 @@ TEST(XmlDeckText, RefusedDocumentsNameTheirLine) {
     }
 }
 
-TEST(XmlDeckText, ControlCharactersAndLineEndsFoundAtEveryPlace) {
-    // Each place of an eight-byte word and the tail after the last one.
-    for (std::size_t at = 0; at < 21; ++at) {
-        std::string text(21, 'a');
-        text[at % 3 == 0 ? (at + 1) % 21 : (at + 2) % 21] = '\n';
-        EXPECT_EQ(firstControlCharacter(text), std::string::npos) << at;
-        text[at] = '\x1F';
-        EXPECT_EQ(firstControlCharacter(text), at);
-        text[at] = '\t';
-        EXPECT_EQ(firstControlCharacter(text), std::string::npos) << at;
+TEST(XmlDeckText, ScansFindMarkupControlsAndLineEndsAtEveryPlace) {
+    // Each place of an eight-byte word and of the tail after the last one;
+    // bytes above 0x7F and blanks are passed over.
+    for (const char mark : {'&', '<', '\x1F', '\n'}) {
+        for (std::size_t at = 0; at < 21; ++at) {
+            std::string text = "a\xE3\x81\x82 bcdefghijklmnopq";
+            text[at] = mark;
+            EXPECT_EQ(findMarkupOrControl(text), at) << at;
+            text[at] = ' ';
+            EXPECT_EQ(findMarkupOrControl(text), std::string_view::npos) << at;
+        }
     }
+
     const std::string lines = "a\r\nb\rc\nd\r";
     EXPECT_EQ(countLineEnds(lines, 0, lines.size()), 4u);
     EXPECT_EQ(countLineEnds(lines, 0, 2) + countLineEnds(lines, 2, lines.size()), 4u);  // a CR LF split
