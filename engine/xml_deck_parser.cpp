@@ -52,7 +52,7 @@ const char* parseError(const pugi::xml_parse_result& result, std::size_t textSiz
 // Where text that is not one of XML's blanks starts, or npos.
 std::size_t firstNonBlank(std::string_view text) { return text.find_first_not_of(" \t\r\n"); }
 
-constexpr unsigned kParseOptions = pugi::parse_minimal | pugi::parse_fragment | pugi::parse_cdata |
+constexpr unsigned kParseOptions = pugi::parse_minimal | pugi::parse_fragment | pugi::parse_cdata | pugi::parse_declaration |
                                    pugi::parse_wconv_attribute | pugi::parse_eol;
 
 }  // namespace
@@ -115,11 +115,16 @@ void XmlDeckParser::parse(std::string_view text) {
         const char* reason = parseError(result, text.size());
         stop(reason, std::strcmp(reason, "no element found") == 0 ? text.size() : static_cast<std::size_t>(result.offset));
     }
-    // One root element, with nothing but blanks, comments and processing
-    // instructions beside it.
+    // One root element, with nothing but blanks, comments, processing
+    // instructions and the declaration at the start beside it.
     pugi::xml_node root;
     for (const pugi::xml_node top : document.children()) {
-        if (top.type() == pugi::node_element) {
+        if (top.type() == pugi::node_declaration) {
+            // `<?xml …?>` is allowed at the very start only.
+            if (state.offsetOf(top.name()) != 2) {
+                stop("XML or text declaration not at start of entity", state.offsetOf(top.name()) - 2);
+            }
+        } else if (top.type() == pugi::node_element) {
             if (root) stop("junk after document element", state.offsetOf(top.name()));
             root = top;
         } else if (const std::size_t junk = firstNonBlank(top.value()); junk != std::string_view::npos) {

@@ -85,6 +85,8 @@ TEST(XmlDeckText, RefusedDocumentsNameTheirLine) {
         {dek("<Cards Quantity=\"1\" Name=\"A\x01\"/>\n"), "not well-formed", 3},
         {dek("<Cards Quantity=\"1\" Name=\"A\"/>\n<Note>\n\x1B</Note>\n"), "not well-formed", 5},
         {"<Deck/>\r\n\r\n<Deck/>", "junk after document element", 3},
+        {"<Deck/>\n<?xml version=\"1.0\"?>", "declaration not at start", 2},
+        {"<Deck>\n<?xml version=\"1.0\"?></Deck>", "not well-formed", 2},
         {"<Deck/>\rtext", "junk after document element", 2},
         {"\n\ntext<Deck/>", "syntax error", 3},
         {"<?xml version=\"1.0\"?>\n<!-- none -->\n", "no element found", 3},
