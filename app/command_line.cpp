@@ -300,6 +300,12 @@ std::string batchSynopsis() {
 
 }  // namespace
 
+std::vector<std::string_view> optionNames() {
+    std::vector<std::string_view> names;
+    for (const Option& option : kOptions) names.push_back(option.name);
+    return names;
+}
+
 std::string helpText() {
     std::string text = "使い方: " + std::string(kProgramName) + " [FOLDER]\n" + batchSynopsis() +
                        std::string(kProductTitle) + " — フォルダー内のデッキファイルを集計し、"

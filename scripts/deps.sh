@@ -11,6 +11,8 @@ packages=(
   clang libclang-rt-14-dev
   nlohmann-json3-dev libtomlplusplus-dev libxlsxwriter-dev libpugixml-dev qt6-charts-dev unzip
   chromium
+  # Making and checking the Debian package.
+  dpkg-dev file lintian
 )
 # Node.js and npm drive the browser tests; a Node.js installed some other way is kept.
 command -v npm >/dev/null || packages+=(nodejs npm)

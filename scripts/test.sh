@@ -3,6 +3,8 @@
 # build and once with AddressSanitizer and UndefinedBehaviorSanitizer, where
 # any report fails the test that caused it. The engine's tests, which hold
 # the run and its read-ahead threads, run once more with ThreadSanitizer.
+# The normal build is also packed as the Debian package, which is installed,
+# run and removed again (as root only).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -14,6 +16,9 @@ echo "== Normal build"
 cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DSORMEL_WERROR=ON >/dev/null
 cmake --build build -j "$jobs"
 ctest --test-dir build --output-on-failure -j "$jobs"
+
+echo "== Debian package (made from the normal build, installed, run and removed)"
+tests/package/deb_package_test.sh build
 
 echo "== Sanitizer build (address, undefined behaviour)"
 cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DSORMEL_SANITIZE=ON -DSORMEL_BUILD_BENCH=OFF >/dev/null
