@@ -12,7 +12,7 @@
 # A second, bare floor lists, sorts and reads the files with nothing of the
 # program's own; the batch should take at most 1.0 x it warm, 0.5 x cold.
 # Targets, against the floor: batch at most 1.0 x warm (and 0.75 x cold),
-# plain text lists, CSV exports and .cod files at most 2 x, the window at most 1.3 x in high-speed and
+# plain text lists, CSV exports and .cod files at most 2 x, .dek files at most 1.5 x, the window at most 1.3 x in high-speed and
 # 2.5 x in normal mode; peak memory under 40 MiB; the 10 x larger card pool
 # costing at most 1.3 x the time. SORMEL_READ_THREADS, when set, chooses
 # the batch mode's number of read-ahead threads.
