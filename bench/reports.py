@@ -7,15 +7,30 @@ close every deck) and prints each figure with its target and "ok" or
 Each TYPED_* folder holds a metagame with one sub-folder per deck type, and
 TYPED_*.flat/decks the same decks in one folder (bench/make_typed.py):
 20 types of 20,000 decks; 1,000 types of 20 decks each; 1,000 types of
-100,000 decks. Each time is the median of REPEATS runs (after one warm-up
+100,000 decks. A comparison (--compare) of the 20,000 decks with
+themselves is timed too. Each time is the median of REPEATS runs (after one warm-up
 round), taken in turns with the floors, with its min-max spread; memory is
 the largest peak resident size seen (wait4's ru_maxrss)."""
 import os
 import statistics
 import sys
+import time
 
-sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-from measure import run_once  # noqa: E402
+
+def run_once(command, env):
+    """Wall time and peak resident size (MiB) of one run of `command`."""
+    start = time.perf_counter()
+    pid = os.fork()
+    if pid == 0:
+        devnull = os.open(os.devnull, os.O_WRONLY)
+        os.dup2(devnull, 1)
+        os.dup2(devnull, 2)
+        os.execve(command[0], command, env)
+    _, status, usage = os.wait4(pid, 0)
+    elapsed = time.perf_counter() - start
+    if os.waitstatus_to_exitcode(status) != 0:
+        sys.exit(f"{' '.join(command)} failed")
+    return elapsed, usage.ru_maxrss / 1024
 
 
 def measure_all(runs, repeats):
@@ -61,6 +76,9 @@ def main():
         "types 1000x20 + every report": batch(small, "--by-folder", *every("e1000")),
         "plain 100000": batch(flat_large),
         "types 1000 + three reports": batch(large, "--by-folder", *three),
+        "plain 20000": batch(flat20),
+        "json 20000": batch(flat20, "--report", f"{out}/p.json"),
+        "compare 20000": batch(flat20, "--compare", flat20, "--report", f"{out}/c.json"),
     })
     results = measure_all(runs, repeats)
     for name, (median, low, high, peak) in results.items():
@@ -86,6 +104,9 @@ def main():
     print(f"by-folder, 100,000 decks in 1,000 types, three reports: {many[0] / plain[0]:.2f} x the same decks' "
           f"plain run (target <= 3.0) {verdict(many[0] <= 3 * plain[0])}; peak {many[3]:.1f} MiB (target < 256) "
           f"{verdict(many[3] < 256)}")
+    cost = results["compare 20000"][0] - results["json 20000"][0]
+    print(f"compare: costs {cost:.3f} s over the same run without it; the second folder's own run takes "
+          f"{results['plain 20000'][0]:.3f} s (target: at most that) {verdict(cost <= results['plain 20000'][0])}")
 
 
 if __name__ == "__main__":
