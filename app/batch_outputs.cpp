@@ -148,7 +148,8 @@ void BatchOutputs::fillSuggestedTypes(const std::string& rules) { set_.fill(sugg
 
 void BatchOutputs::fillReports(const ReportData& data) {
     for (std::size_t i = 0; i < reports_.size(); ++i) {
-        set_.fill(reports_[i], formatReport(*reportKindOf(options_.reports[i]), data));
+        const ReportKind kind = *reportKindOf(options_.reports[i]);
+        set_.fill(reports_[i], [&](ByteSink& sink) { writeReport(kind, data, sink); });
     }
 }
 
