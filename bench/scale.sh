@@ -2,8 +2,9 @@
 # Measures the batch mode on 1,000,000 decks in one folder against the
 # 20,000-deck corpus it is made of: the 20,000 decks of 3,000 cards copied
 # 50 times under other names (about 4 GB on disk; the page cache must hold
-# it for a warm figure). The large folder is kept for another run; remove
-# it by hand.
+# it for a warm figure); then both by deck type, their files linked into
+# 1,000 sub-folders. The large folders are kept for another run; remove
+# them by hand.
 #
 #   bench/scale.sh [REPEATS] [LARGE_FOLDER]     (defaults 3, bench/corpus-1000000-3000)
 set -euo pipefail
@@ -35,4 +36,20 @@ for copy in range(50):
 PY
   touch "$large/.complete"
 fi
-python3 bench/scale.py "$repeats" build-bench "$small" "$large"
+# The same files as hard links in 1,000 type sub-folders, in turn.
+for folder in "$small" "$large"; do
+  if [ ! -f "$folder-t1000/.complete" ]; then
+    rm -rf "$folder-t1000"
+    python3 - "$folder" "$folder-t1000" <<'PY'
+import os, sys
+src, dst = sys.argv[1:3]
+names = sorted(n for n in os.listdir(src) if n.endswith(".txt"))
+for t in range(1000):
+    os.makedirs(os.path.join(dst, f"type{t:04d}"), exist_ok=True)
+for i, name in enumerate(names):
+    os.link(os.path.join(src, name), os.path.join(dst, f"type{i % 1000:04d}", name))
+PY
+    touch "$folder-t1000/.complete"
+  fi
+done
+python3 bench/scale.py "$repeats" build-bench "$small" "$large" "$small-t1000" "$large-t1000"
