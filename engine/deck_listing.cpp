@@ -4,6 +4,7 @@
 #include <system_error>
 
 #include "engine/file_error.h"
+#include "engine/path_bytes.h"
 #include "engine/shown_names.h"
 #include "engine/text_decoding.h"
 
@@ -93,7 +94,7 @@ std::vector<std::filesystem::path> listDeckFiles(const std::filesystem::path& fo
     std::vector<std::filesystem::path> files;
     for (; entry != std::filesystem::directory_iterator(); entry.increment(error)) {
         if (error) fail();
-        const std::string name = entry->path().filename().native();
+        const std::string name = pathBytes(entry->path().filename());
         if (name.empty() || name[0] == '.') continue;
         std::error_code statError;
         if (!entry->is_regular_file(statError) || statError) continue;
@@ -101,7 +102,7 @@ std::vector<std::filesystem::path> listDeckFiles(const std::filesystem::path& fo
     }
     if (error) fail();
     // Every path starts with the same folder, so whole paths sort as names do.
-    std::sort(files.begin(), files.end(), [](const auto& a, const auto& b) { return a.native() < b.native(); });
+    std::sort(files.begin(), files.end(), [](const auto& a, const auto& b) { return pathBytes(a) < pathBytes(b); });
     return files;
 }
 
@@ -116,14 +117,14 @@ std::vector<std::filesystem::path> listSubFolders(const std::filesystem::path& f
     if (error) fail();
     for (; entry != std::filesystem::directory_iterator(); entry.increment(error)) {
         if (error) fail();
-        const std::string name = entry->path().filename().native();
+        const std::string name = pathBytes(entry->path().filename());
         if (name.empty() || name[0] == '.') continue;
         std::error_code statError;
         if (entry->is_directory(statError) && !statError) subFolders.push_back(entry->path());
     }
     if (error) fail();
     std::sort(subFolders.begin(), subFolders.end(),
-              [](const auto& a, const auto& b) { return a.native() < b.native(); });
+              [](const auto& a, const auto& b) { return pathBytes(a) < pathBytes(b); });
     return subFolders;
 }
 
@@ -150,7 +151,7 @@ TypedDeckFiles listDeckFilesByFolder(const std::filesystem::path& folder, const 
     for (const std::filesystem::path& subFolder : listSubFolders(folder)) {
         const std::vector<std::filesystem::path> files = listDeckFiles(subFolder, mask);
         if (files.empty()) continue;
-        const std::string bytes = subFolder.filename().native();
+        const std::string bytes = pathBytes(subFolder.filename());
         if (bytes == kUnsortedType) {
             add(files, unsortedType());
             continue;

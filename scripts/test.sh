@@ -3,6 +3,8 @@
 # build and once with AddressSanitizer and UndefinedBehaviorSanitizer, where
 # any report fails the test that caused it. The engine's tests, which hold
 # the run and its read-ahead threads, run once more with ThreadSanitizer.
+# The batch mode is cross-built for Windows and tested under Wine against
+# the normal build's outputs.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -14,6 +16,9 @@ echo "== Normal build"
 cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DSORMEL_WERROR=ON >/dev/null
 cmake --build build -j "$jobs"
 ctest --test-dir build --output-on-failure -j "$jobs"
+
+echo "== Windows batch mode (MinGW, Wine)"
+scripts/windows/test.sh build/sormel-checker build-windows
 
 echo "== Sanitizer build (address, undefined behaviour)"
 cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DSORMEL_SANITIZE=ON -DSORMEL_BUILD_BENCH=OFF >/dev/null
