@@ -17,7 +17,8 @@ InputFile::InputFile(const std::filesystem::path& path) {
     if (descriptor_ < 0) {
         openError_ = errno;
         // A folder cannot be opened as a file on Windows; it is not one.
-        if (openError_ == EACCES && std::filesystem::is_directory(path)) openError_ = EISDIR;
+        std::error_code ignored;
+        if (openError_ == EACCES && std::filesystem::is_directory(path, ignored)) openError_ = EISDIR;
     }
 }
 
