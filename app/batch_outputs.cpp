@@ -78,9 +78,10 @@ std::optional<BatchOutputs::Refusal> BatchOutputs::refuseDecks(const std::vector
     if (options_.suggestTypes) targets.push_back(*options_.suggestTypes);
     if (options_.averageDeck && !options_.request.typed()) targets.push_back(*options_.averageDeck);
     if (options_.averageDeck && options_.request.typed()) {
-        targets.push_back(*options_.averageDeck / pathFromBytes(kOverallDeckFile));
+        targets.push_back(*options_.averageDeck / pathFromBytes(std::string(kOverallDeckFile)));
         for (const std::string& type : typeNames) {
-            targets.push_back(*options_.averageDeck / pathFromBytes(kTypeDeckFolder) / pathFromBytes(type + ".txt"));
+            targets.push_back(*options_.averageDeck / pathFromBytes(std::string(kTypeDeckFolder)) /
+                              pathFromBytes(type + ".txt"));
         }
     }
     for (const std::filesystem::path& target : targets) {
@@ -125,11 +126,12 @@ std::optional<BatchOutputs::Refusal> BatchOutputs::reserve(const std::vector<std
             if ((refusal = take(*options_.averageDeck))) return refusal;
             averageDeck_ = set_.reserve(*options_.averageDeck);
         } else if (options_.averageDeck) {
-            const std::filesystem::path overall = *options_.averageDeck / pathFromBytes(kOverallDeckFile);
+            const std::filesystem::path overall = *options_.averageDeck / pathFromBytes(std::string(kOverallDeckFile));
             if ((refusal = take(overall))) return refusal;
             averageDeck_ = set_.reserve(overall);
             for (const std::string& type : typeNames) {
-                const std::filesystem::path file = *options_.averageDeck / pathFromBytes(kTypeDeckFolder) / pathFromBytes(type + ".txt");
+                const std::filesystem::path file =
+                    *options_.averageDeck / pathFromBytes(std::string(kTypeDeckFolder)) / pathFromBytes(type + ".txt");
                 if ((refusal = take(file))) return refusal;
                 // The folder is made only when the files are put in place.
                 typeAverageDecks_.emplace_back(type, set_.reserve(file, SaveSet::MissingFolder::Make));
@@ -149,7 +151,8 @@ void BatchOutputs::fillSuggestedTypes(const std::string& rules) { set_.fill(sugg
 
 void BatchOutputs::fillReports(const ReportData& data) {
     for (std::size_t i = 0; i < reports_.size(); ++i) {
-        set_.fill(reports_[i], formatReport(*reportKindOf(options_.reports[i]), data));
+        const ReportKind kind = *reportKindOf(options_.reports[i]);
+        set_.fill(reports_[i], [&](ByteSink& sink) { writeReport(kind, data, sink); });
     }
 }
 
@@ -162,12 +165,12 @@ void BatchOutputs::fillAverageDecks(const AverageDeckFigures& all,
         set_.fill(index, written.text);
     };
     const std::filesystem::path& target = *options_.averageDeck;
-    fill(averageDeck_, all, options_.request.typed() ? target / pathFromBytes(kOverallDeckFile) : target);
+    fill(averageDeck_, all, options_.request.typed() ? target / pathFromBytes(std::string(kOverallDeckFile)) : target);
     for (const auto& [name, index] : typeAverageDecks_) {
         bool filled = false;
         for (const auto& [typeName, deck] : types) {
             if (typeName != name) continue;
-            fill(index, deck, target / pathFromBytes(kTypeDeckFolder) / pathFromBytes(name + ".txt"));
+            fill(index, deck, target / pathFromBytes(std::string(kTypeDeckFolder)) / pathFromBytes(name + ".txt"));
             filled = true;
         }
         // A type named by rules that no deck turned out to be of.

@@ -42,7 +42,7 @@ std::string shown(std::string_view argument) { return visibleText(toValidUtf8(ar
 // `what` names the argument in the message: "--batch", "FOLDER".
 std::filesystem::path pathValue(std::string_view what, std::string_view value) {
     if (value.empty()) throw UsageError(std::string(what) + " に空のパスは指定できません。");
-    return pathFromBytes(value);
+    return pathFromBytes(std::string(value));
 }
 
 std::string lowerAscii(std::string_view text) {
@@ -300,6 +300,12 @@ std::string batchSynopsis() {
 }
 
 }  // namespace
+
+std::vector<std::string_view> optionNames() {
+    std::vector<std::string_view> names;
+    for (const Option& option : kOptions) names.push_back(option.name);
+    return names;
+}
 
 std::string helpText() {
     std::string text = "使い方: " + std::string(kProgramName) + " [FOLDER]\n" + batchSynopsis() +

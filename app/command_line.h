@@ -6,6 +6,8 @@
 #include <optional>
 #include <stdexcept>
 #include <string>
+#include <string_view>
+#include <vector>
 
 #include "app/batch_mode.h"
 
@@ -28,6 +30,10 @@ struct CommandLine {
 // unknown option, a missing or bad value, an option given twice, a batch
 // option without --batch, or an argument too many.
 CommandLine parseCommandLine(int argc, const char* const* argv);
+
+// The long name of every option the program takes ("batch", "help-all"),
+// those the help leaves out included, in the order the help lists them.
+std::vector<std::string_view> optionNames();
 
 std::string helpText();
 std::string versionText();

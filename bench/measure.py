@@ -99,6 +99,7 @@ def main():
     repeats = int(sys.argv[1])
     build, corpora = sys.argv[2], sys.argv[3]
     floor = os.path.join(build, "bench", "floor_read")
+    bare = os.path.join(build, "bench", "floor_bare")
     checker = os.path.join(build, "sormel-checker")
     window_run = os.path.join(build, "bench", "window_run")
     native = os.path.join(corpora, "corpus-20000-3000")
@@ -124,6 +125,7 @@ def main():
         return lambda: run_once(command, full_env)
 
     w = measure_all({
+        "bare": program([bare, native]),
         "floor": program([floor, native]),
         "serial": program(batch(native), serial),
         "batch": program(batch(native)),
@@ -136,6 +138,7 @@ def main():
         "high": lambda: window_once(window_run, native, True),
         "normal": lambda: window_once(window_run, native, False),
     }, repeats)
+    print(f"  bare floor (list, sort, read), 3,000 cards {w['bare']}")
     print(f"  floor (open, read, close), 3,000 cards  {w['floor']}")
     print(f"  batch, files read one by one           {w['serial']}")
     print(f"  batch, read ahead                      {w['batch']}")
@@ -150,11 +153,14 @@ def main():
 
     f = w["floor"].median
     b = w["batch"].median
+    bf = w["bare"].median
+    print(f"  batch / bare floor:       {b / bf:.2f} (target <= 1.0: {verdict(b, 1.0 * bf)})"
+          f"  floor / bare floor: {f / bf:.2f}")
     peak = max(w[name].peak for name in ("serial", "batch", "output", "large", "lists", "dek", "csv", "cod"))
     print(f"  batch / floor:            {b / f:.2f} (target <= 1.0: {verdict(b, 1.0 * f)}; "
           f"<= 1.5: {verdict(b, 1.5 * f)})  one by one: {w['serial'].median / f:.2f}")
     print(f"  lists / floor:            {w['lists'].median / f:.2f} (target <= 2.0: {verdict(w['lists'].median, 2.0 * f)})")
-    print(f"  .dek / floor:             {w['dek'].median / f:.2f}")
+    print(f"  .dek / floor:             {w['dek'].median / f:.2f} (target <= 1.5: {verdict(w['dek'].median, 1.5 * f)})")
     for name, label in (("csv", "CSV exports"), ("cod", ".cod")):
         print(f"  {label + ' / floor:':<26}{w[name].median / f:.2f} "
               f"(target <= 2.0: {verdict(w[name].median, 2.0 * f)})")
@@ -169,16 +175,21 @@ def main():
         print(f"  skipped: cannot write {DROP_CACHES} (run as root to measure cold reads)")
         return
     c = measure_all({
+        "bare": program([bare, native]),
         "floor": program([floor, native]),
         "serial": program(batch(native), serial),
         "batch": program(batch(native)),
     }, repeats, cold=True)
+    print(f"  bare floor (list, sort, read), 3,000 cards {c['bare']}")
     print(f"  floor (open, read, close), 3,000 cards  {c['floor']}")
     print(f"  batch, files read one by one           {c['serial']}")
     print(f"  batch, read ahead                      {c['batch']}")
     cf = c["floor"].median
+    cb = c["bare"].median
+    print(f"  batch / bare floor:       {c['batch'].median / cb:.2f} (target <= 0.5: {verdict(c['batch'].median, 0.5 * cb)})")
     print(f"  batch / floor:            {c['batch'].median / cf:.2f} (target <= 0.75: {verdict(c['batch'].median, 0.75 * cf)})"
           f"  one by one: {c['serial'].median / cf:.2f}")
 
 
-main()
+if __name__ == "__main__":
+    main()

@@ -1,27 +1,31 @@
-"""Times the batch mode with reports, deck types and a comparison against
-the floor program (open, read and close every deck), on the 20,000-deck,
-3,000-card corpus, and prints each ratio against its target.
+"""Times deck types and reports against the floor programs (open, read and
+close every deck) and prints each figure with its target and "ok" or
+"MISSED".
 
-    python3 bench/reports.py REPEATS FLOOR CHECKER CORPUS TYPED_CORPUS OUTDIR
+    python3 bench/reports.py REPEATS BUILD_DIR TYPED_20 TYPED_1000_SMALL TYPED_1000_LARGE OUTDIR
 
-TYPED_CORPUS holds the same decks spread over 20 sub-folders. Each figure is
-the median of REPEATS runs (after one warm-up round), taken in turns, with
-its min-max spread; memory is the largest peak resident size seen."""
+Each TYPED_* folder holds a metagame with one sub-folder per deck type, and
+TYPED_*.flat/decks the same decks in one folder (bench/make_typed.py):
+20 types of 20,000 decks; 1,000 types of 20 decks each; 1,000 types of
+100,000 decks. A comparison (--compare) of the 20,000 decks with
+themselves is timed too. Each time is the median of REPEATS runs (after one warm-up
+round), taken in turns with the floors, with its min-max spread; memory is
+the largest peak resident size seen (wait4's ru_maxrss)."""
 import os
 import statistics
-import subprocess
 import sys
 import time
 
 
-def run_once(command):
+def run_once(command, env):
     """Wall time and peak resident size (MiB) of one run of `command`."""
     start = time.perf_counter()
     pid = os.fork()
     if pid == 0:
         devnull = os.open(os.devnull, os.O_WRONLY)
         os.dup2(devnull, 1)
-        os.execv(command[0], command)
+        os.dup2(devnull, 2)
+        os.execve(command[0], command, env)
     _, status, usage = os.wait4(pid, 0)
     elapsed = time.perf_counter() - start
     if os.waitstatus_to_exitcode(status) != 0:
@@ -33,11 +37,11 @@ def measure_all(runs, repeats):
     """Every command once per round, round after round (after one warm-up
     round), so that a shared machine's drift moves every figure alike."""
     for command in runs.values():
-        subprocess.run(command, stdout=subprocess.DEVNULL, check=True)
+        run_once(command, os.environ)
     samples = {name: [] for name in runs}
     for _ in range(repeats):
         for name, command in runs.items():
-            samples[name].append(run_once(command))
+            samples[name].append(run_once(command, os.environ))
     results = {}
     for name, taken in samples.items():
         times = [t for t, _ in taken]
@@ -45,49 +49,65 @@ def measure_all(runs, repeats):
     return results
 
 
+def verdict(ok):
+    return "ok" if ok else "MISSED"
+
+
 def main():
     repeats = int(sys.argv[1])
-    floor, checker, corpus, typed, out = sys.argv[2:7]
-    batch = [checker, "--batch"]
-    runs = {
-        "floor": [floor, corpus],
-        "plain": batch + [corpus, "--output", "/dev/null"],
-        "reports": batch + [corpus, "--output", "/dev/null", "--report", f"{out}/r.json", "--report", f"{out}/r.xlsx"],
-        "by-folder": batch + [typed, "--by-folder", "--output", "/dev/null"],
-        "types+json": batch + [typed, "--by-folder", "--output", "/dev/null", "--report", f"{out}/t.json"],
-        "types+all": batch + [typed, "--by-folder", "--output", "/dev/null", "--report", f"{out}/t.json",
-                              "--average-deck", f"{out}/avg"],
-        "json": batch + [corpus, "--output", "/dev/null", "--report", f"{out}/j.json"],
-        "compare": batch + [corpus, "--compare", corpus, "--output", "/dev/null", "--report", f"{out}/c.json"],
-    }
-    os.makedirs(f"{out}/avg", exist_ok=True)
+    build, typed20, small, large, out = sys.argv[2:7]
+    checker = os.path.join(build, "sormel-checker")
+    floors = {name: os.path.join(build, "bench", name) for name in ("floor_read", "floor_bare")}
+    floors = {name: path for name, path in floors.items() if os.access(path, os.X_OK)}
+    flat20, flat_large = f"{typed20}.flat/decks", f"{large}.flat/decks"
+    def every(name):
+        return ["--report", f"{out}/{name}.json", "--report", f"{out}/{name}.xlsx", "--report",
+                f"{out}/{name}.csv", "--average-deck", f"{out}/{name}"]
+    three = ["--report", f"{out}/t.json", "--report", f"{out}/t.xlsx", "--report", f"{out}/t.csv"]
+
+    def batch(folder, *args):
+        return [checker, "--batch", folder, "--output", "/dev/null", *args]
+
+    runs = {name: [path, flat20] for name, path in floors.items()}
+    runs.update({
+        "types 20": batch(typed20, "--by-folder"),
+        "types 20 + json": batch(typed20, "--by-folder", "--report", f"{out}/j.json"),
+        "types 20 + every report": batch(typed20, "--by-folder", *every("e20")),
+        "types 1000x20 + every report": batch(small, "--by-folder", *every("e1000")),
+        "plain 100000": batch(flat_large),
+        "types 1000 + three reports": batch(large, "--by-folder", *three),
+        "plain 20000": batch(flat20),
+        "json 20000": batch(flat20, "--report", f"{out}/p.json"),
+        "compare 20000": batch(flat20, "--compare", flat20, "--report", f"{out}/c.json"),
+    })
     results = measure_all(runs, repeats)
-    floor_time = results["floor"][0]
     for name, (median, low, high, peak) in results.items():
-        print(f"{name:10} {median:.3f} s (min {low:.3f}, max {high:.3f})  {median / floor_time:.2f} x floor  "
-              f"peak {peak:.1f} MiB")
+        print(f"{name:30} {median:7.3f} s (min {low:.3f}, max {high:.3f})  peak {peak:6.1f} MiB")
+    print()
 
-    def verdict(ok):
-        return "ok" if ok else "MISSED"
+    def ratios(name):
+        return ", ".join(f"{results[name][0] / results[floor][0]:.2f} x {floor}" for floor in floors)
 
-    reports = results["reports"]
-    print(f"reports: {reports[0] / floor_time:.2f} x floor (target <= 2.0) {verdict(reports[0] <= 2 * floor_time)}, "
-          f"peak {reports[3]:.1f} MiB (target < 64) {verdict(reports[3] < 64)}")
-    typed_run = results["by-folder"]
-    print(f"by-folder, 20 types: {typed_run[0] / floor_time:.2f} x floor (target <= 2.5) "
-          f"{verdict(typed_run[0] <= 2.5 * floor_time)}, peak {typed_run[3]:.1f} MiB (target < 64) "
-          f"{verdict(typed_run[3] < 64)}")
-    # The memory target leaves out what the average decks need (their vote
-    # counts and deck totals): shown apart, as what they add to the same run.
-    report_only = results["types+json"]
-    full = results["types+all"]
-    print(f"by-folder with the JSON report: {report_only[0] / floor_time:.2f} x floor, peak {report_only[3]:.1f} MiB "
-          f"(target < 64) {verdict(report_only[3] < 64)}; with average decks of every type too: "
-          f"{full[0] / floor_time:.2f} x floor, peak {full[3]:.1f} MiB, the average decks adding "
-          f"{full[3] - report_only[3]:.1f} MiB")
-    cost = results["compare"][0] - results["json"][0]
+    def row(label, name, limit, memory):
+        median, _, _, peak = results[name]
+        floor = results["floor_read"][0]
+        print(f"{label}: {ratios(name)} (target <= {limit} x floor_read) {verdict(median <= limit * floor)}; "
+              f"peak {peak:.1f} MiB (target < {memory}) {verdict(peak < memory)}")
+
+    row("by-folder, 20 types", "types 20", 1.2, 64)
+    row("by-folder, 20 types, JSON report", "types 20 + json", 2.0, 64)
+    row("by-folder, 20 types, every report and the average decks", "types 20 + every report", 2.5, 64)
+    small_peak = results["types 1000x20 + every report"][3]
+    print(f"by-folder, 1,000 types of 20 decks, every report and the average decks: peak {small_peak:.1f} MiB "
+          f"(target < 64) {verdict(small_peak < 64)}")
+    many, plain = results["types 1000 + three reports"], results["plain 100000"]
+    print(f"by-folder, 100,000 decks in 1,000 types, three reports: {many[0] / plain[0]:.2f} x the same decks' "
+          f"plain run (target <= 3.0) {verdict(many[0] <= 3 * plain[0])}; peak {many[3]:.1f} MiB (target < 256) "
+          f"{verdict(many[3] < 256)}")
+    cost = results["compare 20000"][0] - results["json 20000"][0]
     print(f"compare: costs {cost:.3f} s over the same run without it; the second folder's own run takes "
-          f"{results['plain'][0]:.3f} s (target: at most that) {verdict(cost <= results['plain'][0])}")
+          f"{results['plain 20000'][0]:.3f} s (target: at most that) {verdict(cost <= results['plain 20000'][0])}")
+
 
 if __name__ == "__main__":
     main()

@@ -1,35 +1,27 @@
 #!/usr/bin/env bash
-# Measures the batch mode with reports, deck types (20 sub-folders) and a
-# comparison against the floor, on the 20,000-deck, 3,000-card corpus.
+# Measures deck types (sub-folders) and reports against the floor, on
+# metagames written by bench/make_typed.py under bench/: 20 types of
+# 20,000 decks (3,000 cards), 1,000 types of 20 decks each, and 1,000 types
+# of 100,000 decks. See bench/reports.py for the figures and targets.
 #
-#   bench/reports.sh [REPEATS]
+#   bench/reports.sh [REPEATS]          (default 5)
 set -euo pipefail
 cd "$(dirname "$0")/.."
-repeats=${1:-7}
+repeats=${1:-5}
 
 scripts/deps.sh >&2
 cmake -S . -B build-bench -G Ninja -DCMAKE_BUILD_TYPE=Release -DSORMEL_BUILD_TESTS=OFF >/dev/null
-cmake --build build-bench -j "$(nproc)" --target sormel-checker floor_read >&2
+targets=(sormel-checker floor_read)
+# The bare floor, where the bench has it.
+if grep -q 'floor_bare' bench/CMakeLists.txt; then targets+=(floor_bare); fi
+cmake --build build-bench -j "$(nproc)" --target "${targets[@]}" >&2
 
-corpus=bench/corpus-20000-3000
-if [ ! -f "$corpus/.complete" ]; then
-  rm -rf "$corpus"
-  python3 bench/make_decks.py "$corpus" --decks 20000 --cards 3000 --seed 1
-  touch "$corpus/.complete"
-fi
-# The same decks in 20 sub-folders, as hard links.
-typed=bench/corpus-20000-3000-typed
-if [ ! -f "$typed/.complete" ]; then
-  rm -rf "$typed"
-  for t in $(seq -w 1 20); do mkdir -p "$typed/type$t"; done
-  i=0
-  for f in "$corpus"/*.txt; do
-    t=$(printf '%02d' $(( i % 20 + 1 )))
-    ln "$f" "$typed/type$t/"
-    i=$((i + 1))
-  done
-  touch "$typed/.complete"
-fi
+python3 bench/make_typed.py bench/corpus-typed-20-20000 --types 20 --decks 20000 --cards 3000 --seed 1
+python3 bench/make_typed.py bench/corpus-typed-1000-20000 --types 1000 --decks 20000 --seed 3
+python3 bench/make_typed.py bench/corpus-typed-1000-100000 --types 1000 --decks 100000 --seed 2
+
 out=$(mktemp -d)
 trap 'rm -rf "$out"' EXIT
-python3 bench/reports.py "$repeats" build-bench/bench/floor_read build-bench/sormel-checker "$corpus" "$typed" "$out"
+mkdir -p "$out/e20" "$out/e1000"
+python3 bench/reports.py "$repeats" build-bench bench/corpus-typed-20-20000 bench/corpus-typed-1000-20000 \
+    bench/corpus-typed-1000-100000 "$out"

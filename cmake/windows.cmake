@@ -37,19 +37,9 @@ foreach(target sormel_engine sormel_export sormel_batch sormel-checker)
   sormel_use_windows_sources(${target})
 endforeach()
 target_sources(sormel_engine PRIVATE engine/wide_text_win.cpp engine/path_bytes_win.cpp)
-# Windows 7's API at least; expat linked statically.
-target_compile_definitions(sormel_engine PUBLIC _WIN32_WINNT=0x0601 UNICODE _UNICODE XML_STATIC)
+# Windows 7's API at least.
+target_compile_definitions(sormel_engine PUBLIC _WIN32_WINNT=0x0601 UNICODE _UNICODE)
 target_link_libraries(sormel-checker PRIVATE -static)
 set_target_properties(sormel-checker PROPERTIES OUTPUT_NAME sormel-checker SUFFIX .exe)
 target_compile_options(sormel_engine PUBLIC "SHELL:-include ${PROJECT_SOURCE_DIR}/engine/errno_win.h")
 
-# The zip for Windows: the program (one .exe, nothing else to install), the
-# README and the licence.
-set(CMAKE_SKIP_INSTALL_ALL_DEPENDENCY ON)
-install(FILES README.md LICENSE DESTINATION .)
-set(CPACK_GENERATOR ZIP)
-set(CPACK_PACKAGE_NAME sormel-checker)
-set(CPACK_PACKAGE_FILE_NAME sormel-checker-${PROJECT_VERSION}-windows-x64)
-set(CPACK_INCLUDE_TOPLEVEL_DIRECTORY ON)
-set(CPACK_STRIP_FILES ON)
-include(CPack)

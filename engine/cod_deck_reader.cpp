@@ -11,7 +11,7 @@ public:
     using XmlCardCollector::XmlCardCollector;
 
 private:
-    void startElement(std::string_view name, const char** attributes) override {
+    void startElement(std::string_view name, XmlAttributes attributes) override {
         if (name == "zone") {
             const char* zone = attribute(attributes, "name");
             const std::string_view zoneName = zone != nullptr ? zone : "";

@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <memory>
 
 namespace sormel {
 namespace {
@@ -16,18 +15,28 @@ namespace {
 namespace detail {
 
 void readUpTo(const std::filesystem::path& path, std::string& buffer, std::uint64_t limit,
-              const std::function<ReadChunk(char* into, std::size_t size)>& read) {
+              const std::function<ReadChunk(char* into, std::size_t size)>& read, std::uint64_t expected) {
+    // Straight into the buffer: room for the size expected and one byte
+    // more, so that a file still of that size takes one read (a short read
+    // of a plain file is its end); a larger one grows by blocks, and one
+    // expected empty is read to the read of 0 bytes that ends it.
+    constexpr std::uint64_t kBlock = 64 * 1024;
     buffer.clear();
-    constexpr std::size_t kChunk = 64 * 1024;
-    thread_local std::unique_ptr<char[]> chunk(new char[kChunk]);
+    std::uint64_t have = 0;
     for (;;) {
+        const std::uint64_t room = have <= expected ? expected + 1 - have : kBlock;
         // One byte past the limit is enough to tell a file that grew too much.
-        const std::uint64_t wanted = std::min<std::uint64_t>(kChunk, limit + 1 - buffer.size());
-        const ReadChunk got = read(chunk.get(), static_cast<std::size_t>(wanted));
-        if (got.error != 0) failReading(path, describeSystemError(got.error));
-        if (got.bytes == 0) return;
-        buffer.append(chunk.get(), got.bytes);
-        if (buffer.size() > limit) failReading(path, "読み込み中もファイルが大きくなり続けています。");
+        const std::uint64_t wanted = std::min(room, limit + 1 - have);
+        buffer.resize(static_cast<std::size_t>(have + wanted));
+        const ReadChunk got = read(buffer.data() + have, static_cast<std::size_t>(wanted));
+        if (got.error != 0) {
+            buffer.clear();
+            failReading(path, describeSystemError(got.error));
+        }
+        have += got.bytes;
+        buffer.resize(static_cast<std::size_t>(have));
+        if (got.bytes == 0 || (expected > 0 && have == expected && got.bytes < wanted)) return;
+        if (have > limit) failReading(path, "読み込み中もファイルが大きくなり続けています。");
     }
 }
 
@@ -43,8 +52,9 @@ OpenedDeckFile::OpenedDeckFile(const std::filesystem::path& path) : path_(path),
 }
 
 void OpenedDeckFile::readInto(std::string& buffer) {
-    detail::readUpTo(path_, buffer, sizeAtOpen_ + kDeckGrowthAllowance,
-                     [this](char* into, std::size_t size) { return file_.read(into, size); });
+    detail::readUpTo(
+        path_, buffer, sizeAtOpen_ + kDeckGrowthAllowance,
+        [this](char* into, std::size_t size) { return file_.read(into, size); }, sizeAtOpen_);
 }
 
 void readWholeFile(const std::filesystem::path& path, std::string& buffer) {

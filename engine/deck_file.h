@@ -43,9 +43,9 @@ inline constexpr std::uint64_t kDeckGrowthAllowance = 1024 * 1024;
 namespace detail {
 // Replaces `buffer` with what `read` gives until the end of the file;
 // throws FileError naming `path` on a read error or once more than `limit`
-// bytes came.
+// bytes came. `expected` is the size the file is thought to have.
 void readUpTo(const std::filesystem::path& path, std::string& buffer, std::uint64_t limit,
-              const std::function<ReadChunk(char* into, std::size_t size)>& read);
+              const std::function<ReadChunk(char* into, std::size_t size)>& read, std::uint64_t expected = 0);
 }  // namespace detail
 
 }  // namespace sormel

@@ -140,6 +140,12 @@ DeckFormat detectDeckFormat(std::string_view text, DeckEncoding encoding) {
     bool list = false;
     while (cursor.next(line)) {
         if (encoding == DeckEncoding::Cp932 && !isAscii(line)) {
+            // Only the count field before the first comma tells a line of
+            // the program's own format, and no byte of a double-byte
+            // character is a comma: a count field of plain ASCII reads the
+            // same undecoded, which spares decoding the first line of
+            // nearly every deck.
+            if (isAscii(line.substr(0, line.find(','))) && isNativeLine(line)) return DeckFormat::Native;
             decoded = decodeCp932(line);
             line = decoded;
         }

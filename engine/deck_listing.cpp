@@ -6,6 +6,7 @@
 #include "engine/file_error.h"
 #include "engine/path_bytes.h"
 #include "engine/shown_names.h"
+#include "engine/system_file.h"
 #include "engine/text_decoding.h"
 
 namespace sormel {
@@ -84,25 +85,23 @@ bool FileMask::matches(std::string_view fileName) const {
 }
 
 std::vector<std::filesystem::path> listDeckFiles(const std::filesystem::path& folder, const FileMask& mask) {
-    std::error_code error;
-    auto fail = [&] {
-        throw FileError("フォルダーを読み込めません。" + describeSystemError(error.value()) + "\nフォルダー: " +
-                        displayPath(folder));
-    };
-    std::filesystem::directory_iterator entry(folder, error);
-    if (error) fail();
-    std::vector<std::filesystem::path> files;
-    for (; entry != std::filesystem::directory_iterator(); entry.increment(error)) {
-        if (error) fail();
-        const std::string name = pathBytes(entry->path().filename());
-        if (name.empty() || name[0] == '.') continue;
-        std::error_code statError;
-        if (!entry->is_regular_file(statError) || statError) continue;
-        if (mask.matches(name)) files.push_back(entry->path());
+    std::vector<std::string> names;
+    const int error = forEachFolderEntry(folder, [&](std::string_view name, EntryKind kind) {
+        if (name.empty() || name[0] == '.' || kind != EntryKind::Regular) return;
+        if (mask.matches(name)) names.emplace_back(name);
+    });
+    if (error != 0) {
+        throw FileError("フォルダーを読み込めません。" + describeSystemError(error) + "\nフォルダー: " + displayPath(folder));
     }
-    if (error) fail();
-    // Every path starts with the same folder, so whole paths sort as names do.
-    std::sort(files.begin(), files.end(), [](const auto& a, const auto& b) { return pathBytes(a) < pathBytes(b); });
+    // By name, byte for byte; every path then starts with the same folder.
+    std::sort(names.begin(), names.end());
+    std::vector<std::filesystem::path> files;
+    files.reserve(names.size());
+    // folder / name, made from one string (a path appended to is taken
+    // apart and put together again, for every file).
+    std::string prefix = pathBytes(folder);
+    if (!prefix.empty() && prefix.back() != '/') prefix += '/';
+    for (const std::string& name : names) files.push_back(pathFromBytes(prefix + name));
     return files;
 }
 

@@ -21,7 +21,7 @@ public:
     using XmlCardCollector::XmlCardCollector;
 
 private:
-    void startElement(std::string_view name, const char** attributes) override {
+    void startElement(std::string_view name, XmlAttributes attributes) override {
         if (name != "Cards") return;
         const char* quantity = attribute(attributes, "Quantity");
         const char* sideboard = attribute(attributes, "Sideboard");

@@ -25,7 +25,7 @@ public:
     using XmlCardCollector::XmlCardCollector;
 
 private:
-    void startElement(std::string_view name, const char** attributes) override {
+    void startElement(std::string_view name, XmlAttributes attributes) override {
         if (name == "section") {
             const char* section = attribute(attributes, "name");
             part_ = section != nullptr && holdsSide(section) ? DeckPart::Side : DeckPart::Main;
@@ -38,6 +38,7 @@ private:
             text_.clear();
         }
     }
+    bool readsText() const override { return true; }
     void characters(std::string_view text) override {
         if (inCard_) text_ += text;
     }

@@ -6,16 +6,16 @@
 
 #include <filesystem>
 #include <string>
-#include <string_view>
+#include <utility>
 
 namespace sormel {
 
 #ifdef _WIN32
 std::string pathBytes(const std::filesystem::path& path);
-std::filesystem::path pathFromBytes(std::string_view bytes);
+std::filesystem::path pathFromBytes(const std::string& bytes);
 #else
 inline const std::string& pathBytes(const std::filesystem::path& path) { return path.native(); }
-inline std::filesystem::path pathFromBytes(std::string_view bytes) { return std::filesystem::path(std::string(bytes)); }
+inline std::filesystem::path pathFromBytes(std::string bytes) { return std::filesystem::path(std::move(bytes)); }
 #endif
 
 }  // namespace sormel

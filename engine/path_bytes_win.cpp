@@ -12,6 +12,6 @@ std::string pathBytes(const std::filesystem::path& path) {
     return bytes;
 }
 
-std::filesystem::path pathFromBytes(std::string_view bytes) { return std::filesystem::path(widen(bytes)); }
+std::filesystem::path pathFromBytes(const std::string& bytes) { return std::filesystem::path(widen(bytes)); }
 
 }  // namespace sormel

@@ -7,6 +7,7 @@
 #include <utility>
 
 #include "engine/deck_file.h"
+#include "engine/system_file.h"
 
 namespace sormel {
 namespace {
@@ -166,6 +167,7 @@ void ReadAhead::readAheadOfTheRun(std::unique_lock<std::mutex>& lock) {
 }
 
 void ReadAhead::work(std::stop_token stop) {
+    const FolderDescriptors folders;
     Slot result;
     std::unique_lock lock(mutex_);
     while (const std::optional<std::size_t> index = claim(lock, stop, result)) {

@@ -21,6 +21,8 @@
 #include <thread>
 #include <vector>
 
+#include "engine/system_file.h"
+
 namespace sormel {
 
 // How far the workers may get ahead of the run: files read and not yet
@@ -164,6 +166,8 @@ private:
     // Last, so that the workers are stopped before anything they use goes.
     // Started and stopped by the run's thread only.
     std::vector<std::jthread> workers_;
+    // Files the run reads itself are opened by folder too (see work()).
+    FolderDescriptors runFolders_;
 };
 
 }  // namespace sormel

@@ -7,7 +7,10 @@
 #include <cstddef>
 #include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <optional>
+#include <string>
+#include <string_view>
 
 namespace sormel {
 
@@ -46,6 +49,34 @@ private:
     int descriptor_ = -1;
     int openError_ = 0;
 };
+
+// While one lives on a thread, InputFile opens the files it is given on
+// that thread relative to their folder, whose descriptor it keeps for the
+// next file of the same folder: the system then looks up one name rather
+// than every folder of the path again. Made on the stack of the thread that
+// reads, for as long as it reads a listing; opening works the same without.
+class FolderDescriptors {
+public:
+    FolderDescriptors();
+    ~FolderDescriptors();
+    FolderDescriptors(const FolderDescriptors&) = delete;
+    FolderDescriptors& operator=(const FolderDescriptors&) = delete;
+
+private:
+    friend class InputFile;
+    FolderDescriptors* previous_ = nullptr;
+    std::string folder_;
+    int descriptor_ = -1;
+};
+
+// What a folder entry leads to, links followed.
+enum class EntryKind { Regular, Folder, Other /* a FIFO, device, socket, dangling link or one that cannot be looked at */ };
+
+// Calls `each` with the name (bytes as the system gives them) and kind of
+// every entry of `folder` but "." and "..", in the system's order. Returns
+// 0, or the system error number when the folder cannot be read to its end.
+int forEachFolderEntry(const std::filesystem::path& folder,
+                       const std::function<void(std::string_view name, EntryKind kind)>& each);
 
 // Which file a path leads to, links followed.
 struct FileIdentity {

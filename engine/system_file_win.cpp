@@ -8,6 +8,7 @@
 #include <cerrno>
 
 #include "engine/system_file.h"
+#include "engine/wide_text_win.h"
 
 namespace sormel {
 
@@ -40,6 +41,41 @@ ReadChunk InputFile::read(char* into, std::size_t size) {
     const int got = _read(descriptor_, into, chunk);
     if (got < 0) return {0, errno};
     return {static_cast<std::size_t>(got), 0};
+}
+
+// Windows opens a file by its whole path: there is no folder handle to keep.
+FolderDescriptors::FolderDescriptors() = default;
+FolderDescriptors::~FolderDescriptors() = default;
+
+int forEachFolderEntry(const std::filesystem::path& folder,
+                       const std::function<void(std::string_view name, EntryKind kind)>& each) {
+    WIN32_FIND_DATAW entry{};
+    const std::wstring pattern = (folder / L"*").native();
+    const HANDLE search = FindFirstFileExW(pattern.c_str(), FindExInfoBasic, &entry, FindExSearchNameMatch, nullptr,
+                                           FIND_FIRST_EX_LARGE_FETCH);
+    if (search == INVALID_HANDLE_VALUE) {
+        const DWORD error = GetLastError();
+        return error == ERROR_FILE_NOT_FOUND ? 0 : errnoFromWindows(error);
+    }
+    int result = 0;
+    do {
+        const std::wstring_view name(entry.cFileName);
+        if (name == L"." || name == L"..") continue;
+        EntryKind kind = (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) ? EntryKind::Folder : EntryKind::Regular;
+        // A link or junction is followed to what it leads to.
+        if (entry.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) {
+            std::error_code error;
+            const auto target = std::filesystem::status(folder / std::wstring(name), error);
+            kind = error                                      ? EntryKind::Other
+                   : std::filesystem::is_directory(target)    ? EntryKind::Folder
+                   : std::filesystem::is_regular_file(target) ? EntryKind::Regular
+                                                              : EntryKind::Other;
+        }
+        each(narrow(name), kind);
+    } while (FindNextFileW(search, &entry));
+    if (GetLastError() != ERROR_NO_MORE_FILES) result = errnoFromWindows(GetLastError());
+    FindClose(search);
+    return result;
 }
 
 namespace {

@@ -6,6 +6,7 @@
 // a table of text cells re-read on every update would show.
 #pragma once
 
+#include <bit>
 #include <cstddef>
 #include <cstdint>
 #include <memory>
@@ -137,27 +138,40 @@ private:
 
     static constexpr std::uint32_t kPristineRow = 0;
     // Rows by handle, in the order added, kept in blocks that never move,
-    // so that a growing table does not copy its rows again and again.
+    // so that a growing table does not copy its rows again and again. The
+    // blocks double in size, the first holding a few rows: a deck type's
+    // table of a handful of cards stays small.
     class RowStore {
     public:
-        UsageRow& operator[](std::size_t handle) { return blocks_[handle >> kShift][handle & kMask]; }
-        const UsageRow& operator[](std::size_t handle) const { return blocks_[handle >> kShift][handle & kMask]; }
+        UsageRow& operator[](std::size_t handle) { return at(handle); }
+        const UsageRow& operator[](std::size_t handle) const { return const_cast<RowStore&>(*this).at(handle); }
         std::size_t size() const { return size_; }
         void clear() {
             blocks_.clear();
             size_ = 0;
+            capacity_ = 0;
         }
         void emplace_back() {
-            if ((size_ & kMask) == 0) blocks_.push_back(std::make_unique<UsageRow[]>(kBlock));
+            if (size_ == capacity_) {
+                const std::size_t block = kFirstBlock << blocks_.size();
+                blocks_.push_back(std::make_unique<UsageRow[]>(block));
+                capacity_ += block;
+            }
             ++size_;
         }
 
     private:
-        static constexpr std::size_t kShift = 10;
-        static constexpr std::size_t kBlock = std::size_t{1} << kShift;
-        static constexpr std::size_t kMask = kBlock - 1;
+        // Block k holds kFirstBlock << k rows, from handle kFirstBlock * (2^k - 1) on.
+        UsageRow& at(std::size_t handle) {
+            const std::size_t shifted = handle + kFirstBlock;
+            const auto block = static_cast<std::size_t>(std::bit_width(shifted)) - 1 - kFirstShift;
+            return blocks_[block][shifted - (kFirstBlock << block)];
+        }
+        static constexpr std::size_t kFirstShift = 4;
+        static constexpr std::size_t kFirstBlock = std::size_t{1} << kFirstShift;
         std::vector<std::unique_ptr<UsageRow[]>> blocks_;
         std::size_t size_ = 0;
+        std::size_t capacity_ = 0;
     };
     RowStore rows_;
     std::vector<std::uint32_t> order_;   // handles in display order

@@ -1,17 +1,15 @@
 #include "engine/xml_deck_parser.h"
 
-#include <expat.h>
+#include <pugixml.hpp>
 
-#include <algorithm>
-#include <cstdint>
-#include <limits>
-#include <memory>
+#include <cstring>
 #include <new>
-#include <type_traits>
 #include <utility>
+#include <vector>
 
 #include "engine/deck_entry.h"
 #include "engine/list_syntax.h"
+#include "engine/xml_references.h"
 
 namespace sormel {
 namespace {
@@ -37,76 +35,172 @@ std::pair<std::size_t, std::size_t> leadingBlanks(std::string_view text) {
     }
 }
 
+// The reason a document the tree parser refused is not well-formed, in the
+// words other XML tools use.
+const char* parseError(const pugi::xml_parse_result& result, std::size_t textSize) {
+    switch (result.status) {
+        case pugi::status_out_of_memory: throw std::bad_alloc();
+        case pugi::status_end_element_mismatch:
+            // An element left open at the end is told at the text's last
+            // byte, which the parser keeps for its own end mark.
+            return static_cast<std::size_t>(result.offset) + 1 >= textSize ? "no element found" : "mismatched tag";
+        case pugi::status_no_document_element: return "no element found";
+        default: return "not well-formed (invalid token)";
+    }
+}
+
+// Where text that is not one of XML's blanks starts, or npos.
+std::size_t firstNonBlank(std::string_view text) { return text.find_first_not_of(" \t\r\n"); }
+
+constexpr unsigned kParseOptions = pugi::parse_minimal | pugi::parse_fragment | pugi::parse_cdata | pugi::parse_declaration |
+                                   pugi::parse_wconv_attribute | pugi::parse_eol;
+
 }  // namespace
 
 struct XmlDeckParser::State {
-    XML_Parser parser;
-    XmlDeckParser* owner;
-    std::string error;  // the first problem the reader found
+    std::string_view text;  // the document as it came (leading blanks skipped), for its lines
+    const char* base;       // the start of the copy parsed in place
+    std::size_t skippedLines;  // blank lines before the document
+    std::size_t offset = 0;    // of the node being handed out
+    std::size_t countedTo = 0;  // text[0, countedTo) holds `lineEnds` line ends
+    std::size_t lineEnds = 0;
+    std::string error;  // the first problem found
     std::size_t errorLine = 0;
-    std::size_t skippedLines = 0;  // blank lines before the document, which the parser does not see
+    std::vector<XmlAttribute> attributes;
+
+    std::size_t lineAt(std::size_t at) {
+        at = std::min(at, text.size());
+        if (at < countedTo) countedTo = lineEnds = 0;
+        lineEnds += countLineEnds(text, countedTo, at);
+        countedTo = at;
+        return skippedLines + lineEnds + 1;
+    }
+    std::size_t offsetOf(const char* p) const { return static_cast<std::size_t>(p - base); }
 };
 
-std::size_t XmlDeckParser::line() const {
-    return static_cast<std::size_t>(XML_GetCurrentLineNumber(state_->parser)) + state_->skippedLines;
-}
+std::size_t XmlDeckParser::line() const { return state_->lineAt(state_->offset); }
 
 void XmlDeckParser::fail(const std::string& message) {
     if (!state_->error.empty()) return;
     state_->error = message;
     state_->errorLine = line();
-    XML_StopParser(state_->parser, XML_FALSE);
 }
 
-const char* XmlDeckParser::attribute(const char** attributes, std::string_view name) {
-    for (const char** a = attributes; *a != nullptr; a += 2) {
-        if (name == a[0]) return a[1];
+const char* XmlDeckParser::attribute(XmlAttributes attributes, std::string_view name) {
+    for (const XmlAttribute& a : attributes) {
+        if (a.name == name) return a.value;
     }
     return nullptr;
 }
 
 void XmlDeckParser::parse(std::string_view text) {
-    // The text is UTF-8 whatever the declaration says: it was decoded
-    // before it got here.
-    const std::unique_ptr<std::remove_pointer_t<XML_Parser>, void (*)(XML_Parser)> parser(XML_ParserCreate("UTF-8"),
-                                                                                          &XML_ParserFree);
-    if (!parser) throw std::bad_alloc();
     const auto [skippedBytes, skippedLines] = leadingBlanks(text);
     text.remove_prefix(skippedBytes);
-    State state{parser.get(), this, {}, 0, skippedLines};
+    // The text is UTF-8 whatever the declaration says: it was decoded
+    // before it got here. The tree parser writes into its copy.
+    std::string buffer(text);
+    State state{text, buffer.data(), skippedLines, 0, 0, 0, {}, 0, {}};
     state_ = &state;
-    XML_SetUserData(parser.get(), &state);
-    XML_SetElementHandler(
-        parser.get(),
-        [](void* data, const XML_Char* name, const XML_Char** attributes) {
-            auto& s = *static_cast<State*>(data);
-            if (s.error.empty()) s.owner->startElement(name, attributes);
-        },
-        [](void* data, const XML_Char* name) {
-            auto& s = *static_cast<State*>(data);
-            if (s.error.empty()) s.owner->endElement(name);
-        });
-    XML_SetCharacterDataHandler(parser.get(), [](void* data, const XML_Char* chars, int length) {
-        auto& s = *static_cast<State*>(data);
-        if (s.error.empty()) s.owner->characters(std::string_view(chars, static_cast<std::size_t>(length)));
-    });
-    // Entities stay inside the document: no external ones are read.
-    XML_SetParamEntityParsing(parser.get(), XML_PARAM_ENTITY_PARSING_NEVER);
-    std::size_t offset = 0;
-    XML_Status status = XML_STATUS_OK;
-    constexpr std::size_t kChunk = std::size_t{1} << 30;
-    do {
-        const std::size_t length = std::min(kChunk, text.size() - offset);
-        const bool last = offset + length == text.size();
-        status = XML_Parse(parser.get(), text.data() + offset, static_cast<int>(length), last ? XML_TRUE : XML_FALSE);
-        offset += length;
-    } while (status == XML_STATUS_OK && offset < text.size());
-    const std::size_t stoppedAt = line();
-    state_ = nullptr;
+    struct Detach {
+        XmlDeckParser* parser;
+        ~Detach() { parser->state_ = nullptr; }
+    } detach{this};
+    const auto stop = [&](const char* reason, std::size_t offset) {
+        throw DeckFormatError(std::string("XML として読めません: ") + reason, state.lineAt(offset));
+    };
+    pugi::xml_document document;
+    const pugi::xml_parse_result result = document.load_buffer_inplace(
+        buffer.data(), buffer.size(), kParseOptions | (readsText() ? pugi::parse_ws_pcdata : 0u), pugi::encoding_utf8);
+    if (!result) {
+        const char* reason = parseError(result, text.size());
+        stop(reason, std::strcmp(reason, "no element found") == 0 ? text.size() : static_cast<std::size_t>(result.offset));
+    }
+    // One root element, with nothing but blanks, comments, processing
+    // instructions and the declaration at the start beside it.
+    pugi::xml_node root;
+    for (const pugi::xml_node top : document.children()) {
+        if (top.type() == pugi::node_declaration) {
+            // `<?xml …?>` is allowed at the very start only.
+            if (state.offsetOf(top.name()) != 2) {
+                stop("XML or text declaration not at start of entity", state.offsetOf(top.name()) - 2);
+            }
+        } else if (top.type() == pugi::node_element) {
+            if (root) stop("junk after document element", state.offsetOf(top.name()));
+            root = top;
+        } else if (const std::size_t junk = firstNonBlank(top.value()); junk != std::string_view::npos) {
+            stop(root ? "junk after document element" : "syntax error", state.offsetOf(top.value()) + junk);
+        }
+    }
+    if (!root) stop("no element found", text.size());
+    walk(root);
     if (!state.error.empty()) throw DeckFormatError(state.error, state.errorLine);
-    if (status != XML_STATUS_OK) {
-        throw DeckFormatError(std::string("XML として読めません: ") + XML_ErrorString(XML_GetErrorCode(parser.get())),
-                              stoppedAt);
+}
+
+void XmlDeckParser::walk(const pugi::xml_node& root) {
+    State& s = *state_;
+    const auto stop = [&](const char* reason, std::size_t offset) {
+        throw DeckFormatError(std::string("XML として読めません: ") + reason, s.lineAt(offset));
+    };
+    // Checks the text of a value the parser left in the copy and replaces
+    // its references: the copy is the program's own buffer, so it may be
+    // written.
+    const auto valueText = [&](const char* value, bool inAttribute) {
+        char* text = const_cast<char*>(value);
+        const std::size_t length = std::strlen(text);
+        bool references = false;
+        for (std::size_t at = findMarkupOrControl({text, length}); at < length; ++at) {
+            // Control characters XML allows nowhere (the parser made the
+            // blanks of a value spaces), and a `<` in a value.
+            const char c = text[at];
+            const auto byte = static_cast<unsigned char>(c);
+            if ((byte < 0x20 && c != '\t' && c != '\n' && c != '\r') || (c == '<' && inAttribute)) {
+                stop("not well-formed (invalid token)", s.offsetOf(value) + at);
+            }
+            references = references || c == '&';
+        }
+        if (!references) return std::string_view(text, length);
+        const XmlReferenceResult replaced = replaceXmlReferences(text, length);
+        if (replaced.error != nullptr) stop(replaced.error, s.offsetOf(value) + replaced.errorOffset);
+        text[replaced.length] = '\0';
+        return std::string_view(text, replaced.length);
+    };
+    // Element by element in document order, without recursion: a document
+    // nested deep does not use up the stack.
+    pugi::xml_node node = root;
+    while (node) {
+        if (node.type() == pugi::node_element) {
+            s.offset = s.offsetOf(node.name());
+            s.attributes.clear();
+            for (pugi::xml_attribute a = node.first_attribute(); a; a = a.next_attribute()) {
+                const XmlAttribute attribute{a.name(), a.value()};
+                for (const XmlAttribute& before : s.attributes) {
+                    if (before.name == attribute.name) stop("duplicate attribute", s.offset);
+                }
+                valueText(attribute.value, true);
+                s.attributes.push_back(attribute);
+            }
+            if (s.error.empty()) startElement(node.name(), s.attributes);
+        } else if (node.type() == pugi::node_pcdata || node.type() == pugi::node_cdata) {
+            s.offset = s.offsetOf(node.value());
+            const std::string_view text =
+                node.type() == pugi::node_pcdata ? valueText(node.value(), false) : std::string_view(node.value());
+            if (s.error.empty() && readsText()) characters(text);
+        }
+        if (!s.error.empty()) return;  // fail() stops the parse
+        if (node.type() == pugi::node_element && node.first_child()) {
+            node = node.first_child();
+            continue;
+        }
+        // The node is done: so is every element it ends the last child of.
+        for (;;) {
+            if (node.type() == pugi::node_element) endElement(node.name());
+            if (node == root) return;
+            if (const pugi::xml_node next = node.next_sibling()) {
+                node = next;
+                break;
+            }
+            node = node.parent();
+        }
     }
 }
 

@@ -1,15 +1,31 @@
-// Parsing a whole XML deck document (UTF-8) with expat, for the readers of
-// the XML formats: each says what it does with the elements it meets.
+// Parsing a whole XML deck document (UTF-8), for the readers of the XML
+// formats: each says what it does with the elements it meets, in document
+// order. The document is parsed in place into a tree (pugixml) and then
+// walked; no DTD or external entity is ever read, and the only entities are
+// the five XML predefines.
 #pragma once
 
 #include <cstddef>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 
 #include "engine/whole_count.h"
 
+namespace pugi {
+class xml_node;
+}
+
 namespace sormel {
+
+// An attribute of an element: its value is a null-terminated string with
+// the references in it replaced.
+struct XmlAttribute {
+    std::string_view name;
+    const char* value;
+};
+using XmlAttributes = std::span<const XmlAttribute>;
 
 class XmlDeckParser {
 public:
@@ -21,19 +37,24 @@ public:
     void parse(std::string_view text);
 
 protected:
-    // `attributes` as expat gives them: name, value, …, null.
-    virtual void startElement(std::string_view name, const char** attributes) = 0;
+    virtual void startElement(std::string_view name, XmlAttributes attributes) = 0;
     virtual void endElement(std::string_view /*name*/) {}
     virtual void characters(std::string_view /*text*/) {}
+    // Whether characters() wants every piece of text, blanks between
+    // elements included; when false it may be left uncalled.
+    virtual bool readsText() const { return false; }
 
     // The 1-based line of the document being read.
     std::size_t line() const;
     // Stops the parse; parse() throws `message` with the current line.
     void fail(const std::string& message);
     // The value of attribute `name`, or null.
-    static const char* attribute(const char** attributes, std::string_view name);
+    static const char* attribute(XmlAttributes attributes, std::string_view name);
 
 private:
+    // Hands out the elements and text of `root` in document order.
+    void walk(const pugi::xml_node& root);
+
     struct State;
     State* state_ = nullptr;
 };

@@ -243,7 +243,17 @@ void PreparedFile::write(std::string_view bytes) {
         if (s.file.close() != 0 && errno != EINTR) failSave(errno, s.requested);
         return;
     }
+    append(bytes);
+    finish();
+}
+
+void PreparedFile::append(std::string_view bytes) {
+    State& s = *state_;
     writeAll(s.file.get(), bytes, s.requested);
+}
+
+void PreparedFile::finish() {
+    State& s = *state_;
     pauseWhenTestAsks();
     if (s.existed) s.takeOverOwnerAndMode();
     // A file system that cannot flush has nothing more to give.

@@ -56,8 +56,9 @@ void appendHeader(std::string& out, bool typeColumn, const std::vector<ReportCol
 }
 
 // `type` is the deck type that starts every row, or null for none.
-void appendCards(std::string& out, const std::vector<ReportColumn>& columns, const CardReport& report,
+void appendCards(PieceBuffer& pieces, const std::vector<ReportColumn>& columns, const CardReport& report,
                  const std::string* type) {
+    std::string& out = pieces.text;
     for (const CardFigures& card : report.cards) {
         if (type) appendText(out, *type);
         for (std::size_t i = 0; i < columns.size(); ++i) {
@@ -65,25 +66,33 @@ void appendCards(std::string& out, const std::vector<ReportColumn>& columns, con
             appendCell(out, columns[i], columns[i].value(card));
         }
         out += "\r\n";
+        pieces.passOn();
     }
 }
 
 }  // namespace
 
 std::string formatReportCsv(const ReportData& data) {
+    StringSink text;
+    writeReportCsv(data, text);
+    return text.take();
+}
+
+void writeReportCsv(const ReportData& data, ByteSink& sink) {
     const std::vector<ReportColumn> columns =
         reportColumns({.copyLimit = data.report.copyLimit,
                        .compared = data.baseline.has_value(),
                        .periods = periodNames(data.periods),
                        .results = data.results.has_value()});
-    std::string out = "\xEF\xBB\xBF";
-    appendHeader(out, data.typed(), columns);
+    PieceBuffer pieces(sink);
+    pieces.text = "\xEF\xBB\xBF";
+    appendHeader(pieces.text, data.typed(), columns);
     const std::string allTypes = kAllTypesName;
-    appendCards(out, columns, data.report, data.typed() ? &allTypes : nullptr);
+    appendCards(pieces, columns, data.report, data.typed() ? &allTypes : nullptr);
     if (data.typed()) {
-        for (const TypeReport& type : data.types) appendCards(out, columns, type.report, &type.name);
+        for (const TypeReport& type : data.types) appendCards(pieces, columns, type.report, &type.name);
     }
-    return out;
+    pieces.passOn(true);
 }
 
 }  // namespace sormel

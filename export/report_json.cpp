@@ -94,10 +94,18 @@ Json averageDeckObject(const AverageDeckFigures& deck) {
 
 
 // The document is written piece by piece, one card at a time, so that a
-// report of many cards and types never holds them all as JSON values.
+// report of many cards and types never holds them all as JSON values; the
+// text goes on to the sink every few dozen kilobytes.
 class JsonWriter {
 public:
-    std::string take() { return std::move(out_); }
+    explicit JsonWriter(ByteSink& sink) : pieces_(sink) {}
+    // After each card or deck: hands a piece on when enough text is ready.
+    void passOn() { pieces_.passOn(); }
+    // The end of the document.
+    void finish() {
+        out_ += '\n';
+        pieces_.passOn(true);
+    }
 
     void open(char bracket) {
         separate();
@@ -133,7 +141,8 @@ private:
         first_ = false;
         newline_ = false;
     }
-    std::string out_;
+    PieceBuffer pieces_;
+    std::string& out_ = pieces_.text;
     bool first_ = true;
     bool newline_ = false;
 };
@@ -147,6 +156,7 @@ void writeCards(JsonWriter& writer, const CardReport& report, const std::vector<
     for (const CardFigures& card : report.cards) {
         writer.newline();
         writer.value(cardObject(card, columns, periods));
+        writer.passOn();
     }
     writer.close(']');
 }
@@ -154,8 +164,14 @@ void writeCards(JsonWriter& writer, const CardReport& report, const std::vector<
 }  // namespace
 
 std::string formatReportJson(const ReportData& data) {
+    StringSink text;
+    writeReportJson(data, text);
+    return text.take();
+}
+
+void writeReportJson(const ReportData& data, ByteSink& sink) {
     const CardReport& report = data.report;
-    JsonWriter writer;
+    JsonWriter writer(sink);
     writer.open('{');
     writer.field("decks", report.deckCount);
     writer.field("copy_limit", report.copyLimit);
@@ -166,7 +182,13 @@ std::string formatReportJson(const ReportData& data) {
         writer.field("periods", periodsJson(data.periods));
     }
     writer.newline();
-    writer.field("files", data.files);
+    writer.key("files");
+    writer.open('[');
+    for (const std::string& file : data.files) {
+        writer.value(file);
+        writer.passOn();
+    }
+    writer.close(']');
     writer.newline();
     writeCards(writer, report, data.periods);
     if (data.baseline) {
@@ -215,6 +237,7 @@ std::string formatReportJson(const ReportData& data) {
             object["how"] = typingWayText(deck.how);
             object["similarity"] = deck.how == TypingWay::Similar ? Json(shownSimilarity(deck.similarity)) : Json(nullptr);
             writer.value(object);
+            writer.passOn();
         }
         writer.close(']');
     }
@@ -223,7 +246,7 @@ std::string formatReportJson(const ReportData& data) {
         writer.field("average_deck", averageDeckObject(*report.averageDeck));
     }
     writer.close('}');
-    return writer.take() + "\n";
+    writer.finish();
 }
 
 }  // namespace sormel

@@ -30,6 +30,20 @@ std::string formatReport(ReportKind kind, const ReportData& data) {
     return {};
 }
 
+void writeReport(ReportKind kind, const ReportData& data, ByteSink& sink) {
+    switch (kind) {
+    case ReportKind::Csv:
+        return writeReportCsv(data, sink);
+    case ReportKind::Json:
+        return writeReportJson(data, sink);
+    case ReportKind::Xlsx:
+        return writeReportXlsx(data, sink);
+    case ReportKind::Html:
+        sink.write(formatReport(kind, data));
+        return;
+    }
+}
+
 std::string localDateText(std::time_t time) {
     std::tm local{};
     // localtime is not reentrant; the report is made on one thread.

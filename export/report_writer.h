@@ -1,7 +1,7 @@
 // Per-card report files: CSV for spreadsheets, JSON for scripts, and an
 // Excel workbook, each walking the columns of report_columns.h. Each writer
-// returns the whole file as bytes, for the one save path to put in place
-// with the program's other outputs.
+// returns the whole file as bytes or hands it to a sink as it is made, for
+// the one save path to put in place with the program's other outputs.
 #pragma once
 
 #include <ctime>
@@ -13,6 +13,7 @@
 #include "analysis/card_report.h"
 #include "analysis/report_data.h"
 #include "engine/usage_table.h"
+#include "export/byte_sink.h"
 #include "export/report_columns.h"
 
 namespace sormel {
@@ -36,6 +37,14 @@ std::string formatReportXlsx(const ReportData& data);
 std::string formatReportHtml(const ReportData& data);
 
 std::string formatReport(ReportKind kind, const ReportData& data);
+
+// The same reports written into `sink` as they are made, a piece at a
+// time, never whole in memory (the workbook is built in a temporary file
+// first); the web page whole.
+void writeReportCsv(const ReportData& data, ByteSink& sink);
+void writeReportJson(const ReportData& data, ByteSink& sink);
+void writeReportXlsx(const ReportData& data, ByteSink& sink);
+void writeReport(ReportKind kind, const ReportData& data, ByteSink& sink);
 
 // "YYYY-MM-DD HH:MM" in local time, for ReportData::date.
 std::string localDateText(std::time_t time);

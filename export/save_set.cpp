@@ -37,6 +37,53 @@ void SaveSet::fill(std::size_t index, std::string_view bytes) {
     }
 }
 
+namespace {
+
+// Hands the bytes to a temporary file in blocks of about kBlock bytes.
+class TemporaryFileSink : public ByteSink {
+public:
+    explicit TemporaryFileSink(save_system::PreparedFile& file) : file_(file) {}
+    void write(std::string_view bytes) override {
+        if (buffer_.size() + bytes.size() > kBlock) flush();
+        if (bytes.size() >= kBlock) {
+            file_.append(bytes);
+        } else {
+            buffer_ += bytes;
+        }
+    }
+    void flush() {
+        if (!buffer_.empty()) file_.append(buffer_);
+        buffer_.clear();
+    }
+
+private:
+    static constexpr std::size_t kBlock = 256 * 1024;
+    save_system::PreparedFile& file_;
+    std::string buffer_;
+};
+
+}  // namespace
+
+void SaveSet::fill(std::size_t index, const std::function<void(ByteSink&)>& write) {
+    Entry& entry = entries_.at(index);
+    try {
+        if (entry.file->isStream()) {
+            // A pipe or device is written at commit: its bytes wait here.
+            StringSink bytes;
+            write(bytes);
+            entry.streamBytes = bytes.take();
+        } else {
+            TemporaryFileSink sink(*entry.file);
+            write(sink);
+            sink.flush();
+            entry.file->finish();
+        }
+    } catch (...) {
+        drop(index);
+        throw;
+    }
+}
+
 void SaveSet::drop(std::size_t index) { entries_.at(index).file.reset(); }
 
 void SaveSet::commitAll() {

@@ -4,10 +4,12 @@
 #pragma once
 
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <string_view>
 #include <vector>
 
+#include "export/byte_sink.h"
 #include "export/save_error.h"
 
 namespace sormel {
@@ -40,6 +42,12 @@ public:
     enum class MissingFolder { Refuse, Make };
     std::size_t reserve(const std::filesystem::path& target, MissingFolder missing = MissingFolder::Refuse);
     void fill(std::size_t index, std::string_view bytes);
+    // The same for a content `write` makes piece by piece into the sink it
+    // is given: each piece goes to the temporary file as it comes, through
+    // a buffer. When `write` throws, the output is dropped at once (its
+    // temporary file removed, its target left as it was) and the exception
+    // goes on.
+    void fill(std::size_t index, const std::function<void(ByteSink&)>& write);
     // Gives up an output reserved and then not wanted: its target is left
     // as it was.
     void drop(std::size_t index);

@@ -43,6 +43,10 @@ public:
     // Writes everything; a temporary file is then flushed to the disk and
     // given the owner, group and mode of the file it replaces.
     void write(std::string_view bytes);
+    // The same in pieces, for a file (not a pipe or device): append each
+    // piece in turn, then finish once, which flushes and closes as write does.
+    void append(std::string_view bytes);
+    void finish();
     // Keeps the file about to be replaced under a second name so that
     // putBack can restore it: a hard link, or, where the file system has
     // none, the file itself renamed aside by putInPlace.

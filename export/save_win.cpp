@@ -3,6 +3,7 @@
 // directly. Names are UTF-16 at every call.
 #include <windows.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
@@ -204,17 +205,29 @@ const TargetIdentity& PreparedFile::identity() const { return state_->identity; 
 
 void PreparedFile::write(std::string_view bytes) {
     State& s = *state_;
+    append(bytes);
+    if (s.stream) {
+        if (!s.file.close()) failLast(s.requested);
+        return;
+    }
+    finish();
+}
+
+void PreparedFile::append(std::string_view bytes) {
+    State& s = *state_;
     while (!bytes.empty()) {
         const DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(bytes.size(), 1u << 30));
         DWORD written = 0;
         if (!WriteFile(s.file.get(), bytes.data(), chunk, &written, nullptr)) failLast(s.requested);
         bytes.remove_prefix(written);
     }
-    if (!s.stream) {
-        pauseWhenTestAsks();
-        // A file system that cannot flush has nothing more to give.
-        if (!FlushFileBuffers(s.file.get()) && GetLastError() != ERROR_INVALID_FUNCTION) failLast(s.requested);
-    }
+}
+
+void PreparedFile::finish() {
+    State& s = *state_;
+    pauseWhenTestAsks();
+    // A file system that cannot flush has nothing more to give.
+    if (!FlushFileBuffers(s.file.get()) && GetLastError() != ERROR_INVALID_FUNCTION) failLast(s.requested);
     if (!s.file.close()) failLast(s.requested);
 }
 

@@ -9,11 +9,13 @@ packages=(
   qt6-base-dev qt6-base-dev-tools
   fonts-ipafont-gothic xvfb xauth qt6-translations-l10n
   clang libclang-rt-14-dev
-  nlohmann-json3-dev libtomlplusplus-dev libxlsxwriter-dev libexpat1-dev qt6-charts-dev unzip
+  nlohmann-json3-dev libtomlplusplus-dev libxlsxwriter-dev libpugixml-dev qt6-charts-dev unzip
   chromium
+  # Making and checking the Debian package.
+  dpkg-dev file lintian
   # The Windows batch program: MinGW-w64, Debian's sources for its
   # libraries, and Wine to test it.
-  g++-mingw-w64-x86-64-posix mingw-w64-x86-64-dev dpkg-dev debian-archive-keyring wine wine64
+  g++-mingw-w64-x86-64-posix mingw-w64-x86-64-dev debian-archive-keyring wine wine64
 )
 # Node.js and npm drive the browser tests; a Node.js installed some other way is kept.
 command -v npm >/dev/null || packages+=(nodejs npm)

@@ -3,6 +3,8 @@
 # build and once with AddressSanitizer and UndefinedBehaviorSanitizer, where
 # any report fails the test that caused it. The engine's tests, which hold
 # the run and its read-ahead threads, run once more with ThreadSanitizer.
+# The normal build is also packed as the Debian package, which is installed,
+# run and removed again (as root only).
 # The batch mode is cross-built for Windows and tested under Wine against
 # the normal build's outputs.
 set -euo pipefail
@@ -17,6 +19,8 @@ cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DSORMEL_WERROR=O
 cmake --build build -j "$jobs"
 ctest --test-dir build --output-on-failure -j "$jobs"
 
+echo "== Debian package (made from the normal build, installed, run and removed)"
+tests/package/deb_package_test.sh build
 echo "== Windows batch mode (MinGW, Wine)"
 scripts/windows/test.sh build/sormel-checker build-windows
 

@@ -106,6 +106,22 @@ TEST(DeckFileGrowth, AFileGrowingPastTheAllowanceIsAnErrorAndIsNotReadOn) {
     EXPECT_EQ(buffer.size(), limit);
 }
 
+TEST(DeckFileGrowth, AFileIsReadWholeWhateverSizeItWasThoughtToHave) {
+    // Thought empty, as large as it is, smaller (it grew) and larger (it shrank).
+    const long long size = 200 * 1024 + 7;
+    for (const std::uint64_t expected : {std::uint64_t{0}, std::uint64_t(size), std::uint64_t(size / 3), std::uint64_t(size * 2)}) {
+        std::string buffer = "earlier file";
+        FakeFile file{size};
+        detail::readUpTo("deck.txt", buffer, 1024 * 1024, std::ref(file), expected);
+        EXPECT_EQ(buffer, std::string(static_cast<std::size_t>(size), 'x')) << "expected " << expected;
+    }
+    // A file still of its size takes one read, not one more to see its end.
+    std::string buffer;
+    FakeFile file{size};
+    detail::readUpTo("deck.txt", buffer, 1024 * 1024, std::ref(file), std::uint64_t(size));
+    EXPECT_EQ(file.asked, std::uint64_t(size) + 1);
+}
+
 TEST(DeckFileGrowth, AReadThatWouldWaitIsAnErrorNamingTheFile) {
     std::string buffer = "earlier file";
     try {

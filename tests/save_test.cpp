@@ -17,6 +17,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <set>
+#include <stdexcept>
 
 #include "export/atomic_file.h"
 #include "export/private_folder.h"
@@ -286,6 +287,49 @@ TEST_F(Save, AFailedRenamePutsBackTheFilesAlreadyReplaced) {
     EXPECT_THROW(save.commitAll(), SaveError);
     EXPECT_EQ(readFile(folder.path() / "a.csv"), "old a");
     EXPECT_EQ(names(), (std::set<std::string>{"a.csv", "c.csv"}));
+}
+
+TEST_F(Save, AContentWrittenInPiecesArrivesWholeInItsOrder) {
+    folder.write("r.json", "old");
+    // Pieces below, at and far above the size the save gathers before writing.
+    std::string expected;
+    SaveSet save;
+    save.fill(save.reserve(folder.path() / "r.json"), [&](ByteSink& sink) {
+        for (const std::size_t size : {1u, 4000u, 70'000u, 262'144u, 3u, 1'000'000u, 17u}) {
+            const std::string piece(size, static_cast<char>('a' + expected.size() % 26));
+            expected += piece;
+            sink.write(piece);
+        }
+    });
+    EXPECT_EQ(readFile(folder.path() / "r.json"), "old");
+    save.commitAll();
+    EXPECT_EQ(readFile(folder.path() / "r.json"), expected);
+    EXPECT_EQ(names(), (std::set<std::string>{"r.json"}));
+}
+
+TEST_F(Save, AWriterThatFailsMidwayLeavesTheOldFileAndNoTemporaryFile) {
+    folder.write("r.json", "old");
+    folder.write("r.csv", "old csv");
+    SaveSet save;
+    const std::size_t csv = save.reserve(folder.path() / "r.csv");
+    const std::size_t json = save.reserve(folder.path() / "r.json");
+    save.fill(csv, "new csv");
+    EXPECT_THROW(save.fill(json,
+                           [](ByteSink& sink) {
+                               sink.write(std::string(600'000, 'x'));  // part of it already on the disk
+                               sink.write("{\"cards\":[");
+                               throw std::runtime_error("stopped");
+                           }),
+                 std::runtime_error);
+    // Its temporary file is gone at once, not only when the save is given
+    // up; the CSV's waits for the commit.
+    EXPECT_EQ(names().size(), 3u);
+    EXPECT_EQ(readFile(folder.path() / "r.json"), "old");
+    // What was written before stays ready, the failed output stays untouched.
+    save.commitAll();
+    EXPECT_EQ(readFile(folder.path() / "r.csv"), "new csv");
+    EXPECT_EQ(readFile(folder.path() / "r.json"), "old");
+    EXPECT_EQ(names(), (std::set<std::string>{"r.csv", "r.json"}));
 }
 
 TEST_F(Save, TwoOutputsAimedAtOneFileAreRefused) {

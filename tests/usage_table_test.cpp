@@ -76,6 +76,34 @@ TEST(UsageTableCounting, EveryByteOfANumberTellsCardsApart) {
     EXPECT_EQ(table.findCard("ABCDEFGHIJKLMNO"), std::nullopt);
 }
 
+TEST(UsageTableCounting, RowsKeepTheirHandlesAndCountsAsTheTableGrowsAndIsReset) {
+    // Rows are stored in blocks of growing size: every card must stay where
+    // its handle says across block edges (16, 48, 112, ... rows), through
+    // sorting, and after a reset the table starts small and whole again.
+    UsageTable table;
+    for (int round = 0; round < 2; ++round) {
+        const int cards = round == 0 ? 5000 : 40;
+        std::vector<std::size_t> handles;
+        for (int i = 0; i < cards; ++i) {
+            handles.push_back(countLine(table, "C" + std::to_string(i), i % 7 + 1, 1, "n" + std::to_string(i)));
+        }
+        countLine(table, "C17", 2, 2);
+        table.computeAllMetrics(2, SortChoice::ByDecks);
+        ASSERT_EQ(table.rowCount(), static_cast<std::size_t>(cards));
+        EXPECT_EQ(table.row(0).cardNumber, "C17");
+        for (int i = 0; i < cards; ++i) {
+            const UsageRow& row = table.rowByHandle(handles[static_cast<std::size_t>(i)]);
+            EXPECT_EQ(row.cardNumber, "C" + std::to_string(i));
+            EXPECT_EQ(row.cardName, "n" + std::to_string(i));
+            EXPECT_EQ(row.copies, i == 17 ? 6 : i % 7 + 1);
+            EXPECT_EQ(table.findCard(row.cardNumber), handles[static_cast<std::size_t>(i)]);
+        }
+        table.reset();
+        EXPECT_EQ(table.rowCount(), 1u);
+        EXPECT_FALSE(table.findCard("C0"));
+    }
+}
+
 TEST(UsageTableBlankRow, ResetLeavesOnePristineRowThatEmptyCardNumbersUse) {
     UsageTable table;
     countLine(table, "AB-001", 1, 1);

@@ -35,6 +35,10 @@
 #include "window/window_fonts.h"
 #include "window/window_run.h"
 
+// The window's resources (icon, licence) live in a static library: the
+// linker keeps them only when something names them.
+static void initWindowResources() { Q_INIT_RESOURCE(window); }
+
 namespace sormel {
 namespace {
 
@@ -44,6 +48,7 @@ QString productTitle() { return QString::fromUtf8(kProductTitle.data(), static_c
 
 MainWindow::MainWindow(UserPrompts& prompts, QWidget* parent)
     : QWidget(parent), prompts_(prompts), model_(new UsageTableModel(table_, this)) {
+    initWindowResources();
     registerFontSubstitutes();
     setWindowTitle(productTitle());
     QIcon icon(QStringLiteral(":/sormel/sormel-checker.png"));
@@ -152,10 +157,16 @@ void MainWindow::showAnalysis() {
 
 void MainWindow::showAbout() {
     const QString version = QCoreApplication::applicationVersion();
+    // The program's own licence and the libraries it uses, as shipped in LICENSE.
+    QFile licence(QStringLiteral(":/sormel/LICENSE"));
+    QString licenceText;
+    if (licence.open(QIODevice::ReadOnly)) licenceText = QString::fromUtf8(licence.readAll()).trimmed();
+    // The first line of LICENSE is the program's name, already in the heading.
+    licenceText = licenceText.section(QLatin1Char('\n'), 1).trimmed();
     prompts_.tell(this,
-                  productTitle() +
-                      (version.isEmpty() ? QString() : QStringLiteral(" バージョン ") + version) +
-                      QStringLiteral("\r\nQt バージョン %1（LGPL v3 の下で使用しています）").arg(QString::fromLatin1(qVersion())),
+                  productTitle() + (version.isEmpty() ? QString() : QStringLiteral(" バージョン ") + version) +
+                      QStringLiteral("\r\n\r\n") + licenceText +
+                      QStringLiteral("\r\n\r\nQt バージョン %1").arg(QString::fromLatin1(qVersion())),
                   QStringLiteral("バージョン情報"), MessageIcon::Information);
 }
 

@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# Cross-builds the C libraries the Windows program links statically (zlib,
-# expat, libxlsxwriter) from Debian's own source packages, and GoogleTest
+# Cross-builds the libraries the Windows program links statically (zlib,
+# pugixml, libxlsxwriter) from Debian's own source packages, and GoogleTest
 # from the sources Debian installs, into PREFIX; the header-only libraries
 # (nlohmann-json, toml++) are put beside them. Nothing is built again when
 # PREFIX already holds the libraries.
@@ -9,7 +9,7 @@
 set -euo pipefail
 work=$(realpath -m "$1") prefix=$(realpath -m "$2")
 here=$(cd "$(dirname "$0")" && pwd)
-stamp="$prefix/.built-v2"
+stamp="$prefix/.built-v3"
 
 # The headers of the header-only libraries, and the build descriptions that
 # find them, without the host's include folder (whose system headers would
@@ -43,7 +43,7 @@ apt_options=(-o "Dir::Etc::SourceList=$work/apt/sources.list" -o Dir::Etc::Sourc
              -o "Dir::State::Lists=$work/apt/lists" -o "Dir::Cache=$work/apt/cache"
              -o Dir::State::Status=/var/lib/dpkg/status -o APT::Sandbox::User=root -o Debug::NoLocking=1)
 apt-get "${apt_options[@]}" -qq update
-(cd "$work/src" && apt-get "${apt_options[@]}" -qq source zlib expat libxlsxwriter >/dev/null)
+(cd "$work/src" && apt-get "${apt_options[@]}" -qq source zlib pugixml libxlsxwriter >/dev/null)
 
 cross=(-DCMAKE_TOOLCHAIN_FILE="$here/mingw-toolchain.cmake" -DCMAKE_BUILD_TYPE=Release
        -DCMAKE_INSTALL_PREFIX="$prefix" -DCMAKE_C_FLAGS=-O2 -G Ninja)
@@ -57,15 +57,11 @@ install -D -m 644 "$zlib/libz.a" "$prefix/lib/libz.a"
 install -D -m 644 "$zlib/zlib.h" "$prefix/include/zlib.h"
 install -m 644 "$zlib/zconf.h" "$prefix/include/zconf.h"
 
-expat=$(find "$work/src" -maxdepth 1 -type d -name 'expat-*' | head -1)
-[ -f "$expat/expat/CMakeLists.txt" ] && expat="$expat/expat"
-cmake -S "$expat" -B "$work/build-expat" "${cross[@]}" -DEXPAT_SHARED_LIBS=OFF -DEXPAT_BUILD_TOOLS=OFF \
-      -DEXPAT_BUILD_EXAMPLES=OFF -DEXPAT_BUILD_TESTS=OFF -DEXPAT_BUILD_DOCS=OFF -DEXPAT_BUILD_PKGCONFIG=ON >/dev/null
-# Debian's patches test the features' values ("#if XML_DTD == 1"), as the
-# autotools configuration gives them; CMake's leaves them empty.
-sed -i 's/^#define \(XML_DTD\|XML_NS\)$/#define \1 1/' "$work/build-expat/expat_config.h"
-cmake --build "$work/build-expat" -j "$jobs" >/dev/null
-cmake --install "$work/build-expat" >/dev/null
+pugixml=$(find "$work/src" -maxdepth 1 -type d -name 'pugixml-*' | head -1)
+cmake -S "$pugixml" -B "$work/build-pugixml" "${cross[@]}" -DCMAKE_CXX_FLAGS=-O2 -DBUILD_SHARED_LIBS=OFF \
+      -DPUGIXML_BUILD_TESTS=OFF >/dev/null
+cmake --build "$work/build-pugixml" -j "$jobs" >/dev/null
+cmake --install "$work/build-pugixml" >/dev/null
 
 xlsx=$(find "$work/src" -maxdepth 1 -type d -name 'libxlsxwriter-*' | head -1)
 cmake -S "$xlsx" -B "$work/build-xlsx" "${cross[@]}" -DBUILD_SHARED_LIBS=OFF -DBUILD_TESTS=OFF -DBUILD_EXAMPLES=OFF \

@@ -83,7 +83,13 @@ void MainMenuTest::menuCommandsHaveTheirKeysAndLockDuringARun() {
 
     action(w, "actAbout")->trigger();
     QCOMPARE(fixture.prompts.messages.back().title, QStringLiteral("バージョン情報"));
-    QVERIFY(fixture.prompts.messages.back().text.contains(QString::fromLatin1(qVersion())));
+    const QString about = fixture.prompts.messages.back().text;
+    QVERIFY(about.contains(QString::fromLatin1(qVersion())));
+    // The program's licence, as shipped, not Qt's.
+    QFile licence(QStringLiteral(":/sormel/LICENSE"));
+    QVERIFY(licence.open(QIODevice::ReadOnly));
+    const QString copyright = QString::fromUtf8(licence.readAll()).section(QLatin1Char('\n'), 1, 1);
+    QVERIFY2(copyright.startsWith(QStringLiteral("Copyright")) && about.contains(copyright), qPrintable(about));
 }
 
 
