@@ -8,6 +8,7 @@
 #include "engine/deck_file.h"
 #include "engine/file_error.h"
 #include "engine/list_syntax.h"
+#include "engine/path_bytes.h"
 #include "engine/shown_names.h"
 #include "engine/text_decoding.h"
 #include "engine/visible_text.h"
@@ -184,8 +185,8 @@ namespace {
 // The deck's path relative to the folder, as the report's file list shows
 // it. Listed decks are the folder's path, "/" and the rest: that rest.
 std::string relativeName(const std::filesystem::path& file, const std::filesystem::path& folder) {
-    const std::string& path = file.native();
-    const std::string& start = folder.native();
+    const std::string& path = pathBytes(file);
+    const std::string& start = pathBytes(folder);
     if (path.size() > start.size() + 1 && path.compare(0, start.size(), start) == 0 && !start.empty() &&
         start.back() != '/' && path[start.size()] == '/') {
         return toValidUtf8(std::string_view(path).substr(start.size() + 1));
@@ -217,7 +218,7 @@ RunResults matchResults(const std::vector<ResultRow>& rows, const PlaceFromName*
     for (std::size_t deck = 0; deck < files.size(); ++deck) {
         std::optional<DeckResult>& result = results.decks[deck];
         if (pattern && !(result && result->place)) {
-            if (const std::optional<std::int64_t> place = pattern->placeIn(shownFolderName(files[deck].filename().native()))) {
+            if (const std::optional<std::int64_t> place = pattern->placeIn(shownFolderName(pathBytes(files[deck].filename())))) {
                 if (!result) result = DeckResult{};
                 result->place = place;
             }

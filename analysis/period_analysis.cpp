@@ -5,6 +5,7 @@
 #include <utility>
 
 #include "engine/file_error.h"
+#include "engine/path_bytes.h"
 #include "engine/shown_names.h"
 
 namespace sormel {
@@ -47,7 +48,7 @@ AnalysisStatus PeriodAnalysis::list() {
     }
     DistinctNames names;
     for (const std::filesystem::path& folder : folders_) {
-        names_.push_back(names.give(shownFolderName(folder.filename().native())));
+        names_.push_back(names.give(shownFolderName(pathBytes(folder.filename()))));
     }
     last_ = std::make_unique<FolderAnalysis>(periodRequest(folders_.size() - 1));
     const AnalysisStatus status = last_->list();
@@ -118,7 +119,7 @@ ReportData PeriodAnalysis::emptyReport() const {
     data.byRules = request_.typeRules.has_value();
     if (request_.typeRules) data.typeRulesFile = pathText(*request_.typeRules);
     data.sort = request_.sortChoice;
-    data.folder = shownFolderName(folders_.back().native());
+    data.folder = shownFolderName(pathBytes(folders_.back()));
     return data;
 }
 

@@ -4,6 +4,7 @@
 
 #include "analysis/result_report.h"
 #include "engine/file_error.h"
+#include "engine/path_bytes.h"
 #include "engine/shown_names.h"
 #include "engine/numeric_text.h"
 
@@ -110,7 +111,7 @@ ReportData RunFigures::buildReport(const UsageTable& table, const RunFigures* ba
     if (average_) data.report.averageDeck = averageDeckFigures(average_->build(table), table);
     if (baseline != nullptr && request_.baseline) {
         data.baseline = BaselineInfo{static_cast<std::int64_t>(baseline->listing_->files.size()),
-                                     shownFolderName(request_.baseline->native())};
+                                     shownFolderName(pathBytes(*request_.baseline))};
     }
     data.byFolder = request_.byFolder;
     data.byRules = typing_ != nullptr;
@@ -153,7 +154,7 @@ ReportData RunFigures::buildReport(const UsageTable& table, const RunFigures* ba
         }
     }
     data.sort = request_.sortChoice;
-    data.folder = shownFolderName(request_.folder.native());
+    data.folder = shownFolderName(pathBytes(request_.folder));
     if (results_) addResults(data, table, *results_, request_);
     return data;
 }

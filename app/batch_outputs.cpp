@@ -5,6 +5,7 @@
 #include <map>
 
 #include "engine/file_error.h"
+#include "engine/path_bytes.h"
 #include "engine/system_file.h"
 #include "export/average_deck_file.h"
 
@@ -27,12 +28,12 @@ public:
     bool isOneOfTheDecks(const std::filesystem::path& output) {
         std::error_code ignored;
         const std::filesystem::path resolved = std::filesystem::weakly_canonical(output, ignored);
-        const std::string name = resolved.filename().native();
+        const std::string name = pathBytes(resolved.filename());
         const std::optional<FileIdentity> target = fileIdentity(output);
         for (const std::vector<std::filesystem::path>* decks : deckLists_) {
             for (const std::filesystem::path& deck : *decks) {
                 // Deck paths are listed as folder/name: the name is what follows the last "/".
-                const std::string& path = deck.native();
+                const std::string& path = pathBytes(deck);
                 if (path.size() <= name.size() || path.compare(path.size() - name.size(), name.size(), name) != 0 ||
                     path[path.size() - name.size() - 1] != '/') {
                     continue;
@@ -77,9 +78,10 @@ std::optional<BatchOutputs::Refusal> BatchOutputs::refuseDecks(const std::vector
     if (options_.suggestTypes) targets.push_back(*options_.suggestTypes);
     if (options_.averageDeck && !options_.request.typed()) targets.push_back(*options_.averageDeck);
     if (options_.averageDeck && options_.request.typed()) {
-        targets.push_back(*options_.averageDeck / kOverallDeckFile);
+        targets.push_back(*options_.averageDeck / pathFromBytes(std::string(kOverallDeckFile)));
         for (const std::string& type : typeNames) {
-            targets.push_back(*options_.averageDeck / kTypeDeckFolder / (type + ".txt"));
+            targets.push_back(*options_.averageDeck / pathFromBytes(std::string(kTypeDeckFolder)) /
+                              pathFromBytes(type + ".txt"));
         }
     }
     for (const std::filesystem::path& target : targets) {
@@ -124,11 +126,12 @@ std::optional<BatchOutputs::Refusal> BatchOutputs::reserve(const std::vector<std
             if ((refusal = take(*options_.averageDeck))) return refusal;
             averageDeck_ = set_.reserve(*options_.averageDeck);
         } else if (options_.averageDeck) {
-            const std::filesystem::path overall = *options_.averageDeck / kOverallDeckFile;
+            const std::filesystem::path overall = *options_.averageDeck / pathFromBytes(std::string(kOverallDeckFile));
             if ((refusal = take(overall))) return refusal;
             averageDeck_ = set_.reserve(overall);
             for (const std::string& type : typeNames) {
-                const std::filesystem::path file = *options_.averageDeck / kTypeDeckFolder / (type + ".txt");
+                const std::filesystem::path file =
+                    *options_.averageDeck / pathFromBytes(std::string(kTypeDeckFolder)) / pathFromBytes(type + ".txt");
                 if ((refusal = take(file))) return refusal;
                 // The folder is made only when the files are put in place.
                 typeAverageDecks_.emplace_back(type, set_.reserve(file, SaveSet::MissingFolder::Make));
@@ -162,12 +165,12 @@ void BatchOutputs::fillAverageDecks(const AverageDeckFigures& all,
         set_.fill(index, written.text);
     };
     const std::filesystem::path& target = *options_.averageDeck;
-    fill(averageDeck_, all, options_.request.typed() ? target / kOverallDeckFile : target);
+    fill(averageDeck_, all, options_.request.typed() ? target / pathFromBytes(std::string(kOverallDeckFile)) : target);
     for (const auto& [name, index] : typeAverageDecks_) {
         bool filled = false;
         for (const auto& [typeName, deck] : types) {
             if (typeName != name) continue;
-            fill(index, deck, target / kTypeDeckFolder / (name + ".txt"));
+            fill(index, deck, target / pathFromBytes(std::string(kTypeDeckFolder)) / pathFromBytes(name + ".txt"));
             filled = true;
         }
         // A type named by rules that no deck turned out to be of.

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "analysis/result_figures.h"
+#include "engine/path_bytes.h"
 #include "engine/product.h"
 #include "engine/text_decoding.h"
 #include "engine/visible_text.h"
@@ -41,7 +42,7 @@ std::string shown(std::string_view argument) { return visibleText(toValidUtf8(ar
 // `what` names the argument in the message: "--batch", "FOLDER".
 std::filesystem::path pathValue(std::string_view what, std::string_view value) {
     if (value.empty()) throw UsageError(std::string(what) + " に空のパスは指定できません。");
-    return std::filesystem::path(std::string(value));
+    return pathFromBytes(std::string(value));
 }
 
 std::string lowerAscii(std::string_view text) {

@@ -1,6 +1,5 @@
 // sormel-checker: the window by default, the batch mode with --batch.
 
-#include <csignal>
 #include <cstdlib>
 #include <filesystem>
 #include <iostream>
@@ -8,6 +7,7 @@
 
 #include "app/batch_mode.h"
 #include "app/command_line.h"
+#include "app/process_setup.h"
 #include "app/usage_error.h"
 #include "app/window_module.h"
 #include "engine/file_error.h"
@@ -28,6 +28,7 @@ bool hasDisplay() {
 }
 
 int openWindow(const char* programName, const std::optional<std::filesystem::path>& folder) {
+    if (const char* reason = windowUnavailableReason()) return usageError(reason);
     if (folder) {
         std::error_code error;
         if (!std::filesystem::is_directory(*folder, error)) {
@@ -50,9 +51,7 @@ int openWindow(const char* programName, const std::optional<std::filesystem::pat
 }  // namespace
 
 int main(int argc, char** argv) {
-    // A write over the file size limit must fail with an error we can
-    // report, not end the program.
-    std::signal(SIGXFSZ, SIG_IGN);
+    prepareProcess(argc, argv);
 
     CommandLine line;
     try {

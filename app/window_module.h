@@ -8,4 +8,7 @@ namespace sormel {
 // program's exit status.
 int runWindowModule(const char* programName);
 
+// Why this build cannot open the window at all; nothing when it can.
+const char* windowUnavailableReason();
+
 }  // namespace sormel

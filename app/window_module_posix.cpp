@@ -15,6 +15,8 @@ constexpr const char* kWindowModule = "sormel-checker-window.so";
 
 }  // namespace
 
+const char* windowUnavailableReason() { return nullptr; }
+
 int runWindowModule(const char* programName) {
     // Beside the program in the build folder, or in lib/sormel-checker of
     // the installation.

@@ -3,6 +3,7 @@
 # kind sets up its files and settings in a file of its own before CPack is
 # included:
 #   cpack -G DEB   the Debian package (cmake/package_deb.cmake)
+#   cpack -G ZIP   the Windows program's zip (cmake/package_zip.cmake)
 
 set(CPACK_PACKAGE_NAME ${SORMEL_PROGRAM_NAME})
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
@@ -19,6 +20,8 @@ set(CPACK_STRIP_FILES ON)
 
 if(UNIX AND NOT APPLE)
   include(${CMAKE_CURRENT_LIST_DIR}/package_deb.cmake)
+elseif(WIN32)
+  include(${CMAKE_CURRENT_LIST_DIR}/package_zip.cmake)
 endif()
 
 include(CPack)

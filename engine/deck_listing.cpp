@@ -4,6 +4,7 @@
 #include <system_error>
 
 #include "engine/file_error.h"
+#include "engine/path_bytes.h"
 #include "engine/shown_names.h"
 #include "engine/system_file.h"
 #include "engine/text_decoding.h"
@@ -98,9 +99,9 @@ std::vector<std::filesystem::path> listDeckFiles(const std::filesystem::path& fo
     files.reserve(names.size());
     // folder / name, made from one string (a path appended to is taken
     // apart and put together again, for every file).
-    std::string prefix = folder.native();
+    std::string prefix = pathBytes(folder);
     if (!prefix.empty() && prefix.back() != '/') prefix += '/';
-    for (const std::string& name : names) files.emplace_back(prefix + name);
+    for (const std::string& name : names) files.push_back(pathFromBytes(prefix + name));
     return files;
 }
 
@@ -115,14 +116,14 @@ std::vector<std::filesystem::path> listSubFolders(const std::filesystem::path& f
     if (error) fail();
     for (; entry != std::filesystem::directory_iterator(); entry.increment(error)) {
         if (error) fail();
-        const std::string name = entry->path().filename().native();
+        const std::string name = pathBytes(entry->path().filename());
         if (name.empty() || name[0] == '.') continue;
         std::error_code statError;
         if (entry->is_directory(statError) && !statError) subFolders.push_back(entry->path());
     }
     if (error) fail();
     std::sort(subFolders.begin(), subFolders.end(),
-              [](const auto& a, const auto& b) { return a.native() < b.native(); });
+              [](const auto& a, const auto& b) { return pathBytes(a) < pathBytes(b); });
     return subFolders;
 }
 
@@ -149,7 +150,7 @@ TypedDeckFiles listDeckFilesByFolder(const std::filesystem::path& folder, const 
     for (const std::filesystem::path& subFolder : listSubFolders(folder)) {
         const std::vector<std::filesystem::path> files = listDeckFiles(subFolder, mask);
         if (files.empty()) continue;
-        const std::string bytes = subFolder.filename().native();
+        const std::string bytes = pathBytes(subFolder.filename());
         if (bytes == kUnsortedType) {
             add(files, unsortedType());
             continue;

@@ -3,6 +3,7 @@
 #include <cerrno>
 #include <string>
 
+#include "engine/path_bytes.h"
 #include "engine/text_decoding.h"
 #include "engine/visible_text.h"
 
@@ -10,7 +11,7 @@ namespace sormel {
 
 std::string displayPath(const std::filesystem::path& path) { return visibleText(pathText(path)); }
 
-std::string pathText(const std::filesystem::path& path) { return toValidUtf8(path.native()); }
+std::string pathText(const std::filesystem::path& path) { return toValidUtf8(pathBytes(path)); }
 
 std::string describeSystemError(int errorNumber) {
     switch (errorNumber) {

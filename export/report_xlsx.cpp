@@ -20,6 +20,7 @@
 #include <malloc.h>
 #endif
 
+#include "engine/path_bytes.h"
 #include "export/library_messages.h"
 #include "export/private_folder.h"
 #include "export/report_conditions.h"
@@ -255,13 +256,13 @@ void writeWorkbookTo(const ReportData& data, ByteSink& sink) {
     const PrivateFolder folder;
     const std::filesystem::path file = folder.path() / "report.xlsx";
     // The library's own temporary files go to the private folder too.
-    std::string scratch = folder.path().native();
+    std::string scratch = pathBytes(folder.path());
     lxw_workbook_options options{};
     options.tmpdir = scratch.data();
     // Rows go to the sheet files as they are written, so that a workbook of
     // many types and cards does not sit in memory whole.
     options.constant_memory = LXW_TRUE;
-    lxw_workbook* workbook = workbook_new_opt(file.c_str(), &options);
+    lxw_workbook* workbook = workbook_new_opt(pathBytes(file).c_str(), &options);
     if (workbook == nullptr) failWorkbook("ブックを用意できません。");
     try {
         writeWorkbook(workbook, data);

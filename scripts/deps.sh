@@ -13,6 +13,9 @@ packages=(
   chromium
   # Making and checking the Debian package.
   dpkg-dev file lintian
+  # The Windows batch program: MinGW-w64, Debian's sources for its
+  # libraries, and Wine to test it.
+  g++-mingw-w64-x86-64-posix mingw-w64-x86-64-dev debian-archive-keyring wine wine64
 )
 # Node.js and npm drive the browser tests; a Node.js installed some other way is kept.
 command -v npm >/dev/null || packages+=(nodejs npm)

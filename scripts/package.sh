@@ -31,3 +31,7 @@ deb=$(find "$deb_build/packages" -maxdepth 1 -name '*.deb')
 lintian --info --fail-on error "$deb" >&2
 cp "$deb" "$out/"
 echo "$out/$(basename "$deb")"
+
+# --- The zip for Windows ------------------------------------------------------
+scripts/package_windows.sh "$out" >&2
+ls "$out"/sormel-checker-*-windows-x64.zip

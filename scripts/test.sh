@@ -5,6 +5,8 @@
 # the run and its read-ahead threads, run once more with ThreadSanitizer.
 # The normal build is also packed as the Debian package, which is installed,
 # run and removed again (as root only).
+# The batch mode is cross-built for Windows and tested under Wine against
+# the normal build's outputs.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -19,6 +21,8 @@ ctest --test-dir build --output-on-failure -j "$jobs"
 
 echo "== Debian package (made from the normal build, installed, run and removed)"
 tests/package/deb_package_test.sh build
+echo "== Windows batch mode (MinGW, Wine)"
+scripts/windows/test.sh build/sormel-checker build-windows
 
 echo "== Sanitizer build (address, undefined behaviour)"
 cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DSORMEL_SANITIZE=ON -DSORMEL_BUILD_BENCH=OFF >/dev/null
