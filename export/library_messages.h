@@ -6,6 +6,7 @@
 #include <memory>
 #include <stdexcept>
 #include <string>
+#include <string_view>
 #include <utility>
 
 namespace sormel {
@@ -29,6 +30,12 @@ private:
     struct Saved;
     std::unique_ptr<Saved> saved_;
 };
+
+namespace detail {
+// The lines a library printed, each without its "[ERROR][file:line]: "
+// prefix and line end, control characters escaped, joined by " / ".
+std::string joinLibraryLines(std::string_view captured);
+}  // namespace detail
 
 // Runs `build`; when it throws std::runtime_error, the library's lines are
 // added to the message as its details. On success they are dropped: the

@@ -5,7 +5,6 @@
 #include <cstdio>
 #include <string_view>
 
-#include "engine/visible_text.h"
 #include "export/library_messages.h"
 
 namespace sormel {
@@ -13,18 +12,6 @@ namespace sormel {
 namespace {
 
 constexpr std::size_t kKeptBytes = 4096;
-
-// "[ERROR][./src/worksheet.c:200]: Error creating ..." to "Error creating ...".
-std::string_view withoutPrefix(std::string_view line) {
-    while (line.starts_with('[')) {
-        const std::size_t end = line.find(']');
-        if (end == std::string_view::npos) break;
-        line.remove_prefix(end + 1);
-    }
-    if (line.starts_with(':')) line.remove_prefix(1);
-    while (line.starts_with(' ')) line.remove_prefix(1);
-    return line;
-}
 
 }  // namespace
 
@@ -69,17 +56,7 @@ std::string StandardErrorCapture::finish() {
         if (text.size() < kKeptBytes) text.append(buffer, static_cast<std::size_t>(got));
     }
     close(saved_->reader);
-    std::string joined;
-    std::string_view rest = text;
-    while (!rest.empty()) {
-        const std::size_t end = rest.find('\n');
-        const std::string_view line = withoutPrefix(rest.substr(0, end));
-        rest = end == std::string_view::npos ? std::string_view() : rest.substr(end + 1);
-        if (line.empty()) continue;
-        if (!joined.empty()) joined += " / ";
-        joined += visibleText(line);
-    }
-    return joined;
+    return detail::joinLibraryLines(text);
 }
 
 }  // namespace sormel

@@ -6,7 +6,6 @@
 #include <cstdio>
 #include <string_view>
 
-#include "engine/visible_text.h"
 #include "export/library_messages.h"
 
 namespace sormel {
@@ -15,20 +14,6 @@ namespace {
 
 constexpr unsigned kPipeBytes = 65536;
 constexpr std::size_t kKeptBytes = 4096;
-
-std::string_view withoutPrefix(std::string_view line) {
-    while (line.starts_with('[')) {
-        const std::size_t end = line.find(']');
-        if (end == std::string_view::npos) break;
-        line.remove_prefix(end + 1);
-    }
-    if (line.starts_with(':')) line.remove_prefix(1);
-    while (line.starts_with(' ') || line.ends_with('\r')) {
-        if (line.starts_with(' ')) line.remove_prefix(1);
-        if (line.ends_with('\r')) line.remove_suffix(1);
-    }
-    return line;
-}
 
 }  // namespace
 
@@ -73,17 +58,7 @@ std::string StandardErrorCapture::finish() {
         if (text.size() < kKeptBytes) text.append(buffer, static_cast<std::size_t>(got));
     }
     _close(saved_->reader);
-    std::string joined;
-    std::string_view rest = text;
-    while (!rest.empty()) {
-        const std::size_t end = rest.find('\n');
-        const std::string_view line = withoutPrefix(rest.substr(0, end));
-        rest = end == std::string_view::npos ? std::string_view() : rest.substr(end + 1);
-        if (line.empty()) continue;
-        if (!joined.empty()) joined += " / ";
-        joined += visibleText(line);
-    }
-    return joined;
+    return detail::joinLibraryLines(text);
 }
 
 }  // namespace sormel

@@ -8,6 +8,7 @@
 #include <stdexcept>
 
 #include "engine/tally_run.h"
+#include "export/library_messages.h"
 #include "test_support.h"
 
 namespace sormel {
@@ -275,3 +276,10 @@ TEST_F(ReportXlsx, AMissingTemporaryFolderIsAClearError) {
 
 }  // namespace
 }  // namespace sormel
+
+TEST(LibraryMessages, LinesLoseTheirPrefixAndLineEndsAndAreJoinedVisibly) {
+    EXPECT_EQ(sormel::detail::joinLibraryLines("[ERROR][./src/worksheet.c:200]: Error creating 'a'\r\n\n"
+                                               "[WARNING]: bad\x1b" "byte\n[unclosed"),
+              "Error creating 'a' / bad\\x1bbyte / [unclosed");
+    EXPECT_EQ(sormel::detail::joinLibraryLines("\n\r\n"), "");
+}
