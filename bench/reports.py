@@ -12,41 +12,19 @@ themselves is timed too. Each time is the median of REPEATS runs (after one warm
 round), taken in turns with the floors, with its min-max spread; memory is
 the largest peak resident size seen (wait4's ru_maxrss)."""
 import os
-import statistics
 import sys
-import time
 
-
-def run_once(command, env):
-    """Wall time and peak resident size (MiB) of one run of `command`."""
-    start = time.perf_counter()
-    pid = os.fork()
-    if pid == 0:
-        devnull = os.open(os.devnull, os.O_WRONLY)
-        os.dup2(devnull, 1)
-        os.dup2(devnull, 2)
-        os.execve(command[0], command, env)
-    _, status, usage = os.wait4(pid, 0)
-    elapsed = time.perf_counter() - start
-    if os.waitstatus_to_exitcode(status) != 0:
-        sys.exit(f"{' '.join(command)} failed")
-    return elapsed, usage.ru_maxrss / 1024
+import measure
+from measure import run_once
 
 
 def measure_all(runs, repeats):
     """Every command once per round, round after round (after one warm-up
-    round), so that a shared machine's drift moves every figure alike."""
-    for command in runs.values():
-        run_once(command, os.environ)
-    samples = {name: [] for name in runs}
-    for _ in range(repeats):
-        for name, command in runs.items():
-            samples[name].append(run_once(command, os.environ))
-    results = {}
-    for name, taken in samples.items():
-        times = [t for t, _ in taken]
-        results[name] = (statistics.median(times), min(times), max(times), max(peak for _, peak in taken))
-    return results
+    round), so that a shared machine's drift moves every figure alike:
+    (median, min, max seconds, largest peak MiB) for each."""
+    jobs = {name: (lambda command=command: run_once(command, os.environ)) for name, command in runs.items()}
+    figures = measure.measure_all(jobs, repeats)
+    return {name: (f.median, min(f.times), max(f.times), f.peak) for name, f in figures.items()}
 
 
 def verdict(ok):
