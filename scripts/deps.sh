@@ -4,7 +4,7 @@
 set -euo pipefail
 
 packages=(
-  g++ cmake ninja-build pkg-config python3
+  g++ cmake ninja-build pkg-config python3 ccache
   libgtest-dev libbenchmark-dev
   qt6-base-dev qt6-base-dev-tools
   fonts-ipafont-gothic xvfb xauth qt6-translations-l10n

@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # Builds the project and runs every test through CTest: once in a normal
 # build and once with AddressSanitizer and UndefinedBehaviorSanitizer, where
-# any report fails the test that caused it. The engine's tests, which hold
-# the run and its read-ahead threads, run once more with ThreadSanitizer.
+# any report fails the test that caused it. The tests of the run and its
+# read-ahead threads run once more with ThreadSanitizer.
 # The normal build is also packed as the Debian package, which is installed,
 # run and removed again (as root only).
 # The batch mode is cross-built for Windows and tested under Wine against
@@ -13,9 +13,14 @@ cd "$(dirname "$0")/.."
 scripts/deps.sh
 jobs=$(nproc)
 export QT_QPA_PLATFORM=offscreen
+# Compiled objects are reused from earlier runs where ccache is installed.
+cache=()
+if command -v ccache >/dev/null; then
+  cache=(-DCMAKE_C_COMPILER_LAUNCHER=ccache -DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
+fi
 
 echo "== Normal build"
-cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DSORMEL_WERROR=ON >/dev/null
+cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DSORMEL_WERROR=ON "${cache[@]}" >/dev/null
 cmake --build build -j "$jobs"
 ctest --test-dir build --output-on-failure -j "$jobs"
 
@@ -25,12 +30,13 @@ echo "== Windows batch mode (MinGW, Wine)"
 scripts/windows/test.sh build/sormel-checker build-windows
 
 echo "== Sanitizer build (address, undefined behaviour)"
-cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DSORMEL_SANITIZE=ON -DSORMEL_BUILD_BENCH=OFF >/dev/null
+cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DSORMEL_SANITIZE=ON -DSORMEL_BUILD_BENCH=OFF "${cache[@]}" >/dev/null
 cmake --build build-asan -j "$jobs"
 ASAN_OPTIONS=abort_on_error=0:detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
   ctest --test-dir build-asan --output-on-failure -j "$jobs"
 
-echo "== Thread sanitizer build (engine tests)"
-cmake -S . -B build-tsan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DSORMEL_SANITIZE_THREADS=ON -DSORMEL_BUILD_BENCH=OFF >/dev/null
-cmake --build build-tsan -j "$jobs" --target engine_tests
-TSAN_OPTIONS=halt_on_error=1:second_deadlock_stack=1 build-tsan/tests/engine_tests --gtest_brief=1
+echo "== Thread sanitizer build (read-ahead, run and analysis tests)"
+cmake -S . -B build-tsan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DSORMEL_SANITIZE_THREADS=ON -DSORMEL_BUILD_BENCH=OFF \
+  "${cache[@]}" >/dev/null
+cmake --build build-tsan -j "$jobs" --target thread_tests
+TSAN_OPTIONS=halt_on_error=1:second_deadlock_stack=1 build-tsan/tests/thread_tests --gtest_brief=1
