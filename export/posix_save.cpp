@@ -184,7 +184,9 @@ struct PreparedFile::State {
     // is kept always, after the owner, since a change of owner clears the
     // set-id bits.
     void takeOverOwnerAndMode() {
-        if (fchown(file.get(), old.st_uid, old.st_gid) != 0) fchown(file.get(), static_cast<uid_t>(-1), old.st_gid);
+        if (fchown(file.get(), old.st_uid, old.st_gid) != 0 && fchown(file.get(), static_cast<uid_t>(-1), old.st_gid) != 0) {
+            // Neither owner nor group could be kept: the file stays the user's own.
+        }
         if (fchmod(file.get(), old.st_mode & 07777) != 0) failSave(errno, requested);
     }
 
