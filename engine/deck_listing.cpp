@@ -84,47 +84,40 @@ bool FileMask::matches(std::string_view fileName) const {
     return false;
 }
 
-std::vector<std::filesystem::path> listDeckFiles(const std::filesystem::path& folder, const FileMask& mask) {
+namespace {
+
+// The entries of `folder` of the given kind whose names `accept` takes,
+// leaving out hidden ones (a leading dot), sorted by name byte for byte.
+template <typename Accept>
+std::vector<std::filesystem::path> sortedEntries(const std::filesystem::path& folder, EntryKind wanted, Accept accept) {
     std::vector<std::string> names;
     const int error = forEachFolderEntry(folder, [&](std::string_view name, EntryKind kind) {
-        if (name.empty() || name[0] == '.' || kind != EntryKind::Regular) return;
-        if (mask.matches(name)) names.emplace_back(name);
+        if (name.empty() || name[0] == '.' || kind != wanted) return;
+        if (accept(name)) names.emplace_back(name);
     });
     if (error != 0) {
         throw FileError("フォルダーを読み込めません。" + describeSystemError(error) + "\nフォルダー: " + displayPath(folder));
     }
-    // By name, byte for byte; every path then starts with the same folder.
+    // By name; every path then starts with the same folder.
     std::sort(names.begin(), names.end());
-    std::vector<std::filesystem::path> files;
-    files.reserve(names.size());
+    std::vector<std::filesystem::path> paths;
+    paths.reserve(names.size());
     // folder / name, made from one string (a path appended to is taken
-    // apart and put together again, for every file).
+    // apart and put together again, for every entry).
     std::string prefix = pathBytes(folder);
     if (!prefix.empty() && prefix.back() != '/') prefix += '/';
-    for (const std::string& name : names) files.push_back(pathFromBytes(prefix + name));
-    return files;
+    for (const std::string& name : names) paths.push_back(pathFromBytes(prefix + name));
+    return paths;
+}
+
+}  // namespace
+
+std::vector<std::filesystem::path> listDeckFiles(const std::filesystem::path& folder, const FileMask& mask) {
+    return sortedEntries(folder, EntryKind::Regular, [&](std::string_view name) { return mask.matches(name); });
 }
 
 std::vector<std::filesystem::path> listSubFolders(const std::filesystem::path& folder) {
-    std::error_code error;
-    auto fail = [&] {
-        throw FileError("フォルダーを読み込めません。" + describeSystemError(error.value()) + "\nフォルダー: " +
-                        displayPath(folder));
-    };
-    std::vector<std::filesystem::path> subFolders;
-    std::filesystem::directory_iterator entry(folder, error);
-    if (error) fail();
-    for (; entry != std::filesystem::directory_iterator(); entry.increment(error)) {
-        if (error) fail();
-        const std::string name = pathBytes(entry->path().filename());
-        if (name.empty() || name[0] == '.') continue;
-        std::error_code statError;
-        if (entry->is_directory(statError) && !statError) subFolders.push_back(entry->path());
-    }
-    if (error) fail();
-    std::sort(subFolders.begin(), subFolders.end(),
-              [](const auto& a, const auto& b) { return pathBytes(a) < pathBytes(b); });
-    return subFolders;
+    return sortedEntries(folder, EntryKind::Folder, [](std::string_view) { return true; });
 }
 
 TypedDeckFiles listDeckFilesByFolder(const std::filesystem::path& folder, const FileMask& mask) {

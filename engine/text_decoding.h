@@ -13,6 +13,10 @@
 
 namespace sormel {
 
+// Writes `cp` (a code point up to U+10FFFF) as UTF-8 at `out`, which has
+// room for four bytes, and returns the end of what it wrote.
+char* writeUtf8(char* out, char32_t cp);
+
 enum class DeckEncoding {
     Utf8,   // the text is UTF-8 (UTF-16 and BOM files are converted to it)
     Cp932,  // the text is raw code-page-932 bytes

@@ -3,6 +3,8 @@
 #include <cstdint>
 #include <cstring>
 
+#include "engine/text_decoding.h"
+
 namespace sormel {
 namespace {
 
@@ -10,30 +12,6 @@ namespace {
 bool isXmlChar(std::uint32_t c) {
     return c == 0x9 || c == 0xA || c == 0xD || (c >= 0x20 && c <= 0xD7FF) || (c >= 0xE000 && c <= 0xFFFD) ||
            (c >= 0x10000 && c <= 0x10FFFF);
-}
-
-std::size_t writeUtf8(std::uint32_t c, char* out) {
-    const auto byte = [](std::uint32_t b) { return static_cast<char>(static_cast<unsigned char>(b)); };
-    if (c < 0x80) {
-        out[0] = byte(c);
-        return 1;
-    }
-    if (c < 0x800) {
-        out[0] = byte(0xC0 | (c >> 6));
-        out[1] = byte(0x80 | (c & 0x3F));
-        return 2;
-    }
-    if (c < 0x10000) {
-        out[0] = byte(0xE0 | (c >> 12));
-        out[1] = byte(0x80 | ((c >> 6) & 0x3F));
-        out[2] = byte(0x80 | (c & 0x3F));
-        return 3;
-    }
-    out[0] = byte(0xF0 | (c >> 18));
-    out[1] = byte(0x80 | ((c >> 12) & 0x3F));
-    out[2] = byte(0x80 | ((c >> 6) & 0x3F));
-    out[3] = byte(0x80 | (c & 0x3F));
-    return 4;
 }
 
 // The code point of a character reference's body (`#65`, `#x41`), or
@@ -90,7 +68,7 @@ XmlReferenceResult replaceXmlReferences(char* text, std::size_t length) {
         if (!body.empty() && body[0] == '#') {
             const std::uint32_t c = characterNumber(body);
             if (!isXmlChar(c)) return {0, "reference to invalid character number", offset};
-            out += writeUtf8(c, out);
+            out = writeUtf8(out, c);
         } else if (const char c = predefinedEntity(body)) {
             *out++ = c;
         } else {

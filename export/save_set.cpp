@@ -39,27 +39,15 @@ void SaveSet::fill(std::size_t index, std::string_view bytes) {
 
 namespace {
 
-// Hands the bytes to a temporary file in blocks of about kBlock bytes.
+// Hands the bytes to a temporary file as they come: the writers already
+// pass them on in pieces of tens of kilobytes.
 class TemporaryFileSink : public ByteSink {
 public:
     explicit TemporaryFileSink(save_system::PreparedFile& file) : file_(file) {}
-    void write(std::string_view bytes) override {
-        if (buffer_.size() + bytes.size() > kBlock) flush();
-        if (bytes.size() >= kBlock) {
-            file_.append(bytes);
-        } else {
-            buffer_ += bytes;
-        }
-    }
-    void flush() {
-        if (!buffer_.empty()) file_.append(buffer_);
-        buffer_.clear();
-    }
+    void write(std::string_view bytes) override { file_.append(bytes); }
 
 private:
-    static constexpr std::size_t kBlock = 256 * 1024;
     save_system::PreparedFile& file_;
-    std::string buffer_;
 };
 
 }  // namespace
@@ -75,7 +63,6 @@ void SaveSet::fill(std::size_t index, const std::function<void(ByteSink&)>& writ
         } else {
             TemporaryFileSink sink(*entry.file);
             write(sink);
-            sink.flush();
             entry.file->finish();
         }
     } catch (...) {
