@@ -1,7 +1,5 @@
 #include "engine/csv_records.h"
 
-#include <algorithm>
-
 #include "engine/list_syntax.h"
 
 namespace sormel {
@@ -30,10 +28,19 @@ bool CsvRecordCursor::next(std::vector<std::string>& fields) {
         ++pos_;
         ++line_;
     };
-    // Copies the characters from pos_ up to the next of `stops` (or the end).
-    auto copyRun = [&](std::string_view stops) {
-        const std::size_t stop = std::min(text_.find_first_of(stops, pos_), size);
-        field->append(text_.substr(pos_, stop - pos_));
+    // Copies the characters from pos_ up to the next one that ends a run
+    // (a quote, a line break, and outside quotes a comma) or the end. The
+    // test is written out: find_first_of looks each character up in the
+    // stop list with a call of its own.
+    const char* const data = text_.data();
+    auto copyRun = [&](bool commaEnds) {
+        std::size_t stop = pos_;
+        while (stop < size) {
+            const char c = data[stop];
+            if (c == '"' || c == '\r' || c == '\n' || (commaEnds && c == ',')) break;
+            ++stop;
+        }
+        field->append(data + pos_, stop - pos_);
         pos_ = stop;
     };
     while (pos_ < size) {
@@ -52,7 +59,7 @@ bool CsvRecordCursor::next(std::vector<std::string>& fields) {
                 passLineBreak();
                 field->append(text_.substr(from, pos_ - from));
             } else {
-                copyRun("\"\r\n");
+                copyRun(false);
             }
         } else if (c == '"') {
             quoted = true;
@@ -66,7 +73,7 @@ bool CsvRecordCursor::next(std::vector<std::string>& fields) {
             fields.resize(used);
             return true;
         } else {
-            copyRun(",\"\r\n");
+            copyRun(true);
         }
     }
     record_ = text_.substr(start);
