@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <array>
+#include <bit>
 #include <cerrno>
 #include <cstdint>
 #include <cstring>
@@ -165,12 +166,23 @@ bool isValidUtf8(std::string_view bytes) {
     const std::size_t n = bytes.size();
     std::size_t i = 0;
     while (i < n) {
-        // Skip ASCII eight bytes at a time.
+        // Skip ASCII eight bytes at a time, up to the first byte that is not.
         while (i + 8 <= n) {
             std::uint64_t word;
             std::memcpy(&word, s + i, 8);
-            if (word & 0x8080808080808080ULL) break;
+            if (const std::uint64_t high = word & 0x8080808080808080ULL) {
+                i += static_cast<std::size_t>(std::countr_zero(high)) / 8;
+                break;
+            }
             i += 8;
+        }
+        if (i >= n) break;
+        // Three-byte characters (kana and kanji) in a row, checked inline.
+        while (i + 3 <= n && (s[i] & 0xF0) == 0xE0) {
+            const unsigned char b1 = s[i + 1];
+            if ((b1 & 0xC0) != 0x80 || (s[i + 2] & 0xC0) != 0x80) return false;
+            if ((s[i] == 0xE0 && b1 < 0xA0) || (s[i] == 0xED && b1 > 0x9F)) return false;
+            i += 3;
         }
         if (i >= n) break;
         const int length = utf8SequenceLength(s + i, n - i);

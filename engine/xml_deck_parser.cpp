@@ -97,8 +97,10 @@ void XmlDeckParser::parse(std::string_view text) {
     const auto [skippedBytes, skippedLines] = leadingBlanks(text);
     text.remove_prefix(skippedBytes);
     // The text is UTF-8 whatever the declaration says: it was decoded
-    // before it got here. The tree parser writes into its copy.
-    std::string buffer(text);
+    // before it got here. The tree parser writes into its copy, which has
+    // zeros after it for the values' eight-byte scans.
+    std::vector<char> buffer(text.size() + 8, '\0');
+    std::memcpy(buffer.data(), text.data(), text.size());
     State state{text, buffer.data(), skippedLines, 0, 0, 0, {}, 0, {}};
     state_ = &state;
     struct Detach {
@@ -110,7 +112,7 @@ void XmlDeckParser::parse(std::string_view text) {
     };
     pugi::xml_document document;
     const pugi::xml_parse_result result = document.load_buffer_inplace(
-        buffer.data(), buffer.size(), kParseOptions | (readsText() ? pugi::parse_ws_pcdata : 0u), pugi::encoding_utf8);
+        buffer.data(), text.size(), kParseOptions | (readsText() ? pugi::parse_ws_pcdata : 0u), pugi::encoding_utf8);
     if (!result) {
         const char* reason = parseError(result, text.size());
         stop(reason, std::strcmp(reason, "no element found") == 0 ? text.size() : static_cast<std::size_t>(result.offset));
@@ -146,12 +148,17 @@ void XmlDeckParser::walk(const pugi::xml_node& root) {
     // written.
     const auto valueText = [&](const char* value, bool inAttribute) {
         char* text = const_cast<char*>(value);
-        const std::size_t length = std::strlen(text);
+        std::size_t length = 0;
         bool references = false;
-        for (std::size_t at = findMarkupOrControl({text, length}); at < length; ++at) {
+        // One pass finds the value's end and what in it needs a look.
+        for (std::size_t at = markupOrControlAt(text);; at += 1 + markupOrControlAt(text + at + 1)) {
             // Control characters XML allows nowhere (the parser made the
             // blanks of a value spaces), and a `<` in a value.
             const char c = text[at];
+            if (c == '\0') {
+                length = at;
+                break;
+            }
             const auto byte = static_cast<unsigned char>(c);
             if ((byte < 0x20 && c != '\t' && c != '\n' && c != '\r') || (c == '<' && inAttribute)) {
                 stop("not well-formed (invalid token)", s.offsetOf(value) + at);

@@ -79,22 +79,21 @@ XmlReferenceResult replaceXmlReferences(char* text, std::size_t length) {
     return {static_cast<std::size_t>(out - text), nullptr, 0};
 }
 
-std::size_t findMarkupOrControl(std::string_view text) {
+std::size_t markupOrControlAt(const char* text) {
     constexpr std::uint64_t kOnes = 0x0101010101010101u, kHigh = 0x8080808080808080u;
     // Whether a byte of `word` is below `n` (n at most 0x80): exact as to
     // whether there is one.
     const auto anyBelow = [](std::uint64_t word, std::uint64_t n) { return ((word - kOnes * n) & ~word & kHigh) != 0; };
     std::size_t i = 0;
-    for (; i + 8 <= text.size(); i += 8) {
+    for (;; i += 8) {
         std::uint64_t word;
-        std::memcpy(&word, text.data() + i, 8);
+        std::memcpy(&word, text + i, 8);
         if (anyBelow(word, 0x20) || anyBelow(word ^ (kOnes * '&'), 1) || anyBelow(word ^ (kOnes * '<'), 1)) break;
     }
-    for (; i < text.size(); ++i) {
+    for (;; ++i) {
         const char c = text[i];
         if (static_cast<unsigned char>(c) < 0x20 || c == '&' || c == '<') return i;
     }
-    return std::string_view::npos;
 }
 
 std::size_t countLineEnds(std::string_view text, std::size_t from, std::size_t to) {

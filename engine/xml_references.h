@@ -19,9 +19,11 @@ struct XmlReferenceResult {
 // reference is never shorter than its character's UTF-8 bytes).
 XmlReferenceResult replaceXmlReferences(char* text, std::size_t length);
 
-// Where the first byte of `text` that is `&`, `<` or below a blank is, or
-// npos: most values hold none, and are passed over eight bytes at a time.
-std::size_t findMarkupOrControl(std::string_view text);
+// Where the first byte of the null-terminated `text` that is `&`, `<` or
+// below a blank is, its terminator included: most values hold none, and are
+// passed over eight bytes at a time, so the 7 bytes after the terminator
+// must be readable too.
+std::size_t markupOrControlAt(const char* text);
 
 // The number of line ends in text[from, to): CR LF, CR and LF each end one
 // line (a CR LF is counted at its LF).

@@ -110,10 +110,12 @@ TEST(XmlDeckText, ScansFindMarkupControlsAndLineEndsAtEveryPlace) {
     for (const char mark : {'&', '<', '\x1F', '\n'}) {
         for (std::size_t at = 0; at < 21; ++at) {
             std::string text = "a\xE3\x81\x82 bcdefghijklmnopq";
+            const std::size_t end = text.size();
+            text.append(8, '\0');
             text[at] = mark;
-            EXPECT_EQ(findMarkupOrControl(text), at) << at;
+            EXPECT_EQ(markupOrControlAt(text.data()), at) << at;
             text[at] = ' ';
-            EXPECT_EQ(findMarkupOrControl(text), std::string_view::npos) << at;
+            EXPECT_EQ(markupOrControlAt(text.data()), end) << at;
         }
     }
 
