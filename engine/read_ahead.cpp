@@ -70,10 +70,11 @@ bool ReadAheadGate::pass(std::size_t index, std::stop_token stop) {
 }
 
 ReadAhead::ReadAhead(const std::vector<std::filesystem::path>& files, unsigned threads, ReadAheadLimits limits,
-                     ReadAheadGate* gate)
+                     ReadAheadGate* gate, std::optional<DeckTextOptions> preparation)
     : files_(files),
       limits_(limits),
       gate_(gate),
+      preparation_(preparation),
       slots_(std::max<std::size_t>(limits.files, 1)),
       mostWorkers_(std::min<std::size_t>(threads, files.size())) {
     workers_.reserve(mostWorkers_);
@@ -97,6 +98,13 @@ ReadAhead::~ReadAhead() {
 }
 
 void ReadAhead::take(std::size_t index, std::string& buffer) {
+    DeckText text;
+    text.bytes.swap(buffer);
+    take(index, text);
+    buffer.swap(text.bytes);
+}
+
+void ReadAhead::take(std::size_t index, DeckText& text) {
     Slot::State state;
     std::exception_ptr error;
     bool wakeWorker = false;
@@ -127,11 +135,12 @@ void ReadAhead::take(std::size_t index, std::string& buffer) {
         state = slot.state;
         error = std::move(slot.error);
         if (state == Slot::State::Read) {
-            buffer.swap(slot.bytes);
+            std::swap(text, slot.text);
             // The run's last buffer goes to the next file of this slot,
             // unless it is large: a big file's buffer is not kept.
-            slot.bytes.clear();
-            if (slot.bytes.capacity() > kKeptBuffer) std::string().swap(slot.bytes);
+            slot.text.bytes.clear();
+            slot.text.reader.reset();
+            if (slot.text.bytes.capacity() > kKeptBuffer) std::string().swap(slot.text.bytes);
         }
         charged_ -= slot.charged;
         slot.charged = 0;
@@ -149,8 +158,9 @@ void ReadAhead::take(std::size_t index, std::string& buffer) {
     if (state == Slot::State::Failed) std::rethrow_exception(error);
     if (state == Slot::State::LeftToTheRun) {
         const auto start = std::chrono::steady_clock::now();
-        readWholeFile(files_[index], buffer);
+        readWholeFile(files_[index], text.bytes);
         runRead_ = waitedForDisk(start);
+        if (preparation_) prepareDeck(text, *preparation_);
     }
 }
 
@@ -159,7 +169,7 @@ void ReadAhead::readAheadOfTheRun(std::unique_lock<std::mutex>& lock) {
     Slot& slot = slotOf(index);
     slot.state = Slot::State::Reading;
     Slot result;
-    result.bytes.swap(slot.bytes);
+    std::swap(result.text, slot.text);
     lock.unlock();
     timedRead(index, result);
     lock.lock();
@@ -187,7 +197,7 @@ std::optional<std::size_t> ReadAhead::claim(std::unique_lock<std::mutex>& lock, 
     const std::size_t index = nextToClaim_++;
     Slot& slot = slotOf(index);
     slot.state = Slot::State::Reading;
-    into.bytes.swap(slot.bytes);
+    std::swap(into.text, slot.text);
     return index;
 }
 
@@ -195,6 +205,20 @@ void ReadAhead::timedRead(std::size_t index, Slot& result) {
     const auto start = std::chrono::steady_clock::now();
     read(index, result);
     result.waitedForDisk = waitedForDisk(start);
+    if (result.state == Slot::State::Read) prepare(result);
+}
+
+void ReadAhead::prepare(Slot& result) const {
+    if (!preparation_) return;
+    try {
+        prepareDeck(result.text, *preparation_);
+    } catch (...) {
+        // Held for the run, as a read's error is.
+        result.error = std::current_exception();
+        result.state = Slot::State::Failed;
+        result.text.bytes.clear();
+        result.text.reader.reset();
+    }
 }
 
 void ReadAhead::read(std::size_t index, Slot& result) {
@@ -211,19 +235,20 @@ void ReadAhead::read(std::size_t index, Slot& result) {
             return;
         }
         result.charged = size;
-        result.bytes.reserve(static_cast<std::size_t>(size));
-        file.readInto(result.bytes);
+        std::string& bytes = result.text.bytes;
+        bytes.reserve(static_cast<std::size_t>(size));
+        file.readInto(bytes);
         // It may have grown while it was read.
-        if (result.bytes.size() > size) {
-            charged_ += result.bytes.size() - size;
-            result.charged = result.bytes.size();
+        if (bytes.size() > size) {
+            charged_ += bytes.size() - size;
+            result.charged = bytes.size();
         }
         result.state = Slot::State::Read;
     } catch (...) {
         // Held for the run, which reports it when it reaches this file.
         result.error = std::current_exception();
         result.state = Slot::State::Failed;
-        result.bytes.clear();
+        result.text.bytes.clear();
     }
 }
 
@@ -242,7 +267,7 @@ void ReadAhead::noteRead(bool waitedForDisk) {
 void ReadAhead::publish(std::size_t index, Slot& result) {
     Slot& slot = slotOf(index);
     slot.state = result.state;
-    slot.bytes.swap(result.bytes);
+    std::swap(slot.text, result.text);
     slot.error = std::move(result.error);
     result.error = nullptr;
     slot.charged = result.charged;

@@ -21,6 +21,7 @@
 #include <thread>
 #include <vector>
 
+#include "engine/deck_text.h"
 #include "engine/system_file.h"
 
 namespace sormel {
@@ -82,9 +83,12 @@ public:
     // for the disk (fewer when the system gives fewer). With none, take()
     // reads every file on the caller's thread, as it does for a file no
     // worker has come to yet.
+    // With `preparation`, each file's text is made ready as prepareDeck
+    // does, by the thread that read it, and what that throws is held for
+    // the run as a read's error is.
     // `files` must outlive the object.
     ReadAhead(const std::vector<std::filesystem::path>& files, unsigned threads, ReadAheadLimits limits = {},
-              ReadAheadGate* gate = nullptr);
+              ReadAheadGate* gate = nullptr, std::optional<DeckTextOptions> preparation = std::nullopt);
     // Stops the workers and waits for them: no read goes on afterwards.
     ~ReadAhead();
     ReadAhead(const ReadAhead&) = delete;
@@ -92,17 +96,20 @@ public:
 
     std::size_t workerCount() const { return workers_.size(); }
 
-    // Replaces `buffer` with the bytes of file `index`, or throws what
-    // readWholeFile would have thrown for it. Called for 0, 1, 2, … in turn.
+    // Replaces `text` with file `index`'s, or throws what readWholeFile
+    // (or the preparation) would have thrown for it. Called for 0, 1, 2, …
+    // in turn.
+    void take(std::size_t index, DeckText& text);
+    // The same, without a preparation: the bytes.
     void take(std::size_t index, std::string& buffer);
 
 private:
     struct Slot {
         enum class State { Empty, Reading, Read, Failed, LeftToTheRun };
         State state = State::Empty;
-        // The file's bytes once read; between reads, a small buffer kept
+        // The file's text once read; between reads, a small buffer kept
         // for the next file of this slot.
-        std::string bytes;
+        DeckText text;
         std::exception_ptr error;
         std::uint64_t charged = 0;  // bytes counted against the limit
         bool waitedForDisk = false;  // the read took longer than limits_.diskWait
@@ -112,8 +119,9 @@ private:
     // Starts workers until there are `count` (or the system gives no more).
     void startWorkers(std::size_t count);
     // Reads file `index` on the calling thread into `result`, noting a read
-    // that waited for the disk.
+    // that waited for the disk, and prepares it.
     void timedRead(std::size_t index, Slot& result);
+    void prepare(Slot& result) const;
     // Whether a read begun at `start` and over now waited for the disk.
     bool waitedForDisk(std::chrono::steady_clock::time_point start) const {
         return std::chrono::steady_clock::now() - start > limits_.diskWait;
@@ -142,6 +150,7 @@ private:
     const std::vector<std::filesystem::path>& files_;
     const ReadAheadLimits limits_;
     ReadAheadGate* const gate_;
+    const std::optional<DeckTextOptions> preparation_;
 
     std::atomic<std::uint64_t> charged_ = 0;
     std::mutex mutex_;                      // guards what follows

@@ -7,18 +7,11 @@
 #include <string_view>
 #include <vector>
 
-#include "engine/cod_deck_reader.h"
-#include "engine/csv_deck_reader.h"
-#include "engine/dek_deck_reader.h"
 #include "engine/deck_observer.h"
+#include "engine/deck_text.h"
 #include "engine/file_error.h"
-#include "engine/list_deck_reader.h"
 #include "engine/native_deck_reader.h"
 #include "engine/read_ahead.h"
-#include "engine/o8d_deck_reader.h"
-#include "engine/unknown_xml_reader.h"
-#include "engine/ydk_deck_reader.h"
-#include "engine/ydke_deck_reader.h"
 #include "engine/text_decoding.h"
 
 namespace sormel {
@@ -34,7 +27,8 @@ public:
           TallyHost& host)
         : table_(table), files_(files), options_(options), host_(host),
           deckCount_(static_cast<std::int64_t>(files.size())),
-          readAhead_(files, options.readThreads, ReadAheadLimits{}, options.readGate) {}
+          readAhead_(files, options.readThreads, ReadAheadLimits{}, options.readGate,
+                     DeckTextOptions{options.format, options.includeSidePart}) {}
 
     // Reads every file; false when the user cancelled on the way.
     bool readAllFiles() {
@@ -64,26 +58,26 @@ public:
 private:
     bool readFile(std::size_t index) {
         const std::filesystem::path& path = files_[index];
-        readAhead_.take(index, text_);
-        DeckEncoding encoding = prepareDeckText(text_);
-        const DeckFormat format =
-            options_.format == DeckFormat::Auto ? detectDeckFormat(text_, encoding) : options_.format;
+        try {
+            readAhead_.take(index, deck_);
+        } catch (const DeckFormatError& error) {
+            throw std::runtime_error(withPlace(error.what(), path, error.line()));
+        }
+        const std::string& text = deck_.bytes;
+        const DeckEncoding encoding = deck_.encoding;
+        const DeckFormat format = deck_.format;
         if (options_.observer != nullptr) options_.observer->deckStarted(index);
         ++filesByFormat_[static_cast<std::size_t>(format)];
         bool finished = false;
         if (format == DeckFormat::Native) {
             // The program's own format is read on the raw bytes.
             if (!options_.mergeByName && table_.rowCount() > kCachedRows) prefetchCards();
-            NativeDeckReader reader(text_, options_.includeSidePart);
+            NativeDeckReader reader(text, options_.includeSidePart);
             finished = readDeck(reader, encoding, index);
         } else {
-            if (encoding == DeckEncoding::Cp932) {
-                text_ = decodeCp932(text_);
-                encoding = DeckEncoding::Utf8;
-            }
-            std::unique_ptr<DeckReader> reader;
+            std::unique_ptr<DeckReader> reader = std::move(deck_.reader);
             try {
-                reader = makeReader(format);
+                if (!reader) reader = makeDeckReader(format, text, options_.includeSidePart);
             } catch (const DeckFormatError& error) {
                 throw std::runtime_error(withPlace(error.what(), path, error.line()));
             }
@@ -106,7 +100,7 @@ private:
     static constexpr std::size_t kCachedRows = 8192;
     void prefetchCards() {
         numbersAhead_.clear();
-        LineCursor cursor(text_);
+        LineCursor cursor(deck_.bytes);
         std::string_view line;
         while (cursor.next(line)) {
             const std::string_view number = splitDeckLine(line).cardNumber;
@@ -117,37 +111,16 @@ private:
         for (const std::string_view number : numbersAhead_) table_.prefetchRow(number);
     }
 
-    std::unique_ptr<DeckReader> makeReader(DeckFormat format, bool includeSidePart) const {
-        switch (format) {
-            case DeckFormat::Dek: return std::make_unique<DekDeckReader>(text_, includeSidePart);
-            case DeckFormat::Ydk: return std::make_unique<YdkDeckReader>(text_, includeSidePart);
-            // Told to read .cod or .o8d, a file of another kind holds no card.
-            case DeckFormat::Cod:
-                if (xmlDeckFormat(text_) != DeckFormat::Cod) return std::make_unique<NoCardReader>();
-                return std::make_unique<CodDeckReader>(text_, includeSidePart);
-            case DeckFormat::O8d:
-                if (xmlDeckFormat(text_) != DeckFormat::O8d) return std::make_unique<NoCardReader>();
-                return std::make_unique<O8dDeckReader>(text_, includeSidePart);
-            case DeckFormat::Ydke: return std::make_unique<YdkeDeckReader>(text_, includeSidePart);
-            case DeckFormat::Csv: return std::make_unique<CsvDeckReader>(text_, includeSidePart);
-            case DeckFormat::Xml: return std::make_unique<UnknownXmlReader>(text_);
-            default: return std::make_unique<ListDeckReader>(text_, includeSidePart);
-        }
-    }
-    std::unique_ptr<DeckReader> makeReader(DeckFormat format) const {
-        return makeReader(format, options_.includeSidePart);
-    }
-
     // The side part's card lines, read again with the side part for the
     // observer only. A line that cannot be read is passed over quietly: these
     // lines count nothing.
     void readSideOnly(DeckFormat format, DeckEncoding encoding) {
         try {
             if (format == DeckFormat::Native) {
-                NativeDeckReader reader(text_, true);
+                NativeDeckReader reader(deck_.bytes, true);
                 passSideEntries(reader, encoding);
             } else {
-                passSideEntries(*makeReader(format, true), encoding);
+                passSideEntries(*makeDeckReader(format, deck_.bytes, true), encoding);
             }
         } catch (const std::exception&) {
         }
@@ -255,7 +228,7 @@ private:
     const TallyOptions options_;
     TallyHost& host_;
     const std::int64_t deckCount_;
-    std::string text_;
+    DeckText deck_;  // the deck being read
     std::string decodedNumber_;
     std::string decodedName_;
     bool highSpeedEngaged_ = false;

@@ -201,6 +201,26 @@ TEST(ReadAheadRun, AFileGoneOrMadeAFolderBeforeItsWorkerReadsItFailsWhenTheRunRe
     }
 }
 
+// XML decks are parsed by the thread that read them: a document that is not
+// well-formed stops the run at its turn, naming the file and the line, as a
+// serial read does, after the decks before it were counted.
+TEST(ReadAheadRun, AnXmlDeckThatIsNotWellFormedFailsAtItsTurnWithItsLine) {
+    ScratchFolder folder;
+    std::vector<std::filesystem::path> files = writeMixedFolder(folder, 8, 5);
+    files[4] = folder.write("deck0004.dek", "<?xml version=\"1.0\"?>\n<Deck>\n<Cards Quantity=\"1\" Name=\"A\"/>\n<Cards>\n</Deck>\n");
+    TallyOptions options;
+    options.readThreads = 0;
+    RecordingHost serialHost;
+    const RunTrace serial = traceRun(files, options, serialHost);
+    EXPECT_EQ(serial.result.outcome, TallyOutcome::Failed);
+    EXPECT_NE(serial.result.message.find("deck0004.dek（5 行目）"), std::string::npos) << serial.result.message;
+    for (const unsigned threads : {1u, 3u}) {
+        options.readThreads = threads;
+        RecordingHost host;
+        EXPECT_EQ(traceRun(files, options, host), serial) << threads << " threads";
+    }
+}
+
 TEST(ReadAheadRun, CancellingMidRunLeavesTheSamePartialTableAsASerialRead) {
     ScratchFolder folder;
     const std::vector<std::filesystem::path> files = writeMixedFolder(folder, 120, 11);
