@@ -3,6 +3,7 @@
 #include <pugixml.hpp>
 
 #include <cstring>
+#include <memory>
 #include <new>
 #include <utility>
 #include <vector>
@@ -99,9 +100,12 @@ void XmlDeckParser::parse(std::string_view text) {
     // The text is UTF-8 whatever the declaration says: it was decoded
     // before it got here. The tree parser writes into its copy, which has
     // zeros after it for the values' eight-byte scans.
-    std::vector<char> buffer(text.size() + 8, '\0');
-    std::memcpy(buffer.data(), text.data(), text.size());
-    State state{text, buffer.data(), skippedLines, 0, 0, 0, {}, 0, {}};
+    constexpr std::size_t kPadding = 8;
+    const std::unique_ptr<char[]> copy(new char[text.size() + kPadding]);
+    char* const buffer = copy.get();
+    std::memcpy(buffer, text.data(), text.size());
+    std::memset(buffer + text.size(), 0, kPadding);
+    State state{text, buffer, skippedLines, 0, 0, 0, {}, 0, {}};
     state_ = &state;
     struct Detach {
         XmlDeckParser* parser;
@@ -112,7 +116,7 @@ void XmlDeckParser::parse(std::string_view text) {
     };
     pugi::xml_document document;
     const pugi::xml_parse_result result = document.load_buffer_inplace(
-        buffer.data(), text.size(), kParseOptions | (readsText() ? pugi::parse_ws_pcdata : 0u), pugi::encoding_utf8);
+        buffer, text.size(), kParseOptions | (readsText() ? pugi::parse_ws_pcdata : 0u), pugi::encoding_utf8);
     if (!result) {
         const char* reason = parseError(result, text.size());
         stop(reason, std::strcmp(reason, "no element found") == 0 ? text.size() : static_cast<std::size_t>(result.offset));
