@@ -14,9 +14,13 @@ scripts/deps.sh
 jobs=$(nproc)
 export QT_QPA_PLATFORM=offscreen
 # Compiled objects are reused from earlier runs where ccache is installed.
+# Paths are hashed relative to the checkout, so that another checkout of the
+# project finds them too; precompiled headers are cached as well.
 cache=()
 if command -v ccache >/dev/null; then
   cache=(-DCMAKE_C_COMPILER_LAUNCHER=ccache -DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
+  export CCACHE_BASEDIR="$PWD" CCACHE_NOHASHDIR=1
+  export CCACHE_SLOPPINESS=pch_defines,time_macros,include_file_mtime,include_file_ctime
 fi
 
 echo "== Normal build"
