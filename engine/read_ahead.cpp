@@ -69,8 +69,7 @@ bool ReadAheadGate::pass(std::size_t index, std::stop_token stop) {
     return !stop.stop_requested();
 }
 
-ReadAhead::ReadAhead(const std::vector<std::filesystem::path>& files, unsigned threads, ReadAheadLimits limits,
-                     ReadAheadGate* gate)
+ReadAhead::ReadAhead(const DeckFiles& files, unsigned threads, ReadAheadLimits limits, ReadAheadGate* gate)
     : files_(files),
       limits_(limits),
       gate_(gate),
@@ -149,7 +148,7 @@ void ReadAhead::take(std::size_t index, std::string& buffer) {
     if (state == Slot::State::Failed) std::rethrow_exception(error);
     if (state == Slot::State::LeftToTheRun) {
         const auto start = std::chrono::steady_clock::now();
-        readWholeFile(files_[index], buffer);
+        readWholeFile(files_.folder(files_.folderIndex(index)), files_.nameText(index), buffer);
         runRead_ = waitedForDisk(start);
     }
 }
@@ -200,7 +199,7 @@ void ReadAhead::timedRead(std::size_t index, Slot& result) {
 void ReadAhead::read(std::size_t index, Slot& result) {
     result.charged = 0;
     try {
-        OpenedDeckFile file(files_[index]);
+        OpenedDeckFile file(files_.folder(files_.folderIndex(index)), files_.nameText(index));
         const std::uint64_t size = file.sizeAtOpen();
         // Counted before the read, so that workers together never start
         // reading more than the limit; a file that does not fit is left

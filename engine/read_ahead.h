@@ -21,6 +21,7 @@
 #include <thread>
 #include <vector>
 
+#include "engine/deck_files.h"
 #include "engine/system_file.h"
 
 namespace sormel {
@@ -83,7 +84,7 @@ public:
     // reads every file on the caller's thread, as it does for a file no
     // worker has come to yet.
     // `files` must outlive the object.
-    ReadAhead(const std::vector<std::filesystem::path>& files, unsigned threads, ReadAheadLimits limits = {},
+    ReadAhead(const DeckFiles& files, unsigned threads, ReadAheadLimits limits = {},
               ReadAheadGate* gate = nullptr);
     // Stops the workers and waits for them: no read goes on afterwards.
     ~ReadAhead();
@@ -139,7 +140,7 @@ private:
     // the run reads a file itself when no worker has come to it.
     std::size_t wakeAt() const { return std::max<std::size_t>(slots_.size() / 4, 1); }
 
-    const std::vector<std::filesystem::path>& files_;
+    const DeckFiles& files_;
     const ReadAheadLimits limits_;
     ReadAheadGate* const gate_;
 
