@@ -175,35 +175,17 @@ ResultsSource::ResultsSource(const std::optional<std::filesystem::path>& file,
     if (file) rows_ = readResults(*file);
 }
 
-RunResults ResultsSource::match(const std::vector<std::filesystem::path>& files,
-                                const std::filesystem::path& folder) const {
-    return matchResults(rows_, pattern_ ? &*pattern_ : nullptr, files, folder);
+RunResults ResultsSource::match(const DeckFiles& files) const {
+    return matchResults(rows_, pattern_ ? &*pattern_ : nullptr, files);
 }
 
-namespace {
-
-// The deck's path relative to the folder, as the report's file list shows
-// it. Listed decks are the folder's path, "/" and the rest: that rest.
-std::string relativeName(const std::filesystem::path& file, const std::filesystem::path& folder) {
-    const std::string& path = pathBytes(file);
-    const std::string& start = pathBytes(folder);
-    if (path.size() > start.size() + 1 && path.compare(0, start.size(), start) == 0 && !start.empty() &&
-        start.back() != '/' && path[start.size()] == '/') {
-        return toValidUtf8(std::string_view(path).substr(start.size() + 1));
-    }
-    return pathText(file.lexically_relative(folder));
-}
-
-}  // namespace
-
-RunResults matchResults(const std::vector<ResultRow>& rows, const PlaceFromName* pattern,
-                        const std::vector<std::filesystem::path>& files, const std::filesystem::path& folder) {
+RunResults matchResults(const std::vector<ResultRow>& rows, const PlaceFromName* pattern, const DeckFiles& files) {
     RunResults results;
     results.decks.resize(files.size());
     if (!rows.empty()) {
         std::unordered_map<std::string, std::size_t> deckOfName;
         deckOfName.reserve(files.size());
-        for (std::size_t deck = 0; deck < files.size(); ++deck) deckOfName.emplace(relativeName(files[deck], folder), deck);
+        for (std::size_t deck = 0; deck < files.size(); ++deck) deckOfName.emplace(files.relativeName(deck), deck);
         for (const ResultRow& row : rows) {
             const auto found = deckOfName.find(row.file);
             if (found == deckOfName.end()) {
@@ -218,7 +200,8 @@ RunResults matchResults(const std::vector<ResultRow>& rows, const PlaceFromName*
     for (std::size_t deck = 0; deck < files.size(); ++deck) {
         std::optional<DeckResult>& result = results.decks[deck];
         if (pattern && !(result && result->place)) {
-            if (const std::optional<std::int64_t> place = pattern->placeIn(shownFolderName(pathBytes(files[deck].filename())))) {
+            const std::string name = shownFolderName(std::string(files.name(deck)));
+            if (const std::optional<std::int64_t> place = pattern->placeIn(name)) {
                 if (!result) result = DeckResult{};
                 result->place = place;
             }

@@ -13,6 +13,8 @@
 #include <string_view>
 #include <vector>
 
+#include "engine/deck_files.h"
+
 namespace sormel {
 
 struct DeckResult {
@@ -85,19 +87,18 @@ class ResultsSource {
 public:
     // Throws ResultsError for a pattern or a file that cannot be used.
     ResultsSource(const std::optional<std::filesystem::path>& file, const std::optional<std::string>& pattern);
-    // The results of the decks `files` of `folder`, as matchResults gives them.
-    RunResults match(const std::vector<std::filesystem::path>& files, const std::filesystem::path& folder) const;
+    // The results of the decks `files`, as matchResults gives them.
+    RunResults match(const DeckFiles& files) const;
 
 private:
     std::optional<PlaceFromName> pattern_;
     std::vector<ResultRow> rows_;
 };
 
-// Gives the decks `files` of `folder` their results: the row naming the
-// deck's path relative to the folder (with "/" between folders, compared
-// as bytes with the name as the program shows it), and the place its name
+// Gives the decks `files` their results: the row naming the deck's path
+// relative to the listed folder (with "/" between folders, compared as
+// bytes with the name as the program shows it), and the place its name
 // tells by `pattern` (when given) unless the row gives one.
-RunResults matchResults(const std::vector<ResultRow>& rows, const PlaceFromName* pattern,
-                        const std::vector<std::filesystem::path>& files, const std::filesystem::path& folder);
+RunResults matchResults(const std::vector<ResultRow>& rows, const PlaceFromName* pattern, const DeckFiles& files);
 
 }  // namespace sormel

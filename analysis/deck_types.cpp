@@ -11,7 +11,7 @@ void DeckTypeTally::release() {
     table = UsageTable();
 }
 
-DeckTypeSplitter::DeckTypeSplitter(std::vector<std::size_t> typeOfFile, const std::vector<std::string>& typeNames,
+DeckTypeSplitter::DeckTypeSplitter(std::vector<std::uint32_t> typeOfFile, const std::vector<std::string>& typeNames,
                                    bool mergeByName)
     : typeOfFile_(std::move(typeOfFile)), mergeByName_(mergeByName) {
     for (const std::string& name : typeNames) {

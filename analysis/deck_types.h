@@ -34,7 +34,7 @@ struct DeckTypeTally {
 class DeckTypeSplitter : public DeckObserver {
 public:
     // `typeOfFile` gives each file's index into `typeNames`.
-    DeckTypeSplitter(std::vector<std::size_t> typeOfFile, const std::vector<std::string>& typeNames,
+    DeckTypeSplitter(std::vector<std::uint32_t> typeOfFile, const std::vector<std::string>& typeNames,
                      bool mergeByName);
 
     void deckStarted(std::size_t index) override;
@@ -52,7 +52,7 @@ public:
     void dropEmptyTypes();
 
 private:
-    const std::vector<std::size_t> typeOfFile_;
+    const std::vector<std::uint32_t> typeOfFile_;
     const bool mergeByName_;
     std::vector<std::unique_ptr<DeckTypeTally>> types_;
     DeckTypeTally* current_ = nullptr;

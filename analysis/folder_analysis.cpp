@@ -16,13 +16,13 @@ namespace {
 // Hands the lines the run read past on to the host, by file.
 class SkippedLines : public DeckObserver {
 public:
-    SkippedLines(const std::vector<std::filesystem::path>& files, AnalysisHost& host) : files_(files), host_(host) {}
+    SkippedLines(const DeckFiles& files, AnalysisHost& host) : files_(files), host_(host) {}
     void lineSkipped(std::size_t index, std::size_t line, const std::string& text) override {
-        host_.lineSkipped(files_[index], line, text);
+        host_.lineSkipped(files_.path(index), line, text);
     }
 
 private:
-    const std::vector<std::filesystem::path>& files_;
+    const DeckFiles& files_;
     AnalysisHost& host_;
 };
 
@@ -90,9 +90,9 @@ AnalysisStatus FolderAnalysis::readResultsSource() {
     return {};
 }
 
-void FolderAnalysis::useFiles(std::vector<std::filesystem::path> files) {
+void FolderAnalysis::useFiles(DeckFiles files) {
     auto listing = std::make_shared<TypedDeckFiles>();
-    listing->typeOfFile.assign(files.size(), 0);
+    listing->typeOfFile.assign(files.size(), 0u);
     listing->files = std::move(files);
     listing->typeNames = {std::string(kUnsortedType)};
     current_.listing = std::move(listing);
@@ -125,7 +125,7 @@ AnalysisStatus FolderAnalysis::tally(AnalysisHost& host, bool baseline, Folder& 
     host.formatsRead(result.filesByFormat);
     folder.filesByFormat = result.filesByFormat;
     for (const DeckWarning& warning : result.warnings) {
-        host.deckWarning(folder.listing->files[warning.file], warning.line, warning.message);
+        host.deckWarning(folder.listing->files.path(warning.file), warning.line, warning.message);
     }
     return {};
 }
@@ -134,7 +134,7 @@ AnalysisStatus FolderAnalysis::run(AnalysisHost& host) {
     try {
         if (request_.withResults()) {
             if (AnalysisStatus status = readResultsSource(); !status.completed()) return status;
-            results_ = std::make_shared<const RunResults>(resultsSource_->match(current_.listing->files, request_.folder));
+            results_ = std::make_shared<const RunResults>(resultsSource_->match(current_.listing->files));
             // The results file's rows that name no deck of the run are told first.
             for (const RunResults::Unmatched& row : results_->unmatched) {
                 host.deckWarning(*request_.results, row.line, row.message);
@@ -201,7 +201,7 @@ std::vector<std::pair<std::string, std::int64_t>> FolderAnalysis::typeDecks() co
     if (typing) {
         for (const DeckTyping& deck : typing->decks()) ++decks[deck.type];
     } else if (request_.byFolder) {
-        for (const std::size_t type : current_.listing->typeOfFile) ++decks[type];
+        for (const std::uint32_t type : current_.listing->typeOfFile) ++decks[type];
     }
     for (std::size_t type = 0; type < names.size(); ++type) {
         if (decks[type] > 0) types.emplace_back(names[type], decks[type]);

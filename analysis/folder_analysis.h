@@ -75,7 +75,7 @@ public:
     AnalysisStatus list();
     // Takes `files` as the folder's decks, all of one type, instead of
     // listing the folder.
-    void useFiles(std::vector<std::filesystem::path> files);
+    void useFiles(DeckFiles files);
 
     const AnalysisRequest& request() const { return request_; }
     const TypedDeckFiles& listing() const { return *current_.listing; }

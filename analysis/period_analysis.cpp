@@ -56,7 +56,7 @@ AnalysisStatus PeriodAnalysis::list() {
     return lastEmpty_ ? AnalysisStatus{} : status;
 }
 
-AnalysisStatus PeriodAnalysis::listPeriod(std::size_t index, std::vector<std::filesystem::path>& files) const {
+AnalysisStatus PeriodAnalysis::listPeriod(std::size_t index, DeckFiles& files) const {
     FolderAnalysis analysis(periodRequest(index));
     const AnalysisStatus status = analysis.list();
     if (status.noDeckFile) return {};

@@ -30,7 +30,7 @@ public:
     std::size_t periodCount() const { return folders_.size(); }
     // The deck files of an earlier period, listed again; none for a period
     // without one. For checks made before anything is read.
-    AnalysisStatus listPeriod(std::size_t index, std::vector<std::filesystem::path>& files) const;
+    AnalysisStatus listPeriod(std::size_t index, DeckFiles& files) const;
 
     // The last period's, as FolderAnalysis has them.
     const TypedDeckFiles& listing() const;

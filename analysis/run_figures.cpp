@@ -58,7 +58,7 @@ RunFigures::RunFigures(const AnalysisRequest& request, std::shared_ptr<const Typ
     }
 }
 
-std::unique_ptr<DeckTypeSplitter> RunFigures::makeSplitter(std::vector<std::size_t> typeOfFile,
+std::unique_ptr<DeckTypeSplitter> RunFigures::makeSplitter(std::vector<std::uint32_t> typeOfFile,
                                                            const std::vector<std::string>& typeNames) const {
     auto types = std::make_unique<DeckTypeSplitter>(std::move(typeOfFile), typeNames, request_.mergeByName);
     for (const auto& type : types->types()) {
@@ -72,8 +72,9 @@ void RunFigures::finish(SortChoice choice) {
     if (typing_) {
         typing_->finish();
         if (held_) {
-            std::vector<std::size_t> typeOfFile;
-            for (const DeckTyping& deck : typing_->decks()) typeOfFile.push_back(deck.type);
+            std::vector<std::uint32_t> typeOfFile;
+            typeOfFile.reserve(typing_->decks().size());
+            for (const DeckTyping& deck : typing_->decks()) typeOfFile.push_back(static_cast<std::uint32_t>(deck.type));
             types_ = makeSplitter(std::move(typeOfFile), typing_->typeNames());
             held_->playBack(*types_);
             held_.reset();
@@ -116,8 +117,9 @@ ReportData RunFigures::buildReport(const UsageTable& table, const RunFigures* ba
     data.byFolder = request_.byFolder;
     data.byRules = typing_ != nullptr;
     if (request_.typeRules) data.typeRulesFile = pathText(*request_.typeRules);
-    for (const std::filesystem::path& file : listing_->files) {
-        data.files.push_back(pathText(file.lexically_relative(request_.folder)));
+    data.files.reserve(listing_->files.size());
+    for (std::size_t file = 0; file < listing_->files.size(); ++file) {
+        data.files.push_back(listing_->files.relativeName(file));
     }
     if (data.typed()) data.deckList = deckList(data.files);
     if (types_) {

@@ -77,7 +77,7 @@ public:
 private:
     ReportData buildReport(const UsageTable& table, const RunFigures* baseline, const UsageTable* baselineTable,
                            bool releaseTypes) const;
-    std::unique_ptr<DeckTypeSplitter> makeSplitter(std::vector<std::size_t> typeOfFile,
+    std::unique_ptr<DeckTypeSplitter> makeSplitter(std::vector<std::uint32_t> typeOfFile,
                                                    const std::vector<std::string>& typeNames) const;
     // Every deck with its type; `files` are the decks' names as the report shows them.
     std::vector<DeckListEntry> deckList(const std::vector<std::string>& files) const;

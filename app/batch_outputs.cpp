@@ -22,33 +22,32 @@ constexpr std::string_view kTypeDeckFolder = "デッキタイプ";
 // the output's name, and all of them only for a file with several names.
 class DeckGuard {
 public:
-    DeckGuard(const std::vector<std::filesystem::path>& decks, const std::vector<std::filesystem::path>& moreDecks)
-        : deckLists_{&decks, &moreDecks} {}
+    DeckGuard(const DeckFiles& decks, const DeckFiles& moreDecks) : deckLists_{&decks, &moreDecks} {}
 
     bool isOneOfTheDecks(const std::filesystem::path& output) {
         std::error_code ignored;
         const std::filesystem::path resolved = std::filesystem::weakly_canonical(output, ignored);
         const std::string name = pathBytes(resolved.filename());
         const std::optional<FileIdentity> target = fileIdentity(output);
-        for (const std::vector<std::filesystem::path>* decks : deckLists_) {
-            for (const std::filesystem::path& deck : *decks) {
-                // Deck paths are listed as folder/name: the name is what follows the last "/".
-                const std::string& path = pathBytes(deck);
-                if (path.size() <= name.size() || path.compare(path.size() - name.size(), name.size(), name) != 0 ||
-                    path[path.size() - name.size() - 1] != '/') {
-                    continue;
-                }
-                auto [folder, added] = canonicalFolders_.try_emplace(deck.parent_path());
-                if (added) folder->second = std::filesystem::weakly_canonical(deck.parent_path(), ignored);
-                if (folder->second == resolved.parent_path()) return true;
-                if (target && fileIdentity(deck) == target) return true;
+        for (std::size_t list = 0; list < 2; ++list) {
+            const DeckFiles& decks = *deckLists_[list];
+            std::vector<std::optional<std::filesystem::path>>& canonical = canonicalFolders_[list];
+            canonical.resize(decks.folderCount());
+            for (std::size_t deck = 0; deck < decks.size(); ++deck) {
+                if (decks.name(deck) != name) continue;
+                std::optional<std::filesystem::path>& folder = canonical[decks.folderIndex(deck)];
+                if (!folder) folder = std::filesystem::weakly_canonical(decks.folder(decks.folderIndex(deck)), ignored);
+                if (*folder == resolved.parent_path()) return true;
+                if (target && fileIdentity(decks.path(deck)) == target) return true;
             }
         }
         if (!target || fileLinkCount(output).value_or(1) <= 1) return false;
         if (identities_.empty()) {
-            for (const std::vector<std::filesystem::path>* decks : deckLists_) {
-                for (const std::filesystem::path& deck : *decks) {
-                    if (const std::optional<FileIdentity> identity = fileIdentity(deck)) identities_.push_back(*identity);
+            for (const DeckFiles* decks : deckLists_) {
+                for (std::size_t deck = 0; deck < decks->size(); ++deck) {
+                    if (const std::optional<FileIdentity> identity = fileIdentity(decks->path(deck))) {
+                        identities_.push_back(*identity);
+                    }
                 }
             }
         }
@@ -56,8 +55,9 @@ public:
     }
 
 private:
-    const std::vector<std::filesystem::path>* deckLists_[2];
-    std::map<std::filesystem::path, std::filesystem::path> canonicalFolders_;
+    const DeckFiles* deckLists_[2];
+    // The folders of each list once links are followed, made when needed.
+    std::vector<std::optional<std::filesystem::path>> canonicalFolders_[2];
     std::vector<FileIdentity> identities_;
 };
 
@@ -69,9 +69,9 @@ std::string deckOutputMessage(const std::filesystem::path& target) {
 
 }  // namespace
 
-std::optional<BatchOutputs::Refusal> BatchOutputs::refuseDecks(const std::vector<std::filesystem::path>& decks,
+std::optional<BatchOutputs::Refusal> BatchOutputs::refuseDecks(const DeckFiles& decks,
                                                                const std::vector<std::string>& typeNames) const {
-    const std::vector<std::filesystem::path> none;
+    const DeckFiles none;
     DeckGuard guard(decks, none);
     std::vector<std::filesystem::path> targets(options_.reports);
     if (options_.output) targets.push_back(*options_.output);
@@ -90,8 +90,7 @@ std::optional<BatchOutputs::Refusal> BatchOutputs::refuseDecks(const std::vector
     return std::nullopt;
 }
 
-std::optional<BatchOutputs::Refusal> BatchOutputs::reserve(const std::vector<std::filesystem::path>& decks,
-                                                           const std::vector<std::filesystem::path>& baselineDecks,
+std::optional<BatchOutputs::Refusal> BatchOutputs::reserve(const DeckFiles& decks, const DeckFiles& baselineDecks,
                                                            const std::vector<std::string>& typeNames) {
     if (options_.averageDeck && options_.request.typed()) {
         std::error_code error;

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "app/batch_mode.h"
+#include "engine/deck_files.h"
 #include "export/report_writer.h"
 #include "export/save_set.h"
 
@@ -29,14 +30,12 @@ public:
     };
     // Opens every output, refusing one that is one of the decks of either
     // list; nothing is left behind after a refusal.
-    std::optional<Refusal> reserve(const std::vector<std::filesystem::path>& decks,
-                                   const std::vector<std::filesystem::path>& baselineDecks,
+    std::optional<Refusal> reserve(const DeckFiles& decks, const DeckFiles& baselineDecks,
                                    const std::vector<std::string>& typeNames);
 
     // Refuses, without opening anything, an output that would be one of
     // `decks` (more decks read by the same run, listed one folder at a time).
-    std::optional<Refusal> refuseDecks(const std::vector<std::filesystem::path>& decks,
-                                       const std::vector<std::string>& typeNames) const;
+    std::optional<Refusal> refuseDecks(const DeckFiles& decks, const std::vector<std::string>& typeNames) const;
 
     void fillCsv(const std::string& csv);
     void fillReports(const ReportData& data);

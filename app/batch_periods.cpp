@@ -8,7 +8,7 @@ namespace sormel {
 std::optional<BatchOutputs::Refusal> reserveOutputs(BatchOutputs& outputs, const PeriodAnalysis& analysis) {
     const std::vector<std::string> typeNames = analysis.possibleTypeNames();
     for (std::size_t period = 0; period + 1 < analysis.periodCount(); ++period) {
-        std::vector<std::filesystem::path> decks;
+        DeckFiles decks;
         if (const AnalysisStatus status = analysis.listPeriod(period, decks); !status.completed()) {
             return BatchOutputs::Refusal{status.message, status.outcome == AnalysisOutcome::Refused};
         }

@@ -19,8 +19,8 @@ int main(int argc, char** argv) {
     const auto files = sormel::listDeckFiles(argv[1], *sormel::FileMask::parse("*.txt"));
     std::string buffer;
     unsigned long long total = 0;
-    for (const auto& file : files) {
-        sormel::readWholeFile(file, buffer);
+    for (std::size_t file = 0; file < files.size(); ++file) {
+        sormel::readWholeFile(files.folder(files.folderIndex(file)), files.nameText(file), buffer);
         total += buffer.size();
     }
     std::cout << files.size() << " files, " << total << " bytes\n";

@@ -17,6 +17,8 @@ namespace sormel {
 // growing while it is read. Never waits and never reads without end; safe
 // to call from several threads at once.
 void readWholeFile(const std::filesystem::path& path, std::string& buffer);
+// The same for the file `name` (NUL-terminated bytes) of `folder`.
+void readWholeFile(const std::filesystem::path& folder, const char* name, std::string& buffer);
 
 // readWholeFile in two steps, for a reader that wants to know the size
 // before it reads: the constructor opens the file and checks that it is a
@@ -25,6 +27,9 @@ class OpenedDeckFile {
 public:
     // `path` must outlive the object.
     explicit OpenedDeckFile(const std::filesystem::path& path);
+    // The file `name` (NUL-terminated bytes) of `folder`; both must outlive
+    // the object.
+    OpenedDeckFile(const std::filesystem::path& folder, const char* name);
 
     // The size of the file when it was opened.
     std::uint64_t sizeAtOpen() const { return sizeAtOpen_; }
@@ -32,7 +37,13 @@ public:
     void readInto(std::string& buffer);
 
 private:
-    const std::filesystem::path& path_;
+    // Checks the opened file; throws naming it.
+    void checkOpened();
+    // The file's path, for a message.
+    std::filesystem::path path() const;
+
+    const std::filesystem::path& path_;  // the file's, or its folder's with name_
+    const char* name_ = nullptr;
     InputFile file_;
     std::uint64_t sizeAtOpen_ = 0;
 };
@@ -43,9 +54,11 @@ inline constexpr std::uint64_t kDeckGrowthAllowance = 1024 * 1024;
 namespace detail {
 // Replaces `buffer` with what `read` gives until the end of the file;
 // throws FileError naming `path` on a read error or once more than `limit`
-// bytes came. `expected` is the size the file is thought to have.
+// bytes came. `expected` is the size the file is thought to have. With
+// `name`, the file is the one of that name in the folder `path`.
 void readUpTo(const std::filesystem::path& path, std::string& buffer, std::uint64_t limit,
-              const std::function<ReadChunk(char* into, std::size_t size)>& read, std::uint64_t expected = 0);
+              const std::function<ReadChunk(char* into, std::size_t size)>& read, std::uint64_t expected = 0,
+              const char* name = nullptr);
 }  // namespace detail
 
 }  // namespace sormel

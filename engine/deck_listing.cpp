@@ -86,45 +86,54 @@ bool FileMask::matches(std::string_view fileName) const {
 
 namespace {
 
-// The entries of `folder` of the given kind whose names `accept` takes,
-// leaving out hidden ones (a leading dot), sorted by name byte for byte.
-template <typename Accept>
-std::vector<std::filesystem::path> sortedEntries(const std::filesystem::path& folder, EntryKind wanted, Accept accept) {
-    std::vector<std::string> names;
+// Calls `each` with the name of every entry of `folder` of the given kind,
+// leaving out hidden ones (a leading dot), in the system's order.
+template <typename Each>
+void forEachVisibleEntry(const std::filesystem::path& folder, EntryKind wanted, Each each) {
     const int error = forEachFolderEntry(folder, [&](std::string_view name, EntryKind kind) {
-        if (name.empty() || name[0] == '.' || kind != wanted) return;
-        if (accept(name)) names.emplace_back(name);
+        if (!name.empty() && name[0] != '.' && kind == wanted) each(name);
     });
     if (error != 0) {
         throw FileError("フォルダーを読み込めません。" + describeSystemError(error) + "\nフォルダー: " + displayPath(folder));
     }
-    // By name; every path then starts with the same folder.
-    std::sort(names.begin(), names.end());
-    std::vector<std::filesystem::path> paths;
-    paths.reserve(names.size());
-    // folder / name, made from one string (a path appended to is taken
-    // apart and put together again, for every entry).
-    std::string prefix = pathBytes(folder);
-    if (!prefix.empty() && prefix.back() != '/') prefix += '/';
-    for (const std::string& name : names) paths.push_back(pathFromBytes(prefix + name));
-    return paths;
+}
+
+// Adds the deck files of `folder`, sorted by name, to `files` as the
+// folder `relative` of the listing; returns how many there were.
+std::size_t addDeckFiles(DeckFiles& files, const std::filesystem::path& folder, std::string relative,
+                         const FileMask& mask) {
+    const std::size_t first = files.size();
+    const std::uint32_t index = files.addFolder(folder, std::move(relative));
+    forEachVisibleEntry(folder, EntryKind::Regular, [&](std::string_view name) {
+        if (mask.matches(name)) files.add(index, name);
+    });
+    files.sortFrom(first);
+    return files.size() - first;
 }
 
 }  // namespace
 
-std::vector<std::filesystem::path> listDeckFiles(const std::filesystem::path& folder, const FileMask& mask) {
-    return sortedEntries(folder, EntryKind::Regular, [&](std::string_view name) { return mask.matches(name); });
+DeckFiles listDeckFiles(const std::filesystem::path& folder, const FileMask& mask) {
+    DeckFiles files;
+    addDeckFiles(files, folder, {}, mask);
+    return files;
 }
 
 std::vector<std::filesystem::path> listSubFolders(const std::filesystem::path& folder) {
-    return sortedEntries(folder, EntryKind::Folder, [](std::string_view) { return true; });
+    std::vector<std::string> names;
+    forEachVisibleEntry(folder, EntryKind::Folder, [&](std::string_view name) { names.emplace_back(name); });
+    std::sort(names.begin(), names.end());
+    std::vector<std::filesystem::path> paths;
+    paths.reserve(names.size());
+    const std::string& prefix = pathBytes(folder);
+    for (const std::string& name : names) paths.push_back(pathFromBytes(pathInFolder(prefix, name)));
+    return paths;
 }
 
 TypedDeckFiles listDeckFilesByFolder(const std::filesystem::path& folder, const FileMask& mask) {
     TypedDeckFiles listing;
-    auto add = [&](const std::vector<std::filesystem::path>& files, std::size_t type) {
-        listing.files.insert(listing.files.end(), files.begin(), files.end());
-        listing.typeOfFile.insert(listing.typeOfFile.end(), files.size(), type);
+    auto add = [&](std::size_t count, std::size_t type) {
+        listing.typeOfFile.insert(listing.typeOfFile.end(), count, static_cast<std::uint32_t>(type));
     };
     // The loose files and a sub-folder named 分類なし are one type; every
     // other sub-folder is a type of its own, its name made distinct from
@@ -137,18 +146,18 @@ TypedDeckFiles listDeckFilesByFolder(const std::filesystem::path& folder, const 
         }
         return *unsorted;
     };
-    if (auto files = listDeckFiles(folder, mask); !files.empty()) add(files, unsortedType());
+    if (const std::size_t count = addDeckFiles(listing.files, folder, {}, mask); count > 0) add(count, unsortedType());
 
     DistinctNames names = distinctTypeNames();
     for (const std::filesystem::path& subFolder : listSubFolders(folder)) {
-        const std::vector<std::filesystem::path> files = listDeckFiles(subFolder, mask);
-        if (files.empty()) continue;
         const std::string bytes = pathBytes(subFolder.filename());
+        const std::size_t count = addDeckFiles(listing.files, subFolder, bytes + '/', mask);
+        if (count == 0) continue;
         if (bytes == kUnsortedType) {
-            add(files, unsortedType());
+            add(count, unsortedType());
             continue;
         }
-        add(files, listing.typeNames.size());
+        add(count, listing.typeNames.size());
         listing.typeNames.push_back(names.give(shownFolderName(bytes)));
     }
     return listing;
@@ -162,7 +171,7 @@ TypedDeckFiles listTypedDeckFiles(const std::filesystem::path& folder, const Fil
     if (byFolder) return listDeckFilesByFolder(folder, mask);
     TypedDeckFiles listing;
     listing.files = listDeckFiles(folder, mask);
-    listing.typeOfFile.assign(listing.files.size(), 0);
+    listing.typeOfFile.assign(listing.files.size(), 0u);
     listing.typeNames.assign(1, std::string(kUnsortedType));
     return listing;
 }

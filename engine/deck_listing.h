@@ -2,12 +2,14 @@
 // whose names match a file mask, hidden (dot) files left out, sorted by name.
 #pragma once
 
+#include <cstdint>
 #include <filesystem>
 #include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "engine/deck_files.h"
 #include "engine/shown_names.h"
 
 namespace sormel {
@@ -29,7 +31,7 @@ private:
 
 // The deck files of `folder` for `mask`, sorted by name. Throws FileError
 // when the folder cannot be read.
-std::vector<std::filesystem::path> listDeckFiles(const std::filesystem::path& folder, const FileMask& mask);
+DeckFiles listDeckFiles(const std::filesystem::path& folder, const FileMask& mask);
 
 // The first-level sub-folders of `folder`, hidden ones left out, sorted
 // by their names' bytes. Throws FileError when the folder cannot be read.
@@ -44,8 +46,8 @@ std::vector<std::filesystem::path> listSubFolders(const std::filesystem::path& f
 // another, 分類なし or 全体 gets " (2)", " (3)" … A sub-folder without a
 // matching file is no type.
 struct TypedDeckFiles {
-    std::vector<std::filesystem::path> files;
-    std::vector<std::size_t> typeOfFile;  // index into typeNames, per file
+    DeckFiles files;
+    std::vector<std::uint32_t> typeOfFile;  // index into typeNames, per file
     std::vector<std::string> typeNames;   // in the order first met, as UTF-8, all different
 };
 

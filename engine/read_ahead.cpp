@@ -69,8 +69,8 @@ bool ReadAheadGate::pass(std::size_t index, std::stop_token stop) {
     return !stop.stop_requested();
 }
 
-ReadAhead::ReadAhead(const std::vector<std::filesystem::path>& files, unsigned threads, ReadAheadLimits limits,
-                     ReadAheadGate* gate, std::optional<DeckTextOptions> preparation)
+ReadAhead::ReadAhead(const DeckFiles& files, unsigned threads, ReadAheadLimits limits, ReadAheadGate* gate,
+                     std::optional<DeckTextOptions> preparation)
     : files_(files),
       limits_(limits),
       gate_(gate),
@@ -158,7 +158,7 @@ void ReadAhead::take(std::size_t index, DeckText& text) {
     if (state == Slot::State::Failed) std::rethrow_exception(error);
     if (state == Slot::State::LeftToTheRun) {
         const auto start = std::chrono::steady_clock::now();
-        readWholeFile(files_[index], text.bytes);
+        readWholeFile(files_.folder(files_.folderIndex(index)), files_.nameText(index), text.bytes);
         runRead_ = waitedForDisk(start);
         if (preparation_) prepareDeck(text, *preparation_);
     }
@@ -224,7 +224,7 @@ void ReadAhead::prepare(Slot& result) const {
 void ReadAhead::read(std::size_t index, Slot& result) {
     result.charged = 0;
     try {
-        OpenedDeckFile file(files_[index]);
+        OpenedDeckFile file(files_.folder(files_.folderIndex(index)), files_.nameText(index));
         const std::uint64_t size = file.sizeAtOpen();
         // Counted before the read, so that workers together never start
         // reading more than the limit; a file that does not fit is left

@@ -21,6 +21,7 @@
 #include <thread>
 #include <vector>
 
+#include "engine/deck_files.h"
 #include "engine/deck_text.h"
 #include "engine/system_file.h"
 
@@ -87,8 +88,8 @@ public:
     // does, by the thread that read it, and what that throws is held for
     // the run as a read's error is.
     // `files` must outlive the object.
-    ReadAhead(const std::vector<std::filesystem::path>& files, unsigned threads, ReadAheadLimits limits = {},
-              ReadAheadGate* gate = nullptr, std::optional<DeckTextOptions> preparation = std::nullopt);
+    ReadAhead(const DeckFiles& files, unsigned threads, ReadAheadLimits limits = {}, ReadAheadGate* gate = nullptr,
+              std::optional<DeckTextOptions> preparation = std::nullopt);
     // Stops the workers and waits for them: no read goes on afterwards.
     ~ReadAhead();
     ReadAhead(const ReadAhead&) = delete;
@@ -147,7 +148,7 @@ private:
     // the run reads a file itself when no worker has come to it.
     std::size_t wakeAt() const { return std::max<std::size_t>(slots_.size() / 4, 1); }
 
-    const std::vector<std::filesystem::path>& files_;
+    const DeckFiles& files_;
     const ReadAheadLimits limits_;
     ReadAheadGate* const gate_;
     const std::optional<DeckTextOptions> preparation_;

@@ -27,6 +27,8 @@ struct ReadChunk {
 class InputFile {
 public:
     explicit InputFile(const std::filesystem::path& path);
+    // The file `name` (NUL-terminated bytes) of `folder`.
+    InputFile(const std::filesystem::path& folder, const char* name);
     ~InputFile();
     InputFile(const InputFile&) = delete;
     InputFile& operator=(const InputFile&) = delete;
@@ -46,6 +48,13 @@ public:
     ReadChunk read(char* into, std::size_t size);
 
 private:
+    // The descriptor the thread's FolderDescriptors keeps for `folder`, made
+    // when it held another; -1 without one, or when it cannot be opened.
+    static int keptFolder(std::string_view folder);
+    // Opens `name` in the folder of descriptor `folder`, or as a path of its
+    // own when `folder` is -1.
+    void open(int folder, const char* name);
+
     int descriptor_ = -1;
     int openError_ = 0;
 };

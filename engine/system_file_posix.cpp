@@ -9,6 +9,8 @@
 #include <string_view>
 #include <utility>
 
+#include "engine/path_bytes.h"
+
 namespace sormel {
 namespace {
 
@@ -35,21 +37,39 @@ FolderDescriptors::~FolderDescriptors() {
     threadFolders = previous_;
 }
 
-InputFile::InputFile(const std::filesystem::path& path) {
+int InputFile::keptFolder(std::string_view folder) {
     FolderDescriptors* folders = threadFolders;
-    const auto parts = folders != nullptr ? splitFolder(path.native()) : std::nullopt;
-    if (parts && (folders->descriptor_ < 0 || folders->folder_ != parts->first)) {
+    if (folders == nullptr || folder.empty()) return -1;
+    if (folders->descriptor_ < 0 || folders->folder_ != folder) {
         if (folders->descriptor_ >= 0) ::close(folders->descriptor_);
-        folders->folder_.assign(parts->first);
+        folders->folder_.assign(folder);
         folders->descriptor_ = ::open(folders->folder_.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
     }
-    // Where the folder cannot be opened, the whole path is, so that the
-    // error is the one the file itself gives.
-    const bool relative = parts && folders->descriptor_ >= 0;
+    return folders->descriptor_;
+}
+
+void InputFile::open(int folder, const char* name) {
     do {
-        descriptor_ = relative ? ::openat(folders->descriptor_, parts->second, kOpenFlags) : ::open(path.c_str(), kOpenFlags);
+        descriptor_ = folder >= 0 ? ::openat(folder, name, kOpenFlags) : ::open(name, kOpenFlags);
     } while (descriptor_ < 0 && errno == EINTR);
     if (descriptor_ < 0) openError_ = errno;
+}
+
+InputFile::InputFile(const std::filesystem::path& path) {
+    const auto parts = threadFolders != nullptr ? splitFolder(path.native()) : std::nullopt;
+    // Where the folder cannot be opened, the whole path is, so that the
+    // error is the one the file itself gives.
+    const int folder = parts ? keptFolder(parts->first) : -1;
+    open(folder, folder >= 0 ? parts->second : path.c_str());
+}
+
+InputFile::InputFile(const std::filesystem::path& folder, const char* name) {
+    const int descriptor = keptFolder(folder.native());
+    if (descriptor >= 0) {
+        open(descriptor, name);
+    } else {
+        open(-1, pathInFolder(folder.native(), name).c_str());
+    }
 }
 
 InputFile::~InputFile() {
@@ -91,7 +111,12 @@ int forEachFolderEntry(const std::filesystem::path& folder,
                    : S_ISDIR(info.st_mode)                         ? EntryKind::Folder
                                                                    : EntryKind::Other;
         }
-        each(name, kind);
+        try {
+            each(name, kind);
+        } catch (...) {
+            ::closedir(dir);
+            throw;
+        }
     }
     const int error = errno;
     ::closedir(dir);

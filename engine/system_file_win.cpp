@@ -7,6 +7,7 @@
 
 #include <cerrno>
 
+#include "engine/path_bytes.h"
 #include "engine/system_file.h"
 #include "engine/wide_text_win.h"
 
@@ -22,6 +23,9 @@ InputFile::InputFile(const std::filesystem::path& path) {
         if (openError_ == EACCES && std::filesystem::is_directory(path, ignored)) openError_ = EISDIR;
     }
 }
+
+InputFile::InputFile(const std::filesystem::path& folder, const char* name)
+    : InputFile(pathFromBytes(pathInFolder(pathBytes(folder), name))) {}
 
 InputFile::~InputFile() {
     if (descriptor_ >= 0) _close(descriptor_);
@@ -71,7 +75,12 @@ int forEachFolderEntry(const std::filesystem::path& folder,
                    : std::filesystem::is_regular_file(target) ? EntryKind::Regular
                                                               : EntryKind::Other;
         }
-        each(narrow(name), kind);
+        try {
+            each(narrow(name), kind);
+        } catch (...) {
+            FindClose(search);
+            throw;
+        }
     } while (FindNextFileW(search, &entry));
     if (GetLastError() != ERROR_NO_MORE_FILES) result = errnoFromWindows(GetLastError());
     FindClose(search);

@@ -23,8 +23,7 @@ std::string withPlace(const std::string& message, const std::filesystem::path& f
 
 class Tally {
 public:
-    Tally(UsageTable& table, const std::vector<std::filesystem::path>& files, const TallyOptions& options,
-          TallyHost& host)
+    Tally(UsageTable& table, const DeckFiles& files, const TallyOptions& options, TallyHost& host)
         : table_(table), files_(files), options_(options), host_(host),
           deckCount_(static_cast<std::int64_t>(files.size())),
           readAhead_(files, options.readThreads, ReadAheadLimits{}, options.readGate,
@@ -51,17 +50,16 @@ public:
         } catch (const CardError& error) {
             const UsageRow* row = table_.rowShowing(error.cardNumber());
             if (row == nullptr || row->rangeLeftDeck == 0) throw;
-            throw std::runtime_error(withPlace(error.what(), files_[row->rangeLeftDeck - 1], row->rangeLeftLine));
+            throw std::runtime_error(withPlace(error.what(), files_.path(row->rangeLeftDeck - 1), row->rangeLeftLine));
         }
     }
 
 private:
     bool readFile(std::size_t index) {
-        const std::filesystem::path& path = files_[index];
         try {
             readAhead_.take(index, deck_);
         } catch (const DeckFormatError& error) {
-            throw std::runtime_error(withPlace(error.what(), path, error.line()));
+            throw std::runtime_error(withPlace(error.what(), files_.path(index), error.line()));
         }
         const std::string& text = deck_.bytes;
         const DeckEncoding encoding = deck_.encoding;
@@ -79,7 +77,7 @@ private:
             try {
                 if (!reader) reader = makeDeckReader(format, text, options_.includeSidePart);
             } catch (const DeckFormatError& error) {
-                throw std::runtime_error(withPlace(error.what(), path, error.line()));
+                throw std::runtime_error(withPlace(error.what(), files_.path(index), error.line()));
             }
             finished = readDeck(*reader, encoding, index);
         }
@@ -183,7 +181,7 @@ private:
                 if (step != DeckStep::Card) continue;
                 countEntry(entry, encoding, index + 1, reader.lineNumber());
             } catch (const CardError& error) {
-                throw std::runtime_error(withPlace(error.what(), files_[index], reader.lineNumber()));
+                throw std::runtime_error(withPlace(error.what(), files_.path(index), reader.lineNumber()));
             }
         }
         entrySeen_ = entrySeen;
@@ -224,7 +222,7 @@ public:
 
 private:
     UsageTable& table_;
-    const std::vector<std::filesystem::path>& files_;
+    const DeckFiles& files_;
     const TallyOptions options_;
     TallyHost& host_;
     const std::int64_t deckCount_;
@@ -239,8 +237,7 @@ private:
 
 }  // namespace
 
-TallyResult runTally(UsageTable& table, const std::vector<std::filesystem::path>& files, const TallyOptions& options,
-                     TallyHost& host) {
+TallyResult runTally(UsageTable& table, const DeckFiles& files, const TallyOptions& options, TallyHost& host) {
     table.setSeparateKeys(options.mergeByName);
     table.reset();
     try {

@@ -84,7 +84,6 @@ struct TallyResult {
 // Resets `table` and tallies `files` into it, in order. The deck count is
 // the number of files, including those without a single card line. No
 // thread of the run outlives the call.
-TallyResult runTally(UsageTable& table, const std::vector<std::filesystem::path>& files, const TallyOptions& options,
-                     TallyHost& host);
+TallyResult runTally(UsageTable& table, const DeckFiles& files, const TallyOptions& options, TallyHost& host);
 
 }  // namespace sormel

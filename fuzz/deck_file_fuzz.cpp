@@ -193,11 +193,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         if (at == std::string_view::npos) break;
         rest.remove_prefix(at + kFileBreak.size());
     }
-    std::vector<std::filesystem::path> files;
+    std::vector<std::filesystem::path> paths;
     for (std::size_t i = 0; i < contents.size(); ++i) {
-        files.push_back(scratchFolder() / ("deck" + std::to_string(i) + ".txt"));
-        writeFile(files.back(), contents[i]);
+        paths.push_back(scratchFolder() / ("deck" + std::to_string(i) + ".txt"));
+        writeFile(paths.back(), contents[i]);
     }
+    const DeckFiles files = DeckFiles::ofPaths(paths);
 
     Model model;
     model.tally(contents, host.side, host.fast);
@@ -215,7 +216,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (model.failedFile) {
         FUZZ_CHECK(outcome == TallyOutcome::Failed, "the run did not stop at file %zu line %zu", *model.failedFile,
                    *model.failedLine);
-        const std::string place = files[*model.failedFile].string() + "（" + std::to_string(*model.failedLine) + " 行目）";
+        const std::string place = paths[*model.failedFile].string() + "（" + std::to_string(*model.failedLine) + " 行目）";
         FUZZ_CHECK(result.message.find(place) != std::string::npos, "message \"%s\" does not name %s",
                    result.message.c_str(), place.c_str());
     } else if (!finalCountsFit) {

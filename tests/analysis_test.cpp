@@ -30,7 +30,7 @@ protected:
         TallyOptions options;
         options.includeSidePart = side;
         options.observer = analysis.get();
-        result = runTally(table, files, options, host);
+        result = runTally(table, DeckFiles::ofPaths(files), options, host);
         return result.outcome;
     }
     CardReport report() const { return buildCardReport(table, *analysis, static_cast<std::int64_t>(files.size()), side); }

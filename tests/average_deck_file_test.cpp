@@ -32,7 +32,7 @@ AverageDeckFigures readBack(const std::string& text) {
     request.folder = folder.path();
     request.averageDecks = true;
     FolderAnalysis analysis(request);
-    analysis.useFiles({folder.write("avg.txt", text)});
+    analysis.useFiles(DeckFiles::ofPaths({folder.write("avg.txt", text)}));
     AnalysisHost host;
     EXPECT_TRUE(analysis.run(host).completed());
     return analysis.averageDecks().all;

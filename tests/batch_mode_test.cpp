@@ -170,6 +170,14 @@ TEST_F(BatchMode, AnOutputThatIsOneOfTheDecksIsRefusedBeforeTheRun) {
         EXPECT_NE(result.err.find("デッキファイルの一つです"), std::string::npos) << result.err;
     }
     EXPECT_EQ(readFile(c), deck);
+    // With --by-folder, the decks of each sub-folder are decks of the run.
+    testing::ScratchFolder typed;
+    std::filesystem::create_directory(typed.path() / "速攻");
+    typed.write("loose.txt", deck);
+    const auto typedDeck = typed.write("速攻/d.txt", deck);
+    const ProgramResult byFolder = run("--batch " + q(typed.path()) + " --by-folder --output " + q(typedDeck));
+    EXPECT_EQ(byFolder.status, 2) << byFolder.err;
+    EXPECT_EQ(readFile(typedDeck), deck);
     // A deck the mask leaves out is no deck of this run.
     const ProgramResult other = run("--batch " + q(decks.path()) + " --mask 'a.*' --output " +
                                     q(decks.path() / "b.txt"));

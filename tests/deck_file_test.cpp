@@ -47,8 +47,9 @@ protected:
     void SetUp() override {
         folder.write("a.txt", "1,AB-001,a\n");
         folder.write("b.txt", "1,AB-002,b\n");
-        files = listDeckFiles(folder.path(), *FileMask::parse("*.txt"));
-        ASSERT_EQ(files.size(), 2u);
+        const DeckFiles listed = listDeckFiles(folder.path(), *FileMask::parse("*.txt"));
+        ASSERT_EQ(listed.size(), 2u);
+        files = {listed.path(0), listed.path(1)};
         std::filesystem::remove(files[1]);
     }
     ScratchFolder folder;

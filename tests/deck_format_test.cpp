@@ -224,7 +224,7 @@ protected:
         options.mergeByName = merge;
         options.observer = &recorder;
         TallyHost host;
-        return runTally(table, {folder.write(name, text)}, options, host);
+        return runTally(table, DeckFiles::ofPaths({folder.write(name, text)}), options, host);
     }
     ScratchFolder folder;
     UsageTable table;

@@ -49,8 +49,8 @@ TEST(DeckListing, PlainVisibleMatchingFilesSortedByName) {
     std::filesystem::create_symlink(folder.path() / "missing", folder.path() / "dangling.txt");
     const auto files = listDeckFiles(folder.path(), *FileMask::parse("*.txt"));
     ASSERT_EQ(files.size(), 2u);
-    EXPECT_EQ(files[0].filename(), "a.TXT");
-    EXPECT_EQ(files[1].filename(), "b.txt");
+    EXPECT_EQ(files.name(0), "a.TXT");
+    EXPECT_EQ(files.name(1), "b.txt");
     EXPECT_EQ(listDeckFiles(folder.path(), *FileMask::parse("*.*")).size(), 3u);
 }
 

@@ -102,9 +102,12 @@ TEST(PlaceFromName, APatternThatDoesNotCompileOrHasNoGroupIsRefused) {
 }
 
 TEST(MatchResults, RowsFindTheirDecksByPathAndTheRestAreToldInTheFilesOrder) {
-    const std::filesystem::path folder = "/decks";
-    const std::vector<std::filesystem::path> files = {"/decks/1位_a.txt", "/decks/b.txt", "/decks/T/c.txt",
-                                                      "/decks/4位_d.txt"};
+    DeckFiles files;
+    const std::uint32_t top = files.addFolder("/decks");
+    const std::uint32_t sub = files.addFolder("/decks/T", "T/");
+    for (const auto& [folder, name] : {std::pair{top, "1位_a.txt"}, {top, "b.txt"}, {sub, "c.txt"}, {top, "4位_d.txt"}}) {
+        files.add(folder, name);
+    }
     const std::vector<ResultRow> rows = {
         {2, "b.txt", {std::nullopt, 1, 2, 0}},
         {3, "x.txt", {}},
@@ -115,7 +118,7 @@ TEST(MatchResults, RowsFindTheirDecksByPathAndTheRestAreToldInTheFilesOrder) {
         {8, "1位_a.txt", {7, 0, 0, 0}},
     };
     const PlaceFromName pattern("^(\\d+)位");
-    const RunResults results = matchResults(rows, &pattern, files, folder);
+    const RunResults results = matchResults(rows, &pattern, files);
     ASSERT_EQ(results.decks.size(), 4u);
     EXPECT_EQ(results.decks[0]->place, 7);  // the file's place wins over the name's
     EXPECT_EQ(results.decks[1]->losses, 2);
@@ -131,7 +134,7 @@ TEST(MatchResults, RowsFindTheirDecksByPathAndTheRestAreToldInTheFilesOrder) {
     EXPECT_EQ(results.unmatched[1].line, 5u);
     EXPECT_EQ(results.unmatched[2].line, 7u);
 
-    const RunResults namesOnly = matchResults({}, &pattern, files, folder);
+    const RunResults namesOnly = matchResults({}, &pattern, files);
     EXPECT_EQ(namesOnly.withResult, 2);
     EXPECT_FALSE(namesOnly.decks[1]);
 }

@@ -124,7 +124,10 @@ TEST(DeckTypes, SubFoldersAreTypesWithTablesOfTheirOwn) {
     const std::unique_ptr<FolderAnalysis> run = analyse(folder.path(), true);
     // Directly in the folder first, then each sub-folder by name.
     std::vector<std::string> names;
-    for (const auto& file : run->listing().files) names.push_back(file.lexically_relative(folder.path()).string());
+    const DeckFiles& files = run->listing().files;
+    for (std::size_t file = 0; file < files.size(); ++file) {
+        names.push_back(files.path(file).lexically_relative(folder.path()).string());
+    }
     EXPECT_EQ(names, (std::vector<std::string>{"loose.txt", "Aggro/1.txt", "Aggro/2.txt", "Con:trol/1.txt",
                                                "分類なし/1.txt"}));
     EXPECT_EQ(run->listing().typeNames, (std::vector<std::string>{"分類なし", "Aggro", "Con:trol"}));

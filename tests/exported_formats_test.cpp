@@ -98,7 +98,7 @@ protected:
         options.includeSidePart = side;
         options.observer = &recorder;
         TallyHost host;
-        return runTally(table, {folder.write(name, text)}, options, host);
+        return runTally(table, DeckFiles::ofPaths({folder.write(name, text)}), options, host);
     }
     ScratchFolder folder;
     UsageTable table;
@@ -202,7 +202,7 @@ TEST(ExportedFormatMix, OneFolderOfEveryFormatIsTalliedAsOne) {
     TallyOptions options;
     options.includeSidePart = false;
     TallyHost host;
-    const TallyResult result = runTally(table, files, options, host);
+    const TallyResult result = runTally(table, DeckFiles::ofPaths(files), options, host);
     ASSERT_EQ(result.outcome, TallyOutcome::Completed) << result.message;
     EXPECT_TRUE(result.warnings.empty());
     ASSERT_EQ(table.rowCount(), 3u);  // Bolt, OP07-098, 1: the side part is left out
@@ -225,7 +225,8 @@ TEST_F(ExportedFormatRun, AFileNotInTheFormatAskedForHoldsNoCardAndWarns) {
         options.format = format;
         options.observer = &recorder;
         TallyHost host;
-        const TallyResult result = runTally(table, {folder.write("a.txt", "4 Bolt\n<Deck/>\n")}, options, host);
+        const DeckFiles files = DeckFiles::ofPaths({folder.write("a.txt", "4 Bolt\n<Deck/>\n")});
+        const TallyResult result = runTally(table, files, options, host);
         EXPECT_EQ(result.outcome, TallyOutcome::Completed) << deckFormatName(format);
         EXPECT_TRUE(recorder.counted.empty()) << deckFormatName(format);
         ASSERT_EQ(result.warnings.size(), 1u) << deckFormatName(format);

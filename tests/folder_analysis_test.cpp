@@ -140,7 +140,7 @@ TEST(FolderAnalysis, GivenFilesAreTalliedIntoTheCallersTable) {
     AnalysisRequest request;
     request.folder = folder.path();
     FolderAnalysis analysis(request, table);
-    analysis.useFiles({a});
+    analysis.useFiles(DeckFiles::ofPaths({a}));
     Host host;
     ASSERT_TRUE(analysis.run(host).completed());
     ASSERT_EQ(table.rowCount(), 1u);

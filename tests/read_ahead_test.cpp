@@ -66,7 +66,7 @@ std::ostream& operator<<(std::ostream& out, const RunTrace& trace) {
     return out;
 }
 
-RunTrace traceRun(const std::vector<std::filesystem::path>& files, TallyOptions options, RecordingHost& host) {
+RunTrace traceRun(const DeckFiles& files, TallyOptions options, RecordingHost& host) {
     UsageTable table;
     RunTrace trace;
     trace.result = runTally(table, files, options, host);
@@ -133,8 +133,8 @@ std::vector<std::filesystem::path> writeMixedFolder(const ScratchFolder& folder,
     return files;
 }
 
-std::vector<std::vector<std::filesystem::path>> goldenCorpora() {
-    std::vector<std::vector<std::filesystem::path>> corpora{listDeckFiles(kGolden / "decks", *FileMask::parse("*"))};
+std::vector<DeckFiles> goldenCorpora() {
+    std::vector<DeckFiles> corpora{listDeckFiles(kGolden / "decks", *FileMask::parse("*"))};
     for (const char* format : {"decks", "lists", "dek", "ydk"}) {
         corpora.push_back(listDeckFiles(kSamples / format, *FileMask::parse("*")));
     }
@@ -146,7 +146,7 @@ std::vector<std::vector<std::filesystem::path>> goldenCorpora() {
 TEST(ReadAheadRun, TalliesExactlyAsASerialRead) {
     ScratchFolder folder;
     auto corpora = goldenCorpora();
-    corpora.push_back(writeMixedFolder(folder, 300, 7));
+    corpora.push_back(DeckFiles::ofPaths(writeMixedFolder(folder, 300, 7)));
     ASSERT_GT(corpora.back().size(), ReadAheadLimits{}.files);  // the window goes round more than once
     for (const auto& files : corpora) {
         ASSERT_FALSE(files.empty());
@@ -161,7 +161,7 @@ TEST(ReadAheadRun, TalliesExactlyAsASerialRead) {
             for (const unsigned threads : {1u, 2u, 5u}) {
                 options.readThreads = threads;
                 RecordingHost host;
-                EXPECT_EQ(traceRun(files, options, host), serial) << files.front() << ", " << threads << " threads";
+                EXPECT_EQ(traceRun(files, options, host), serial) << files.path(0) << ", " << threads << " threads";
             }
         }
     }
@@ -189,11 +189,12 @@ TEST(ReadAheadRun, AFileGoneOrMadeAFolderBeforeItsWorkerReadsItFailsWhenTheRunRe
             change();
             gate.release();
         };
-        const RunTrace ahead = traceRun(files, options, host);
+        const RunTrace ahead = traceRun(DeckFiles::ofPaths(files), options, host);
 
         options.readThreads = 0;
         RecordingHost serialHost;
-        const RunTrace serial = traceRun(files, options, serialHost);  // the changed folder, read as before
+        // The changed folder, read as before.
+        const RunTrace serial = traceRun(DeckFiles::ofPaths(files), options, serialHost);
         EXPECT_EQ(ahead.result.outcome, TallyOutcome::Failed);
         EXPECT_NE(ahead.result.message.find("deck0003.txt"), std::string::npos) << ahead.result.message;
         EXPECT_EQ(ahead.calls.back(), "start 3");
@@ -206,8 +207,9 @@ TEST(ReadAheadRun, AFileGoneOrMadeAFolderBeforeItsWorkerReadsItFailsWhenTheRunRe
 // serial read does, after the decks before it were counted.
 TEST(ReadAheadRun, AnXmlDeckThatIsNotWellFormedFailsAtItsTurnWithItsLine) {
     ScratchFolder folder;
-    std::vector<std::filesystem::path> files = writeMixedFolder(folder, 8, 5);
-    files[4] = folder.write("deck0004.dek", "<?xml version=\"1.0\"?>\n<Deck>\n<Cards Quantity=\"1\" Name=\"A\"/>\n<Cards>\n</Deck>\n");
+    std::vector<std::filesystem::path> paths = writeMixedFolder(folder, 8, 5);
+    paths[4] = folder.write("deck0004.dek", "<?xml version=\"1.0\"?>\n<Deck>\n<Cards Quantity=\"1\" Name=\"A\"/>\n<Cards>\n</Deck>\n");
+    const DeckFiles files = DeckFiles::ofPaths(paths);
     TallyOptions options;
     options.readThreads = 0;
     RecordingHost serialHost;
@@ -236,7 +238,7 @@ TEST(ReadAheadRun, CancellingMidRunLeavesTheSamePartialTableAsASerialRead) {
                 };
                 TallyOptions options;
                 options.readThreads = threads;
-                traces.push_back(traceRun(files, options, host));
+                traces.push_back(traceRun(DeckFiles::ofPaths(files), options, host));
             }
             EXPECT_EQ(traces[0].result.outcome, TallyOutcome::Cancelled) << cancelAt;
             EXPECT_EQ(traces[1], traces[0]) << "cancelled at event " << cancelAt << (fast ? ", high speed" : "");
@@ -263,7 +265,7 @@ TEST(ReadAheadRun, RunsAsManyWorkersAsAskedAndNoneOutlivesTheRun) {
             gate.release();
         };
         UsageTable table;
-        EXPECT_EQ(runTally(table, files, options, host).outcome, TallyOutcome::Completed);
+        EXPECT_EQ(runTally(table, DeckFiles::ofPaths(files), options, host).outcome, TallyOutcome::Completed);
         EXPECT_EQ(during, before + threads);
         EXPECT_EQ(threadCount(), before);
     }
@@ -278,7 +280,8 @@ TEST(ReadAheadWorkers, AllStartOnlyOnceReadsKeepWaitingForTheDisk) {
     for (int i = 0; i < 40; ++i) files.push_back(folder.write(std::to_string(100 + i), "1,A,a\n"));
     const unsigned most = startingReadThreads() + 3;
     for (const auto diskWait : {std::chrono::nanoseconds(0), std::chrono::nanoseconds(std::chrono::hours(1))}) {
-        ReadAhead ahead(files, most, {64, 1u << 20, diskWait});
+        const DeckFiles listed = DeckFiles::ofPaths(files);
+        ReadAhead ahead(listed, most, {64, 1u << 20, diskWait});
         EXPECT_EQ(ahead.workerCount(), startingReadThreads());
         std::string buffer;
         for (std::size_t i = 0; i < files.size(); ++i) ahead.take(i, buffer);
@@ -300,7 +303,7 @@ TEST(ReadAheadRun, AnErrorStopsWorkersThatAreWaiting) {
     options.readGate = &gate;
     RecordingHost host;
     UsageTable table;
-    const TallyResult result = runTally(table, files, options, host);
+    const TallyResult result = runTally(table, DeckFiles::ofPaths(files), options, host);
     EXPECT_EQ(result.outcome, TallyOutcome::Failed);
     EXPECT_NE(result.message.find("bad.txt（1 行目）"), std::string::npos) << result.message;
     EXPECT_EQ(threadCount(), before);
@@ -330,7 +333,8 @@ TEST(ReadAheadLimits, FilesComeWholeAndInOrderWithinAnyLimits) {
     }
     for (const std::size_t filesAhead : {1u, 3u, 64u}) {
         for (const std::uint64_t bytes : {0u, 60u, 1000u}) {
-            ReadAhead ahead(files, 4, {filesAhead, bytes});
+            const DeckFiles listed = DeckFiles::ofPaths(files);
+            ReadAhead ahead(listed, 4, {filesAhead, bytes});
             std::string buffer = "left over";
             for (std::size_t i = 0; i < files.size(); ++i) {
                 ahead.take(i, buffer);
@@ -348,7 +352,8 @@ TEST(ReadAheadLimits, AFileBeyondTheBytesLeftIsReadWhenItsTurnComes) {
                                                        folder.write("c", "c")};
         ReadAheadGate gate;
         gate.hold(2);
-        ReadAhead ahead(files, 1, {64, bytes}, &gate);
+        const DeckFiles listed = DeckFiles::ofPaths(files);
+        ReadAhead ahead(listed, 1, {64, bytes}, &gate);
         gate.waitUntilHeld(1);  // the one worker is done with a and b
         ScratchFolder::writeInto(files[1], "changed");
         gate.release();

@@ -161,7 +161,7 @@ TEST(ReportJson, ARealRunGivesTheRowsItCounted) {
     TallyOptions options;
     options.observer = &analysis;
     TallyHost host;
-    ASSERT_EQ(runTally(table, files, options, host).outcome, TallyOutcome::Completed);
+    ASSERT_EQ(runTally(table, DeckFiles::ofPaths(files), options, host).outcome, TallyOutcome::Completed);
     ReportData data;
     data.report = buildCardReport(table, analysis, 3, true);
     data.files = {"1.txt", "2.txt", "3.txt"};

@@ -40,7 +40,7 @@ class TallyRunTest : public ::testing::Test {
 protected:
     // A run with the options the host was given; the outcome is kept in `result`.
     TallyOutcome run(UsageTable& into, RecordingHost& with) {
-        result = runTally(into, files, {side, choice}, with);
+        result = runTally(into, DeckFiles::ofPaths(files), {side, choice}, with);
         return result.outcome;
     }
     bool side = true;

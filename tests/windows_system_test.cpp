@@ -31,11 +31,11 @@ TEST(WindowsNames, FilesAreListedOpenedAndToldApartByTheirUtf8Names) {
 
     const auto files = listDeckFiles(folder.path(), *FileMask::parse("*.txt"));
     ASSERT_EQ(files.size(), 2u);
-    EXPECT_EQ(pathBytes(files[0].filename()), "b.txt");  // sorted by the names' UTF-8
-    EXPECT_EQ(pathBytes(files[1].filename()), "青白コントロール.txt");
-    EXPECT_EQ(pathBytes(files[1]).find('\\'), std::string::npos) << pathBytes(files[1]);
+    EXPECT_EQ(files.name(0), "b.txt");  // sorted by the names' UTF-8
+    EXPECT_EQ(files.name(1), "青白コントロール.txt");
+    EXPECT_EQ(pathBytes(files.path(1)).find('\\'), std::string::npos) << pathBytes(files.path(1));
 
-    InputFile input(pathFromBytes(pathBytes(files[1])));
+    InputFile input(pathFromBytes(pathBytes(files.path(1))));
     ASSERT_EQ(input.openError(), 0);
     EXPECT_EQ(input.status().kind, InputFile::Kind::Regular);
     EXPECT_EQ(readAll(input), "4 カード");
@@ -43,8 +43,8 @@ TEST(WindowsNames, FilesAreListedOpenedAndToldApartByTheirUtf8Names) {
     EXPECT_EQ(InputFile(folder.path()).openError(), EISDIR);
 
     // The same file by another spelling of its path, and a second name for it.
-    EXPECT_EQ(fileIdentity(japanese), fileIdentity(files[1]));
-    EXPECT_NE(fileIdentity(japanese), fileIdentity(files[0]));
+    EXPECT_EQ(fileIdentity(japanese), fileIdentity(files.path(1)));
+    EXPECT_NE(fileIdentity(japanese), fileIdentity(files.path(0)));
     EXPECT_EQ(fileLinkCount(japanese), 1u);
     std::filesystem::create_hard_link(japanese, folder.path() / "link.txt");
     EXPECT_EQ(fileLinkCount(japanese), 2u);

@@ -9,7 +9,7 @@ namespace sormel {
 // Names of the listed files, converted for display only when a view asks.
 class DeckFileListModel : public QAbstractListModel {
 public:
-    DeckFileListModel(const std::vector<std::filesystem::path>& files, QObject* parent)
+    DeckFileListModel(const DeckFiles& files, QObject* parent)
         : QAbstractListModel(parent), files_(files) {}
 
     // Wraps a change of the list's entries.
@@ -26,12 +26,12 @@ public:
 
     QVariant data(const QModelIndex& index, int role) const override {
         if (role != Qt::DisplayRole || !index.isValid()) return {};
-        return QFile::decodeName(
-            QByteArray::fromStdString(files_[static_cast<std::size_t>(index.row())].filename().native()));
+        const std::string_view name = files_.name(static_cast<std::size_t>(index.row()));
+        return QFile::decodeName(QByteArray(name.data(), static_cast<qsizetype>(name.size())));
     }
 
 private:
-    const std::vector<std::filesystem::path>& files_;
+    const DeckFiles& files_;
 };
 
 namespace {
@@ -53,8 +53,7 @@ DeckFileList::DeckFileList(QWidget* parent)
 }
 
 void DeckFileList::setPath(const std::filesystem::path& folder) {
-    std::vector<std::filesystem::path> files =
-        mask_ ? listDeckFiles(folder, *mask_) : std::vector<std::filesystem::path>{};
+    DeckFiles files = mask_ ? listDeckFiles(folder, *mask_) : DeckFiles{};
     folder_ = folder;
     setEntries(std::move(files));
 }
@@ -66,14 +65,14 @@ void DeckFileList::setPattern(const QString& pattern) {
 
 void DeckFileList::reread() {
     try {
-        setEntries(mask_ ? listDeckFiles(folder_, *mask_) : std::vector<std::filesystem::path>{});
+        setEntries(mask_ ? listDeckFiles(folder_, *mask_) : DeckFiles{});
     } catch (...) {
         setEntries({});
         throw;
     }
 }
 
-void DeckFileList::setEntries(std::vector<std::filesystem::path> files) {
+void DeckFileList::setEntries(DeckFiles files) {
     model_->replaceEntries([&] { files_ = std::move(files); });
 }
 

@@ -41,18 +41,18 @@ public:
     void reread();
 
     std::size_t count() const { return files_.size(); }
-    // Full paths of the entries, in list order.
-    const std::vector<std::filesystem::path>& files() const { return files_; }
+    // The entries, in list order.
+    const DeckFiles& files() const { return files_; }
     // Selects entry `position` and scrolls it into view.
     void selectEntry(std::size_t position);
 
 private:
-    void setEntries(std::vector<std::filesystem::path> files);
+    void setEntries(DeckFiles files);
 
     DeckFileListModel* model_;
     std::filesystem::path folder_;
     std::optional<FileMask> mask_;
-    std::vector<std::filesystem::path> files_;
+    DeckFiles files_;
 };
 
 }  // namespace sormel

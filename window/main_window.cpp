@@ -19,6 +19,7 @@
 #include <stdexcept>
 #include <QVBoxLayout>
 
+#include "engine/path_bytes.h"
 #include "engine/product.h"
 #include "export/atomic_file.h"
 #include "export/csv_writer.h"
@@ -118,9 +119,14 @@ void MainWindow::openFolder(const std::filesystem::path& folder) {
 // mask lists it).
 void MainWindow::showDeckFile(const std::filesystem::path& file) {
     openFolder(file.parent_path());
-    const std::vector<std::filesystem::path>& files = ui_.fleList->files();
-    const auto found = std::find(files.begin(), files.end(), file);
-    if (found != files.end()) ui_.fleList->selectEntry(static_cast<std::size_t>(found - files.begin()));
+    const DeckFiles& files = ui_.fleList->files();
+    const std::string name = pathBytes(file.filename());
+    for (std::size_t entry = 0; entry < files.size(); ++entry) {
+        if (files.name(entry) == name && files.path(entry) == file) {
+            ui_.fleList->selectEntry(entry);
+            return;
+        }
+    }
 }
 
 // A folder that has gone since leaves the list, with a message saying so.

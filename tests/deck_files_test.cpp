@@ -1,0 +1,110 @@
+#include "engine/deck_files.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+#include "engine/deck_file.h"
+#include "engine/deck_listing.h"
+#include "engine/file_error.h"
+#include "engine/path_bytes.h"
+#include "engine/system_file.h"
+#include "test_support.h"
+
+namespace sormel {
+namespace {
+
+using testing::ScratchFolder;
+
+// Names in the order of their bytes, as the listing has always sorted
+// them: capitals before small letters, a name before its longer forms,
+// bytes of 0x80 and up after every ASCII byte.
+TEST(DeckFilesOrder, NamesSortByTheirBytesFromWhereAskedOn) {
+    const std::vector<std::string> names = {"b.txt", "a.txt", "\xE9\x9D\x92.txt", "B.txt", "a", "a.txt.bak",
+                                            "\xC3\xA9.txt", "10.txt", "9.txt", "a b.txt"};
+    for (const std::size_t first : {0u, 3u}) {
+        DeckFiles files;
+        const std::uint32_t folder = files.addFolder("/decks");
+        for (const std::string& name : names) files.add(folder, name);
+        files.sortFrom(first);
+        std::vector<std::string> expected = names;
+        std::sort(expected.begin() + static_cast<std::ptrdiff_t>(first), expected.end());
+        std::vector<std::string> got;
+        for (std::size_t i = 0; i < files.size(); ++i) got.emplace_back(files.name(i));
+        EXPECT_EQ(got, expected) << "sorted from " << first;
+    }
+}
+
+// Whole paths and report names, made when asked, for files of the listed
+// folder and of its sub-folders, whatever the folder's path ends in.
+TEST(DeckFilesNames, PathsAndRelativeNamesAreMadeFromFolderAndName) {
+    struct Case {
+        std::filesystem::path folder;
+        std::string relative;
+        std::string name;
+        std::string path;
+        std::string relativeName;
+    };
+    const Case cases[] = {
+        {"/decks", "", "a.txt", "/decks/a.txt", "a.txt"},
+        {"/decks/", "", "a.txt", "/decks/a.txt", "a.txt"},
+        {"/", "", "a.txt", "/a.txt", "a.txt"},
+        {"decks", "", "a.txt", "decks/a.txt", "a.txt"},
+        {"", "", "a.txt", "a.txt", "a.txt"},
+        {pathFromBytes("/decks/速攻"), "速攻/", "1.txt", "/decks/速攻/1.txt", "速攻/1.txt"},
+#ifndef _WIN32
+        // Bytes that are no UTF-8 stay in the path; a report shows them replaced.
+        {"/decks/T", "T/", "\xFF.txt", "/decks/T/\xFF.txt", "T/\xEF\xBF\xBD.txt"},
+#endif
+    };
+    DeckFiles files;
+    for (const Case& c : cases) files.add(files.addFolder(c.folder, c.relative), c.name);
+    ASSERT_EQ(files.size(), std::size(cases));
+    for (std::size_t i = 0; i < files.size(); ++i) {
+        EXPECT_EQ(files.folderIndex(i), i);
+        EXPECT_EQ(files.name(i), cases[i].name);
+        EXPECT_EQ(std::string(files.nameText(i)), cases[i].name);
+        EXPECT_EQ(pathBytes(files.path(i)), cases[i].path);
+        EXPECT_EQ(files.relativeName(i), cases[i].relativeName);
+    }
+}
+
+// A listing by folder keeps each folder once and reads each file through
+// it, with a worker's kept folder or without one; an error names the file.
+TEST(DeckFilesListing, SubFoldersAreFoldersOfTheListingAndTheirFilesAreRead) {
+    ScratchFolder folder;
+    for (const char* sub : {"a", "b"}) std::filesystem::create_directory(folder.path() / sub);
+    folder.write("loose.txt", "loose");
+    folder.write("b/2.txt", "b2");
+    folder.write("b/1.txt", "b1");
+    folder.write("a/1.txt", "a1");
+    const TypedDeckFiles listing = listDeckFilesByFolder(folder.path(), *FileMask::parse("*.txt"));
+    const DeckFiles& files = listing.files;
+    ASSERT_EQ(files.size(), 4u);
+    EXPECT_EQ(files.folderCount(), 3u);
+    const std::vector<std::string> relative = {"loose.txt", "a/1.txt", "b/1.txt", "b/2.txt"};
+    const std::vector<std::string> contents = {"loose", "a1", "b1", "b2"};
+    for (const bool keptFolder : {false, true}) {
+        std::optional<FolderDescriptors> folders;
+        if (keptFolder) folders.emplace();
+        for (std::size_t i = 0; i < files.size(); ++i) {
+            EXPECT_EQ(files.relativeName(i), relative[i]);
+            EXPECT_EQ(files.path(i), folder.path() / relative[i]);
+            std::string bytes;
+            readWholeFile(files.folder(files.folderIndex(i)), files.nameText(i), bytes);
+            EXPECT_EQ(bytes, contents[i]) << relative[i];
+        }
+        const std::filesystem::path missing = folder.path() / "a";
+        try {
+            std::string bytes;
+            readWholeFile(missing, "gone.txt", bytes);
+            ADD_FAILURE() << "no error";
+        } catch (const FileError& error) {
+            EXPECT_NE(std::string(error.what()).find("\nファイル: " + pathText(missing / "gone.txt")), std::string::npos)
+                << error.what();
+        }
+    }
+}
+
+}  // namespace
+}  // namespace sormel
