@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "analysis/average_deck.h"
+#include "analysis/boxed.h"
 #include "analysis/card_analysis.h"
 #include "analysis/comparison.h"
 #include "analysis/trend_figures.h"
@@ -39,11 +40,11 @@ struct CardFigures {
     std::vector<std::int64_t> split{};
     // Against a baseline, when there is one. A card gone since (消滅) comes
     // after the current cards, with every count 0 and no average.
-    std::optional<CardChange> change{};
+    Boxed<CardChange> change{};
     // Over several periods, for a card of the overall rows.
-    std::optional<CardTrend> trend{};
+    Boxed<CardTrend> trend{};
     // With deck results, for the report's cards over all decks.
-    std::optional<ResultFigures> results{};
+    Boxed<ResultFigures> results{};
 };
 
 struct AverageDeckLine {

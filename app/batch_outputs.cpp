@@ -8,6 +8,7 @@
 #include "engine/path_bytes.h"
 #include "engine/system_file.h"
 #include "export/average_deck_file.h"
+#include "export/side_by_side.h"
 
 namespace sormel {
 namespace {
@@ -149,10 +150,18 @@ void BatchOutputs::fillCsv(const std::string& csv) { set_.fill(csv_, csv); }
 void BatchOutputs::fillSuggestedTypes(const std::string& rules) { set_.fill(suggestedTypes_, rules); }
 
 void BatchOutputs::fillReports(const ReportData& data) {
+    // A workbook takes longer than the other reports together: it is
+    // written beside them. (Its library's messages are caught on standard
+    // error meanwhile, so nothing else may print there until it is done.)
+    std::vector<OutputJob> jobs;
     for (std::size_t i = 0; i < reports_.size(); ++i) {
         const ReportKind kind = *reportKindOf(options_.reports[i]);
-        set_.fill(reports_[i], [&](ByteSink& sink) { writeReport(kind, data, sink); });
+        const auto write = [this, i, kind, &data] {
+            set_.fill(reports_[i], [&](ByteSink& sink) { writeReport(kind, data, sink); });
+        };
+        jobs.push_back({write, kind == ReportKind::Xlsx});
     }
+    runSideBySide(jobs);
 }
 
 void BatchOutputs::fillAverageDecks(const AverageDeckFigures& all,

@@ -4,6 +4,8 @@
 // two-decimal value, which prints as that value.
 #include <nlohmann/json.hpp>
 
+#include "export/json_cards.h"
+#include "export/json_text.h"
 #include "export/report_writer.h"
 #include "export/trend_json.h"
 
@@ -32,23 +34,6 @@ Json cellJson(ColumnKind kind, const CellValue& value) {
         break;
     }
     return *number;
-}
-
-// The comparison's members are there only for a card with a comparison,
-// the results' only for a card with results figures. Members of a group (the split by copies) go into an object of that name,
-// which takes the place of its first member.
-// Over several periods, a card of the overall rows gains its trend.
-Json cardObject(const CardFigures& card, const std::vector<ReportColumn>& columns,
-                const std::vector<PeriodInfo>& periods) {
-    Json object = Json::object();
-    for (const ReportColumn& column : columns) {
-        if (!hasFiguresFor(card, column.presence)) continue;
-        Json& parent = column.group.empty() ? object : object[column.group];
-        parent[column.key] = cellJson(column.kind, column.value(card));
-    }
-    if (card.trend) object["trend"] = cardTrendJson(*card.trend, periods);
-    if (card.results) object["small_sample"] = card.results->smallSample;
-    return object;
 }
 
 // A deck type's results figures, as the members a card's are.
@@ -119,13 +104,18 @@ public:
     // `"key":` inside an object.
     void key(const char* name) {
         separate();
-        out_ += Json(name).dump();
-        out_ += ':';
+        appendJsonKey(out_, name);
         first_ = true;  // the value follows without a comma
     }
     void value(const Json& value) {
         separate();
         out_ += value.dump(-1, ' ', false, Json::error_handler_t::replace);
+    }
+    // A value written by `append` straight into the text.
+    template <typename Append>
+    void direct(Append&& append) {
+        separate();
+        append(out_);
     }
     void field(const char* name, const Json& v) {
         key(name);
@@ -155,7 +145,7 @@ void writeCards(JsonWriter& writer, const CardReport& report, const std::vector<
     writer.open('[');
     for (const CardFigures& card : report.cards) {
         writer.newline();
-        writer.value(cardObject(card, columns, periods));
+        writer.direct([&](std::string& out) { appendCardJson(out, card, columns, periods); });
         writer.passOn();
     }
     writer.close(']');
@@ -185,7 +175,7 @@ void writeReportJson(const ReportData& data, ByteSink& sink) {
     writer.key("files");
     writer.open('[');
     for (const std::string& file : data.files) {
-        writer.value(file);
+        writer.direct([&](std::string& out) { appendJsonString(out, file); });
         writer.passOn();
     }
     writer.close(']');
@@ -231,12 +221,7 @@ void writeReportJson(const ReportData& data, ByteSink& sink) {
         writer.open('[');
         for (const DeckListEntry& deck : data.deckList) {
             writer.newline();
-            Json object = Json::object();
-            object["file"] = deck.file;
-            object["type"] = deck.type;
-            object["how"] = typingWayText(deck.how);
-            object["similarity"] = deck.how == TypingWay::Similar ? Json(shownSimilarity(deck.similarity)) : Json(nullptr);
-            writer.value(object);
+            writer.direct([&](std::string& out) { appendDeckEntryJson(out, deck); });
             writer.passOn();
         }
         writer.close(']');

@@ -1,0 +1,26 @@
+// The JSON report's many small objects (one per card, one per deck of the
+// deck list) written straight as text, member by member in the report's
+// order.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "analysis/report_data.h"
+#include "export/report_columns.h"
+
+namespace sormel {
+
+// One card as an object: a member per column the card has figures for
+// (`columns` with every column a card may have; the members of a group,
+// such as the split by copies, are adjacent and go into an object of the
+// group's name), then over several periods its trend, with results whether
+// its sample is small.
+void appendCardJson(std::string& out, const CardFigures& card, const std::vector<ReportColumn>& columns,
+                    const std::vector<PeriodInfo>& periods);
+
+// {"file", "type", "how", "similarity"}: the similarity only for a deck
+// given the nearest type, else null.
+void appendDeckEntryJson(std::string& out, const DeckListEntry& deck);
+
+}  // namespace sormel

@@ -1,0 +1,79 @@
+#include "export/json_text.h"
+
+#include <charconv>
+#include <nlohmann/json.hpp>
+
+#include "engine/text_decoding.h"
+#include "export/trend_json.h"
+
+namespace sormel {
+namespace {
+
+using Json = nlohmann::ordered_json;
+
+void appendDump(std::string& out, const Json& value) {
+    out += value.dump(-1, ' ', false, Json::error_handler_t::replace);
+}
+
+// Whether every byte of `text` is copied as it is or as \" or \\: no control
+// character (written as \n, \u0001, ...) and valid UTF-8 (else replaced).
+bool plainText(std::string_view text) {
+    for (const char c : text) {
+        if (static_cast<unsigned char>(c) < 0x20) return false;
+    }
+    return isValidUtf8(text);
+}
+
+}  // namespace
+
+void appendJsonString(std::string& out, std::string_view text) {
+    if (!plainText(text)) return appendDump(out, Json(std::string(text)));
+    out += '"';
+    std::size_t start = 0;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (text[i] != '"' && text[i] != '\\') continue;
+        out.append(text, start, i - start);
+        out += '\\';
+        out += text[i];
+        start = i + 1;
+    }
+    out.append(text, start);
+    out += '"';
+}
+
+void appendJsonKey(std::string& out, std::string_view name) {
+    appendJsonString(out, name);
+    out += ':';
+}
+
+void appendJsonInteger(std::string& out, std::int64_t value) {
+    char digits[24];
+    const char* end = std::to_chars(digits, digits + sizeof digits, value).ptr;
+    out.append(digits, static_cast<std::size_t>(end - digits));
+}
+
+void appendJsonDouble(std::string& out, double value) { appendDump(out, Json(value)); }
+
+void appendJsonHundredths(std::string& out, std::int64_t hundredths) {
+    // Up to 15 significant digits, the shortest text of the double nearest
+    // to the two-decimal value is that value itself; beyond, the double is
+    // printed as it is.
+    constexpr std::int64_t kExact = 1'000'000'000'000'000;
+    if (hundredths % 100 != 0 && (hundredths >= kExact || hundredths <= -kExact)) {
+        return appendDump(out, hundredthsNumber(hundredths));
+    }
+    if (hundredths % 100 == 0) return appendJsonInteger(out, hundredths / 100);
+    const std::uint64_t magnitude =
+        hundredths < 0 ? 0 - static_cast<std::uint64_t>(hundredths) : static_cast<std::uint64_t>(hundredths);
+    char digits[32];
+    char* at = digits;
+    if (hundredths < 0) *at++ = '-';
+    at = std::to_chars(at, digits + sizeof digits, magnitude / 100).ptr;
+    const auto fraction = static_cast<unsigned>(magnitude % 100);
+    *at++ = '.';
+    *at++ = static_cast<char>('0' + fraction / 10);
+    if (fraction % 10 != 0) *at++ = static_cast<char>('0' + fraction % 10);
+    out.append(digits, static_cast<std::size_t>(at - digits));
+}
+
+}  // namespace sormel
