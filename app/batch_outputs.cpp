@@ -37,7 +37,7 @@ public:
             for (std::size_t deck = 0; deck < decks.size(); ++deck) {
                 if (decks.name(deck) != name) continue;
                 std::optional<std::filesystem::path>& folder = canonical[decks.folderIndex(deck)];
-                if (!folder) folder = std::filesystem::weakly_canonical(decks.folder(decks.folderIndex(deck)), ignored);
+                if (!folder) folder = std::filesystem::weakly_canonical(decks.folderOf(deck), ignored);
                 if (*folder == resolved.parent_path()) return true;
                 if (target && fileIdentity(decks.path(deck)) == target) return true;
             }

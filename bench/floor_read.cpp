@@ -20,7 +20,7 @@ int main(int argc, char** argv) {
     std::string buffer;
     unsigned long long total = 0;
     for (std::size_t file = 0; file < files.size(); ++file) {
-        sormel::readWholeFile(files.folder(files.folderIndex(file)), files.nameText(file), buffer);
+        sormel::readWholeFile(files.folderOf(file), files.nameText(file), buffer);
         total += buffer.size();
     }
     std::cout << files.size() << " files, " << total << " bytes\n";

@@ -50,7 +50,7 @@ void DeckFiles::sortFrom(std::size_t first) {
 }
 
 std::filesystem::path DeckFiles::path(std::size_t index) const {
-    return pathFromBytes(pathInFolder(pathBytes(folder(folderIndex(index))), name(index)));
+    return pathFromBytes(pathInFolder(pathBytes(folderOf(index)), name(index)));
 }
 
 std::string DeckFiles::relativeName(std::size_t index) const {

@@ -46,6 +46,8 @@ public:
 
     std::size_t folderCount() const { return folders_.size(); }
     const std::filesystem::path& folder(std::uint32_t folderIndex) const { return folders_[folderIndex].path; }
+    // The folder the file is in.
+    const std::filesystem::path& folderOf(std::size_t index) const { return folder(folderIndex(index)); }
 
     // The file's whole path: its folder, "/" and its name.
     std::filesystem::path path(std::size_t index) const;

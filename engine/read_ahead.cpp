@@ -158,7 +158,7 @@ void ReadAhead::take(std::size_t index, DeckText& text) {
     if (state == Slot::State::Failed) std::rethrow_exception(error);
     if (state == Slot::State::LeftToTheRun) {
         const auto start = std::chrono::steady_clock::now();
-        readWholeFile(files_.folder(files_.folderIndex(index)), files_.nameText(index), text.bytes);
+        readWholeFile(files_.folderOf(index), files_.nameText(index), text.bytes);
         runRead_ = waitedForDisk(start);
         if (preparation_) prepareDeck(text, *preparation_);
     }
@@ -213,18 +213,22 @@ void ReadAhead::prepare(Slot& result) const {
     try {
         prepareDeck(result.text, *preparation_);
     } catch (...) {
-        // Held for the run, as a read's error is.
-        result.error = std::current_exception();
-        result.state = Slot::State::Failed;
-        result.text.bytes.clear();
-        result.text.reader.reset();
+        holdFailure(result);
     }
+}
+
+void ReadAhead::holdFailure(Slot& result) {
+    // Held for the run, which reports it when it reaches this file.
+    result.error = std::current_exception();
+    result.state = Slot::State::Failed;
+    result.text.bytes.clear();
+    result.text.reader.reset();
 }
 
 void ReadAhead::read(std::size_t index, Slot& result) {
     result.charged = 0;
     try {
-        OpenedDeckFile file(files_.folder(files_.folderIndex(index)), files_.nameText(index));
+        OpenedDeckFile file(files_.folderOf(index), files_.nameText(index));
         const std::uint64_t size = file.sizeAtOpen();
         // Counted before the read, so that workers together never start
         // reading more than the limit; a file that does not fit is left
@@ -245,10 +249,7 @@ void ReadAhead::read(std::size_t index, Slot& result) {
         }
         result.state = Slot::State::Read;
     } catch (...) {
-        // Held for the run, which reports it when it reaches this file.
-        result.error = std::current_exception();
-        result.state = Slot::State::Failed;
-        result.text.bytes.clear();
+        holdFailure(result);
     }
 }
 

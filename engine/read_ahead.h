@@ -123,6 +123,8 @@ private:
     // that waited for the disk, and prepares it.
     void timedRead(std::size_t index, Slot& result);
     void prepare(Slot& result) const;
+    // Keeps the exception being handled in `result`, for the run.
+    static void holdFailure(Slot& result);
     // Whether a read begun at `start` and over now waited for the disk.
     bool waitedForDisk(std::chrono::steady_clock::time_point start) const {
         return std::chrono::steady_clock::now() - start > limits_.diskWait;

@@ -6,12 +6,8 @@
 #include "export/trend_json.h"
 
 namespace sormel {
-namespace {
 
-// Counts as integers, rates and averages as hundredths, the status as its
-// word; null for a missing value and for the status of a card kept since
-// the baseline.
-void appendCell(std::string& out, ColumnKind kind, const CellValue& value) {
+void appendCellJson(std::string& out, ColumnKind kind, const CellValue& value) {
     if (kind == ColumnKind::Text) return appendJsonString(out, textIn(value));
     const std::optional<std::int64_t> number = numberIn(value);
     if (!number) return appendJsonNull(out);
@@ -29,8 +25,6 @@ void appendCell(std::string& out, ColumnKind kind, const CellValue& value) {
     }
     appendJsonInteger(out, *number);
 }
-
-}  // namespace
 
 void appendCardJson(std::string& out, const CardFigures& card, const std::vector<ReportColumn>& columns,
                     const std::vector<PeriodInfo>& periods) {
@@ -55,7 +49,7 @@ void appendCardJson(std::string& out, const CardFigures& card, const std::vector
             group = &column.group;
         }
         member(column.key);
-        appendCell(out, column.kind, column.value(card));
+        appendCellJson(out, column.kind, column.value(card));
     }
     if (group) {
         out += '}';

@@ -11,6 +11,11 @@
 
 namespace sormel {
 
+// One cell of a report column as a JSON value: counts as integers, rates
+// and averages as hundredths, the status as its word; null for a missing
+// value and for the status of a card kept since the baseline.
+void appendCellJson(std::string& out, ColumnKind kind, const CellValue& value);
+
 // One card as an object: a member per column the card has figures for
 // (`columns` with every column a card may have; the members of a group,
 // such as the split by copies, are adjacent and go into an object of the

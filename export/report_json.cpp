@@ -14,40 +14,6 @@ namespace {
 
 using Json = nlohmann::ordered_json;
 
-// Counts as integers, rates and averages as hundredthsNumber, the status
-// as its word; null for a missing value and for the status of a card kept
-// since the baseline.
-Json cellJson(ColumnKind kind, const CellValue& value) {
-    if (kind == ColumnKind::Text) return std::string(textIn(value));
-    const std::optional<std::int64_t> number = numberIn(value);
-    if (!number) return nullptr;
-    switch (kind) {
-    case ColumnKind::Rate:
-    case ColumnKind::Average:
-        return hundredthsNumber(*number);
-    case ColumnKind::Status: {
-        const std::string text = cardStatusText(static_cast<CardStatus>(*number));
-        return text.empty() ? Json(nullptr) : Json(text);
-    }
-    case ColumnKind::Count:
-    case ColumnKind::Text:
-        break;
-    }
-    return *number;
-}
-
-// A deck type's results figures, as the members a card's are.
-Json typeResults(const ResultFigures& results) {
-    CardFigures figures;
-    figures.results = results;
-    Json object = Json::object();
-    for (const ReportColumn& column : reportColumns({.results = true})) {
-        if (column.presence == ColumnPresence::Results) object[column.key] = cellJson(column.kind, column.value(figures));
-    }
-    object["small_sample"] = results.smallSample;
-    return object;
-}
-
 Json resultsSummary(const ResultsSummary& summary) {
     Json object = Json::object();
     object["decks_with_result"] = summary.decksWithResult;
@@ -208,8 +174,15 @@ void writeReportJson(const ReportData& data, ByteSink& sink) {
                 writer.field("share_slope", hundredthsOrNull(type.shareTrend->slope));
             }
             if (type.results) {
-                const Json results = typeResults(*type.results);
-                for (const auto& [key, value] : results.items()) writer.field(key.c_str(), value);
+                // How the type's decks did, as the members a card's results are.
+                CardFigures figures;
+                figures.results = type.results;
+                for (const ReportColumn& column : reportColumns({.results = true})) {
+                    if (column.presence != ColumnPresence::Results) continue;
+                    writer.key(column.key.c_str());
+                    writer.direct([&](std::string& out) { appendCellJson(out, column.kind, column.value(figures)); });
+                }
+                writer.field("small_sample", type.results->smallSample);
             }
             writeCards(writer, type.report);
             if (type.report.averageDeck) writer.field("average_deck", averageDeckObject(*type.report.averageDeck));

@@ -91,7 +91,7 @@ TEST(DeckFilesListing, SubFoldersAreFoldersOfTheListingAndTheirFilesAreRead) {
             EXPECT_EQ(files.relativeName(i), relative[i]);
             EXPECT_EQ(files.path(i), folder.path() / relative[i]);
             std::string bytes;
-            readWholeFile(files.folder(files.folderIndex(i)), files.nameText(i), bytes);
+            readWholeFile(files.folderOf(i), files.nameText(i), bytes);
             EXPECT_EQ(bytes, contents[i]) << relative[i];
         }
         const std::filesystem::path missing = folder.path() / "a";
