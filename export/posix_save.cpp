@@ -5,11 +5,14 @@
 #include <time.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <random>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "export/posix_cleanup.h"
 #include "export/posix_io.h"
@@ -38,6 +41,9 @@ void pauseWhenTestAsks() {
         nanosleep(&tenth, nullptr);
     }
 }
+
+// A file system that cannot flush has nothing more to give.
+bool cannotFlush(int error) { return error == EINVAL || error == ENOTSUP; }
 
 }  // namespace
 
@@ -254,12 +260,11 @@ void PreparedFile::append(std::string_view bytes) {
     writeAll(s.file.get(), bytes, s.requested);
 }
 
-void PreparedFile::finish() {
+void PreparedFile::finish(Flush flush) {
     State& s = *state_;
     pauseWhenTestAsks();
     if (s.existed) s.takeOverOwnerAndMode();
-    // A file system that cannot flush has nothing more to give.
-    if (fsync(s.file.get()) != 0 && errno != EINVAL && errno != ENOTSUP) failSave(errno, s.requested);
+    if (flush == Flush::Now && fsync(s.file.get()) != 0 && !cannotFlush(errno)) failSave(errno, s.requested);
     if (s.file.close() != 0 && errno != EINTR) failSave(errno, s.requested);
 }
 
@@ -305,8 +310,39 @@ void PreparedFile::putInPlace() {
     }
     s.temporary.release();
     s.placed = true;
-    // Best effort: some file systems cannot flush a folder.
-    fsync(target);
+}
+
+void flushTogether(const std::vector<PreparedFile*>& files) {
+    std::vector<dev_t> flushed;
+    for (const PreparedFile* file : files) {
+        const PreparedFile::State& s = *file->state_;
+        if (s.stream) continue;
+        struct stat folder {};
+        if (fstat(s.folder.get(), &folder) != 0) failSave(errno, s.requested);
+        if (std::find(flushed.begin(), flushed.end(), folder.st_dev) != flushed.end()) continue;
+        flushed.push_back(folder.st_dev);
+#ifdef __linux__
+        // Since Linux 5.8 this also tells of a write that failed since the
+        // folder was opened, as a flush of each file would.
+        if (syncfs(s.folder.get()) != 0 && !cannotFlush(errno)) failSave(errno, s.requested);
+#else
+        sync();
+#endif
+    }
+}
+
+void flushFolders(const std::vector<PreparedFile*>& files) noexcept {
+    std::vector<std::pair<dev_t, ino_t>> flushed;
+    for (const PreparedFile* file : files) {
+        const PreparedFile::State& s = *file->state_;
+        if (!s.placed) continue;
+        struct stat folder {};
+        if (fstat(s.targetFolder(), &folder) != 0) continue;
+        const std::pair<dev_t, ino_t> key{folder.st_dev, folder.st_ino};
+        if (std::find(flushed.begin(), flushed.end(), key) != flushed.end()) continue;
+        flushed.push_back(key);
+        fsync(s.targetFolder());
+    }
 }
 
 void PreparedFile::putBack() noexcept {

@@ -33,8 +33,16 @@ void SaveSet::fill(std::size_t index, std::string_view bytes) {
     if (entry.file->isStream()) {
         entry.streamBytes.assign(bytes);
     } else {
-        entry.file->write(bytes);
+        entry.file->append(bytes);
+        entry.file->finish(flushWhenFinished());
     }
+}
+
+save_system::PreparedFile::Flush SaveSet::flushWhenFinished() const {
+    // A few files are flushed one by one, which costs nothing beside the
+    // rest of the system; many (the average decks of every type) together.
+    return entries_.size() > kFlushedOneByOne ? save_system::PreparedFile::Flush::Later
+                                               : save_system::PreparedFile::Flush::Now;
 }
 
 namespace {
@@ -63,7 +71,7 @@ void SaveSet::fill(std::size_t index, const std::function<void(ByteSink&)>& writ
         } else {
             TemporaryFileSink sink(*entry.file);
             write(sink);
-            entry.file->finish();
+            entry.file->finish(flushWhenFinished());
         }
     } catch (...) {
         drop(index);
@@ -85,6 +93,7 @@ void SaveSet::commitAll() {
             files.push_back(entry.file.get());
         }
     }
+    if (entries.size() > kFlushedOneByOne) save_system::flushTogether(files);
     // The renames and any undoing of them are one step that a signal does
     // not cut in two.
     const save_system::CommitWindow window;
@@ -98,6 +107,7 @@ void SaveSet::commitAll() {
         for (save_system::PreparedFile* file : files) file->dropOldContent();
         throw;
     }
+    save_system::flushFolders(files);
     for (save_system::PreparedFile* file : files) file->dropOldContent();
 }
 

@@ -11,12 +11,9 @@
 
 #include "export/byte_sink.h"
 #include "export/save_error.h"
+#include "export/save_system.h"
 
 namespace sormel {
-
-namespace save_system {
-class PreparedFile;
-}
 
 class SaveSet {
 public:
@@ -60,7 +57,9 @@ public:
     void commitAll();
 
 private:
+    static constexpr std::size_t kFlushedOneByOne = 4;
     struct Entry;
+    save_system::PreparedFile::Flush flushWhenFinished() const;
     std::vector<Entry> entries_;
 };
 

@@ -7,6 +7,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace sormel::save_system {
 
@@ -18,6 +19,10 @@ struct TargetIdentity {
     std::string name;  // empty for a pipe or device, which is its own identity
     bool operator==(const TargetIdentity&) const = default;
 };
+
+class PreparedFile;
+void flushTogether(const std::vector<PreparedFile*>& files);
+void flushFolders(const std::vector<PreparedFile*>& files) noexcept;
 
 // One output on its way. A file is written to a temporary file beside it
 // and renamed over it when everything is written; a pipe or character
@@ -44,15 +49,17 @@ public:
     // given the owner, group and mode of the file it replaces.
     void write(std::string_view bytes);
     // The same in pieces, for a file (not a pipe or device): append each
-    // piece in turn, then finish once, which flushes and closes as write does.
+    // piece in turn, then finish once, which closes as write does. With
+    // Flush::Later the file is flushed by flushTogether instead.
+    enum class Flush { Now, Later };
     void append(std::string_view bytes);
-    void finish();
+    void finish(Flush flush = Flush::Now);
     // Keeps the file about to be replaced under a second name so that
     // putBack can restore it: a hard link, or, where the file system has
     // none, the file itself renamed aside by putInPlace.
     void keepOldContent();
-    // Renames the temporary file over the target and flushes the folder.
-    // On failure the target is as it was.
+    // Renames the temporary file over the target; flushFolders then makes
+    // the new name last. On failure the target is as it was.
     void putInPlace();
     // Undoes putInPlace as far as possible: the kept old content back, or
     // the new file (and a folder made for it) removed when there was none
@@ -63,9 +70,21 @@ public:
     void dropOldContent() noexcept;
 
 private:
+    friend void flushTogether(const std::vector<PreparedFile*>& files);
+    friend void flushFolders(const std::vector<PreparedFile*>& files) noexcept;
     struct State;
     std::unique_ptr<State> state_;
 };
+
+// Flushes to the disk the temporary files finished with Flush::Later: one
+// request for each file system rather than one for each file, which for
+// hundreds of small files is hundreds of waits for the disk. Throws
+// SaveError naming a file of the file system that failed.
+void flushTogether(const std::vector<PreparedFile*>& files);
+
+// Flushes each folder that received files by putInPlace, once. Best effort:
+// some file systems cannot flush a folder.
+void flushFolders(const std::vector<PreparedFile*>& files) noexcept;
 
 // While one is alive, SIGINT, SIGTERM and SIGHUP wait: the thread that made
 // it does not take them, and any other thread only notes them. When the

@@ -223,9 +223,11 @@ void PreparedFile::append(std::string_view bytes) {
     }
 }
 
-void PreparedFile::finish() {
+void PreparedFile::finish(Flush) {
     State& s = *state_;
     pauseWhenTestAsks();
+    // Windows has no flush of a whole volume for a user: every file is
+    // flushed here, and its move is written through.
     // A file system that cannot flush has nothing more to give.
     if (!FlushFileBuffers(s.file.get()) && GetLastError() != ERROR_INVALID_FUNCTION) failLast(s.requested);
     if (!s.file.close()) failLast(s.requested);
@@ -246,6 +248,10 @@ void PreparedFile::keepOldContent() {
     // is moved aside instead, just before the new one takes its name.
     s.keepAside = true;
 }
+
+void flushTogether(const std::vector<PreparedFile*>&) {}
+
+void flushFolders(const std::vector<PreparedFile*>&) noexcept {}
 
 void PreparedFile::putInPlace() {
     State& s = *state_;

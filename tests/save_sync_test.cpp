@@ -9,6 +9,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <csignal>
 #include <set>
@@ -72,6 +73,45 @@ private:
     int count_;
     ScratchFolder folder_;
 };
+
+// A few outputs are flushed one by one; many reserved at once (the average
+// decks of every type) with one flush of the file system before the first rename. Each
+// folder is flushed once, after the last.
+TEST(SaveDurability, ManyOutputsAreFlushedTogetherAndTheirFolderOnce) {
+    ScratchFolder folder;
+    for (const int outputs : {3, 9}) {
+        SCOPED_TRACE(outputs);
+        ScopedFaults faults;
+        faults->record = true;
+        SaveSet save;
+        std::vector<std::size_t> reserved;
+        for (int i = 0; i < outputs; ++i) reserved.push_back(save.reserve(folder.path() / ("deck" + std::to_string(i))));
+        for (const std::size_t index : reserved) save.fill(index, "new");
+        save.commitAll();
+        std::vector<std::string> syncs;
+        for (const std::string& call : faults->calls) {
+            if (call.starts_with("sync") && (syncs.empty() || syncs.back() != call)) syncs.push_back(call);
+        }
+        if (outputs == 3) {
+            EXPECT_EQ(syncs, (std::vector<std::string>{"sync file", "sync folder"}));
+        } else {
+            EXPECT_EQ(syncs, (std::vector<std::string>{"sync file system", "sync folder"}));
+        }
+        EXPECT_EQ(std::count(faults->calls.begin(), faults->calls.end(), "sync folder"), 1);
+        EXPECT_LT(std::find(faults->calls.begin(), faults->calls.end(), syncs.front()),
+                  std::find(faults->calls.begin(), faults->calls.end(), "rename"));
+    }
+}
+
+TEST(SaveDurability, AFailedFlushOfTheFileSystemLeavesEveryOldFile) {
+    const ManyOutputs outputs(9);
+    ScopedFaults faults;
+    faults->syncfsError = EIO;
+    SaveSet save;
+    outputs.prepare(save);
+    EXPECT_THROW(save.commitAll(), SaveError);
+    EXPECT_EQ(outputs.check(false), "");
+}
 
 TEST(SaveManyOutputs, EveryOutputIsNewOrEveryOneOld) {
     struct Case {

@@ -36,6 +36,16 @@ extern "C" int fsync(int fd) {
     return sormel::testing::next<int (*)(int)>("fsync")(fd);
 }
 
+extern "C" int syncfs(int fd) {
+    auto& faults = systemFaults();
+    if (faults.record) faults.calls.push_back("sync file system");
+    if (faults.syncfsError != 0) {
+        errno = faults.syncfsError;
+        return -1;
+    }
+    return sormel::testing::next<int (*)(int)>("syncfs")(fd);
+}
+
 extern "C" int renameat(int fromFolder, const char* from, int toFolder, const char* to) {
     auto& faults = systemFaults();
     if (faults.record) faults.calls.push_back("rename");

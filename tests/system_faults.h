@@ -1,5 +1,5 @@
 // Stand-ins for the system calls the save path makes (renameat, linkat,
-// fsync), defined by the test program so that the save's own calls reach
+// fsync, syncfs), defined by the test program so that the save's own calls reach
 // them: they record the calls and fail or signal where a test asks.
 #pragma once
 
@@ -10,11 +10,13 @@ namespace sormel::testing {
 
 struct SystemFaults {
     bool record = false;
-    std::vector<std::string> calls;  // "rename", "link", "sync file", "sync folder"
+    // "rename", "link", "sync file", "sync folder", "sync file system"
+    std::vector<std::string> calls;
     int renames = 0;                 // renameat calls so far
     int failRename = 0;              // the n-th renameat (from 1) fails with renameError
     int renameError = 0;
     int linkError = 0;   // every linkat fails with this
+    int syncfsError = 0;  // every syncfs fails with this
     int signalAtRename = 0;  // the n-th renameat sends signalNumber to the process first
     int signalNumber = 0;
 };
