@@ -9,20 +9,9 @@
 // and each type has a sheet of its own cards named after it. Sheet 平均デッキ holds the average decks
 // when they were asked for; sheet 条件 what the run was made with.
 //
-// libxlsxwriter writes only to a named file, so the workbook is built in a
-// private temporary folder and read back as bytes.
-#include <xlsxwriter.h>
-
 #include <charconv>
-#include <fstream>
+#include <ctime>
 
-#ifdef __GLIBC__
-#include <malloc.h>
-#endif
-
-#include "engine/path_bytes.h"
-#include "export/library_messages.h"
-#include "export/private_folder.h"
 #include "export/report_conditions.h"
 #include "export/report_writer.h"
 #include "export/sheet_names.h"
@@ -39,13 +28,13 @@ const std::string kAverageDeckSheet = "平均デッキ";
 const std::string kConditionSheet = "条件";
 
 void checkRows(std::size_t rows) {
-    if (rows >= LXW_ROW_MAX) failWorkbook("行の数が Excel の上限を超えています。");
+    if (rows >= xlsx::kRowLimit) failWorkbook("行の数が Excel の上限を超えています。");
 }
 
 // Card numbers and names as text, rates as percentages, averages with two
 // decimals; a missing value and the status of a card kept since the
 // baseline leave the cell blank.
-void writeCell(SheetWriter& sheet, lxw_row_t row, lxw_col_t column, ColumnKind kind, const CellValue& value) {
+void writeCell(SheetWriter& sheet, xlsx::Row row, xlsx::Column column, ColumnKind kind, const CellValue& value) {
     switch (kind) {
     case ColumnKind::Text:
         sheet.text(row, column, std::string(textIn(value)));
@@ -68,19 +57,19 @@ void writeCell(SheetWriter& sheet, lxw_row_t row, lxw_col_t column, ColumnKind k
     }
 }
 
-void writeCardSheet(lxw_workbook* workbook, const std::string& name, const CardReport& report,
+void writeCardSheet(xlsx::Book& book, const std::string& name, const CardReport& report,
                     const ReportLayout& layout, const CellFormats& formats) {
-    lxw_worksheet* sheet = addSheet(workbook, name);
+    xlsx::Sheet& sheet = book.addSheet(name);
     checkRows(report.cards.size());
     const std::vector<ReportColumn> columns = reportColumns(layout);
     std::vector<std::string> titles;
     for (const ReportColumn& column : columns) titles.push_back(column.header);
     SheetWriter writer(sheet, titles.size(), formats);
     writer.header(titles);
-    lxw_row_t row = 1;
+    xlsx::Row row = 1;
     for (const CardFigures& card : report.cards) {
         for (std::size_t i = 0; i < columns.size(); ++i) {
-            writeCell(writer, row, static_cast<lxw_col_t>(i), columns[i].kind, columns[i].value(card));
+            writeCell(writer, row, static_cast<xlsx::Column>(i), columns[i].kind, columns[i].value(card));
         }
         ++row;
     }
@@ -90,9 +79,9 @@ void writeCardSheet(lxw_workbook* workbook, const std::string& name, const CardR
 
 // Each type's decks and share; with deck results, how its decks did, in
 // the cards' results columns.
-void writeTypeSheet(lxw_workbook* workbook, const std::vector<TypeReport>& types, bool results,
+void writeTypeSheet(xlsx::Book& book, const std::vector<TypeReport>& types, bool results,
                     const CellFormats& formats) {
-    lxw_worksheet* sheet = addSheet(workbook, kTypeSheet);
+    xlsx::Sheet& sheet = book.addSheet(kTypeSheet);
     checkRows(types.size());
     std::vector<ReportColumn> resultColumns;
     if (results) {
@@ -104,7 +93,7 @@ void writeTypeSheet(lxw_workbook* workbook, const std::vector<TypeReport>& types
     for (const ReportColumn& column : resultColumns) titles.push_back(column.header);
     SheetWriter writer(sheet, titles.size(), formats);
     writer.header(titles);
-    lxw_row_t row = 1;
+    xlsx::Row row = 1;
     for (const TypeReport& type : types) {
         writer.text(row, 0, type.name);
         writer.count(row, 1, type.decks);
@@ -112,7 +101,7 @@ void writeTypeSheet(lxw_workbook* workbook, const std::vector<TypeReport>& types
         CardFigures figures;
         figures.results = type.results;
         for (std::size_t i = 0; i < resultColumns.size(); ++i) {
-            writeCell(writer, row, static_cast<lxw_col_t>(3 + i), resultColumns[i].kind, resultColumns[i].value(figures));
+            writeCell(writer, row, static_cast<xlsx::Column>(3 + i), resultColumns[i].kind, resultColumns[i].value(figures));
         }
         ++row;
     }
@@ -122,15 +111,13 @@ void writeTypeSheet(lxw_workbook* workbook, const std::vector<TypeReport>& types
 
 // Every deck of the folder with its type, how it got it, and for a deck
 // given the nearest type the similarity, with 4 decimals.
-void writeDeckListSheet(lxw_workbook* workbook, const std::vector<DeckListEntry>& decks, const CellFormats& formats) {
-    lxw_worksheet* sheet = addSheet(workbook, kDeckListSheet);
+void writeDeckListSheet(xlsx::Book& book, const std::vector<DeckListEntry>& decks, const CellFormats& formats) {
+    xlsx::Sheet& sheet = book.addSheet(kDeckListSheet);
     checkRows(decks.size());
-    lxw_format* fourDecimals = workbook_add_format(workbook);
-    if (fourDecimals == nullptr) failWorkbook("書式を追加できません。");
-    format_set_num_format(fourDecimals, "0.0000");
+    const xlsx::Style fourDecimals = book.addStyle({.bold = false, .numberFormat = "0.0000"});
     SheetWriter writer(sheet, 4, formats);
     writer.header({"ファイル", "デッキタイプ", "判定", "類似度"});
-    lxw_row_t row = 1;
+    xlsx::Row row = 1;
     for (const DeckListEntry& deck : decks) {
         writer.text(row, 0, deck.file);
         writer.text(row, 1, deck.type);
@@ -154,18 +141,18 @@ struct NamedAverageDeck {
 
 // The main lines, then the side lines, of each deck in turn; with deck
 // types, each row starts with its type.
-void writeAverageDeckSheet(lxw_workbook* workbook, const std::vector<NamedAverageDeck>& decks, bool typeColumn,
+void writeAverageDeckSheet(xlsx::Book& book, const std::vector<NamedAverageDeck>& decks, bool typeColumn,
                            const CellFormats& formats) {
-    lxw_worksheet* sheet = addSheet(workbook, kAverageDeckSheet);
+    xlsx::Sheet& sheet = book.addSheet(kAverageDeckSheet);
     std::vector<std::string> titles{"区分", "カード番号", "カード名称", "枚数"};
     if (typeColumn) titles.insert(titles.begin(), "デッキタイプ");
     SheetWriter writer(sheet, titles.size(), formats);
     writer.header(titles);
-    lxw_row_t row = 1;
+    xlsx::Row row = 1;
     const auto writeLines = [&](const std::string& type, const char* part, const std::vector<AverageDeckLine>& lines) {
         checkRows(row + lines.size());
         for (const AverageDeckLine& line : lines) {
-            lxw_col_t column = 0;
+            xlsx::Column column = 0;
             if (typeColumn) writer.text(row, column++, type);
             writer.text(row, column++, part);
             writer.text(row, column++, line.number);
@@ -182,11 +169,11 @@ void writeAverageDeckSheet(lxw_workbook* workbook, const std::vector<NamedAverag
     writer.autofilter(row - 1);
 }
 
-void writeConditionSheet(lxw_workbook* workbook, const ReportData& data, const CellFormats& formats) {
-    lxw_worksheet* sheet = addSheet(workbook, kConditionSheet);
+void writeConditionSheet(xlsx::Book& book, const ReportData& data, const CellFormats& formats) {
+    xlsx::Sheet& sheet = book.addSheet(kConditionSheet);
     SheetWriter writer(sheet, 2, formats);
     writer.header({"項目", "値"});
-    lxw_row_t row = 1;
+    xlsx::Row row = 1;
     for (const ConditionRow& condition : reportConditions(data)) {
         writer.text(row, 0, condition.label);
         if (condition.count) {
@@ -198,18 +185,18 @@ void writeConditionSheet(lxw_workbook* workbook, const ReportData& data, const C
     writer.setWidths(2);
 }
 
-void writeWorkbook(lxw_workbook* workbook, const ReportData& data) {
-    const CellFormats formats = addCellFormats(workbook);
+void writeWorkbook(xlsx::Book& book, const ReportData& data) {
+    const CellFormats formats = addCellFormats(book);
     const bool comparison = data.baseline.has_value();
-    writeCardSheet(workbook, kCardSheet, data.report,
+    writeCardSheet(book, kCardSheet, data.report,
                    {.copyLimit = data.report.copyLimit, .compared = comparison, .results = data.results.has_value()},
                    formats);
-    writeTrendSheets(workbook, data, formats);
+    writeTrendSheets(book, data, formats);
     std::vector<NamedAverageDeck> averageDecks;
     if (data.report.averageDeck) averageDecks.push_back({kAllTypesName, *data.report.averageDeck});
     if (data.typed()) {
-        writeTypeSheet(workbook, data.types, data.results.has_value(), formats);
-        writeDeckListSheet(workbook, data.deckList, formats);
+        writeTypeSheet(book, data.types, data.results.has_value(), formats);
+        writeDeckListSheet(book, data.deckList, formats);
         std::vector<std::string> wanted;
         for (const TypeReport& type : data.types) wanted.push_back(type.name);
         std::vector<std::string> taken{kCardSheet, kTypeSheet, kDeckListSheet, kAverageDeckSheet, kConditionSheet};
@@ -217,61 +204,13 @@ void writeWorkbook(lxw_workbook* workbook, const ReportData& data) {
         const std::vector<std::string> names = uniqueSheetNames(taken, wanted);
         for (std::size_t i = 0; i < data.types.size(); ++i) {
             const TypeReport& type = data.types[i];
-            writeCardSheet(workbook, names[i], type.report, {.copyLimit = type.report.copyLimit, .compared = comparison},
+            writeCardSheet(book, names[i], type.report, {.copyLimit = type.report.copyLimit, .compared = comparison},
                            formats);
             if (type.report.averageDeck) averageDecks.push_back({type.name, *type.report.averageDeck});
         }
     }
-    if (!averageDecks.empty()) writeAverageDeckSheet(workbook, averageDecks, data.typed(), formats);
-    writeConditionSheet(workbook, data, formats);
-}
-
-// Hands the finished workbook on in blocks, never whole in memory.
-void copyBytes(const std::filesystem::path& file, ByteSink& sink) {
-    std::ifstream in(file, std::ios::binary);
-    if (!in) failWorkbook("一時ファイルを読み込めません。");
-    std::string block(256 * 1024, '\0');
-    while (in) {
-        in.read(block.data(), static_cast<std::streamsize>(block.size()));
-        const auto got = static_cast<std::size_t>(in.gcount());
-        if (got > 0) sink.write(std::string_view(block.data(), got));
-    }
-    if (in.bad()) failWorkbook("一時ファイルを読み込めません。");
-}
-
-// The library gives every sheet a table of 16,384 column pointers (128 KiB)
-// of which a report touches one page. Such blocks are to be mapped from the
-// system, untouched pages costing nothing; glibc's malloc would otherwise
-// raise its threshold for that once a block this size is freed, and clear
-// every block from its heap in full: 128 KiB of memory per deck type.
-void keepLargeBlocksMapped() {
-#ifdef __GLIBC__
-    static const bool fixed = mallopt(M_MMAP_THRESHOLD, 128 * 1024) != 0;
-    (void)fixed;
-#endif
-}
-
-void writeWorkbookTo(const ReportData& data, ByteSink& sink) {
-    keepLargeBlocksMapped();
-    const PrivateFolder folder;
-    const std::filesystem::path file = folder.path() / "report.xlsx";
-    // The library's own temporary files go to the private folder too.
-    std::string scratch = pathBytes(folder.path());
-    lxw_workbook_options options{};
-    options.tmpdir = scratch.data();
-    // Rows go to the sheet files as they are written, so that a workbook of
-    // many types and cards does not sit in memory whole.
-    options.constant_memory = LXW_TRUE;
-    lxw_workbook* workbook = workbook_new_opt(pathBytes(file).c_str(), &options);
-    if (workbook == nullptr) failWorkbook("ブックを用意できません。");
-    try {
-        writeWorkbook(workbook, data);
-    } catch (...) {
-        lxw_workbook_free(workbook);
-        throw;
-    }
-    checkXlsx(workbook_close(workbook));
-    copyBytes(file, sink);
+    if (!averageDecks.empty()) writeAverageDeckSheet(book, averageDecks, data.typed(), formats);
+    writeConditionSheet(book, data, formats);
 }
 
 }  // namespace
@@ -283,8 +222,9 @@ std::string formatReportXlsx(const ReportData& data) {
 }
 
 void writeReportXlsx(const ReportData& data, ByteSink& sink) {
-    // The library prints its failures on standard error too, in English.
-    withLibraryDetails("libxlsxwriter", [&] { writeWorkbookTo(data, sink); });
+    xlsx::Book book(sink, std::time(nullptr));
+    writeWorkbook(book, data);
+    book.close();
 }
 
 }  // namespace sormel

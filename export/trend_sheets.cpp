@@ -12,39 +12,27 @@ namespace {
 constexpr std::size_t kChartedCards = 10;
 constexpr std::size_t kMaxSeries = 255;
 
-lxw_col_t columnAt(std::size_t index) { return static_cast<lxw_col_t>(index); }
-lxw_row_t rowAt(std::size_t index) { return static_cast<lxw_row_t>(index); }
+xlsx::Column columnAt(std::size_t index) { return static_cast<xlsx::Column>(index); }
+xlsx::Row rowAt(std::size_t index) { return static_cast<xlsx::Row>(index); }
 
 void checkRows(std::size_t rows) {
-    if (rows >= LXW_ROW_MAX) failWorkbook("行の数が Excel の上限を超えています。");
-}
-
-lxw_chart* addChart(lxw_workbook* workbook, std::uint8_t type, const char* title) {
-    lxw_chart* chart = workbook_add_chart(workbook, type);
-    if (chart == nullptr) failWorkbook("グラフを追加できません。");
-    chart_title_set_name(chart, title);
-    chart_axis_set_num_format(chart->y_axis, "0%");
-    return chart;
+    if (rows >= xlsx::kRowLimit) failWorkbook("行の数が Excel の上限を超えています。");
 }
 
 // One series per row in `rows`: its values in columns first to first +
 // periods − 1, its name in column `nameColumn`, the header cells above as
 // categories.
-void addRowSeries(lxw_chart* chart, const std::string& sheet, const std::vector<lxw_row_t>& rows,
-                  lxw_col_t nameColumn, lxw_col_t first, std::size_t periods) {
-    const auto last = static_cast<lxw_col_t>(first + periods - 1);
-    for (const lxw_row_t row : rows) {
-        lxw_chart_series* series = chart_add_series(chart, nullptr, nullptr);
-        if (series == nullptr) failWorkbook("グラフの系列を追加できません。");
-        chart_series_set_categories(series, sheet.c_str(), 0, first, 0, last);
-        chart_series_set_values(series, sheet.c_str(), row, first, row, last);
-        chart_series_set_name_range(series, sheet.c_str(), row, nameColumn);
-    }
+xlsx::Chart rowSeriesChart(xlsx::ChartKind kind, const char* title, const std::vector<xlsx::Row>& rows,
+                           xlsx::Column nameColumn, xlsx::Column first, std::size_t periods) {
+    xlsx::Chart chart{kind, title, {}, {}};
+    const auto last = static_cast<xlsx::Column>(first + periods - 1);
+    for (const xlsx::Row row : rows) chart.series.push_back({row, nameColumn, first, last});
+    return chart;
 }
 
 // The card's number and name, then every trend column of the report.
-void writeCardTrendSheet(lxw_workbook* workbook, const ReportData& data, const CellFormats& formats) {
-    lxw_worksheet* sheet = addSheet(workbook, kTrendSheet);
+void writeCardTrendSheet(xlsx::Book& book, const ReportData& data, const CellFormats& formats) {
+    xlsx::Sheet& sheet = book.addSheet(kTrendSheet);
     const std::vector<CardFigures>& cards = data.report.cards;
     checkRows(cards.size());
     std::vector<ReportColumn> columns;
@@ -56,7 +44,7 @@ void writeCardTrendSheet(lxw_workbook* workbook, const ReportData& data, const C
     for (const ReportColumn& column : columns) titles.push_back(column.header);
     SheetWriter writer(sheet, titles.size(), formats);
     writer.header(titles);
-    lxw_row_t row = 1;
+    xlsx::Row row = 1;
     for (const CardFigures& card : cards) {
         writer.text(row, 0, card.number);
         writer.text(row, 1, card.name);
@@ -86,15 +74,15 @@ void writeCardTrendSheet(lxw_workbook* workbook, const ReportData& data, const C
                      [&](std::size_t a, std::size_t b) { return adoption(a) > adoption(b); });
     if (charted.empty()) return;
     charted.resize(std::min(charted.size(), kChartedCards));
-    std::vector<lxw_row_t> rows;
+    std::vector<xlsx::Row> rows;
     for (const std::size_t i : charted) rows.push_back(rowAt(i + 1));
-    lxw_chart* chart = addChart(workbook, LXW_CHART_LINE, "採用率の推移（最後の期間の上位）");
-    addRowSeries(chart, kTrendSheet, rows, 1, 2, data.periods.size());
-    checkXlsx(worksheet_insert_chart(sheet, 1, columnAt(titles.size() + 1), chart));
+    sheet.insertChart(1, columnAt(titles.size() + 1),
+                      rowSeriesChart(xlsx::ChartKind::Line, "採用率の推移（最後の期間の上位）", rows, 1, 2,
+                                     data.periods.size()));
 }
 
-void writeTypeTrendSheet(lxw_workbook* workbook, const ReportData& data, const CellFormats& formats) {
-    lxw_worksheet* sheet = addSheet(workbook, kTypeTrendSheet);
+void writeTypeTrendSheet(xlsx::Book& book, const ReportData& data, const CellFormats& formats) {
+    xlsx::Sheet& sheet = book.addSheet(kTypeTrendSheet);
     checkRows(data.types.size());
     std::vector<std::string> titles{"デッキタイプ"};
     for (const PeriodInfo& period : data.periods) titles.push_back("シェア " + period.name);
@@ -102,12 +90,12 @@ void writeTypeTrendSheet(lxw_workbook* workbook, const ReportData& data, const C
     titles.push_back("傾き(pt/期)");
     SheetWriter writer(sheet, titles.size(), formats);
     writer.header(titles);
-    std::vector<lxw_row_t> rows;
-    lxw_row_t row = 1;
+    std::vector<xlsx::Row> rows;
+    xlsx::Row row = 1;
     for (const TypeReport& type : data.types) {
         if (!type.shareTrend) continue;
         writer.text(row, 0, type.name);
-        lxw_col_t column = 1;
+        xlsx::Column column = 1;
         for (const PeriodShare& share : type.shareTrend->series) writer.percent(row, column++, share.share);
         writer.percent(row, column++, type.shareTrend->change);
         writer.percent(row, column, type.shareTrend->slope);
@@ -117,17 +105,17 @@ void writeTypeTrendSheet(lxw_workbook* workbook, const ReportData& data, const C
     writer.setWidths(4);
     writer.autofilter(row - 1);
     if (rows.empty()) return;
-    lxw_chart* chart = addChart(workbook, LXW_CHART_COLUMN_STACKED, "デッキタイプのシェアの推移");
-    addRowSeries(chart, kTypeTrendSheet, rows, 0, 1, data.periods.size());
-    checkXlsx(worksheet_insert_chart(sheet, 1, columnAt(titles.size() + 1), chart));
+    sheet.insertChart(1, columnAt(titles.size() + 1),
+                      rowSeriesChart(xlsx::ChartKind::StackedColumn, "デッキタイプのシェアの推移", rows, 0, 1,
+                                     data.periods.size()));
 }
 
 }  // namespace
 
-void writeTrendSheets(lxw_workbook* workbook, const ReportData& data, const CellFormats& formats) {
+void writeTrendSheets(xlsx::Book& book, const ReportData& data, const CellFormats& formats) {
     if (data.periods.empty()) return;
-    writeCardTrendSheet(workbook, data, formats);
-    if (data.typed()) writeTypeTrendSheet(workbook, data, formats);
+    writeCardTrendSheet(book, data, formats);
+    if (data.typed()) writeTypeTrendSheet(book, data, formats);
 }
 
 }  // namespace sormel

@@ -4,8 +4,6 @@
 // タイプ推移 with each type's share period by period and a stacked chart.
 #pragma once
 
-#include <xlsxwriter.h>
-
 #include <string>
 
 #include "analysis/report_data.h"
@@ -17,6 +15,6 @@ inline const std::string kTrendSheet = "推移";
 inline const std::string kTypeTrendSheet = "タイプ推移";
 
 // Nothing for a report of one period.
-void writeTrendSheets(lxw_workbook* workbook, const ReportData& data, const CellFormats& formats);
+void writeTrendSheets(xlsx::Book& book, const ReportData& data, const CellFormats& formats);
 
 }  // namespace sormel

@@ -1,11 +1,11 @@
-// The Excel library's error codes in the program's words.
+// How building a workbook fails: one message, the reason after it.
 #pragma once
 
 #include <string>
 
 namespace sormel {
 
-// Japanese description of a libxlsxwriter lxw_error value.
-std::string describeXlsxError(int error);
+// Throws std::runtime_error saying the workbook could not be built, and why.
+[[noreturn]] void failWorkbook(const std::string& reason);
 
 }  // namespace sormel

@@ -6,7 +6,6 @@
 
 #include "engine/numeric_text.h"
 #include "engine/text_decoding.h"
-#include "export/xlsx_error.h"
 
 namespace sormel {
 namespace {
@@ -28,7 +27,7 @@ bool escapeAt(std::string_view text, std::size_t i) {
 
 // The text as Excel should show it: U+FFFE and U+FFFF, which XML cannot
 // hold, become U+FFFD, and the underscore of a written `_xHHHH_` is itself
-// escaped so that the text stays as it is. (libxlsxwriter escapes control
+// escaped so that the text stays as it is. (The sheet escapes control
 // characters on its own.)
 std::string xmlSafeText(std::string_view valid) {
     std::string out;
@@ -78,83 +77,65 @@ double displayWidth(const std::string& utf8) {
 
 }  // namespace
 
-void failWorkbook(const std::string& reason) { throw std::runtime_error("Excel ブックを作成できません。" + reason); }
-
-void checkXlsx(lxw_error error) {
-    if (error != LXW_NO_ERROR) failWorkbook(describeXlsxError(error));
+CellFormats addCellFormats(xlsx::Book& book) {
+    return {book.addStyle({.bold = true, .numberFormat = {}}), book.addStyle({.bold = false, .numberFormat = "0.00%"}),
+            book.addStyle({.bold = false, .numberFormat = "0.00"})};
 }
 
-CellFormats addCellFormats(lxw_workbook* workbook) {
-    CellFormats formats{workbook_add_format(workbook), workbook_add_format(workbook), workbook_add_format(workbook)};
-    if (formats.header == nullptr || formats.percent == nullptr || formats.twoDecimals == nullptr) {
-        failWorkbook("書式を追加できません。");
-    }
-    format_set_bold(formats.header);
-    format_set_num_format(formats.percent, "0.00%");
-    format_set_num_format(formats.twoDecimals, "0.00");
-    return formats;
-}
-
-lxw_worksheet* addSheet(lxw_workbook* workbook, const std::string& name) {
-    lxw_worksheet* sheet = workbook_add_worksheet(workbook, name.c_str());
-    if (sheet == nullptr) failWorkbook("シート「" + name + "」を追加できません。");
-    return sheet;
-}
-
-SheetWriter::SheetWriter(lxw_worksheet* sheet, std::size_t columns, const CellFormats& formats)
+SheetWriter::SheetWriter(xlsx::Sheet& sheet, std::size_t columns, const CellFormats& formats)
     : sheet_(sheet), widths_(columns, 0), formats_(formats) {}
 
 void SheetWriter::header(const std::vector<std::string>& titles) {
     for (std::size_t column = 0; column < titles.size(); ++column) {
         const std::string cell = cellText(titles[column]);
-        const auto at = static_cast<lxw_col_t>(column);
-        checkXlsx(worksheet_write_string(sheet_, 0, at, cell.c_str(), formats_.header));
+        const auto at = static_cast<xlsx::Column>(column);
+        sheet_.text(0, at, cell, formats_.header);
         fit(at, displayWidth(cell));
     }
-    worksheet_freeze_panes(sheet_, 1, 0);
+    sheet_.freezeTopRow();
 }
 
-void SheetWriter::text(lxw_row_t row, lxw_col_t column, const std::string& value) {
+void SheetWriter::text(xlsx::Row row, xlsx::Column column, const std::string& value) {
     const std::string cell = cellText(value);
-    checkXlsx(worksheet_write_string(sheet_, row, column, cell.c_str(), nullptr));
+    sheet_.text(row, column, cell);
     fit(column, displayWidth(cell));
 }
 
-void SheetWriter::count(lxw_row_t row, lxw_col_t column, std::optional<std::int64_t> value) {
-    if (value) number(row, column, static_cast<double>(*value), std::to_string(*value), nullptr);
+void SheetWriter::count(xlsx::Row row, xlsx::Column column, std::optional<std::int64_t> value) {
+    if (value) number(row, column, static_cast<double>(*value), std::to_string(*value), 0);
 }
 
-void SheetWriter::percent(lxw_row_t row, lxw_col_t column, std::optional<std::int64_t> hundredths) {
+void SheetWriter::percent(xlsx::Row row, xlsx::Column column, std::optional<std::int64_t> hundredths) {
     if (hundredths) {
         number(row, column, static_cast<double>(*hundredths) / 10000, hundredthsText(*hundredths) + "%",
                formats_.percent);
     }
 }
 
-void SheetWriter::twoDecimals(lxw_row_t row, lxw_col_t column, std::optional<std::int64_t> hundredths) {
+void SheetWriter::twoDecimals(xlsx::Row row, xlsx::Column column, std::optional<std::int64_t> hundredths) {
     if (hundredths) {
         number(row, column, static_cast<double>(*hundredths) / 100, hundredthsText(*hundredths), formats_.twoDecimals);
     }
 }
 
-void SheetWriter::autofilter(lxw_row_t lastRow) {
-    checkXlsx(worksheet_autofilter(sheet_, 0, 0, lastRow, static_cast<lxw_col_t>(widths_.size() - 1)));
+void SheetWriter::autofilter(xlsx::Row lastRow) {
+    sheet_.autofilter(lastRow, static_cast<xlsx::Column>(widths_.size() - 1));
 }
 
 void SheetWriter::setWidths(double padding) {
     for (std::size_t column = 0; column < widths_.size(); ++column) {
         const double width = std::min(widths_[column] + padding, kMaxColumnWidth);
-        const auto at = static_cast<lxw_col_t>(column);
-        checkXlsx(worksheet_set_column(sheet_, at, at, width, nullptr));
+        const auto at = static_cast<xlsx::Column>(column);
+        sheet_.columnWidth(at, width);
     }
 }
 
-void SheetWriter::number(lxw_row_t row, lxw_col_t column, double value, const std::string& shown,
-                         lxw_format* format) {
-    checkXlsx(worksheet_write_number(sheet_, row, column, value, format));
+void SheetWriter::number(xlsx::Row row, xlsx::Column column, double value, const std::string& shown,
+                         xlsx::Style format) {
+    sheet_.number(row, column, value, format);
     fit(column, displayWidth(shown));
 }
 
-void SheetWriter::fit(lxw_col_t column, double width) { widths_.at(column) = std::max(widths_.at(column), width); }
+void SheetWriter::fit(xlsx::Column column, double width) { widths_.at(column) = std::max(widths_.at(column), width); }
 
 }  // namespace sormel

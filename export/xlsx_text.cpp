@@ -1,0 +1,114 @@
+#include "export/xlsx_text.h"
+
+#include <charconv>
+#include <cmath>
+
+namespace sormel::xlsx {
+
+void appendColumnName(std::string& out, Column column, bool absolute) {
+    char letters[4];
+    int count = 0;
+    for (unsigned number = column + 1u; number > 0; number = (number - 1) / 26) {
+        letters[count++] = static_cast<char>('A' + (number - 1) % 26);
+    }
+    if (absolute) out += '$';
+    while (count > 0) out += letters[--count];
+}
+
+void appendCellName(std::string& out, Row row, Column column, bool absolute) {
+    appendColumnName(out, column, absolute);
+    if (absolute) out += '$';
+    char digits[16];
+    const auto end = std::to_chars(digits, digits + sizeof digits, row + 1ull).ptr;
+    out.append(digits, end);
+}
+
+std::string rangeName(Row firstRow, Column firstColumn, Row lastRow, Column lastColumn, bool absolute) {
+    std::string range;
+    appendCellName(range, firstRow, firstColumn, absolute);
+    if (firstRow == lastRow && firstColumn == lastColumn) return range;
+    range += ':';
+    appendCellName(range, lastRow, lastColumn, absolute);
+    return range;
+}
+
+std::string quotedSheetName(std::string_view name) {
+    const auto plain = [](char c) {
+        return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '_' || c == '.';
+    };
+    bool needsQuotes = name.empty();
+    for (const char c : name) needsQuotes = needsQuotes || !plain(c);
+    if (!needsQuotes) return std::string(name);
+    std::string quoted = "'";
+    for (const char c : name) {
+        quoted += c;
+        if (c == '\'') quoted += '\'';
+    }
+    quoted += '\'';
+    return quoted;
+}
+
+namespace {
+
+template <bool Attribute>
+void appendEscaped(std::string& out, std::string_view text) {
+    std::size_t plainFrom = 0;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const char* entity = nullptr;
+        switch (text[i]) {
+            case '&': entity = "&amp;"; break;
+            case '<': entity = "&lt;"; break;
+            case '>': entity = "&gt;"; break;
+            case '"': entity = Attribute ? "&quot;" : nullptr; break;
+            case '\n': entity = Attribute ? "&#xA;" : nullptr; break;
+            default: break;
+        }
+        if (entity == nullptr) continue;
+        out.append(text, plainFrom, i - plainFrom);
+        out += entity;
+        plainFrom = i + 1;
+    }
+    out.append(text, plainFrom);
+}
+
+}  // namespace
+
+void appendXmlText(std::string& out, std::string_view text) { appendEscaped<false>(out, text); }
+
+void appendXmlAttribute(std::string& out, std::string_view text) { appendEscaped<true>(out, text); }
+
+void appendNumber(std::string& out, double value) {
+    // Whole numbers, nearly every number of a report, the short way.
+    if (value >= -1e15 && value <= 1e15 && value == std::floor(value)) {
+        char digits[24];
+        const auto end = std::to_chars(digits, digits + sizeof digits, static_cast<long long>(value)).ptr;
+        if (value == 0 && std::signbit(value)) {
+            out += "-0";
+        } else {
+            out.append(digits, end);
+        }
+        return;
+    }
+    char text[40];
+    const auto end = std::to_chars(text, text + sizeof text, value, std::chars_format::general, 16).ptr;
+    for (char* c = text; c != end; ++c) {
+        if (*c == 'e') *c = 'E';
+        else if (*c == 'i' || *c == 'n' || *c == 'f' || *c == 'a') *c = static_cast<char>(*c - 'a' + 'A');
+    }
+    out.append(text, end);
+}
+
+double storedColumnWidth(double characters) {
+    constexpr double kDigit = 7;
+    constexpr double kPadding = 5;
+    if (characters <= 0) return 0;
+    double pixels = 0;
+    if (characters < 1) {
+        pixels = static_cast<std::uint16_t>(characters * (kDigit + kPadding) + 0.5);
+    } else {
+        pixels = static_cast<std::uint16_t>(characters * kDigit + 0.5) + kPadding;
+    }
+    return static_cast<std::uint16_t>(pixels / kDigit * 256.0) / 256.0;
+}
+
+}  // namespace sormel::xlsx

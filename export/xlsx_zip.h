@@ -1,0 +1,72 @@
+// The zip container of a workbook, written straight to a sink: each part
+// deflated and put after a local header that holds its checksum and sizes,
+// the central directory at the end. Parts are small or held compressed
+// until complete, so nothing needs to be sought back to.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "export/byte_sink.h"
+
+namespace sormel::xlsx {
+
+// One piece of a part's deflated stream. A part may be made of several
+// pieces deflated one after another and joined: each but the last ends on a
+// byte boundary without ending the stream, so that the joined pieces are one
+// valid stream. A sheet's rows are deflated this way as they are written,
+// while its head, which tells how far they reach, is made at the end.
+class DeflatedPiece {
+public:
+    DeflatedPiece();
+    ~DeflatedPiece();
+    DeflatedPiece(const DeflatedPiece&) = delete;
+    DeflatedPiece& operator=(const DeflatedPiece&) = delete;
+
+    void append(std::string_view bytes);
+    // No more bytes; `last` ends the whole stream.
+    void finish(bool last);
+
+    const std::string& deflated() const { return out_; }
+    std::uint32_t checksum() const { return checksum_; }
+    std::uint64_t size() const { return size_; }
+
+private:
+    void run(int flush);
+
+    struct Stream;
+    std::unique_ptr<Stream> stream_;
+    std::string out_;
+    std::uint32_t checksum_ = 0;
+    std::uint64_t size_ = 0;
+};
+
+class ZipWriter {
+public:
+    explicit ZipWriter(ByteSink& sink) : sink_(sink) {}
+
+    // A part made of finished pieces, in order.
+    void addPart(const std::string& name, const std::vector<const DeflatedPiece*>& pieces);
+    void addPart(const std::string& name, std::string_view content);
+    // The central directory: the zip is complete.
+    void finish();
+
+private:
+    struct Entry {
+        std::string name;
+        std::uint32_t checksum;
+        std::uint32_t deflatedSize;
+        std::uint32_t size;
+        std::uint32_t offset;
+    };
+    void put(std::string_view bytes);
+
+    ByteSink& sink_;
+    std::vector<Entry> entries_;
+    std::uint64_t offset_ = 0;
+};
+
+}  // namespace sormel::xlsx
