@@ -7,8 +7,6 @@ set(sormel_windows_counterparts
   export/posix_cleanup.cpp export/cleanup_win.cpp
   export/posix_save.cpp export/save_win.cpp
   export/posix_io.cpp -
-  export/private_folder.cpp export/private_folder_win.cpp
-  export/library_messages_posix.cpp export/library_messages_win.cpp
   app/terminal_posix.cpp app/terminal_win.cpp
   app/window_module_posix.cpp app/window_module_win.cpp
   app/process_setup_posix.cpp app/process_setup_win.cpp)

@@ -8,7 +8,7 @@
 // デッキタイプ lists each type's decks and share, デッキ一覧 each deck's type,
 // and each type has a sheet of its own cards named after it. Sheet 平均デッキ holds the average decks
 // when they were asked for; sheet 条件 what the run was made with.
-//
+
 #include <charconv>
 #include <ctime>
 

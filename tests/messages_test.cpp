@@ -108,9 +108,9 @@ TEST_F(MessagesFromRuns, TheHelpsSynopsisListsEveryOptionItDescribes) {
     }
 }
 
-TEST_F(MessagesFromRuns, TheExcelLibrarysOwnLinesComeWithTheProgramsMessage) {
-    // Each type's sheet holds a temporary file open while the workbook is
-    // built: with few descriptors allowed, the library runs out of them.
+TEST_F(MessagesFromRuns, AWorkbookOfManySheetsNeedsNoFileOfItsOwnPerSheet) {
+    // Each sheet goes to the report as it is finished: forty types' sheets
+    // are written with few descriptors allowed.
     for (int i = 0; i < 40; ++i) {
         const std::string type = "T" + std::to_string(i);
         std::filesystem::create_directory(decks.path() / type);
@@ -120,10 +120,9 @@ TEST_F(MessagesFromRuns, TheExcelLibrarysOwnLinesComeWithTheProgramsMessage) {
         runProgram("ulimit -n 24; " + kProgram + " --batch " + shellQuoted(decks.path()) + " --by-folder --report " +
                        shellQuoted(scratch.path() / "r.xlsx"),
                    scratch);
-    EXPECT_EQ(result.status, 1) << result.err;
-    EXPECT_TRUE(result.err.starts_with("Excel ブックを作成できません。")) << result.err;
-    EXPECT_EQ(result.err.find("\n["), std::string::npos) << result.err;
-    EXPECT_FALSE(std::filesystem::exists(scratch.path() / "r.xlsx"));
+    EXPECT_EQ(result.status, 0) << result.err;
+    const ProgramResult listed = runProgram("unzip -l " + shellQuoted(scratch.path() / "r.xlsx"), scratch);
+    EXPECT_NE(listed.out.find("xl/worksheets/sheet44.xml"), std::string::npos) << listed.out;
 }
 
 TEST_F(MessagesFromRuns, APipeGivenByNameIsWrittenDirectly) {

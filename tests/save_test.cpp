@@ -20,7 +20,6 @@
 #include <stdexcept>
 
 #include "export/atomic_file.h"
-#include "export/private_folder.h"
 #include "export/save_set.h"
 #include "export/write_permission.h"
 #include "test_support.h"
@@ -153,25 +152,6 @@ TEST_F(Save, APipeGivenByItsNameUnderDevFdIsWrittenDirectly) {
     EXPECT_EQ(read(ends[0], received, sizeof received), 5);
     EXPECT_STREQ(received, "csv\r\n");
     close(ends[0]);
-}
-
-TEST_F(Save, ALibrarysPrivateFolderGoesWhenASignalEndsTheProgram) {
-    for (const int signalNumber : {SIGTERM, SIGINT, SIGHUP}) {
-        const pid_t child = fork();
-        ASSERT_GE(child, 0);
-        if (child == 0) {
-            setenv("TMPDIR", folder.path().c_str(), 1);
-            PrivateFolder scratch;
-            ScratchFolder::writeInto(scratch.path() / "report.xlsx", std::string(1 << 16, 'x'));
-            ScratchFolder::writeInto(scratch.path() / "sheet1.xml", "<x/>");
-            raise(signalNumber);
-            _exit(0);
-        }
-        int status = 0;
-        ASSERT_EQ(waitpid(child, &status, 0), child);
-        EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == signalNumber) << status;
-        EXPECT_EQ(names(), std::set<std::string>{}) << signalNumber;
-    }
 }
 
 TEST_F(Save, AReaderThatGoesAwayIsAnErrorNotTheEndOfTheProgram) {

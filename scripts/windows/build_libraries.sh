@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Cross-builds the libraries the Windows program links statically (zlib,
-# pugixml, libxlsxwriter) from Debian's own source packages, and GoogleTest
+# pugixml) from Debian's own source packages, and GoogleTest
 # from the sources Debian installs, into PREFIX; the header-only libraries
 # (nlohmann-json, toml++) are put beside them. Nothing is built again when
 # PREFIX already holds the libraries.
@@ -43,7 +43,7 @@ apt_options=(-o "Dir::Etc::SourceList=$work/apt/sources.list" -o Dir::Etc::Sourc
              -o "Dir::State::Lists=$work/apt/lists" -o "Dir::Cache=$work/apt/cache"
              -o Dir::State::Status=/var/lib/dpkg/status -o APT::Sandbox::User=root -o Debug::NoLocking=1)
 apt-get "${apt_options[@]}" -qq update
-(cd "$work/src" && apt-get "${apt_options[@]}" -qq source zlib pugixml libxlsxwriter >/dev/null)
+(cd "$work/src" && apt-get "${apt_options[@]}" -qq source zlib pugixml >/dev/null)
 
 cross=(-DCMAKE_TOOLCHAIN_FILE="$here/mingw-toolchain.cmake" -DCMAKE_BUILD_TYPE=Release
        -DCMAKE_INSTALL_PREFIX="$prefix" -DCMAKE_C_FLAGS=-O2 -G Ninja)
@@ -63,12 +63,6 @@ cmake -S "$pugixml" -B "$work/build-pugixml" "${cross[@]}" -DCMAKE_CXX_FLAGS=-O2
 cmake --build "$work/build-pugixml" -j "$jobs" >/dev/null
 cmake --install "$work/build-pugixml" >/dev/null
 
-xlsx=$(find "$work/src" -maxdepth 1 -type d -name 'libxlsxwriter-*' | head -1)
-cmake -S "$xlsx" -B "$work/build-xlsx" "${cross[@]}" -DBUILD_SHARED_LIBS=OFF -DBUILD_TESTS=OFF -DBUILD_EXAMPLES=OFF \
-      -DZLIB_ROOT="$prefix" -DZLIB_LIBRARY="$prefix/lib/libz.a" -DZLIB_INCLUDE_DIR="$prefix/include" \
-      -DCMAKE_FIND_ROOT_PATH="/usr/$host;$prefix" >/dev/null
-cmake --build "$work/build-xlsx" -j "$jobs" >/dev/null
-cmake --install "$work/build-xlsx" >/dev/null
 cmake -S /usr/src/googletest -B "$work/build-gtest" "${cross[@]}" -DCMAKE_CXX_FLAGS=-O1 -DBUILD_GMOCK=OFF \
       -DINSTALL_GTEST=ON -Dgtest_disable_pthreads=OFF >/dev/null
 cmake --build "$work/build-gtest" -j "$jobs" >/dev/null
