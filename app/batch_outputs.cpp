@@ -151,8 +151,7 @@ void BatchOutputs::fillSuggestedTypes(const std::string& rules) { set_.fill(sugg
 
 void BatchOutputs::fillReports(const ReportData& data) {
     // A workbook takes longer than the other reports together: it is
-    // written beside them. (Its library's messages are caught on standard
-    // error meanwhile, so nothing else may print there until it is done.)
+    // written beside them.
     std::vector<OutputJob> jobs;
     for (std::size_t i = 0; i < reports_.size(); ++i) {
         const ReportKind kind = *reportKindOf(options_.reports[i]);
