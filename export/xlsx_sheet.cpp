@@ -4,7 +4,6 @@
 #include <stdexcept>
 #include <string_view>
 
-#include "engine/numeric_text.h"
 #include "engine/text_decoding.h"
 
 namespace sormel {
@@ -75,6 +74,23 @@ double displayWidth(const std::string& utf8) {
     return width;
 }
 
+std::size_t digitCount(std::uint64_t value) {
+    std::size_t digits = 1;
+    for (; value >= 10; value /= 10) ++digits;
+    return digits;
+}
+
+std::uint64_t magnitudeOf(std::int64_t value) {
+    return value < 0 ? 0 - static_cast<std::uint64_t>(value) : static_cast<std::uint64_t>(value);
+}
+
+// The lengths of std::to_string(value) and hundredthsText(value), without
+// making them.
+std::size_t integerWidth(std::int64_t value) { return digitCount(magnitudeOf(value)) + (value < 0 ? 1 : 0); }
+std::size_t hundredthsWidth(std::int64_t value) {
+    return std::max<std::size_t>(digitCount(magnitudeOf(value)), 3) + 1 + (value < 0 ? 1 : 0);
+}
+
 }  // namespace
 
 CellFormats addCellFormats(xlsx::Book& book) {
@@ -96,25 +112,33 @@ void SheetWriter::header(const std::vector<std::string>& titles) {
 }
 
 void SheetWriter::text(xlsx::Row row, xlsx::Column column, const std::string& value) {
+    // Nearly every text goes in as it is; only the others are copied.
+    if (value.size() <= kMaxCellCharacters && value.find('_') == std::string::npos &&
+        value.find("\xEF\xBF") == std::string::npos && isValidUtf8(value)) {
+        sheet_.text(row, column, value);
+        fit(column, displayWidth(value));
+        return;
+    }
     const std::string cell = cellText(value);
     sheet_.text(row, column, cell);
     fit(column, displayWidth(cell));
 }
 
 void SheetWriter::count(xlsx::Row row, xlsx::Column column, std::optional<std::int64_t> value) {
-    if (value) number(row, column, static_cast<double>(*value), std::to_string(*value), 0);
+    if (value) number(row, column, static_cast<double>(*value), integerWidth(*value), 0);
 }
 
 void SheetWriter::percent(xlsx::Row row, xlsx::Column column, std::optional<std::int64_t> hundredths) {
     if (hundredths) {
-        number(row, column, static_cast<double>(*hundredths) / 10000, hundredthsText(*hundredths) + "%",
+        // Shown as hundredthsText and "%".
+        number(row, column, static_cast<double>(*hundredths) / 10000, hundredthsWidth(*hundredths) + 1,
                formats_.percent);
     }
 }
 
 void SheetWriter::twoDecimals(xlsx::Row row, xlsx::Column column, std::optional<std::int64_t> hundredths) {
     if (hundredths) {
-        number(row, column, static_cast<double>(*hundredths) / 100, hundredthsText(*hundredths), formats_.twoDecimals);
+        number(row, column, static_cast<double>(*hundredths) / 100, hundredthsWidth(*hundredths), formats_.twoDecimals);
     }
 }
 
@@ -130,10 +154,10 @@ void SheetWriter::setWidths(double padding) {
     }
 }
 
-void SheetWriter::number(xlsx::Row row, xlsx::Column column, double value, const std::string& shown,
+void SheetWriter::number(xlsx::Row row, xlsx::Column column, double value, std::size_t shownWidth,
                          xlsx::Style format) {
     sheet_.number(row, column, value, format);
-    fit(column, displayWidth(shown));
+    fit(column, static_cast<double>(shownWidth));
 }
 
 void SheetWriter::fit(xlsx::Column column, double width) { widths_.at(column) = std::max(widths_.at(column), width); }

@@ -34,9 +34,9 @@ public:
     void count(xlsx::Row row, xlsx::Column column, std::optional<std::int64_t> value);
     void percent(xlsx::Row row, xlsx::Column column, std::optional<std::int64_t> hundredths);
     void twoDecimals(xlsx::Row row, xlsx::Column column, std::optional<std::int64_t> hundredths);
-    // A number shown as `shown` in `format`.
+    // A number shown as `shown` (ASCII) in `format`.
     void decimal(xlsx::Row row, xlsx::Column column, double value, const std::string& shown, xlsx::Style format) {
-        number(row, column, value, shown, format);
+        number(row, column, value, shown.size(), format);
     }
     // A filter over the header and rows 1 to `lastRow`.
     void autofilter(xlsx::Row lastRow);
@@ -44,7 +44,8 @@ public:
     void setWidths(double padding);
 
 private:
-    void number(xlsx::Row row, xlsx::Column column, double value, const std::string& shown, xlsx::Style format);
+    // `shownWidth`: the characters of the number as shown, all ASCII.
+    void number(xlsx::Row row, xlsx::Column column, double value, std::size_t shownWidth, xlsx::Style format);
     void fit(xlsx::Column column, double width);
 
     xlsx::Sheet& sheet_;
