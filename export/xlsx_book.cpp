@@ -145,10 +145,10 @@ void Sheet::insertChart(Row row, Column column, Chart chart) {
 void Sheet::passRowsOn(bool last) {
     if (last && row_) pending_ += "</row>";
     if (pending_.size() >= kPiece || (last && !pending_.empty())) {
-        rows_.append(pending_);
-        pending_.clear();
+        pending_ = book_.deflater_.add(rows_, std::move(pending_));
+        if (pending_.capacity() < kPiece * 2) pending_.reserve(kPiece * 2);
     }
-    if (last) rows_.finish(false);
+    if (last) book_.deflater_.finish(rows_);
 }
 
 std::string Sheet::head() const {

@@ -1,8 +1,9 @@
 // An Excel workbook written as it is made: each sheet's rows are deflated
-// as they come and the sheet goes to the sink when the next one begins, so
-// that a workbook of many types and cards is never whole in memory. What
-// it writes is what Excel's own files hold (the parts and their XML as
-// Excel 2007 writes them); only features the reports use are there.
+// as they come (on a thread of their own) and the sheet goes to the sink
+// when the next one begins, so that a workbook of many types and cards is
+// never whole in memory. What it writes is what Excel's own files hold
+// (the parts and their XML as Excel 2007 writes them); only features the
+// reports use are there.
 #pragma once
 
 #include <ctime>
@@ -13,6 +14,7 @@
 #include <vector>
 
 #include "export/byte_sink.h"
+#include "export/xlsx_deflater.h"
 #include "export/xlsx_parts.h"
 #include "export/xlsx_text.h"
 #include "export/xlsx_zip.h"
@@ -97,6 +99,9 @@ private:
     std::unique_ptr<Sheet> sheet_;
     std::size_t charts_ = 0;
     bool closed_ = false;
+    // Declared last, so that its thread is stopped before the sheet whose
+    // rows it deflates goes away.
+    RowDeflater deflater_;
 };
 
 }  // namespace sormel::xlsx

@@ -4,26 +4,34 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <cstdio>
 #include <limits>
 #include <string>
 
+#include "export/xlsx_deflater.h"
 #include "export/xlsx_text.h"
+#include "export/xlsx_zip.h"
+#include "test_support.h"
 
 namespace sormel::xlsx {
 namespace {
 
-TEST(XlsxText, NumbersAreWhatPrintfsSixteenDigitsWrite) {
-    const double values[] = {0,      -0.0,       1,          -1,       0.1 + 0.2, 0.0695,   1.0 / 3,  2.4,
-                             0.8333, -0.1667,    123456789,  1e15,     1e16,      1.5e16,   1e-5,     -2.5e-7,
-                             1e300,  4.9e-324,   99999.995,  1e15 + 1, 0.30000000000000004, 1234567890123456789.0,
-                             std::numeric_limits<double>::infinity()};
-    for (const double value : values) {
-        char expected[64];
-        std::snprintf(expected, sizeof expected, "%.16G", value);
+// As glibc's printf("%.16G") writes them, which the workbooks always held,
+// on every system and in every locale.
+TEST(XlsxText, NumbersHaveSixteenSignificantDigits) {
+    const struct {
+        double value;
+        const char* text;
+    } cases[] = {{0.0, "0"}, {-0.0, "-0"}, {1.0, "1"}, {-1.0, "-1"}, {0.1 + 0.2, "0.3"},
+                 {0.0695, "0.06950000000000001"}, {1.0 / 3, "0.3333333333333333"}, {2.4, "2.4"},
+                 {-0.1667, "-0.1667"}, {1e15, "1000000000000000"}, {1e15 + 1, "1000000000000001"},
+                 {1e16, "1E+16"}, {1.5e16, "1.5E+16"}, {1e-5, "1E-05"}, {-2.5e-7, "-2.5E-07"}, {1e300, "1E+300"},
+                 {5e-324, "4.940656458412465E-324"}, {99999.995, "99999.995"},
+                 {1234567890123456789.0, "1.234567890123457E+18"},
+                 {std::numeric_limits<double>::infinity(), "INF"}};
+    for (const auto& c : cases) {
         std::string made;
-        appendNumber(made, value);
-        EXPECT_EQ(made, expected) << value;
+        appendNumber(made, c.value);
+        EXPECT_EQ(made, c.text) << c.value;
     }
 }
 
@@ -49,6 +57,51 @@ TEST(XlsxText, ColumnWidthsAreRoundedToPixels) {
     appendXmlAttribute(escaped, "a&<>\"\n'");
     appendXmlText(escaped, "&<>\"");
     EXPECT_EQ(escaped, "a&amp;&lt;&gt;&quot;&#xA;'&amp;&lt;&gt;\"");
+}
+
+// A part made of pieces deflated apart, some through the deflating thread
+// while another part's pieces are queued too, unzips to the bytes given.
+TEST(XlsxZip, PiecesDeflatedApartJoinIntoOnePartThatUnzips) {
+    std::string rows;
+    for (int i = 0; i < 40000; ++i) rows += "<row r=\"" + std::to_string(i) + "\"><c><v>" + std::to_string(i * 7) + "</v></c></row>";
+    const std::string head = "<?xml?>\n<sheetData>";
+    const std::string tail = "</sheetData>";
+    DeflatedPiece first;
+    DeflatedPiece second;
+    {
+        RowDeflater deflater;
+        std::string buffer;
+        for (std::size_t at = 0; at < rows.size(); at += 70000) {
+            buffer = deflater.add(first, rows.substr(at, 70000));
+            buffer = deflater.add(second, "x");
+        }
+        deflater.finish(first);
+        deflater.finish(second);
+    }
+    DeflatedPiece headPiece;
+    headPiece.append(head);
+    headPiece.finish(false);
+    DeflatedPiece tailPiece;
+    tailPiece.append(tail);
+    tailPiece.finish(true);
+    DeflatedPiece end;
+    end.finish(true);
+    StringSink bytes;
+    ZipWriter zip(bytes);
+    zip.addPart("a/sheet.xml", {&headPiece, &first, &tailPiece});
+    zip.addPart("b.txt", {&second, &end});
+    zip.addPart("[c].xml", "small");
+    zip.finish();
+    testing::ScratchFolder scratch;
+    const std::filesystem::path file = scratch.write("t.zip", bytes.take());
+    const auto unzipped = testing::runProgram("unzip -p " + testing::shellQuoted(file) + " a/sheet.xml", scratch);
+    EXPECT_EQ(unzipped.status, 0) << unzipped.err;
+    EXPECT_TRUE(unzipped.out == head + rows + tail) << unzipped.out.size();
+    const auto tested = testing::runProgram("unzip -t " + testing::shellQuoted(file), scratch);
+    EXPECT_EQ(tested.status, 0) << tested.out;
+    EXPECT_NE(tested.out.find("No errors detected"), std::string::npos);
+    EXPECT_EQ(testing::runProgram("unzip -p " + testing::shellQuoted(file) + " b.txt", scratch).out,
+              std::string(static_cast<std::size_t>((rows.size() + 69999) / 70000), 'x'));
 }
 
 }  // namespace
