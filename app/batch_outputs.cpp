@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <iostream>
 #include <map>
+#include <unordered_map>
 
 #include "engine/file_error.h"
 #include "engine/path_bytes.h"
@@ -34,8 +35,15 @@ public:
             const DeckFiles& decks = *deckLists_[list];
             std::vector<std::optional<std::filesystem::path>>& canonical = canonicalFolders_[list];
             canonical.resize(decks.folderCount());
-            for (std::size_t deck = 0; deck < decks.size(); ++deck) {
-                if (decks.name(deck) != name) continue;
+            // The decks by name, made once: a thousand outputs need not
+            // look at every deck each.
+            auto& byName = decksByName_[list];
+            if (byName.empty()) {
+                for (std::size_t deck = 0; deck < decks.size(); ++deck) byName.emplace(decks.name(deck), deck);
+            }
+            const auto [first, last] = byName.equal_range(name);
+            for (auto found = first; found != last; ++found) {
+                const std::size_t deck = found->second;
                 std::optional<std::filesystem::path>& folder = canonical[decks.folderIndex(deck)];
                 if (!folder) folder = std::filesystem::weakly_canonical(decks.folderOf(deck), ignored);
                 if (*folder == resolved.parent_path()) return true;
@@ -59,6 +67,7 @@ private:
     const DeckFiles* deckLists_[2];
     // The folders of each list once links are followed, made when needed.
     std::vector<std::optional<std::filesystem::path>> canonicalFolders_[2];
+    std::unordered_multimap<std::string_view, std::size_t> decksByName_[2];
     std::vector<FileIdentity> identities_;
 };
 
