@@ -42,6 +42,8 @@ public:
     explicit XmlCardCollector(std::vector<XmlCard>& cards) : cards_(cards) {}
 
 protected:
+    bool canRestart() const override { return true; }
+    void restart() override { cards_.clear(); }
     // Adds a card of `count` copies (its text; null when the attribute is
     // missing), or stops the parse naming `countName`.
     void addCard(const char* count, std::string_view countName, DeckPart part, std::string name);
