@@ -59,7 +59,7 @@ constexpr unsigned kParseOptions = pugi::parse_minimal | pugi::parse_fragment | 
 
 }  // namespace
 
-std::size_t XmlDeckParser::line() const { return state_->lineAt(state_->offset); }
+std::size_t XmlDeckParser::line() const { return state_->line(); }
 
 void XmlDeckParser::fail(const std::string& message) {
     if (!state_->error.empty()) return;
@@ -88,7 +88,7 @@ void XmlDeckParser::parse(std::string_view text, XmlReading reading) {
         std::memset(buffer + text.size(), 0, kPadding);
     };
     fresh();
-    State state{text, buffer, skippedLines, 0, 0, 0, {}, 0, {}};
+    State state{text, buffer, skippedLines, 0, 0, 0, {}, 0, {}, 0};
     state_ = &state;
     struct Detach {
         XmlDeckParser* parser;
@@ -99,7 +99,7 @@ void XmlDeckParser::parse(std::string_view text, XmlReading reading) {
         // Not plain, or refused: the tree says how, from the start.
         restart();
         fresh();
-        state = State{text, buffer, skippedLines, 0, 0, 0, {}, 0, std::move(state.attributes)};
+        state = State{text, buffer, skippedLines, 0, 0, 0, {}, 0, std::move(state.attributes), 0};
     }
     parseTree(buffer);
 }

@@ -23,7 +23,9 @@ struct XmlDeckParser::State {
     std::string error;  // the first problem found
     std::size_t errorLine = 0;
     std::vector<XmlAttribute> attributes;
+    std::size_t knownLine = 0;  // the line of `offset` when the single pass counted it, else 0
 
+    std::size_t line() { return knownLine != 0 ? knownLine : lineAt(offset); }
     std::size_t lineAt(std::size_t at) {
         at = std::min(at, text.size());
         if (at < countedTo) countedTo = lineEnds = 0;

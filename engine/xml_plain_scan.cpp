@@ -17,7 +17,8 @@ enum : unsigned char {
     kBlank = 1,       // space, tab, CR, LF
     kNameStart = 2,   // ASCII letters, `_`, `:`
     kName = 4,        // and digits, `-`, `.`
-    kValue = 8,       // in an attribute value as it is: not a quote, `<`, `&` or a control character
+    kInDoubleQuotes = 8,  // in an attribute value as it is: not its quote, `<`, `&` or a control character
+    kInSingleQuotes = 64,
     kText = 16,       // in text as it is: not `<`, `&`, `>` or a control character but a blank
     kDeclared = 32,   // in a declaration's value: ASCII letters, digits, `.`, `_`, `-`
 };
@@ -25,7 +26,7 @@ enum : unsigned char {
 constexpr std::array<unsigned char, 256> kClasses = [] {
     std::array<unsigned char, 256> classes{};
     for (unsigned c = 0x20; c < 0x100; ++c) {
-        if (c != '"' && c != '\'' && c != '<' && c != '&') classes[c] |= kValue;
+        if (c != '<' && c != '&') classes[c] |= (c != '"' ? kInDoubleQuotes : 0) | (c != '\'' ? kInSingleQuotes : 0);
         if (c != '<' && c != '&' && c != '>') classes[c] |= kText;
     }
     for (const char c : {' ', '\t', '\r', '\n'}) classes[static_cast<unsigned char>(c)] |= kBlank | kText;
@@ -41,10 +42,13 @@ constexpr std::array<unsigned char, 256> kClasses = [] {
 
 bool is(char c, unsigned char classes) { return (kClasses[static_cast<unsigned char>(c)] & classes) != 0; }
 
-// Steps over blanks; whether there were any.
-bool skipBlanks(char*& p) {
+// Whether `p` ends a line: CR LF, CR and LF each end one (a CR LF at its LF).
+bool endsLine(const char* p) { return *p == '\n' || (*p == '\r' && p[1] != '\n'); }
+
+// Steps over blanks, counting the line ends among them; whether there were any.
+bool skipBlanks(char*& p, std::size_t& lineEnds) {
     char* const from = p;
-    while (is(*p, kBlank)) ++p;
+    for (; is(*p, kBlank); ++p) lineEnds += endsLine(p);
     return p != from;
 }
 
@@ -58,11 +62,11 @@ std::string_view name(char*& p) {
 }
 
 // `<?xml` and its pseudo-attributes of plain values, up to `?>`.
-bool skipDeclaration(char*& p) {
+bool skipDeclaration(char*& p, std::size_t& lineEnds) {
     if (std::strncmp(p, "<?xml", 5) != 0 || !is(p[5], kBlank)) return false;
     p += 5;
     for (;;) {
-        const bool blank = skipBlanks(p);
+        const bool blank = skipBlanks(p, lineEnds);
         if (p[0] == '?' && p[1] == '>') {
             p += 2;
             return true;
@@ -83,11 +87,12 @@ bool skipDeclaration(char*& p) {
 const char* attributeValue(char*& p) {
     const char quote = *p;
     if (quote != '"' && quote != '\'') return nullptr;
+    const unsigned char plain = quote == '"' ? kInDoubleQuotes : kInSingleQuotes;
     char* const value = ++p;
     bool references = false;
     for (;; ++p) {
+        if (is(*p, plain)) continue;
         if (*p == quote) break;
-        if (is(*p, kValue) || *p == '"' || *p == '\'') continue;
         if (*p != '&') return nullptr;
         references = true;
     }
@@ -102,12 +107,15 @@ const char* attributeValue(char*& p) {
     return value;
 }
 
-// Text up to the next `<`, its references checked.
-bool skipText(char*& p) {
+// Text up to the next `<`, its references checked and its line ends counted.
+bool skipText(char*& p, std::size_t& lineEnds) {
     char* const text = p;
     bool references = false;
     for (; *p != '<'; ++p) {
-        if (is(*p, kText)) continue;
+        if (is(*p, kText)) {
+            lineEnds += endsLine(p);
+            continue;
+        }
         if (*p != '&') return false;
         references = true;
     }
@@ -120,8 +128,10 @@ bool XmlDeckParser::scanPlain(char* const buffer) {
     State& s = *state_;
     const char* const end = buffer + s.text.size();
     char* p = buffer;
-    if (p[0] == '<' && p[1] == '?' && !skipDeclaration(p)) return false;
-    skipBlanks(p);
+    // Line ends are only ever met among blanks and in text.
+    std::size_t lineEnds = 0;
+    if (p[0] == '<' && p[1] == '?' && !skipDeclaration(p, lineEnds)) return false;
+    skipBlanks(p, lineEnds);
     // The elements open around the current one, deepest last.
     constexpr std::size_t kMaxDepth = 64;
     std::array<std::string_view, kMaxDepth> open;
@@ -132,18 +142,19 @@ bool XmlDeckParser::scanPlain(char* const buffer) {
             if (depth == 0) return false;
             ++p;
             const std::string_view closed = name(p);
-            skipBlanks(p);
+            skipBlanks(p, lineEnds);
             if (*p++ != '>' || closed.empty() || closed != open[depth - 1]) return false;
             endElement(closed);
             --depth;
         } else {
             s.offset = s.offsetOf(p);
+            s.knownLine = s.skippedLines + lineEnds + 1;
             const std::string_view element = name(p);
             if (element.empty()) return false;
             s.attributes.clear();
             bool empty = false;
             for (;;) {
-                const bool blank = skipBlanks(p);
+                const bool blank = skipBlanks(p, lineEnds);
                 if (*p == '>' || (p[0] == '/' && p[1] == '>')) {
                     empty = *p == '/';
                     p += empty ? 2 : 1;
@@ -167,9 +178,9 @@ bool XmlDeckParser::scanPlain(char* const buffer) {
                 open[depth++] = element;
             }
         }
-        if (depth > 0 && !skipText(p)) return false;
+        if (depth > 0 && !skipText(p, lineEnds)) return false;
     } while (depth > 0);
-    skipBlanks(p);
+    skipBlanks(p, lineEnds);
     return p == end;
 }
 
