@@ -34,6 +34,11 @@ void XmlCardCollector::addCard(const char* count, std::string_view countName, De
         return;
     }
     card.quantity = static_cast<double>(quantity->value);
+    if (cards_.list.empty()) {
+        // Room for a deck of usual size at once, rather than growing to it.
+        cards_.list.reserve(64);
+        cards_.names.reserve(1024);
+    }
     cards_.setName(card, name);
     cards_.list.push_back(card);
 }
