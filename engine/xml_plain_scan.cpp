@@ -48,6 +48,7 @@ bool endsLine(const char* p) { return *p == '\n' || (*p == '\r' && p[1] != '\n')
 // Steps over blanks, counting the line ends among them; whether there were any.
 bool skipBlanks(char*& p, std::size_t& lineEnds) {
     char* const from = p;
+    while (*p == ' ') ++p;
     for (; is(*p, kBlank); ++p) lineEnds += endsLine(p);
     return p != from;
 }
