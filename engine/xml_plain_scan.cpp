@@ -6,6 +6,7 @@
 // instead: this pass never refuses a document itself, so every message and
 // its line comes from one place.
 #include <array>
+#include <cstdint>
 #include <cstring>
 
 #include "engine/xml_parse_state.h"
@@ -153,6 +154,9 @@ bool XmlDeckParser::scanPlain(char* const buffer) {
             const std::string_view element = name(p);
             if (element.empty()) return false;
             s.attributes.clear();
+            // A bit for each attribute's size and last letter: only names
+            // whose bits meet need comparing for a duplicate.
+            std::uint64_t seen = 0;
             bool empty = false;
             for (;;) {
                 const bool blank = skipBlanks(p, lineEnds);
@@ -165,9 +169,14 @@ bool XmlDeckParser::scanPlain(char* const buffer) {
                 if (!blank || attribute.empty() || *p++ != '=') return false;
                 const char* value = attributeValue(p);
                 if (value == nullptr) return false;
-                for (const XmlAttribute& before : s.attributes) {
-                    if (before.name == attribute) return false;
+                const std::uint64_t bit = std::uint64_t{1}
+                                          << ((attribute.size() * 7 + static_cast<unsigned char>(attribute.back())) & 63);
+                if ((seen & bit) != 0) {
+                    for (const XmlAttribute& before : s.attributes) {
+                        if (before.name == attribute) return false;
+                    }
                 }
+                seen |= bit;
                 s.attributes.push_back({attribute, value});
             }
             startElement(element, s.attributes);
