@@ -55,7 +55,8 @@ protected:
     virtual bool canRestart() const { return false; }
     virtual void restart() {}
 
-    // The 1-based line of the element being handed to startElement().
+    // The 1-based line of the element (or text) being handed out; for
+    // startElement() only when the single pass may be reading.
     std::size_t line() const;
     // Stops the parse; parse() throws `message` with the current line.
     void fail(const std::string& message);
