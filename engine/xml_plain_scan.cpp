@@ -1,8 +1,9 @@
 // The single pass over a plain XML document: an optional declaration, then
 // one element tree of elements, attributes and text, blanks around it.
-// Anything else (comments, CDATA, a DOCTYPE, processing instructions,
-// blanks inside attribute values, names beyond ASCII, anything not
-// well-formed) makes it give up, and the tree parser reads the document
+// Anything else (comments, CDATA, a DOCTYPE, processing instructions, tabs
+// or line breaks inside attribute values, names beyond ASCII, elements
+// nested more than 64 deep, anything not well-formed) makes it give up, and
+// the tree parser reads the document
 // instead: this pass never refuses a document itself, so every message and
 // its line comes from one place.
 #include <array>
