@@ -3,9 +3,8 @@
 // Anything else (comments, CDATA, a DOCTYPE, processing instructions, tabs
 // or line breaks inside attribute values, names beyond ASCII, elements
 // nested more than 64 deep, anything not well-formed) makes it give up, and
-// the tree parser reads the document
-// instead: this pass never refuses a document itself, so every message and
-// its line comes from one place.
+// the tree parser reads the document instead: this pass never refuses a
+// document itself, so every message and its line comes from one place.
 #include <array>
 #include <cstdint>
 #include <cstring>
