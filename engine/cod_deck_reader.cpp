@@ -27,6 +27,10 @@ private:
     void endElement(std::string_view name) override {
         if (name == "zone") part_.reset();
     }
+    void restart() override {
+        XmlCardCollector::restart();
+        part_.reset();
+    }
 
     std::optional<DeckPart> part_;  // inside a zone that counts
 };

@@ -23,9 +23,19 @@ public:
 private:
     void startElement(std::string_view name, XmlAttributes attributes) override {
         if (name != "Cards") return;
-        const char* quantity = attribute(attributes, "Quantity");
-        const char* sideboard = attribute(attributes, "Sideboard");
-        const char* cardName = attribute(attributes, "Name");
+        // One look at each attribute (no name comes twice).
+        const char* quantity = nullptr;
+        const char* sideboard = nullptr;
+        const char* cardName = nullptr;
+        for (const XmlAttribute& a : attributes) {
+            if (a.name == "Quantity") {
+                quantity = a.value;
+            } else if (a.name == "Sideboard") {
+                sideboard = a.value;
+            } else if (a.name == "Name") {
+                cardName = a.value;
+            }
+        }
         if (quantity == nullptr || cardName == nullptr) {
             fail("Cards 要素に Quantity か Name がありません。");
             return;

@@ -32,9 +32,9 @@ private:
             inSection_ = true;
         } else if (name == "card" && inSection_) {
             // The name is the element's text, filled in at its end.
-            const std::size_t before = cards_.size();
+            const std::size_t before = cards_.list.size();
             addCard(attribute(attributes, "qty"), "qty", part_, {});
-            inCard_ = cards_.size() > before;
+            inCard_ = cards_.list.size() > before;
             text_.clear();
         }
     }
@@ -46,7 +46,7 @@ private:
         if (name == "section") inSection_ = false;
         if (name != "card" || !inCard_) return;
         inCard_ = false;
-        cards_.back().name = trimBlanks(text_);
+        cards_.setName(cards_.list.back(), trimBlanks(text_));
     }
 
     bool inSection_ = false;

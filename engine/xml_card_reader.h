@@ -13,13 +13,29 @@ namespace sormel {
 struct XmlCard {
     double quantity = 0;
     DeckPart part = DeckPart::Main;
-    std::string name;  // the card number and the card name
+    // The card number and the card name: where in XmlCards::names.
+    std::size_t nameAt = 0;
+    std::size_t nameSize = 0;
     std::size_t line = 0;
+};
+
+// A document's cards, their names kept together in one string rather than
+// one string each.
+struct XmlCards {
+    std::vector<XmlCard> list;
+    std::string names;
+
+    std::string_view nameOf(const XmlCard& card) const { return std::string_view(names).substr(card.nameAt, card.nameSize); }
+    void setName(XmlCard& card, std::string_view name) {
+        card.nameAt = names.size();
+        card.nameSize = name.size();
+        names += name;
+    }
 };
 
 class XmlCardReader : public DeckReader {
 public:
-    bool atEnd() const override { return next_ >= cards_.size(); }
+    bool atEnd() const override { return next_ >= cards_.list.size(); }
     // A card of 0 copies, or of the side part left out, counts nothing.
     DeckStep next(DeckEntry& entry) override;
     std::size_t lineNumber() const override { return line_; }
@@ -27,7 +43,7 @@ public:
 
 protected:
     explicit XmlCardReader(bool includeSidePart) : includeSidePart_(includeSidePart) {}
-    std::vector<XmlCard> cards_;
+    XmlCards cards_;
 
 private:
     const bool includeSidePart_;
@@ -39,14 +55,19 @@ private:
 // format shares.
 class XmlCardCollector : public XmlDeckParser {
 public:
-    explicit XmlCardCollector(std::vector<XmlCard>& cards) : cards_(cards) {}
+    explicit XmlCardCollector(XmlCards& cards) : cards_(cards) {}
 
 protected:
+    bool canRestart() const override { return true; }
+    void restart() override {
+        cards_.list.clear();
+        cards_.names.clear();
+    }
     // Adds a card of `count` copies (its text; null when the attribute is
     // missing), or stops the parse naming `countName`.
-    void addCard(const char* count, std::string_view countName, DeckPart part, std::string name);
+    void addCard(const char* count, std::string_view countName, DeckPart part, std::string_view name);
 
-    std::vector<XmlCard>& cards_;
+    XmlCards& cards_;
 };
 
 }  // namespace sormel

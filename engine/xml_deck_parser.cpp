@@ -10,6 +10,7 @@
 
 #include "engine/deck_entry.h"
 #include "engine/list_syntax.h"
+#include "engine/xml_parse_state.h"
 #include "engine/xml_references.h"
 
 namespace sormel {
@@ -58,28 +59,7 @@ constexpr unsigned kParseOptions = pugi::parse_minimal | pugi::parse_fragment | 
 
 }  // namespace
 
-struct XmlDeckParser::State {
-    std::string_view text;  // the document as it came (leading blanks skipped), for its lines
-    const char* base;       // the start of the copy parsed in place
-    std::size_t skippedLines;  // blank lines before the document
-    std::size_t offset = 0;    // of the node being handed out
-    std::size_t countedTo = 0;  // text[0, countedTo) holds `lineEnds` line ends
-    std::size_t lineEnds = 0;
-    std::string error;  // the first problem found
-    std::size_t errorLine = 0;
-    std::vector<XmlAttribute> attributes;
-
-    std::size_t lineAt(std::size_t at) {
-        at = std::min(at, text.size());
-        if (at < countedTo) countedTo = lineEnds = 0;
-        lineEnds += countLineEnds(text, countedTo, at);
-        countedTo = at;
-        return skippedLines + lineEnds + 1;
-    }
-    std::size_t offsetOf(const char* p) const { return static_cast<std::size_t>(p - base); }
-};
-
-std::size_t XmlDeckParser::line() const { return state_->lineAt(state_->offset); }
+std::size_t XmlDeckParser::line() const { return state_->line(); }
 
 void XmlDeckParser::fail(const std::string& message) {
     if (!state_->error.empty()) return;
@@ -94,23 +74,39 @@ const char* XmlDeckParser::attribute(XmlAttributes attributes, std::string_view 
     return nullptr;
 }
 
-void XmlDeckParser::parse(std::string_view text) {
+void XmlDeckParser::parse(std::string_view text, XmlReading reading) {
     const auto [skippedBytes, skippedLines] = leadingBlanks(text);
     text.remove_prefix(skippedBytes);
     // The text is UTF-8 whatever the declaration says: it was decoded
-    // before it got here. The tree parser writes into its copy, which has
+    // before it got here. Both readings write into their copy, which has
     // zeros after it for the values' eight-byte scans.
     constexpr std::size_t kPadding = 8;
     const std::unique_ptr<char[]> copy(new char[text.size() + kPadding]);
     char* const buffer = copy.get();
-    std::memcpy(buffer, text.data(), text.size());
-    std::memset(buffer + text.size(), 0, kPadding);
-    State state{text, buffer, skippedLines, 0, 0, 0, {}, 0, {}};
+    const auto fresh = [&] {
+        std::memcpy(buffer, text.data(), text.size());
+        std::memset(buffer + text.size(), 0, kPadding);
+    };
+    fresh();
+    State state{text, buffer, skippedLines, 0, 0, 0, {}, 0, {}, 0};
     state_ = &state;
     struct Detach {
         XmlDeckParser* parser;
         ~Detach() { parser->state_ = nullptr; }
     } detach{this};
+    if (reading == XmlReading::Quick && !readsText() && canRestart()) {
+        if (scanPlain(buffer)) return;
+        // Not plain, or refused: the tree says how, from the start.
+        restart();
+        fresh();
+        state = State{text, buffer, skippedLines, 0, 0, 0, {}, 0, std::move(state.attributes), 0};
+    }
+    parseTree(buffer);
+}
+
+void XmlDeckParser::parseTree(char* const buffer) {
+    State& state = *state_;
+    const std::string_view text = state.text;
     const auto stop = [&](const char* reason, std::size_t offset) {
         throw DeckFormatError(std::string("XML として読めません: ") + reason, state.lineAt(offset));
     };

@@ -2,7 +2,9 @@
 // formats: each says what it does with the elements it meets, in document
 // order. The document is parsed in place into a tree (pugixml) and then
 // walked; no DTD or external entity is ever read, and the only entities are
-// the five XML predefines.
+// the five XML predefines. Most deck files are plain (elements, attributes
+// and text, nothing else): those are read in one pass without the tree, to
+// the same effect.
 #pragma once
 
 #include <cstddef>
@@ -27,6 +29,11 @@ struct XmlAttribute {
 };
 using XmlAttributes = std::span<const XmlAttribute>;
 
+// How parse() reads a document: Quick tries the single pass first and
+// leaves any document it does not take to the tree; Tree always builds the
+// tree (the two are compared in the tests).
+enum class XmlReading { Quick, Tree };
+
 class XmlDeckParser {
 public:
     virtual ~XmlDeckParser() = default;
@@ -34,7 +41,7 @@ public:
     // Parses `text`, blanks before the document allowed; throws
     // DeckFormatError with the line the parser stopped at when the
     // document is not well-formed, or with the line and message of fail().
-    void parse(std::string_view text);
+    void parse(std::string_view text, XmlReading reading = XmlReading::Quick);
 
 protected:
     virtual void startElement(std::string_view name, XmlAttributes attributes) = 0;
@@ -43,8 +50,13 @@ protected:
     // Whether characters() wants every piece of text, blanks between
     // elements included; when false it may be left uncalled.
     virtual bool readsText() const { return false; }
+    // Whether restart() can make the parser forget everything it was handed:
+    // only then is the single pass tried, as it may give up half-way.
+    virtual bool canRestart() const { return false; }
+    virtual void restart() {}
 
-    // The 1-based line of the document being read.
+    // The 1-based line of the element (or text) being handed out; for
+    // startElement() only when the single pass may be reading.
     std::size_t line() const;
     // Stops the parse; parse() throws `message` with the current line.
     void fail(const std::string& message);
@@ -54,6 +66,12 @@ protected:
 private:
     // Hands out the elements and text of `root` in document order.
     void walk(const pugi::xml_node& root);
+    // Parses the tree of the copy `buffer` of the document; throws as parse().
+    void parseTree(char* buffer);
+    // Reads the copy `buffer` of a plain document in one pass, handing out
+    // what the tree walk would; false (having handed out part of it, or
+    // nothing) when the document is not plain or fail() was called.
+    bool scanPlain(char* buffer);
 
     struct State;
     State* state_ = nullptr;

@@ -48,6 +48,13 @@ TEST(XmlDeckText, ReferencesBlanksAndLineEndsAsXmlReadsThem) {
         {"<cockatrice_deck>\n<zone name=\"main\"><card number=\"1\" name=\"&#x1F600;\"/></zone>\n"
          "<zone name=\"side\">\n<card number=\"2\" name=\"S\"/></zone></cockatrice_deck>",
          {"\xF0\x9F\x98\x80 1 2", "S 2 4"}},
+        // Documents read part of the way in one pass and then again as a
+        // tree (at the comment): the cards of the first go are forgotten,
+        // and so is the zone they were in.
+        {dek("<Cards Quantity=\"1\" Name=\"A\"/>\n<!-- c -->\n"), {"A 1 3"}},
+        {"<cockatrice_deck><card number=\"9\" name=\"Out\"/>\n<zone name=\"main\"><card number=\"1\" name=\"In\"/>"
+         "<!-- c --></zone></cockatrice_deck>",
+         {"In 1 2"}},
     };
     for (const Case& c : cases) {
         const bool cod = c.text.find("cockatrice") != std::string::npos;
