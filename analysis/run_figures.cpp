@@ -196,6 +196,7 @@ AverageDeckSet RunFigures::averageDecks(const UsageTable& table) const {
     if (average_) set.all = averageDeckFigures(average_->build(table), table);
     if (!types_) return set;
     for (const auto& type : types_->types()) {
+        if (type->reportError) std::rethrow_exception(type->reportError);
         if (type->report && type->report->averageDeck) {
             set.types.emplace_back(type->name, *type->report->averageDeck);
         } else if (type->average) {
