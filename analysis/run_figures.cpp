@@ -66,9 +66,11 @@ std::unique_ptr<DeckTypeSplitter> RunFigures::makeSplitter(std::vector<std::uint
         if (report_) type->analysis = std::make_unique<CardAnalysis>(request_.copyLimit);
         if (averageWanted_) type->average = std::make_unique<AverageDeckBuilder>(request_.includeSidePart);
     }
-    // Without a comparison, which needs every type's table at the end, a
-    // type is turned into its report as soon as its decks are read.
-    if (!request_.baseline && (report_ || averageWanted_)) {
+    // Types from sub-folders are read one after the other: without a
+    // comparison, which needs every type's table at the end, each is turned
+    // into its report as soon as its decks are read. (Types named by rules
+    // are fed from the held decks, which are let go of only at the end.)
+    if (!request_.baseline && !typing_ && (report_ || averageWanted_)) {
         types->finishEachType(request_.sortChoice, [this](DeckTypeTally& type) { reportType(type); });
     }
     return types;
