@@ -20,10 +20,10 @@ namespace {
 
 // A text a spreadsheet would take for a formula gets a leading "'", which
 // it shows as text; counts and rates are written apart and keep theirs.
-void appendText(std::string& out, const std::string& text) {
+void appendText(std::string& out, std::string_view text) {
     const bool formulaLike = !text.empty() && std::string_view("=+-@\t\r").find(text[0]) != std::string_view::npos;
     if (formulaLike) {
-        appendQuoted(out, "'" + text, CsvEncoding::Utf8);
+        appendQuoted(out, "'" + std::string(text), CsvEncoding::Utf8);
     } else {
         appendQuoted(out, text, CsvEncoding::Utf8);
     }
@@ -56,7 +56,7 @@ void appendShortHundredths(std::string& out, std::int64_t hundredths) {
 // missing value is an empty field. A card kept since the baseline has an
 // empty status text.
 void appendCell(std::string& out, const ReportColumn& column, const CellValue& value) {
-    if (column.kind == ColumnKind::Text) return appendText(out, std::string(textIn(value)));
+    if (column.kind == ColumnKind::Text) return appendText(out, textIn(value));
     const std::optional<std::int64_t> number = numberIn(value);
     if (!number) return;
     switch (column.kind) {
