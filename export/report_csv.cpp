@@ -23,7 +23,9 @@ namespace {
 void appendText(std::string& out, std::string_view text) {
     const bool formulaLike = !text.empty() && std::string_view("=+-@\t\r").find(text[0]) != std::string_view::npos;
     if (formulaLike) {
-        appendQuoted(out, "'" + std::string(text), CsvEncoding::Utf8);
+        std::string marked(1, '\'');
+        marked += text;
+        appendQuoted(out, marked, CsvEncoding::Utf8);
     } else {
         appendQuoted(out, text, CsvEncoding::Utf8);
     }
