@@ -57,6 +57,10 @@ void DeckTypeSplitter::deckStarted(std::size_t index) {
         !current_->finished) {
         finishType(*current_, choice_);
     }
+    if (current_ == nullptr || type != currentType_) {
+        for (const std::size_t row : mappedRows_) rowInType_[row] = 0;
+        mappedRows_.clear();
+    }
     currentType_ = type;
     current_ = types_.at(type).get();
     current_->tableOrNew(mergeByName_);
@@ -69,22 +73,32 @@ void DeckTypeSplitter::entryCounted(const CountedEntry& counted) {
     DeckTypeTally& type = *current_;
     if (!type.failure.empty()) return;
     UsageTable& table = *type.table;
-    std::optional<std::size_t> handle = table.findCard(counted.key);
-    if (!handle) {
-        handle = mergeByName_ ? table.addCard(std::string(counted.cardNumber), counted.cardName(), std::string(counted.key))
-                              : table.addCard(std::string(counted.cardNumber), counted.cardName());
-    }
+    const std::size_t handle = rowInType(counted, table);
     try {
-        table.recordCardLine(*handle, counted.entry.copies, static_cast<std::size_t>(type.decks), counted.line);
+        table.recordCardLine(handle, counted.entry.copies, static_cast<std::size_t>(type.decks), counted.line);
     } catch (const CardError& error) {
         // The run goes on for the overall table; the type's figures fail
         // when they are asked for.
         type.failure = error.what();
         return;
     }
-    const CountedEntry inType{*handle, counted.key, counted.entry, counted.encoding, counted.line, counted.cardNumber};
+    const CountedEntry inType{handle, counted.key, counted.entry, counted.encoding, counted.line, counted.cardNumber};
     if (type.analysis) type.analysis->entryCounted(inType);
     if (type.average) type.average->entryCounted(inType);
+}
+
+std::size_t DeckTypeSplitter::rowInType(const CountedEntry& counted, UsageTable& table) {
+    if (counted.row >= rowInType_.size()) rowInType_.resize(std::max(counted.row + 1, rowInType_.size() * 2), 0);
+    std::uint32_t& mapped = rowInType_[counted.row];
+    if (mapped != 0) return mapped - 1;
+    std::optional<std::size_t> handle = table.findCard(counted.key);
+    if (!handle) {
+        handle = mergeByName_ ? table.addCard(std::string(counted.cardNumber), counted.cardName(), std::string(counted.key))
+                              : table.addCard(std::string(counted.cardNumber), counted.cardName());
+    }
+    mapped = static_cast<std::uint32_t>(*handle + 1);
+    mappedRows_.push_back(counted.row);
+    return *handle;
 }
 
 void DeckTypeSplitter::deckFinished(std::size_t index) {

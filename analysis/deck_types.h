@@ -79,6 +79,8 @@ public:
 
 private:
     void finishType(DeckTypeTally& type, SortChoice choice);
+    // The current type's row for the run's row `row` (its key), made if new.
+    std::size_t rowInType(const CountedEntry& counted, UsageTable& table);
 
     const std::vector<std::uint32_t> typeOfFile_;
     const bool mergeByName_;
@@ -88,6 +90,11 @@ private:
     std::uint32_t currentType_ = 0;
     SortChoice choice_ = SortChoice::ByDecks;
     std::function<void(DeckTypeTally&)> finished_;  // set by finishEachType
+    // By row of the run's table: the current type's row (handle + 1) for the
+    // same card, once looked up since the current type's decks began; 0
+    // for none. A type's decks read one after the other look a card up once.
+    std::vector<std::uint32_t> rowInType_;
+    std::vector<std::size_t> mappedRows_;  // the run's rows set in rowInType_
 };
 
 }  // namespace sormel

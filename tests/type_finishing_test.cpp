@@ -4,6 +4,7 @@
 // interleaved (named by rules) still get every deck.
 #include <gtest/gtest.h>
 
+#include <map>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -23,17 +24,25 @@ class SplitterFeed {
 public:
     explicit SplitterFeed(DeckTypeSplitter& splitter) : splitter_(splitter) {}
     void deck(std::size_t index, const std::string& card, double copies) {
+        deckWith(index, std::vector<std::string>{card}, copies);
+    }
+    void deckWith(std::size_t index, const std::vector<std::string>& cards, double copies) {
         splitter_.deckStarted(index);
-        DeckEntry entry;
-        entry.copies = copies;
-        entry.cardNumber = card;
-        entry.setCardName(card);
-        splitter_.entryCounted({0, card, entry, DeckEncoding::Utf8, 1, card});
+        for (const std::string& card : cards) {
+            DeckEntry entry;
+            entry.copies = copies;
+            entry.cardNumber = card;
+            entry.setCardName(card);
+            // The run's table gives each card a row of its own.
+            const std::size_t row = rows_.emplace(card, rows_.size()).first->second;
+            splitter_.entryCounted({row, card, entry, DeckEncoding::Utf8, 1, card});
+        }
         splitter_.deckFinished(index);
     }
 
 private:
     DeckTypeSplitter& splitter_;
+    std::map<std::string, std::size_t> rows_;
 };
 
 TEST(TypeFinishing, EachTypeIsHandedOverOnceAfterItsLastDeckWithItsTableFinished) {
@@ -60,6 +69,26 @@ TEST(TypeFinishing, EachTypeIsHandedOverOnceAfterItsLastDeckWithItsTableFinished
     EXPECT_EQ(handed, (std::vector<std::string>{"B 1@2 rated", "A 2@3 rated"}));
     splitter.finish(SortChoice::ByDecks);
     EXPECT_EQ(handed, (std::vector<std::string>{"B 1@2 rated", "A 2@3 rated", "C 2@5 rated", "D 0@5"}));
+}
+
+TEST(TypeFinishing, EachTypeCountsACardInItsOwnRowWhenTypesTakeTurns) {
+    // x is the second card of type 0 and the first of type 1.
+    DeckTypeSplitter splitter({0, 1, 0, 1}, {"zero", "one"}, false);
+    SplitterFeed feed(splitter);
+    feed.deckWith(0, {"a", "x"}, 1);
+    feed.deckWith(1, {"x"}, 2);
+    feed.deckWith(2, {"x", "a"}, 3);
+    feed.deckWith(3, {"y", "x"}, 4);
+    splitter.finish(SortChoice::ByDecks);
+    const auto counts = [](const UsageTable& table) {
+        std::map<std::string, std::string> out;
+        for (std::size_t i = 0; i < table.rowCount(); ++i) {
+            out[table.row(i).cardNumber] = std::to_string(table.row(i).decks) + "/" + std::to_string(static_cast<long long>(table.row(i).copies));
+        }
+        return out;
+    };
+    EXPECT_EQ(counts(*splitter.types()[0]->table), (std::map<std::string, std::string>{{"a", "2/4"}, {"x", "2/4"}}));
+    EXPECT_EQ(counts(*splitter.types()[1]->table), (std::map<std::string, std::string>{{"x", "2/6"}, {"y", "1/4"}}));
 }
 
 TEST(TypeFinishing, TheFirstFailingTypeInTheTypesOrderIsToldWhicheverEndedFirst) {
