@@ -14,6 +14,12 @@ CardAnalysis::CardAnalysis(int copyLimit) : copyLimit_(copyLimit) {
 }
 
 std::size_t CardAnalysis::splitIndex(double copies, int copyLimit) {
+    // Most decks hold a whole number of copies up to the limit: that is its
+    // own bucket, without rounding.
+    if (copies >= 1 && copies <= copyLimit) {
+        const auto whole = static_cast<int>(copies);
+        if (whole == copies) return static_cast<std::size_t>(whole) - 1;
+    }
     const auto over = static_cast<std::size_t>(copyLimit);
     const std::size_t other = over + 1;
     // A count beyond the integer range is still clearly above or below.

@@ -5,26 +5,65 @@
 
 namespace sormel {
 
+UsageTable& DeckTypeTally::tableOrNew(bool separateKeys) {
+    if (!table) {
+        table = std::make_unique<UsageTable>();
+        table->setSeparateKeys(separateKeys);
+        table->reset();
+    }
+    return *table;
+}
+
 void DeckTypeTally::release() {
     analysis.reset();
     average.reset();
-    table = UsageTable();
+    table.reset();
+    report.reset();
 }
 
 DeckTypeSplitter::DeckTypeSplitter(std::vector<std::uint32_t> typeOfFile, const std::vector<std::string>& typeNames,
                                    bool mergeByName)
-    : typeOfFile_(std::move(typeOfFile)), mergeByName_(mergeByName) {
+    : typeOfFile_(std::move(typeOfFile)), mergeByName_(mergeByName), lastFile_(typeNames.size(), 0) {
     for (const std::string& name : typeNames) {
         auto type = std::make_unique<DeckTypeTally>();
         type->name = name;
-        type->table.setSeparateKeys(mergeByName);
-        type->table.reset();
         types_.push_back(std::move(type));
     }
+    for (std::size_t file = 0; file < typeOfFile_.size(); ++file) lastFile_.at(typeOfFile_[file]) = file;
+}
+
+void DeckTypeSplitter::finishEachType(SortChoice choice, std::function<void(DeckTypeTally&)> finished) {
+    choice_ = choice;
+    finished_ = std::move(finished);
+}
+
+void DeckTypeSplitter::finishType(DeckTypeTally& type, SortChoice choice) {
+    type.finished = true;
+    if (!type.failure.empty()) return;
+    try {
+        if (type.decks > 0) type.tableOrNew(mergeByName_).computeAllMetrics(type.decks, choice);
+    } catch (...) {
+        type.finishError = std::current_exception();
+        return;
+    }
+    if (finished_) finished_(type);
 }
 
 void DeckTypeSplitter::deckStarted(std::size_t index) {
-    current_ = types_.at(typeOfFile_.at(index)).get();
+    const std::uint32_t type = typeOfFile_.at(index);
+    // The previous deck's type is complete once a deck after its last file
+    // starts: with types read one after the other, that is at once.
+    if (finished_ && current_ != nullptr && type != currentType_ && lastFile_[currentType_] < index &&
+        !current_->finished) {
+        finishType(*current_, choice_);
+    }
+    if (current_ == nullptr || type != currentType_) {
+        for (const std::size_t row : mappedRows_) rowInType_[row] = 0;
+        mappedRows_.clear();
+    }
+    currentType_ = type;
+    current_ = types_.at(type).get();
+    current_->tableOrNew(mergeByName_);
     ++current_->decks;
     if (current_->analysis) current_->analysis->deckStarted(index);
     if (current_->average) current_->average->deckStarted(index);
@@ -33,23 +72,33 @@ void DeckTypeSplitter::deckStarted(std::size_t index) {
 void DeckTypeSplitter::entryCounted(const CountedEntry& counted) {
     DeckTypeTally& type = *current_;
     if (!type.failure.empty()) return;
-    UsageTable& table = type.table;
-    std::optional<std::size_t> handle = table.findCard(counted.key);
-    if (!handle) {
-        handle = mergeByName_ ? table.addCard(std::string(counted.cardNumber), counted.cardName(), std::string(counted.key))
-                              : table.addCard(std::string(counted.cardNumber), counted.cardName());
-    }
+    UsageTable& table = *type.table;
+    const std::size_t handle = rowInType(counted, table);
     try {
-        table.recordCardLine(*handle, counted.entry.copies, static_cast<std::size_t>(type.decks), counted.line);
+        table.recordCardLine(handle, counted.entry.copies, static_cast<std::size_t>(type.decks), counted.line);
     } catch (const CardError& error) {
         // The run goes on for the overall table; the type's figures fail
         // when they are asked for.
         type.failure = error.what();
         return;
     }
-    const CountedEntry inType{*handle, counted.key, counted.entry, counted.encoding, counted.line, counted.cardNumber};
+    const CountedEntry inType{handle, counted.key, counted.entry, counted.encoding, counted.line, counted.cardNumber};
     if (type.analysis) type.analysis->entryCounted(inType);
     if (type.average) type.average->entryCounted(inType);
+}
+
+std::size_t DeckTypeSplitter::rowInType(const CountedEntry& counted, UsageTable& table) {
+    if (counted.row >= rowInType_.size()) rowInType_.resize(std::max(counted.row + 1, rowInType_.size() * 2), 0);
+    std::uint32_t& mapped = rowInType_[counted.row];
+    if (mapped != 0) return mapped - 1;
+    std::optional<std::size_t> handle = table.findCard(counted.key);
+    if (!handle) {
+        handle = mergeByName_ ? table.addCard(std::string(counted.cardNumber), counted.cardName(), std::string(counted.key))
+                              : table.addCard(std::string(counted.cardNumber), counted.cardName());
+    }
+    mapped = static_cast<std::uint32_t>(*handle + 1);
+    mappedRows_.push_back(counted.row);
+    return *handle;
 }
 
 void DeckTypeSplitter::deckFinished(std::size_t index) {
@@ -58,9 +107,15 @@ void DeckTypeSplitter::deckFinished(std::size_t index) {
 }
 
 void DeckTypeSplitter::finish(SortChoice choice) {
+    if (finished_) {
+        for (const auto& type : types_) {
+            if (!type->finished) finishType(*type, choice);
+        }
+    }
     for (const auto& type : types_) {
         if (!type->failure.empty()) throw std::runtime_error(type->failure);
-        if (type->decks > 0) type->table.computeAllMetrics(type->decks, choice);
+        if (type->finishError) std::rethrow_exception(type->finishError);
+        if (!finished_ && type->decks > 0) type->table->computeAllMetrics(type->decks, choice);
     }
 }
 

@@ -169,6 +169,7 @@ ReportData FolderAnalysis::takeReport() {
     current_.figures.reset();
     baseline_.figures.reset();
     if (baseline_.ownTable) *baseline_.ownTable = UsageTable();
+    if (current_.ownTable) *current_.ownTable = UsageTable();
     return data;
 }
 

@@ -91,7 +91,8 @@ public:
     const UsageTable& table() const { return *current_.table; }
     // The report (when the request asked for one); the date is left for the
     // caller. takeReport lets go of what the run gathered as the report is
-    // made, leaving the table and the listings.
+    // made, leaving the listings (and a table the caller handed in); a
+    // table of the analysis's own is left empty.
     ReportData report() const;
     ReportData takeReport();
     // The average decks (when the request asked for them).

@@ -1,6 +1,7 @@
 #include "analysis/run_figures.h"
 
 #include <algorithm>
+#include <exception>
 
 #include "analysis/result_report.h"
 #include "engine/file_error.h"
@@ -65,7 +66,28 @@ std::unique_ptr<DeckTypeSplitter> RunFigures::makeSplitter(std::vector<std::uint
         if (report_) type->analysis = std::make_unique<CardAnalysis>(request_.copyLimit);
         if (averageWanted_) type->average = std::make_unique<AverageDeckBuilder>(request_.includeSidePart);
     }
+    // Types from sub-folders are read one after the other: without a
+    // comparison, which needs every type's table at the end, each is turned
+    // into its report as soon as its decks are read. (Types named by rules
+    // are fed from the held decks, which are let go of only at the end.)
+    if (!request_.baseline && !typing_ && (report_ || averageWanted_)) {
+        types->finishEachType(request_.sortChoice, [this](DeckTypeTally& type) { reportType(type); });
+    }
     return types;
+}
+
+void RunFigures::reportType(DeckTypeTally& type) const {
+    try {
+        const UsageTable& table = type.tableOrNew(request_.mergeByName);
+        CardReport report;
+        if (type.analysis) report = buildCardReport(table, *type.analysis, type.decks, request_.includeSidePart);
+        if (type.average) report.averageDeck = averageDeckFigures(type.average->build(table), table);
+        type.release();
+        type.report = std::move(report);
+    } catch (...) {
+        type.release();
+        type.reportError = std::current_exception();
+    }
 }
 
 void RunFigures::finish(SortChoice choice) {
@@ -86,6 +108,7 @@ void RunFigures::finish(SortChoice choice) {
 
 std::vector<DeckListEntry> RunFigures::deckList(const std::vector<std::string>& files) const {
     std::vector<DeckListEntry> list;
+    list.reserve(listing_->files.size());
     for (std::size_t i = 0; i < listing_->files.size(); ++i) {
         DeckListEntry entry;
         entry.file = files[i];
@@ -129,20 +152,29 @@ ReportData RunFigures::buildReport(const UsageTable& table, const RunFigures* ba
             typeReport.decks = type->decks;
             typeReport.share =
                 percentInHundredths(static_cast<double>(type->decks), static_cast<double>(deckCount));
-            typeReport.report = buildCardReport(type->table, *type->analysis, type->decks, request_.includeSidePart);
+            if (type->reportError) std::rethrow_exception(type->reportError);
+            if (type->report) {
+                // Made when the type's last deck was read.
+                typeReport.report = releaseTypes ? std::move(*type->report) : *type->report;
+                data.types.push_back(std::move(typeReport));
+                if (releaseTypes) type->release();
+                continue;
+            }
+            const UsageTable& typeTable = type->tableOrNew(request_.mergeByName);
+            typeReport.report = buildCardReport(typeTable, *type->analysis, type->decks, request_.includeSidePart);
             if (baselineTable != nullptr) {
                 // A type the baseline does not have compares with an empty table.
                 UsageTable empty;
                 const UsageTable* before = &empty;
                 if (baseline != nullptr && baseline->types_) {
                     for (const auto& old : baseline->types_->types()) {
-                        if (old->name == type->name) before = &old->table;
+                        if (old->name == type->name && old->table) before = old->table.get();
                     }
                 }
-                addComparison(typeReport.report, type->table, *before);
+                addComparison(typeReport.report, typeTable, *before);
             }
             if (type->average) {
-                typeReport.report.averageDeck = averageDeckFigures(type->average->build(type->table), type->table);
+                typeReport.report.averageDeck = averageDeckFigures(type->average->build(typeTable), typeTable);
             }
             data.types.push_back(std::move(typeReport));
             if (releaseTypes) type->release();  // asked by takeReport, which may change the figures
@@ -166,8 +198,12 @@ AverageDeckSet RunFigures::averageDecks(const UsageTable& table) const {
     if (average_) set.all = averageDeckFigures(average_->build(table), table);
     if (!types_) return set;
     for (const auto& type : types_->types()) {
-        if (type->average) {
-            set.types.emplace_back(type->name, averageDeckFigures(type->average->build(type->table), type->table));
+        if (type->reportError) std::rethrow_exception(type->reportError);
+        if (type->report && type->report->averageDeck) {
+            set.types.emplace_back(type->name, *type->report->averageDeck);
+        } else if (type->average) {
+            const UsageTable& typeTable = type->tableOrNew(request_.mergeByName);
+            set.types.emplace_back(type->name, averageDeckFigures(type->average->build(typeTable), typeTable));
         }
     }
     return set;

@@ -79,6 +79,9 @@ private:
                            bool releaseTypes) const;
     std::unique_ptr<DeckTypeSplitter> makeSplitter(std::vector<std::uint32_t> typeOfFile,
                                                    const std::vector<std::string>& typeNames) const;
+    // Turns a finished deck type into what the report shows of it, and lets
+    // go of its table and figures; a failure is kept for the report.
+    void reportType(DeckTypeTally& type) const;
     // Every deck with its type; `files` are the decks' names as the report shows them.
     std::vector<DeckListEntry> deckList(const std::vector<std::string>& files) const;
 

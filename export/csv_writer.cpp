@@ -10,7 +10,7 @@
 
 namespace sormel {
 
-std::size_t appendQuoted(std::string& out, const std::string& utf8, CsvEncoding encoding) {
+std::size_t appendQuoted(std::string& out, std::string_view utf8, CsvEncoding encoding) {
     out.push_back('"');
     const std::size_t start = out.size();
     std::size_t lost = 0;

@@ -9,6 +9,7 @@
 
 #include <filesystem>
 #include <string>
+#include <string_view>
 
 #include "engine/usage_table.h"
 
@@ -28,7 +29,7 @@ Cp932Loss cp932Loss(const UsageTable& table);
 
 // Appends `utf8` as a quoted CSV text field in `encoding`. Returns how many
 // characters code page 932 could not hold.
-std::size_t appendQuoted(std::string& out, const std::string& utf8, CsvEncoding encoding);
+std::size_t appendQuoted(std::string& out, std::string_view utf8, CsvEncoding encoding);
 
 // The whole CSV as bytes. Throws CardError when a count does not fit the
 // integer range; nothing is produced then. With `loss`, also counts what

@@ -1,5 +1,7 @@
 #include "export/json_cards.h"
 
+#include <utility>
+
 #include <nlohmann/json.hpp>
 
 #include "export/json_text.h"
@@ -28,39 +30,60 @@ void appendCellJson(std::string& out, ColumnKind kind, const CellValue& value) {
 
 void appendCardJson(std::string& out, const CardFigures& card, const std::vector<ReportColumn>& columns,
                     const std::vector<PeriodInfo>& periods) {
+    CardJsonWriter(columns).append(out, card, periods);
+}
+
+CardJsonWriter::CardJsonWriter(std::vector<ReportColumn> columns) : columns_(std::move(columns)) {
+    for (std::size_t i = 0; i < columns_.size(); ++i) {
+        const ReportColumn& column = columns_[i];
+        appendJsonKey(keys_.emplace_back(), column.key);
+        std::string& group = groupKeys_.emplace_back();
+        if (!column.group.empty()) appendJsonKey(group, column.group);
+        // A group is known by the first column that names it.
+        std::size_t first = 0;
+        while (columns_[first].group != column.group) ++first;
+        groups_.push_back(column.group.empty() ? kNoGroup : first);
+    }
+}
+
+void CardJsonWriter::append(std::string& out, const CardFigures& card, const std::vector<PeriodInfo>& periods) const {
     out += '{';
     bool first = true;
-    const std::string* group = nullptr;  // the group object open, if any
-    const auto member = [&](std::string_view key) {
+    std::size_t group = kNoGroup;  // the group object open, if any
+    const auto member = [&](const std::string& key) {
         if (!first) out += ',';
         first = false;
-        appendJsonKey(out, key);
+        out += key;
     };
-    for (const ReportColumn& column : columns) {
+    for (std::size_t i = 0; i < columns_.size(); ++i) {
+        const ReportColumn& column = columns_[i];
         if (!hasFiguresFor(card, column.presence)) continue;
-        if (group && *group != column.group) {
+        if (group != kNoGroup && group != groups_[i]) {
             out += '}';
-            group = nullptr;
+            group = kNoGroup;
         }
-        if (!group && !column.group.empty()) {
-            member(column.group);
+        if (group == kNoGroup && groups_[i] != kNoGroup) {
+            member(groupKeys_[i]);
             out += '{';
             first = true;
-            group = &column.group;
+            group = groups_[i];
         }
-        member(column.key);
+        member(keys_[i]);
         appendCellJson(out, column.kind, column.value(card));
     }
-    if (group) {
+    if (group != kNoGroup) {
         out += '}';
         first = false;
     }
     if (card.trend) {
-        member("trend");
+        if (!first) out += ',';
+        first = false;
+        appendJsonKey(out, "trend");
         out += cardTrendJson(*card.trend, periods).dump(-1, ' ', false, nlohmann::ordered_json::error_handler_t::replace);
     }
     if (card.results) {
-        member("small_sample");
+        if (!first) out += ',';
+        appendJsonKey(out, "small_sample");
         appendJsonBool(out, card.results->smallSample);
     }
     out += '}';

@@ -24,6 +24,21 @@ void appendCellJson(std::string& out, ColumnKind kind, const CellValue& value);
 void appendCardJson(std::string& out, const CardFigures& card, const std::vector<ReportColumn>& columns,
                     const std::vector<PeriodInfo>& periods);
 
+// appendCardJson for the many cards of one report: the members' keys are
+// written out once, not for every card.
+class CardJsonWriter {
+public:
+    explicit CardJsonWriter(std::vector<ReportColumn> columns);
+    void append(std::string& out, const CardFigures& card, const std::vector<PeriodInfo>& periods) const;
+
+private:
+    std::vector<ReportColumn> columns_;
+    std::vector<std::string> keys_;        // by column: `"key":`
+    std::vector<std::string> groupKeys_;   // by column: `"group":`, or empty
+    std::vector<std::size_t> groups_;      // by column: its group's first column, or kNoGroup
+    static constexpr std::size_t kNoGroup = static_cast<std::size_t>(-1);
+};
+
 // {"file", "type", "how", "similarity"}: the similarity only for a deck
 // given the nearest type, else null.
 void appendDeckEntryJson(std::string& out, const DeckListEntry& deck);

@@ -27,6 +27,24 @@ bool plainText(std::string_view text) {
 }  // namespace
 
 void appendJsonString(std::string& out, std::string_view text) {
+    // Most texts (card numbers, names, file names) are printable ASCII
+    // without a quote or backslash, or UTF-8 text: copied whole.
+    bool ascii = true, escaped = false;
+    for (const char c : text) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (byte >= 0x80) {
+            ascii = false;
+        } else if (byte < 0x20 || c == '"' || c == '\\') {
+            escaped = true;
+            break;
+        }
+    }
+    if (!escaped && (ascii || isValidUtf8(text))) {
+        out += '"';
+        out += text;
+        out += '"';
+        return;
+    }
     if (!plainText(text)) return appendDump(out, Json(std::string(text)));
     out += '"';
     std::size_t start = 0;

@@ -7,6 +7,7 @@
 // type's own cards, which have no results figures). With deck
 // types, every row starts with its type: the rows over all decks first
 // (全体), then one block per type with that type's own cards.
+#include <charconv>
 #include <optional>
 #include <string_view>
 
@@ -19,29 +20,58 @@ namespace {
 
 // A text a spreadsheet would take for a formula gets a leading "'", which
 // it shows as text; counts and rates are written apart and keep theirs.
-void appendText(std::string& out, const std::string& text) {
+void appendText(std::string& out, std::string_view text) {
     const bool formulaLike = !text.empty() && std::string_view("=+-@\t\r").find(text[0]) != std::string_view::npos;
-    appendQuoted(out, formulaLike ? "'" + text : text, CsvEncoding::Utf8);
+    if (formulaLike) {
+        std::string marked(1, '\'');
+        marked += text;
+        appendQuoted(out, marked, CsvEncoding::Utf8);
+    } else {
+        appendQuoted(out, text, CsvEncoding::Utf8);
+    }
+}
+
+void appendInteger(std::string& out, std::int64_t value) {
+    char digits[24];
+    const char* end = std::to_chars(digits, digits + sizeof digits, value).ptr;
+    out.append(digits, static_cast<std::size_t>(end - digits));
+}
+
+// Hundredths in their shortest form, as shortHundredthsText writes them
+// ("12.5", "-0.05", "3"), without a text of their own.
+void appendShortHundredths(std::string& out, std::int64_t hundredths) {
+    const std::uint64_t magnitude =
+        hundredths < 0 ? 0 - static_cast<std::uint64_t>(hundredths) : static_cast<std::uint64_t>(hundredths);
+    char digits[32];
+    char* at = digits;
+    if (hundredths < 0) *at++ = '-';
+    at = std::to_chars(at, digits + sizeof digits, magnitude / 100).ptr;
+    if (const auto fraction = static_cast<unsigned>(magnitude % 100); fraction != 0) {
+        *at++ = '.';
+        *at++ = static_cast<char>('0' + fraction / 10);
+        if (fraction % 10 != 0) *at++ = static_cast<char>('0' + fraction % 10);
+    }
+    out.append(digits, static_cast<std::size_t>(at - digits));
 }
 
 // Texts quoted, numbers bare, rates and averages in their shortest form; a
 // missing value is an empty field. A card kept since the baseline has an
 // empty status text.
 void appendCell(std::string& out, const ReportColumn& column, const CellValue& value) {
-    if (column.kind == ColumnKind::Text) return appendText(out, std::string(textIn(value)));
+    if (column.kind == ColumnKind::Text) return appendText(out, textIn(value));
     const std::optional<std::int64_t> number = numberIn(value);
     if (!number) return;
     switch (column.kind) {
     case ColumnKind::Rate:
     case ColumnKind::Average:
-        out += shortHundredthsText(*number);
+        appendShortHundredths(out, *number);
         break;
     case ColumnKind::Status:
         appendText(out, cardStatusText(static_cast<CardStatus>(*number)));
         break;
     case ColumnKind::Count:
     case ColumnKind::Text:
-        out += std::to_string(*number);
+        appendInteger(out, *number);
         break;
     }
 }
@@ -59,8 +89,11 @@ void appendHeader(std::string& out, bool typeColumn, const std::vector<ReportCol
 void appendCards(PieceBuffer& pieces, const std::vector<ReportColumn>& columns, const CardReport& report,
                  const std::string* type) {
     std::string& out = pieces.text;
+    // The type's cell, the same on every row.
+    std::string typeCell;
+    if (type) appendText(typeCell, *type);
     for (const CardFigures& card : report.cards) {
-        if (type) appendText(out, *type);
+        out += typeCell;
         for (std::size_t i = 0; i < columns.size(); ++i) {
             if (i > 0 || type) out.push_back(',');
             appendCell(out, columns[i], columns[i].value(card));

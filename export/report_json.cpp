@@ -105,13 +105,12 @@ private:
 
 void writeCards(JsonWriter& writer, const CardReport& report, const std::vector<PeriodInfo>& periods = {}) {
     // Every member a card can have; cardObject leaves out what a card lacks.
-    const std::vector<ReportColumn> columns =
-        reportColumns({.copyLimit = report.copyLimit, .compared = true, .results = true});
+    const CardJsonWriter cards(reportColumns({.copyLimit = report.copyLimit, .compared = true, .results = true}));
     writer.key("cards");
     writer.open('[');
     for (const CardFigures& card : report.cards) {
         writer.newline();
-        writer.direct([&](std::string& out) { appendCardJson(out, card, columns, periods); });
+        writer.direct([&](std::string& out) { cards.append(out, card, periods); });
         writer.passOn();
     }
     writer.close(']');

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <limits>
 #include <map>
 #include <tuple>
 #include <stdexcept>
@@ -178,6 +179,7 @@ TEST(CopySplit, EveryCountFindsItsBucket) {
         {0.5, 3, 4},        {0.51, 3, 0},       {-0.5, 3, 4},        {0, 3, 4},      {-7, 3, 4},
         {99, 99, 98},       {100, 99, 99},      {1, 1, 0},           {1.5, 1, 1},
         {2147483647, 3, 3}, {2147483647.5, 3, 3}, {-2147483648.5, 3, 4}, {1e300, 3, 3}, {-1e300, 3, 4},
+        {2.0000001, 3, 1},  {2.9999999, 3, 2},  {std::numeric_limits<double>::quiet_NaN(), 3, 4},
     };
     for (const Case& c : cases) {
         EXPECT_EQ(CardAnalysis::splitIndex(c.copies, c.limit), c.index) << c.copies << " with limit " << c.limit;

@@ -5,8 +5,11 @@
 #include <stdlib.h>
 
 #include <nlohmann/json.hpp>
+#include <iterator>
+#include <limits>
 #include <stdexcept>
 
+#include "engine/numeric_text.h"
 #include "engine/tally_run.h"
 #include "test_support.h"
 
@@ -145,6 +148,31 @@ TEST(ReportJson, RatesPrintWithAtMostTwoDecimals) {
         ASSERT_NE(at, std::string::npos);
         at += 11;
         ASSERT_EQ(text.substr(at, text.find(',', at) - at), expected) << h;
+    }
+}
+
+TEST(ReportCsv, RatesAndAveragesAreTheirShortestHundredthsAndCountsTheirDigits) {
+    const std::int64_t values[] = {0,    1,          5,          10,   50,     99,        100,
+                                   101,  1250,       6667,       -1,   -5,     -10,       -100,
+                                   -1667, 99999999, 123456789012345678, std::numeric_limits<std::int64_t>::max(),
+                                   std::numeric_limits<std::int64_t>::min()};
+    ReportData data = sampleReport(true);
+    data.report.cards.assign(std::size(values), data.report.cards[0]);
+    for (std::size_t i = 0; i < std::size(values); ++i) {
+        data.report.cards[i].adoption = values[i];
+        data.report.cards[i].avgCopies = values[i];
+        data.report.cards[i].usage = 4242;
+        data.report.cards[i].decks = static_cast<std::int32_t>(values[i] % 1000000);
+    }
+    const std::string text = formatReportCsv(data);
+    std::size_t at = text.find("\r\n") + 2;
+    for (const std::int64_t value : values) {
+        const std::string row = text.substr(at, text.find("\r\n", at) - at);
+        at += row.size() + 2;
+        const std::string rate = shortHundredthsText(value);
+        const std::string decks = std::to_string(value % 1000000);
+        const std::string start = "\"001\",\"say \"\"hi\"\"\"," + decks + ",12," + rate + ",42.42," + rate + ",5,10,";
+        EXPECT_EQ(row.substr(0, start.size()), start) << value;
     }
 }
 
