@@ -42,7 +42,7 @@ void RowDeflater::queue(Task task) {
     if (inline_) {
         run(*task.piece, task.bytes, task.finish);
         task.bytes.clear();
-        spare_.push_back(std::move(task.bytes));
+        if (spare_.size() <= kQueued) spare_.push_back(std::move(task.bytes));
         return;
     }
     std::unique_lock lock(mutex_);
@@ -92,7 +92,8 @@ void RowDeflater::work() {
             failure_ = failure;
             tasks_.clear();
         }
-        spare_.push_back(std::move(task.bytes));
+        // A few buffers are kept for the rows to come; the rest go.
+        if (spare_.size() <= kQueued) spare_.push_back(std::move(task.bytes));
         changed_.notify_all();
     }
 }
