@@ -323,4 +323,19 @@ std::string shortHundredthsText(std::int64_t hundredths) {
     return text;
 }
 
+void appendShortHundredths(std::string& out, std::int64_t hundredths) {
+    const std::uint64_t magnitude =
+        hundredths < 0 ? 0 - static_cast<std::uint64_t>(hundredths) : static_cast<std::uint64_t>(hundredths);
+    char digits[32];
+    char* at = digits;
+    if (hundredths < 0) *at++ = '-';
+    at = std::to_chars(at, digits + sizeof digits, magnitude / 100).ptr;
+    if (const auto fraction = static_cast<unsigned>(magnitude % 100); fraction != 0) {
+        *at++ = '.';
+        *at++ = static_cast<char>('0' + fraction / 10);
+        if (fraction % 10 != 0) *at++ = static_cast<char>('0' + fraction % 10);
+    }
+    out.append(digits, static_cast<std::size_t>(at - digits));
+}
+
 }  // namespace sormel

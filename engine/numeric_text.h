@@ -92,7 +92,9 @@ inline std::int64_t averageInHundredths(double total, double count) { return rou
 std::string hundredthsText(std::int64_t hundredths);
 
 // Hundredths in their shortest form, without trailing zeros ("66.67",
-// "12.5", "100", "0").
+// "12.5", "100", "0"); the append form writes it after `out` without a
+// text of its own.
 std::string shortHundredthsText(std::int64_t hundredths);
+void appendShortHundredths(std::string& out, std::int64_t hundredths);
 
 }  // namespace sormel

@@ -3,6 +3,7 @@
 #include <charconv>
 #include <nlohmann/json.hpp>
 
+#include "engine/numeric_text.h"
 #include "engine/text_decoding.h"
 #include "export/trend_json.h"
 
@@ -80,18 +81,7 @@ void appendJsonHundredths(std::string& out, std::int64_t hundredths) {
     if (hundredths % 100 != 0 && (hundredths >= kExact || hundredths <= -kExact)) {
         return appendDump(out, hundredthsNumber(hundredths));
     }
-    if (hundredths % 100 == 0) return appendJsonInteger(out, hundredths / 100);
-    const std::uint64_t magnitude =
-        hundredths < 0 ? 0 - static_cast<std::uint64_t>(hundredths) : static_cast<std::uint64_t>(hundredths);
-    char digits[32];
-    char* at = digits;
-    if (hundredths < 0) *at++ = '-';
-    at = std::to_chars(at, digits + sizeof digits, magnitude / 100).ptr;
-    const auto fraction = static_cast<unsigned>(magnitude % 100);
-    *at++ = '.';
-    *at++ = static_cast<char>('0' + fraction / 10);
-    if (fraction % 10 != 0) *at++ = static_cast<char>('0' + fraction % 10);
-    out.append(digits, static_cast<std::size_t>(at - digits));
+    appendShortHundredths(out, hundredths);
 }
 
 }  // namespace sormel

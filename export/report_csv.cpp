@@ -37,23 +37,6 @@ void appendInteger(std::string& out, std::int64_t value) {
     out.append(digits, static_cast<std::size_t>(end - digits));
 }
 
-// Hundredths in their shortest form, as shortHundredthsText writes them
-// ("12.5", "-0.05", "3"), without a text of their own.
-void appendShortHundredths(std::string& out, std::int64_t hundredths) {
-    const std::uint64_t magnitude =
-        hundredths < 0 ? 0 - static_cast<std::uint64_t>(hundredths) : static_cast<std::uint64_t>(hundredths);
-    char digits[32];
-    char* at = digits;
-    if (hundredths < 0) *at++ = '-';
-    at = std::to_chars(at, digits + sizeof digits, magnitude / 100).ptr;
-    if (const auto fraction = static_cast<unsigned>(magnitude % 100); fraction != 0) {
-        *at++ = '.';
-        *at++ = static_cast<char>('0' + fraction / 10);
-        if (fraction % 10 != 0) *at++ = static_cast<char>('0' + fraction % 10);
-    }
-    out.append(digits, static_cast<std::size_t>(at - digits));
-}
-
 // Texts quoted, numbers bare, rates and averages in their shortest form; a
 // missing value is an empty field. A card kept since the baseline has an
 // empty status text.
