@@ -148,7 +148,7 @@ TEST(XmlPlainScan, EditedDocumentsGiveTheTreesOutcome) {
         }
         const Outcome quick = read(text, XmlReading::Quick);
         taken += quick.restarts == 0;
-        ASSERT_EQ(quick.result, read(text, XmlReading::Tree).result) << testing::PrintToString(text);
+        ASSERT_EQ(quick.result, read(text, XmlReading::Tree).result) << ::testing::PrintToString(text);
     }
     // Enough of them stay plain for the single pass to be tested at all.
     EXPECT_GT(taken, 1000);
