@@ -323,6 +323,12 @@ std::string shortHundredthsText(std::int64_t hundredths) {
     return text;
 }
 
+void appendInteger(std::string& out, std::int64_t value) {
+    char digits[24];
+    const char* end = std::to_chars(digits, digits + sizeof digits, value).ptr;
+    out.append(digits, static_cast<std::size_t>(end - digits));
+}
+
 void appendShortHundredths(std::string& out, std::int64_t hundredths) {
     const std::uint64_t magnitude =
         hundredths < 0 ? 0 - static_cast<std::uint64_t>(hundredths) : static_cast<std::uint64_t>(hundredths);

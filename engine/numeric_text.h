@@ -96,5 +96,7 @@ std::string hundredthsText(std::int64_t hundredths);
 // text of its own.
 std::string shortHundredthsText(std::int64_t hundredths);
 void appendShortHundredths(std::string& out, std::int64_t hundredths);
+// The decimal digits of `value` (with its sign) after `out`.
+void appendInteger(std::string& out, std::int64_t value);
 
 }  // namespace sormel

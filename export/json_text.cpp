@@ -1,6 +1,5 @@
 #include "export/json_text.h"
 
-#include <charconv>
 #include <nlohmann/json.hpp>
 
 #include "engine/numeric_text.h"
@@ -16,40 +15,24 @@ void appendDump(std::string& out, const Json& value) {
     out += value.dump(-1, ' ', false, Json::error_handler_t::replace);
 }
 
-// Whether every byte of `text` is copied as it is or as \" or \\: no control
-// character (written as \n, \u0001, ...) and valid UTF-8 (else replaced).
-bool plainText(std::string_view text) {
-    for (const char c : text) {
-        if (static_cast<unsigned char>(c) < 0x20) return false;
-    }
-    return isValidUtf8(text);
-}
-
 }  // namespace
 
 void appendJsonString(std::string& out, std::string_view text) {
-    // Most texts (card numbers, names, file names) are printable ASCII
-    // without a quote or backslash, or UTF-8 text: copied whole.
-    bool ascii = true, escaped = false;
+    // A control character (\n, \u0001, ...) and text that is not valid
+    // UTF-8 (replaced) are left to nlohmann's dump; quotes and backslashes
+    // are escaped here, and everything else copied as it is.
+    bool ascii = true;
+    bool quotes = false;
     for (const char c : text) {
         const auto byte = static_cast<unsigned char>(c);
-        if (byte >= 0x80) {
-            ascii = false;
-        } else if (byte < 0x20 || c == '"' || c == '\\') {
-            escaped = true;
-            break;
-        }
+        if (byte < 0x20) return appendDump(out, Json(std::string(text)));
+        ascii = ascii && byte < 0x80;
+        quotes = quotes || c == '"' || c == '\\';
     }
-    if (!escaped && (ascii || isValidUtf8(text))) {
-        out += '"';
-        out += text;
-        out += '"';
-        return;
-    }
-    if (!plainText(text)) return appendDump(out, Json(std::string(text)));
+    if (!ascii && !isValidUtf8(text)) return appendDump(out, Json(std::string(text)));
     out += '"';
     std::size_t start = 0;
-    for (std::size_t i = 0; i < text.size(); ++i) {
+    for (std::size_t i = 0; quotes && i < text.size(); ++i) {
         if (text[i] != '"' && text[i] != '\\') continue;
         out.append(text, start, i - start);
         out += '\\';
@@ -65,11 +48,7 @@ void appendJsonKey(std::string& out, std::string_view name) {
     out += ':';
 }
 
-void appendJsonInteger(std::string& out, std::int64_t value) {
-    char digits[24];
-    const char* end = std::to_chars(digits, digits + sizeof digits, value).ptr;
-    out.append(digits, static_cast<std::size_t>(end - digits));
-}
+void appendJsonInteger(std::string& out, std::int64_t value) { appendInteger(out, value); }
 
 void appendJsonDouble(std::string& out, double value) { appendDump(out, Json(value)); }
 

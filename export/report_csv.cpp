@@ -7,7 +7,6 @@
 // type's own cards, which have no results figures). With deck
 // types, every row starts with its type: the rows over all decks first
 // (全体), then one block per type with that type's own cards.
-#include <charconv>
 #include <optional>
 #include <string_view>
 
@@ -29,12 +28,6 @@ void appendText(std::string& out, std::string_view text) {
     } else {
         appendQuoted(out, text, CsvEncoding::Utf8);
     }
-}
-
-void appendInteger(std::string& out, std::int64_t value) {
-    char digits[24];
-    const char* end = std::to_chars(digits, digits + sizeof digits, value).ptr;
-    out.append(digits, static_cast<std::size_t>(end - digits));
 }
 
 // Texts quoted, numbers bare, rates and averages in their shortest form; a
