@@ -8,48 +8,10 @@
 #include <string>
 #include <vector>
 
-#include "engine/deck_entry.h"
-#include "engine/xml_deck_parser.h"
+#include "xml_recording.h"
 
 namespace sormel {
 namespace {
-
-// Writes down what it is handed; an element named `bad` is refused, as a
-// reader refuses a card without its count.
-class Recorder final : public XmlDeckParser {
-public:
-    std::string log;
-    int restarts = 0;
-
-private:
-    void startElement(std::string_view name, XmlAttributes attributes) override {
-        log += "<" + std::string(name) + "@" + std::to_string(line());
-        for (const XmlAttribute& a : attributes) log += " " + std::string(a.name) + "=[" + a.value + "]";
-        log += ">";
-        if (name == "bad") fail("bad element");
-    }
-    void endElement(std::string_view name) override { log += "</" + std::string(name) + ">"; }
-    bool canRestart() const override { return true; }
-    void restart() override {
-        log.clear();
-        ++restarts;
-    }
-};
-
-struct Outcome {
-    std::string result;
-    int restarts = 0;
-};
-
-Outcome read(const std::string& text, XmlReading reading) {
-    Recorder recorder;
-    try {
-        recorder.parse(text, reading);
-        return {recorder.log, recorder.restarts};
-    } catch (const DeckFormatError& e) {
-        return {std::string("error: ") + e.what() + " @" + std::to_string(e.line()), recorder.restarts};
-    }
-}
 
 const std::string kDeck =
     "<?xml version=\"1.0\" encoding=\"utf-8\"?>\r\n"
@@ -70,11 +32,11 @@ TEST(XmlPlainScan, PlainDocumentsAreReadInOnePassAsTheTreeReadsThem) {
     for (const std::string& text : plain) {
         // The reader's refusal is left to the tree, which may find the
         // document not well-formed further on and say so instead.
-        const Outcome quick = read(text, XmlReading::Quick);
+        const XmlRecording quick = recordXml(text, XmlReading::Quick);
         EXPECT_EQ(quick.restarts, text.find("<bad") == std::string::npos ? 0 : 1) << text;
-        EXPECT_EQ(quick.result, read(text, XmlReading::Tree).result) << text;
+        EXPECT_EQ(quick.result, recordXml(text, XmlReading::Tree).result) << text;
     }
-    EXPECT_EQ(read("<r>\n<bad q=\"1\"/>\n</r>", XmlReading::Quick).result, "error: bad element @2");
+    EXPECT_EQ(recordXml("<r>\n<bad q=\"1\"/>\n</r>", XmlReading::Quick).result, "error: bad element @2");
 }
 
 TEST(XmlPlainScan, OtherDocumentsAreLeftToTheTreeWithTheSameOutcome) {
@@ -118,12 +80,12 @@ TEST(XmlPlainScan, OtherDocumentsAreLeftToTheTreeWithTheSameOutcome) {
         "<a><bad/></b>",  // the reader's refusal comes after the parse's
     };
     for (const std::string& text : others) {
-        EXPECT_EQ(read(text, XmlReading::Quick).result, read(text, XmlReading::Tree).result) << text;
+        EXPECT_EQ(recordXml(text, XmlReading::Quick).result, recordXml(text, XmlReading::Tree).result) << text;
     }
     std::string deep;
     for (int i = 0; i < 70; ++i) deep += "<a>";
     for (int i = 0; i < 70; ++i) deep += "</a>";
-    EXPECT_EQ(read(deep, XmlReading::Quick).result, read(deep, XmlReading::Tree).result);
+    EXPECT_EQ(recordXml(deep, XmlReading::Quick).result, recordXml(deep, XmlReading::Tree).result);
 }
 
 // Random edits of small documents, with the characters that matter to XML
@@ -146,9 +108,9 @@ TEST(XmlPlainScan, EditedDocumentsGiveTheTreesOutcome) {
                 default: text.replace(at, 1, piece);
             }
         }
-        const Outcome quick = read(text, XmlReading::Quick);
+        const XmlRecording quick = recordXml(text, XmlReading::Quick);
         taken += quick.restarts == 0;
-        ASSERT_EQ(quick.result, read(text, XmlReading::Tree).result) << ::testing::PrintToString(text);
+        ASSERT_EQ(quick.result, recordXml(text, XmlReading::Tree).result) << ::testing::PrintToString(text);
     }
     // Enough of them stay plain for the single pass to be tested at all.
     EXPECT_GT(taken, 1000);
