@@ -1,5 +1,7 @@
 #include "export/xlsx_book.h"
 
+#include <algorithm>
+#include <charconv>
 #include <stdexcept>
 
 #include "export/xlsx_error.h"
@@ -7,7 +9,10 @@
 namespace sormel::xlsx {
 namespace {
 
-constexpr std::size_t kPiece = 64 * 1024;
+// Rows are deflated in pieces of about this size, each on its own: small
+// enough for several threads to share a sheet, large enough to lose
+// nothing measurable of the compression.
+constexpr std::size_t kPiece = 128 * 1024;
 
 const char* const kSheetHead =
     "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>\n"
@@ -15,6 +20,12 @@ const char* const kSheetHead =
     "xmlns:r=\"http://schemas.openxmlformats.org/officeDocument/2006/relationships\">";
 
 void appendUnsigned(std::string& out, std::size_t value) { out += std::to_string(value); }
+
+// Room for a cell's opening and a number: a cell is put together here and
+// added to the rows at once.
+constexpr std::size_t kCellRoom = 160;
+
+char* put(char* out, std::string_view text) { return std::copy(text.begin(), text.end(), out); }
 
 // Excel's rules for a sheet's name: 1 to 31 characters, none of []:*?/\,
 // no quote at either end, and no other sheet of the same name in any
@@ -66,7 +77,7 @@ void appendCellText(std::string& out, std::string_view text) {
 
 Sheet::Sheet(Book& book, std::size_t index) : book_(book), index_(index) {}
 
-void Sheet::startCell(Row row, Column column, Style style) {
+char* Sheet::openCell(char* out, Row row, Column column, Style style) {
     if (row >= kRowLimit) failWorkbook("行の数が Excel の上限を超えています。");
     if (column >= kColumnLimit) failWorkbook("行または列が Excel の上限を超えています。");
     if (row_ && (row < *row_ || (row == *row_ && column <= *rowColumn_))) {
@@ -75,48 +86,57 @@ void Sheet::startCell(Row row, Column column, Style style) {
     if (!row_ || row > *row_) {
         if (row_) pending_ += "</row>";
         passRowsOn();
+        rowDigits_.assign(std::to_string(row + 1ull));
         pending_ += "<row r=\"";
-        appendUnsigned(pending_, row + 1ull);
+        pending_ += rowDigits_;
         pending_ += "\">";
         row_ = row;
+        firstRow_ = std::min(firstRow_, row);
+        lastRow_ = std::max(lastRow_, row);
     }
     rowColumn_ = column;
-    firstRow_ = std::min(firstRow_, row);
-    lastRow_ = std::max(lastRow_, row);
     firstColumn_ = std::min(firstColumn_, column);
     lastColumn_ = std::max(lastColumn_, column);
-    pending_ += "<c r=\"";
-    appendCellName(pending_, row, column);
-    pending_ += '"';
+    // <c r="B3" s="2"
+    out = put(out, "<c r=\"");
+    out = writeColumnName(out, column);
+    out = put(out, rowDigits_);
+    *out++ = '"';
     if (style != 0) {
-        pending_ += " s=\"";
-        appendUnsigned(pending_, book_.styleIndex(style));
-        pending_ += '"';
+        out = put(out, " s=\"");
+        out = std::to_chars(out, out + 8, book_.styleIndex(style)).ptr;
+        *out++ = '"';
     }
+    return out;
 }
 
 void Sheet::text(Row row, Column column, std::string_view text, Style style) {
     text = text.substr(0, text.find('\0'));
+    char cell[kCellRoom];
     if (text.empty()) {
         if (style == 0) return;
-        startCell(row, column, style);
-        pending_ += "/>";
+        char* end = openCell(cell, row, column, style);
+        end = put(end, "/>");
+        pending_.append(cell, end);
         return;
     }
-    startCell(row, column, style);
+    char* end = openCell(cell, row, column, style);
     // Spaces at either end are kept only when the element says so.
     const auto space = [](char c) { return c == ' ' || c == '\t' || c == '\n'; };
-    pending_ += space(text.front()) || space(text.back()) ? " t=\"inlineStr\"><is><t xml:space=\"preserve\">"
-                                                          : " t=\"inlineStr\"><is><t>";
+    end = put(end, space(text.front()) || space(text.back()) ? " t=\"inlineStr\"><is><t xml:space=\"preserve\">"
+                                                             : " t=\"inlineStr\"><is><t>");
+    pending_.append(cell, end);
     appendCellText(pending_, text);
     pending_ += "</t></is></c>";
 }
 
 void Sheet::number(Row row, Column column, double value, Style style) {
-    startCell(row, column, style);
-    pending_ += "><v>";
-    appendNumber(pending_, value);
-    pending_ += "</v></c>";
+    char cell[kCellRoom];
+    char* end = openCell(cell, row, column, style);
+    end = put(end, "><v>");
+    end = writeNumber(end, value);
+    end = put(end, "</v></c>");
+    pending_.append(cell, end);
 }
 
 void Sheet::columnWidth(Column column, double characters) {
@@ -145,10 +165,10 @@ void Sheet::insertChart(Row row, Column column, Chart chart) {
 void Sheet::passRowsOn(bool last) {
     if (last && row_) pending_ += "</row>";
     if (pending_.size() >= kPiece || (last && !pending_.empty())) {
-        pending_ = book_.deflater_.add(rows_, std::move(pending_));
-        if (pending_.capacity() < kPiece * 2) pending_.reserve(kPiece * 2);
+        rows_.push_back(std::make_unique<DeflatedPiece>());
+        pending_ = book_.deflater_.add(rowsUnderWay_, *rows_.back(), std::move(pending_));
+        if (!last && pending_.capacity() < kPiece * 2) pending_.reserve(kPiece * 2);
     }
-    if (last) book_.deflater_.finish(rows_);
 }
 
 std::string Sheet::head() const {
@@ -201,8 +221,11 @@ void Sheet::writeTo(ZipWriter& zip, std::size_t chartNumber) const {
     DeflatedPiece tail;
     tail.append(this->tail());
     tail.finish(true);
+    std::vector<const DeflatedPiece*> pieces{&head};
+    for (const auto& piece : rows_) pieces.push_back(piece.get());
+    pieces.push_back(&tail);
     const std::string number = std::to_string(index_ + 1);
-    zip.addPart("xl/worksheets/sheet" + number + ".xml", {&head, &rows_, &tail});
+    zip.addPart("xl/worksheets/sheet" + number + ".xml", pieces);
     if (!chart_) return;
     const std::string chart = std::to_string(chartNumber);
     zip.addPart("xl/worksheets/_rels/sheet" + number + ".xml.rels", drawingRelationshipXml(true, chartNumber));
@@ -242,15 +265,23 @@ Sheet& Book::addSheet(const std::string& name) {
 void Book::finishSheet() {
     if (!sheet_) return;
     sheet_->passRowsOn(true);
-    const std::size_t chart = sheet_->chart_ ? ++charts_ : 0;
-    sheet_->writeTo(zip_, chart);
-    if (sheet_->filter_) filters_.push_back(*sheet_->filter_);
-    sheet_.reset();
+    writeFinishedSheet();
+    written_ = std::move(sheet_);
+}
+
+void Book::writeFinishedSheet() {
+    if (!written_) return;
+    deflater_.wait(written_->rowsUnderWay_);
+    const std::size_t chart = written_->chart_ ? ++charts_ : 0;
+    written_->writeTo(zip_, chart);
+    if (written_->filter_) filters_.push_back(*written_->filter_);
+    written_.reset();
 }
 
 void Book::close() {
     if (closed_) return;
     finishSheet();
+    writeFinishedSheet();
     zip_.addPart("xl/workbook.xml", workbookXml(names_, filters_));
     zip_.addPart("xl/_rels/workbook.xml.rels", workbookRelationshipsXml(names_.size()));
     zip_.addPart("xl/theme/theme1.xml", kThemeXml);

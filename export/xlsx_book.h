@@ -1,6 +1,6 @@
 // An Excel workbook written as it is made: each sheet's rows are deflated
-// as they come (on a thread of their own) and the sheet goes to the sink
-// when the next one begins, so that a workbook of many types and cards is
+// as they come (on threads of their own) and the sheet goes to the sink
+// once the next one is done with, so that a workbook of many types and cards is
 // never whole in memory. What it writes is what Excel's own files hold
 // (the parts and their XML as Excel 2007 writes them); only features the
 // reports use are there.
@@ -44,7 +44,9 @@ public:
 private:
     friend class Book;
     Sheet(Book& book, std::size_t index);
-    void startCell(Row row, Column column, Style style);
+    // Writes the cell's opening tag, up to its attributes, at `out`; a new
+    // row is started in the rows themselves.
+    char* openCell(char* out, Row row, Column column, Style style);
     void passRowsOn(bool last = false);
     void writeTo(ZipWriter& zip, std::size_t chartNumber) const;
     std::string head() const;
@@ -52,10 +54,13 @@ private:
 
     Book& book_;
     std::size_t index_;
-    DeflatedPiece rows_;
+    // The rows in pieces deflated apart, joined in order in the zip.
+    std::vector<std::unique_ptr<DeflatedPiece>> rows_;
+    RowDeflater::Batch rowsUnderWay_;
     std::string pending_;  // rows not yet deflated
     std::optional<Row> row_;            // the row being written
     std::optional<Column> rowColumn_;   // its last cell so far
+    std::string rowDigits_;             // its number as the sheet writes it
     // How far the cells reach, as the sheet's dimension tells.
     Row firstRow_ = kRowLimit;
     Row lastRow_ = 0;
@@ -88,6 +93,7 @@ private:
     friend class Sheet;
     std::size_t styleIndex(Style style);
     void finishSheet();
+    void writeFinishedSheet();
 
     ZipWriter zip_;
     std::time_t created_;
@@ -97,10 +103,13 @@ private:
     std::vector<std::string> names_;
     std::vector<SheetFilter> filters_;
     std::unique_ptr<Sheet> sheet_;
+    // The sheet before it, its last rows perhaps still being deflated; it
+    // goes into the zip when the sheet after it is done with.
+    std::unique_ptr<Sheet> written_;
     std::size_t charts_ = 0;
     bool closed_ = false;
-    // Declared last, so that its thread is stopped before the sheet whose
-    // rows it deflates goes away.
+    // Declared last, so that its threads are stopped before the sheets
+    // whose rows they deflate go away.
     RowDeflater deflater_;
 };
 

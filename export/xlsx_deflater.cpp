@@ -1,18 +1,24 @@
 #include "export/xlsx_deflater.h"
 
+#include <algorithm>
 #include <system_error>
 
 namespace sormel::xlsx {
 namespace {
 
+// Pieces waiting for a thread, beyond those being deflated.
 constexpr std::size_t kQueued = 4;
 
-void run(DeflatedPiece& piece, const std::string& bytes, bool finish) {
+void deflateInto(DeflatedPiece& piece, const std::string& bytes) {
     piece.append(bytes);
-    if (finish) piece.finish(false);
+    piece.finish(false);
 }
 
 }  // namespace
+
+unsigned RowDeflater::threadsWanted() { return std::clamp(std::thread::hardware_concurrency(), 1u, 4u); }
+
+RowDeflater::RowDeflater(unsigned threads) : threadLimit_(std::max(threads, 1u)) {}
 
 RowDeflater::~RowDeflater() {
     {
@@ -21,52 +27,53 @@ RowDeflater::~RowDeflater() {
         tasks_.clear();
     }
     changed_.notify_all();
-    if (thread_.joinable()) thread_.join();
+    for (std::thread& thread : threads_) thread.join();
 }
 
-void RowDeflater::throwFailure() {
-    if (!failure_) return;
-    std::exception_ptr failure = failure_;
-    failure_ = nullptr;
-    std::rethrow_exception(failure);
+void RowDeflater::throwFailure() const {
+    if (failure_) std::rethrow_exception(failure_);
 }
 
-void RowDeflater::queue(Task task) {
-    if (!thread_.joinable() && !inline_) {
-        try {
-            thread_ = std::thread([this] { work(); });
-        } catch (const std::system_error&) {
-            inline_ = true;
-        }
+void RowDeflater::keepSpare(std::string bytes) {
+    // A few buffers are kept for the rows to come; the rest go.
+    bytes.clear();
+    if (spare_.size() <= kQueued + threads_.size()) spare_.push_back(std::move(bytes));
+}
+
+void RowDeflater::startThread() {
+    try {
+        threads_.emplace_back([this] { work(); });
+    } catch (const std::system_error&) {
+        inline_ = threads_.empty();
     }
-    if (inline_) {
-        run(*task.piece, task.bytes, task.finish);
-        task.bytes.clear();
-        if (spare_.size() <= kQueued) spare_.push_back(std::move(task.bytes));
-        return;
-    }
+}
+
+std::string RowDeflater::add(Batch& batch, DeflatedPiece& piece, std::string bytes) {
     std::unique_lock lock(mutex_);
-    changed_.wait(lock, [this] { return tasks_.size() < kQueued || failure_; });
     throwFailure();
-    tasks_.push_back(std::move(task));
-    lock.unlock();
-    changed_.notify_all();
-}
-
-std::string RowDeflater::add(DeflatedPiece& piece, std::string bytes) {
-    queue({&piece, std::move(bytes), false});
-    const std::lock_guard lock(mutex_);
+    // A thread more while there is work waiting and room for one.
+    if (!inline_ && threads_.size() < threadLimit_ && (threads_.empty() || !tasks_.empty())) startThread();
+    if (inline_) {
+        lock.unlock();
+        deflateInto(piece, bytes);
+        lock.lock();
+        keepSpare(std::move(bytes));
+    } else {
+        changed_.wait(lock, [this] { return tasks_.size() < kQueued || failure_; });
+        throwFailure();
+        ++batch.unfinished_;
+        tasks_.push_back({&batch, &piece, std::move(bytes)});
+        changed_.notify_all();
+    }
     if (spare_.empty()) return {};
     std::string buffer = std::move(spare_.back());
     spare_.pop_back();
     return buffer;
 }
 
-void RowDeflater::finish(DeflatedPiece& piece) {
-    queue({&piece, {}, true});
-    if (inline_) return;
+void RowDeflater::wait(Batch& batch) {
     std::unique_lock lock(mutex_);
-    changed_.wait(lock, [this] { return (tasks_.empty() && !busy_) || failure_; });
+    changed_.wait(lock, [&] { return batch.unfinished_ == 0 || failure_; });
     throwFailure();
 }
 
@@ -77,23 +84,23 @@ void RowDeflater::work() {
         if (stopping_) return;
         Task task = std::move(tasks_.front());
         tasks_.pop_front();
-        busy_ = true;
+        changed_.notify_all();  // room in the queue
         lock.unlock();
         std::exception_ptr failure;
         try {
-            run(*task.piece, task.bytes, task.finish);
+            deflateInto(*task.piece, task.bytes);
         } catch (...) {
             failure = std::current_exception();
         }
-        task.bytes.clear();
         lock.lock();
-        busy_ = false;
-        if (failure) {
-            failure_ = failure;
+        --task.batch->unfinished_;
+        if (failure && !failure_) failure_ = failure;
+        if (failure_) {
+            // Nothing queued is wanted any more.
+            for (const Task& dropped : tasks_) --dropped.batch->unfinished_;
             tasks_.clear();
         }
-        // A few buffers are kept for the rows to come; the rest go.
-        if (spare_.size() <= kQueued) spare_.push_back(std::move(task.bytes));
+        keepSpare(std::move(task.bytes));
         changed_.notify_all();
     }
 }

@@ -1,8 +1,11 @@
-// Deflates a sheet's rows on a thread of its own while the next rows are
-// made, so that a workbook takes about the longer of the two, not both.
+// Deflates a sheet's rows on threads of their own while the next rows are
+// made. The rows go in pieces deflated apart (each its own stream, joined
+// in order afterwards), so that several threads can share one sheet and a
+// workbook takes about the longest of the jobs, not their sum.
 #pragma once
 
 #include <condition_variable>
+#include <cstddef>
 #include <deque>
 #include <exception>
 #include <mutex>
@@ -16,40 +19,52 @@ namespace sormel::xlsx {
 
 class RowDeflater {
 public:
-    RowDeflater() = default;
+    // The pieces of one part still being deflated, so that the part can
+    // wait for its own while the next part's pieces are under way.
+    class Batch {
+        friend class RowDeflater;
+        std::size_t unfinished_ = 0;
+    };
+
+    // At most `threads` threads (at least one) are started, as work comes.
+    explicit RowDeflater(unsigned threads = threadsWanted());
     // Whatever is queued is dropped.
     ~RowDeflater();
     RowDeflater(const RowDeflater&) = delete;
     RowDeflater& operator=(const RowDeflater&) = delete;
 
-    // Queues `bytes` for `piece` and hands back an empty buffer to fill
-    // next. Waits while a few pieces are queued already, so that the
-    // queue stays small.
-    std::string add(DeflatedPiece& piece, std::string bytes);
-    // Returns once everything queued for `piece` is deflated and the piece
-    // is finished (not the last of its part). A failure on the thread is
-    // thrown here or by the next add.
-    void finish(DeflatedPiece& piece);
+    // Deflates `bytes` into `piece` and finishes the piece (not the last of
+    // its part), counted in `batch`; hands back an empty buffer to fill
+    // next. Waits while a few pieces are queued already, so that the queue
+    // stays small.
+    std::string add(Batch& batch, DeflatedPiece& piece, std::string bytes);
+    // Returns once every piece of `batch` is deflated. A failure on a
+    // thread is thrown here and by every later call.
+    void wait(Batch& batch);
+
+    // The machine's threads, at most four: deflating is the only work.
+    static unsigned threadsWanted();
 
 private:
     struct Task {
+        Batch* batch;
         DeflatedPiece* piece;
         std::string bytes;
-        bool finish;
     };
-    void queue(Task task);
+    void startThread();
     void work();
-    void throwFailure();
+    void keepSpare(std::string bytes);
+    void throwFailure() const;
 
+    const unsigned threadLimit_;
     std::mutex mutex_;
     std::condition_variable changed_;
     std::deque<Task> tasks_;
     std::vector<std::string> spare_;
-    bool busy_ = false;
     bool stopping_ = false;
-    bool inline_ = false;  // no thread could be started: each task is done at once
+    bool inline_ = false;  // no thread could be started: each piece is done at once
     std::exception_ptr failure_;
-    std::thread thread_;
+    std::vector<std::thread> threads_;
 };
 
 }  // namespace sormel::xlsx

@@ -5,14 +5,20 @@
 
 namespace sormel::xlsx {
 
-void appendColumnName(std::string& out, Column column, bool absolute) {
+char* writeColumnName(char* out, Column column) {
     char letters[4];
     int count = 0;
     for (unsigned number = column + 1u; number > 0; number = (number - 1) / 26) {
         letters[count++] = static_cast<char>('A' + (number - 1) % 26);
     }
+    while (count > 0) *out++ = letters[--count];
+    return out;
+}
+
+void appendColumnName(std::string& out, Column column, bool absolute) {
+    char name[4];
     if (absolute) out += '$';
-    while (count > 0) out += letters[--count];
+    out.append(name, writeColumnName(name, column));
 }
 
 void appendCellName(std::string& out, Row row, Column column, bool absolute) {
@@ -77,25 +83,27 @@ void appendXmlText(std::string& out, std::string_view text) { appendEscaped<fals
 
 void appendXmlAttribute(std::string& out, std::string_view text) { appendEscaped<true>(out, text); }
 
-void appendNumber(std::string& out, double value) {
+char* writeNumber(char* out, double value) {
     // Whole numbers, nearly every number of a report, the short way.
     if (value >= -1e15 && value <= 1e15 && value == std::floor(value)) {
-        char digits[24];
-        const auto end = std::to_chars(digits, digits + sizeof digits, static_cast<long long>(value)).ptr;
         if (value == 0 && std::signbit(value)) {
-            out += "-0";
-        } else {
-            out.append(digits, end);
+            *out++ = '-';
+            *out++ = '0';
+            return out;
         }
-        return;
+        return std::to_chars(out, out + kNumberRoom, static_cast<long long>(value)).ptr;
     }
-    char text[40];
-    const auto end = std::to_chars(text, text + sizeof text, value, std::chars_format::general, 16).ptr;
-    for (char* c = text; c != end; ++c) {
+    char* const end = std::to_chars(out, out + kNumberRoom, value, std::chars_format::general, 16).ptr;
+    for (char* c = out; c != end; ++c) {
         if (*c == 'e') *c = 'E';
         else if (*c == 'i' || *c == 'n' || *c == 'f' || *c == 'a') *c = static_cast<char>(*c - 'a' + 'A');
     }
-    out.append(text, end);
+    return end;
+}
+
+void appendNumber(std::string& out, double value) {
+    char text[kNumberRoom];
+    out.append(text, writeNumber(text, value));
 }
 
 double storedColumnWidth(double characters) {

@@ -3,6 +3,7 @@
 // them.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -17,6 +18,8 @@ inline constexpr Column kColumnLimit = 16'384;
 
 // "A" for column 0, "AA" for 26; with `absolute`, "$A".
 void appendColumnName(std::string& out, Column column, bool absolute = false);
+// The letters written at `out`, which has room for three; returns the end.
+char* writeColumnName(char* out, Column column);
 // "B3" for row 2, column 1; with `absolute`, "$B$3".
 void appendCellName(std::string& out, Row row, Column column, bool absolute = false);
 // "A1:C5", or the one cell "A1" when the range is one cell.
@@ -34,6 +37,10 @@ void appendXmlAttribute(std::string& out, std::string_view text);
 // A number with 16 significant digits as printf's "%.16G" writes it in the
 // C locale, whatever the program's locale.
 void appendNumber(std::string& out, double value);
+// The same written at `out`, which has room for kNumberRoom bytes; returns
+// the end.
+inline constexpr std::size_t kNumberRoom = 32;
+char* writeNumber(char* out, double value);
 
 // A column width in characters as a sheet stores it: rounded to whole
 // pixels of the default font (7 pixels a digit, 5 of padding) and then to

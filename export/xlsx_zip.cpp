@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <limits>
+#include <stdexcept>
 
 #include "export/xlsx_error.h"
 
@@ -37,14 +38,23 @@ struct DeflatedPiece::Stream {
     z_stream z{};
 };
 
-DeflatedPiece::DeflatedPiece() : stream_(std::make_unique<Stream>()) {
-    if (deflateInit2(&stream_->z, kLevel, Z_DEFLATED, -MAX_WBITS, 8, Z_DEFAULT_STRATEGY) != Z_OK) {
-        failWorkbook("圧縮を始められません（メモリが不足しています）。");
-    }
-    checksum_ = static_cast<std::uint32_t>(crc32(0, nullptr, 0));
+DeflatedPiece::DeflatedPiece() : checksum_(static_cast<std::uint32_t>(crc32(0, nullptr, 0))) {}
+
+DeflatedPiece::~DeflatedPiece() {
+    if (stream_) deflateEnd(&stream_->z);
 }
 
-DeflatedPiece::~DeflatedPiece() { deflateEnd(&stream_->z); }
+z_stream& DeflatedPiece::stream() {
+    if (finished_) throw std::logic_error("a deflated piece is finished once");
+    if (!stream_) {
+        auto made = std::make_unique<Stream>();
+        if (deflateInit2(&made->z, kLevel, Z_DEFLATED, -MAX_WBITS, 8, Z_DEFAULT_STRATEGY) != Z_OK) {
+            failWorkbook("圧縮を始められません（メモリが不足しています）。");
+        }
+        stream_ = std::move(made);
+    }
+    return stream_->z;
+}
 
 void DeflatedPiece::run(int flush) {
     z_stream& z = stream_->z;
@@ -63,7 +73,7 @@ void DeflatedPiece::run(int flush) {
 }
 
 void DeflatedPiece::append(std::string_view bytes) {
-    z_stream& z = stream_->z;
+    z_stream& z = stream();
     while (!bytes.empty()) {
         const std::size_t take = std::min<std::size_t>(bytes.size(), std::numeric_limits<uInt>::max());
         z.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(bytes.data()));
@@ -76,10 +86,16 @@ void DeflatedPiece::append(std::string_view bytes) {
 }
 
 void DeflatedPiece::finish(bool last) {
-    z_stream& z = stream_->z;
+    z_stream& z = stream();
     z.next_in = nullptr;
     z.avail_in = 0;
     run(last ? Z_FINISH : Z_SYNC_FLUSH);
+    // The compressor's tables are let go at once: a sheet may hold many
+    // finished pieces.
+    deflateEnd(&z);
+    stream_.reset();
+    finished_ = true;
+    out_.shrink_to_fit();
 }
 
 void ZipWriter::put(std::string_view bytes) {

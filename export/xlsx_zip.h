@@ -12,6 +12,8 @@
 
 #include "export/byte_sink.h"
 
+struct z_stream_s;  // zlib's
+
 namespace sormel::xlsx {
 
 // One piece of a part's deflated stream. A part may be made of several
@@ -27,7 +29,7 @@ public:
     DeflatedPiece& operator=(const DeflatedPiece&) = delete;
 
     void append(std::string_view bytes);
-    // No more bytes; `last` ends the whole stream.
+    // No more bytes; `last` ends the whole stream. A piece is finished once.
     void finish(bool last);
 
     const std::string& deflated() const { return out_; }
@@ -35,10 +37,12 @@ public:
     std::uint64_t size() const { return size_; }
 
 private:
+    struct Stream;
+    ::z_stream_s& stream();
     void run(int flush);
 
-    struct Stream;
-    std::unique_ptr<Stream> stream_;
+    std::unique_ptr<Stream> stream_;  // made by the first bytes, let go when finished
+    bool finished_ = false;
     std::string out_;
     std::uint32_t checksum_ = 0;
     std::uint64_t size_ = 0;

@@ -59,24 +59,29 @@ TEST(XlsxText, ColumnWidthsAreRoundedToPixels) {
     EXPECT_EQ(escaped, "a&amp;&lt;&gt;&quot;&#xA;'&amp;&lt;&gt;\"");
 }
 
-// A part made of pieces deflated apart, some through the deflating thread
-// while another part's pieces are queued too, unzips to the bytes given.
+// A part made of pieces deflated apart on several threads, while another
+// part's pieces are under way too, unzips to the bytes given.
 TEST(XlsxZip, PiecesDeflatedApartJoinIntoOnePartThatUnzips) {
     std::string rows;
     for (int i = 0; i < 40000; ++i) rows += "<row r=\"" + std::to_string(i) + "\"><c><v>" + std::to_string(i * 7) + "</v></c></row>";
     const std::string head = "<?xml?>\n<sheetData>";
     const std::string tail = "</sheetData>";
-    DeflatedPiece first;
-    DeflatedPiece second;
+    std::vector<std::unique_ptr<DeflatedPiece>> first;
+    std::vector<std::unique_ptr<DeflatedPiece>> second;
     {
-        RowDeflater deflater;
+        RowDeflater deflater(3);
+        RowDeflater::Batch firstUnderWay;
+        RowDeflater::Batch secondUnderWay;
         std::string buffer;
         for (std::size_t at = 0; at < rows.size(); at += 70000) {
-            buffer = deflater.add(first, rows.substr(at, 70000));
-            buffer = deflater.add(second, "x");
+            first.push_back(std::make_unique<DeflatedPiece>());
+            buffer = deflater.add(firstUnderWay, *first.back(), rows.substr(at, 70000));
+            second.push_back(std::make_unique<DeflatedPiece>());
+            buffer = deflater.add(secondUnderWay, *second.back(), "x");
         }
-        deflater.finish(first);
-        deflater.finish(second);
+        deflater.wait(secondUnderWay);
+        for (const auto& piece : second) EXPECT_EQ(piece->size(), 1u);
+        deflater.wait(firstUnderWay);
     }
     DeflatedPiece headPiece;
     headPiece.append(head);
@@ -88,8 +93,14 @@ TEST(XlsxZip, PiecesDeflatedApartJoinIntoOnePartThatUnzips) {
     end.finish(true);
     StringSink bytes;
     ZipWriter zip(bytes);
-    zip.addPart("a/sheet.xml", {&headPiece, &first, &tailPiece});
-    zip.addPart("b.txt", {&second, &end});
+    std::vector<const DeflatedPiece*> sheet{&headPiece};
+    for (const auto& piece : first) sheet.push_back(piece.get());
+    sheet.push_back(&tailPiece);
+    zip.addPart("a/sheet.xml", sheet);
+    std::vector<const DeflatedPiece*> text;
+    for (const auto& piece : second) text.push_back(piece.get());
+    text.push_back(&end);
+    zip.addPart("b.txt", text);
     zip.addPart("[c].xml", "small");
     zip.finish();
     testing::ScratchFolder scratch;
