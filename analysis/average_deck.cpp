@@ -52,22 +52,28 @@ void AverageDeckBuilder::entryCounted(const CountedEntry& counted) {
     sum = roundToNumberTextPrecision(sum + counted.entry.copies);
 }
 
+void AverageDeckBuilder::PartVotes::count(std::int64_t copies) {
+    totalCopies += copies;
+    if (copies <= static_cast<std::int64_t>(decksWithFew.size())) {
+        ++decksWithFew[static_cast<std::size_t>(copies - 1)];
+        return;
+    }
+    const auto at = std::lower_bound(decksWithMore.begin(), decksWithMore.end(), copies,
+                                     [](const auto& count, std::int64_t value) { return count.first < value; });
+    if (at != decksWithMore.end() && at->first == copies) {
+        ++at->second;
+    } else {
+        decksWithMore.insert(at, {copies, 1});
+    }
+}
+
 void AverageDeckBuilder::finishPart(Part& part, std::vector<double>& sums) {
     std::int64_t total = 0;
     for (const std::size_t row : touched_) {
         const std::int64_t copies = wholeCopies(sums[row]);
         if (copies <= 0) continue;
         if (row >= part.votes.size()) part.votes.resize(std::max(row + 1, part.votes.size() * 2));
-        PartVotes& votes = part.votes[row];
-        auto& counts = votes.decksWithCopies;
-        const auto at = std::lower_bound(counts.begin(), counts.end(), copies,
-                                         [](const auto& count, std::int64_t value) { return count.first < value; });
-        if (at != counts.end() && at->first == copies) {
-            ++at->second;
-        } else {
-            counts.insert(at, {copies, 1});
-        }
-        votes.totalCopies += copies;
+        part.votes[row].count(copies);
         total += copies;
     }
     part.deckTotals.push_back(total);
@@ -92,13 +98,13 @@ std::vector<AverageDeckCard> AverageDeckBuilder::buildPart(const UsageTable& tab
     for (std::size_t row = 0; row < part.votes.size(); ++row) {
         const PartVotes& votes = part.votes[row];
         std::int64_t atLeast = 0;
-        for (const auto& [copies, decks] : votes.decksWithCopies) atLeast += decks;
+        votes.forEachCount([&](std::int64_t, std::int64_t decks) { atLeast += decks; });
         std::int64_t previous = 0;
-        for (const auto& [copies, decks] : votes.decksWithCopies) {
+        votes.forEachCount([&](std::int64_t copies, std::int64_t decks) {
             runs.push_back({atLeast, votes.totalCopies, row, previous + 1, copies});
             atLeast -= decks;
             previous = copies;
-        }
+        });
     }
     std::sort(runs.begin(), runs.end(), [&table](const Run& a, const Run& b) {
         if (a.votes != b.votes) return a.votes > b.votes;

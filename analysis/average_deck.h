@@ -3,6 +3,7 @@
 // decks hold at least n copies of.
 #pragma once
 
+#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <utility>
@@ -44,10 +45,23 @@ public:
 
 private:
     struct PartVotes {
-        // (copies, decks with exactly that many), by copies: a card meets
-        // few different counts, so a small sorted array beats a tree.
-        std::vector<std::pair<std::int64_t, std::int64_t>> decksWithCopies;
+        // Decks with exactly 1, 2, 3 or 4 copies, nearly every count met;
+        // (copies, decks with exactly that many) for larger counts, by
+        // copies: a card meets few of them, so a small sorted array beats
+        // a tree.
+        std::array<std::int64_t, 4> decksWithFew{};
+        std::vector<std::pair<std::int64_t, std::int64_t>> decksWithMore;
         std::int64_t totalCopies = 0;
+
+        void count(std::int64_t copies);
+        // (copies, decks) for every count met, by copies.
+        template <typename Visit>
+        void forEachCount(Visit visit) const {
+            for (std::size_t few = 0; few < decksWithFew.size(); ++few) {
+                if (decksWithFew[few] > 0) visit(static_cast<std::int64_t>(few) + 1, decksWithFew[few]);
+            }
+            for (const auto& [copies, decks] : decksWithMore) visit(copies, decks);
+        }
     };
     struct Part {
         std::vector<PartVotes> votes;          // by row

@@ -134,7 +134,7 @@ void Sheet::number(Row row, Column column, double value, Style style) {
     char cell[kCellRoom];
     char* end = openCell(cell, row, column, style);
     end = put(end, "><v>");
-    end = writeNumber(end, value);
+    end = book_.numbers_.write(end, value);
     end = put(end, "</v></c>");
     pending_.append(cell, end);
 }

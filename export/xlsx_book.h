@@ -102,6 +102,7 @@ private:
     std::vector<CellStyle> used_;
     std::vector<std::string> names_;
     std::vector<SheetFilter> filters_;
+    NumberTexts numbers_;
     std::unique_ptr<Sheet> sheet_;
     // The sheet before it, its last rows perhaps still being deflated; it
     // goes into the zip when the sheet after it is done with.

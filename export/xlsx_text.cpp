@@ -1,5 +1,7 @@
 #include "export/xlsx_text.h"
 
+#include <algorithm>
+#include <bit>
 #include <charconv>
 #include <cmath>
 
@@ -99,6 +101,21 @@ char* writeNumber(char* out, double value) {
         else if (*c == 'i' || *c == 'n' || *c == 'f' || *c == 'a') *c = static_cast<char>(*c - 'a' + 'A');
     }
     return end;
+}
+
+char* NumberTexts::write(char* out, double value) {
+    if (value >= -1e15 && value <= 1e15 && value == std::floor(value)) return writeNumber(out, value);
+    const auto bits = std::bit_cast<std::uint64_t>(value);
+    Entry& entry = entries_[(bits * 0x9E3779B97F4A7C15ull) >> 52];
+    if (entry.bits != bits) {
+        char text[kNumberRoom];
+        const auto size = static_cast<std::size_t>(writeNumber(text, value) - text);
+        if (size > sizeof entry.text) return std::copy(text, text + size, out);
+        std::copy(text, text + size, entry.text);
+        entry.bits = bits;
+        entry.size = static_cast<std::uint8_t>(size);
+    }
+    return std::copy(entry.text, entry.text + entry.size, out);
 }
 
 void appendNumber(std::string& out, double value) {

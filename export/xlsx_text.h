@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace sormel::xlsx {
 
@@ -41,6 +42,22 @@ void appendNumber(std::string& out, double value);
 // the end.
 inline constexpr std::size_t kNumberRoom = 32;
 char* writeNumber(char* out, double value);
+
+// writeNumber with the texts of numbers that are not whole remembered: a
+// report writes the same rates over and over, and the text of such a
+// number takes long to make.
+class NumberTexts {
+public:
+    char* write(char* out, double value);
+
+private:
+    struct Entry {
+        std::uint64_t bits = 0;  // 0 (a whole number) for none
+        std::uint8_t size = 0;
+        char text[23];           // "-1.234567890123456E-308" at the longest
+    };
+    std::vector<Entry> entries_ = std::vector<Entry>(4096);
+};
 
 // A column width in characters as a sheet stores it: rounded to whole
 // pixels of the default font (7 pixels a digit, 5 of padding) and then to

@@ -84,6 +84,18 @@ TEST(AverageDeck, TiesGoByCopiesThenNumberAndTheSidePartHasItsOwnSize) {
     EXPECT_EQ(lines(*back.side), lines(*deck.side));
 }
 
+TEST(AverageDeck, LargeCountsTakeTheirTurnAfterSmallOnes) {
+    ScratchFolder folder;
+    // Main totals 20, 9, 7 and 6: size 7. L's 1st to 4th copies have four
+    // votes, its 5th and 6th three; A's 1st copy (two votes) beats L's 7th
+    // (one).
+    folder.write("1.txt", "20,L,l\n");
+    folder.write("2.txt", "6,L,l\n3,A,a\n");
+    folder.write("3.txt", "4,L,l\n3,A,a\n");
+    folder.write("4.txt", "6,L,l\n");
+    EXPECT_EQ(lines(analyse(folder.path(), false)->averageDecks().all.main), (std::vector<std::string>{"6 L", "1 A"}));
+}
+
 TEST(AverageDeck, ANumberTieAtTheCutOffGoesToTheLowerNumber) {
     ScratchFolder folder;
     folder.write("1.txt", "1 Beta\n");

@@ -28,10 +28,25 @@ TEST(XlsxText, NumbersHaveSixteenSignificantDigits) {
                  {5e-324, "4.940656458412465E-324"}, {99999.995, "99999.995"},
                  {1234567890123456789.0, "1.234567890123457E+18"},
                  {std::numeric_limits<double>::infinity(), "INF"}};
-    for (const auto& c : cases) {
-        std::string made;
-        appendNumber(made, c.value);
-        EXPECT_EQ(made, c.text) << c.value;
+    NumberTexts remembered;
+    for (int round = 0; round < 2; ++round) {
+        for (const auto& c : cases) {
+            std::string made;
+            appendNumber(made, c.value);
+            EXPECT_EQ(made, c.text) << c.value;
+            char text[kNumberRoom];
+            EXPECT_EQ(std::string(text, remembered.write(text, c.value)), c.text) << c.value;
+        }
+    }
+    // Far more rates than there is room for: each text is still its own.
+    for (int round = 0; round < 2; ++round) {
+        for (int hundredths = -3; hundredths < 30000; hundredths += 7) {
+            const double value = hundredths / 10000.0;
+            std::string made;
+            appendNumber(made, value);
+            char text[kNumberRoom];
+            ASSERT_EQ(std::string(text, remembered.write(text, value)), made) << value;
+        }
     }
 }
 
