@@ -90,13 +90,14 @@ void CardJsonWriter::append(std::string& out, const CardFigures& card, const std
 }
 
 void appendDeckEntryJson(std::string& out, const DeckListEntry& deck) {
-    appendJsonKey(out.append("{"), "file");
+    // The keys and the way of typing are plain ASCII: written as they are.
+    out += "{\"file\":";
     appendJsonString(out, deck.file);
-    appendJsonKey(out.append(","), "type");
+    out += ",\"type\":";
     appendJsonString(out, deck.type);
-    appendJsonKey(out.append(","), "how");
-    appendJsonString(out, typingWayText(deck.how));
-    appendJsonKey(out.append(","), "similarity");
+    out += ",\"how\":\"";
+    out += typingWayText(deck.how);
+    out += "\",\"similarity\":";
     if (deck.how == TypingWay::Similar) {
         appendJsonDouble(out, shownSimilarity(deck.similarity));
     } else {
