@@ -4,6 +4,10 @@
 // json_tables.h), beside the description of its columns (titles and kinds,
 // in the report's order) and the conditions, so the page shows every
 // column the report has without knowing them in advance.
+#include <istream>
+#include <stdexcept>
+#include <string_view>
+
 #include <nlohmann/json.hpp>
 
 #include "export/json_tables.h"
@@ -11,6 +15,7 @@
 #include "export/report_conditions.h"
 #include "export/report_page.h"
 #include "export/report_writer.h"
+#include "export/text_pipe.h"
 
 namespace sormel {
 namespace {
@@ -72,7 +77,7 @@ Json pageJson(const ReportData& data) {
 // In JSON a "<" stands only inside strings, where \u003c means the same:
 // written so, no text in the block can close it ("</script") or open a
 // comment ("<!--").
-std::string scriptSafe(const std::string& json) {
+void writeScriptSafe(ByteSink& sink, std::string_view json) {
     std::string out;
     out.reserve(json.size() + json.size() / 64);
     for (char c : json) {
@@ -82,7 +87,7 @@ std::string scriptSafe(const std::string& json) {
             out += c;
         }
     }
-    return out;
+    sink.write(out);
 }
 
 std::string htmlEscaped(std::string_view text) {
@@ -111,22 +116,39 @@ std::string htmlEscaped(std::string_view text) {
     return out;
 }
 
-// Puts `text` in place of the page's one `mark`.
-void fill(std::string& page, std::string_view mark, const std::string& text) {
-    const std::size_t at = page.find(mark);
-    if (at != std::string::npos) page.replace(at, mark.size(), text);
-}
-
 }  // namespace
 
-std::string formatReportHtml(const ReportData& data) {
+void writeReportHtml(const ReportData& data, ByteSink& sink) {
+    // The marks are found in the page itself, so that a title holding a
+    // mark's text stays as it is.
+    constexpr std::string_view kTitleMark = "@SORMEL_TITLE@";
+    constexpr std::string_view kDataMark = "@SORMEL_DATA@";
+    const std::size_t titleAt = kReportPage.find(kTitleMark);
+    const std::size_t dataAt = kReportPage.find(kDataMark);
+    if (titleAt == std::string_view::npos || dataAt == std::string_view::npos || dataAt < titleAt) {
+        throw std::logic_error("the web report's page lacks its marks");
+    }
     const std::string page = pageJson(data).dump(-1, ' ', false, Json::error_handler_t::replace);
     // The title goes through the same replacement of text that is not UTF-8.
     const std::string title = Json(data.folder).dump(-1, ' ', false, Json::error_handler_t::replace);
-    std::string out(kReportPage);
-    fill(out, "@SORMEL_TITLE@", htmlEscaped("カード使用率 " + Json::parse(title).get<std::string>()));
-    fill(out, "@SORMEL_DATA@", scriptSafe("{\"page\":" + page + ",\n\"report\":" + packedJson(formatReportJson(data)) + "}"));
-    return out;
+    sink.write(kReportPage.substr(0, titleAt));
+    sink.write(htmlEscaped("カード使用率 " + Json::parse(title).get<std::string>()));
+    const std::size_t afterTitle = titleAt + kTitleMark.size();
+    sink.write(kReportPage.substr(afterTitle, dataAt - afterTitle));
+    writeScriptSafe(sink, "{\"page\":" + page + ",\n\"report\":");
+    // The JSON report is packed as it is written, beside its writing.
+    readWhileWriting([&data](ByteSink& json) { writeReportJson(data, json); },
+                     [&sink](std::istream& json) {
+                         packJson(json, [&sink](std::string_view piece) { writeScriptSafe(sink, piece); });
+                     });
+    sink.write("}");
+    sink.write(kReportPage.substr(dataAt + kDataMark.size()));
+}
+
+std::string formatReportHtml(const ReportData& data) {
+    StringSink page;
+    writeReportHtml(data, page);
+    return page.take();
 }
 
 }  // namespace sormel

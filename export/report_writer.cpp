@@ -39,8 +39,7 @@ void writeReport(ReportKind kind, const ReportData& data, ByteSink& sink) {
     case ReportKind::Xlsx:
         return writeReportXlsx(data, sink);
     case ReportKind::Html:
-        sink.write(formatReport(kind, data));
-        return;
+        return writeReportHtml(data, sink);
     }
 }
 

@@ -39,9 +39,9 @@ std::string formatReportHtml(const ReportData& data);
 std::string formatReport(ReportKind kind, const ReportData& data);
 
 // The same reports written into `sink` as they are made, a piece at a
-// time, never whole in memory (the workbook is built in a temporary file
-// first); the web page whole.
+// time, never whole in memory.
 void writeReportCsv(const ReportData& data, ByteSink& sink);
+void writeReportHtml(const ReportData& data, ByteSink& sink);
 void writeReportJson(const ReportData& data, ByteSink& sink);
 void writeReportXlsx(const ReportData& data, ByteSink& sink);
 void writeReport(ReportKind kind, const ReportData& data, ByteSink& sink);

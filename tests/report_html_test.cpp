@@ -2,10 +2,15 @@
 // CSV has them, and no way for a name to leave the block or the title.
 #include <gtest/gtest.h>
 
+#include <istream>
+#include <utility>
+#include <stdexcept>
+
 #include <nlohmann/json.hpp>
 
 #include "engine/deck_format.h"
 #include "export/json_tables.h"
+#include "export/text_pipe.h"
 #include "export/report_writer.h"
 
 namespace sormel {
@@ -92,19 +97,69 @@ TEST(ReportHtml, NamesCannotLeaveTheDataBlockOrTheTitle) {
 // anything else stays as it is.
 TEST(JsonTables, ArraysOfObjectsBecomeTablesWithTheirNamesOnce) {
     const std::string json = R"j({"cards":[{"n":"a","split":{"1":2,"over":0},"change":null},
-                                             {"n":"b","split":{"1":3,"over":1},"extra":[{"p":1},{"p":2}]},
-                                             {"n":"c"}],
-                                   "one":[{"x":1}], "plain":[1,"<",{"y":{}}], "empty":[], "top":{"z":{"w":true}}})j";
-    Json packed = Json::parse(packedJson(json));
-    EXPECT_EQ(packed["cards"]["$packed"][0], Json::array({"n", "split\x1F" "1", "split\x1F" "over", "change", "extra"}));
-    packed["cards"]["$packed"][0] = "names";
-    EXPECT_EQ(packed, Json::parse(R"j({
-        "cards":{"$packed":["names",
-                            ["a",2,0,null],
-                            ["b",3,1,null,{"$packed":[["p"],[1],[2]]}],
-                            ["c"]]},
-        "one":[{"x":1}], "plain":[1,"<",{"y":{}}], "empty":[], "top":{"z":{"w":true}}})j"));
+                                             {"n":"b","split":{"1":3,"over":1},"extra":[{"p":1},{"p":2.5}]},
+                                             {"n":"c","split":{}}],
+                                   "one":[{"x":1}], "mixed":[{"x":[1]},[{"y":{}}],"<"], "plain":[1,"<",{"y":{}}],
+                                   "empty":[], "top":{"z":{"w":true}}})j";
+    EXPECT_EQ(Json::parse(packedJson(json)), Json::parse(R"j({
+        "cards":{"$packed":[["a",2,0,null],
+                            ["b",3,1,null,{"$packed":[[1],[2.5]],"$names":["p"]}],
+                            ["c",null,null,null,null,{}]],
+                 "$names":["n","split\u001f1","split\u001fover","change","extra","split"]},
+        "one":{"$packed":[[1]],"$names":["x"]},
+        "mixed":{"$packed":[[[1]],{"$value":{"$packed":[[{}]],"$names":["y"]}},{"$value":"<"}],"$names":["x"]},
+        "plain":[1,"<",{"y":{}}], "empty":[], "top":{"z":{"w":true}}})j"));
     EXPECT_THROW(packedJson("{"), std::exception);
+    EXPECT_THROW(packedJson("[1] 2"), std::exception);
+}
+
+// The packed text comes in pieces as it is made, and a reader and a writer
+// stop each other when one fails.
+TEST(JsonTables, ALongDocumentIsPackedInPiecesBesideItsWriting) {
+    std::size_t pieces = 0;
+    std::string packed;
+    readWhileWriting(
+        [](ByteSink& json) {
+            std::string elements = "[";
+            for (int i = 0; i < 20000; ++i) {
+                elements += std::string(i ? "," : "") + R"({"card":"c)" + std::to_string(i) + R"(","n":1})";
+                if (elements.size() > 4096) json.write(std::exchange(elements, ""));
+            }
+            json.write(elements + "]");
+        },
+        [&](std::istream& json) {
+            packJson(json, [&](std::string_view piece) {
+                ++pieces;
+                packed += piece;
+            });
+        });
+    EXPECT_GT(pieces, 3u);
+    const Json table = Json::parse(packed);
+    EXPECT_EQ(table["$names"], Json::array({"card", "n"}));
+    ASSERT_EQ(table["$packed"].size(), 20000u);
+    EXPECT_EQ(table["$packed"][19999], Json::array({"c19999", 1}));
+
+    const auto failingWriter = [](ByteSink& json) {
+        json.write("[1,");
+        throw std::runtime_error("disk gone");
+    };
+    const auto reader = [](std::istream& json) { packJson(json, [](std::string_view) {}); };
+    EXPECT_THROW(
+        try { readWhileWriting(failingWriter, reader); } catch (const std::runtime_error& error) {
+            EXPECT_STREQ(error.what(), "disk gone");
+            throw;
+        },
+        std::runtime_error);
+    const auto endlessWriter = [](ByteSink& json) {
+        json.write("[");
+        std::string elements;
+        for (int i = 0; i < 500; ++i) elements += "{\"a\":1},";
+        for (;;) json.write(elements);
+    };
+    const auto failingReader = [](std::istream& json) {
+        packJson(json, [](std::string_view) { throw std::runtime_error("sink full"); });
+    };
+    EXPECT_THROW(readWhileWriting(endlessWriter, failingReader), std::runtime_error);
 }
 
 TEST(ReportConditions, TheWorkbookAndThePageListTheSameConditions) {

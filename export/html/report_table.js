@@ -3,8 +3,9 @@
 // (report.html), so the two share their names.
 const data = JSON.parse(document.getElementById("report-data").textContent);
 const page = data.page;
-// Arrays of objects arrive as tables, {"$packed": [names, row, ...]},
-// members of members named by their path with U+001F between the parts.
+// Arrays of objects arrive as tables, {"$packed": [row, ...], "$names":
+// [name, ...]}, members of members named by their path with U+001F between
+// the parts; an element that is no object stands as {"$value": element}.
 // A table within an object (a type's own cards, the deck list) is
 // unpacked when first read.
 function put(holder, key, value) {
@@ -27,12 +28,17 @@ function put(holder, key, value) {
 function unpacked(value) {
   if (Array.isArray(value)) return value.map(unpacked);
   if (value === null || typeof value !== "object") return value;
-  const packed = value["$packed"];
-  if (Array.isArray(packed) && Object.keys(value).length === 1) {
-    const paths = packed[0].map(name => name.split("\u001f"));
-    const rows = new Array(packed.length - 1);
-    for (let r = 1; r < packed.length; ++r) {
-      const row = packed[r], object = {};
+  const packed = value["$packed"], names = value["$names"];
+  if (Array.isArray(packed) && Array.isArray(names) && Object.keys(value).length === 2) {
+    const paths = names.map(name => name.split("\u001f"));
+    const rows = new Array(packed.length);
+    for (let r = 0; r < packed.length; ++r) {
+      const row = packed[r];
+      if (!Array.isArray(row)) {
+        rows[r] = unpacked(row["$value"]);
+        continue;
+      }
+      const object = {};
       for (let i = 0; i < row.length; ++i) {
         const path = paths[i];
         let holder = object;
@@ -41,7 +47,7 @@ function unpacked(value) {
         const last = path[path.length - 1];
         if (row[i] !== null || !(last in holder)) put(holder, last, row[i]);
       }
-      rows[r - 1] = object;
+      rows[r] = object;
     }
     return rows;
   }
