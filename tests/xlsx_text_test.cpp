@@ -7,6 +7,7 @@
 #include <limits>
 #include <string>
 
+#include "export/xlsx_book.h"
 #include "export/xlsx_deflater.h"
 #include "export/xlsx_text.h"
 #include "export/xlsx_zip.h"
@@ -128,6 +129,41 @@ TEST(XlsxZip, PiecesDeflatedApartJoinIntoOnePartThatUnzips) {
     EXPECT_NE(tested.out.find("No errors detected"), std::string::npos);
     EXPECT_EQ(testing::runProgram("unzip -p " + testing::shellQuoted(file) + " b.txt", scratch).out,
               std::string(static_cast<std::size_t>((rows.size() + 69999) / 70000), 'x'));
+}
+
+}  // namespace
+}  // namespace sormel::xlsx
+
+namespace sormel::xlsx {
+namespace {
+
+// Sheets far larger than one deflated piece, their last pieces still under
+// way when the next sheet begins, come out whole and in order.
+TEST(XlsxBook, LargeSheetsComeOutWholeAndInOrder) {
+    StringSink bytes;
+    std::string expected[3];
+    {
+        Book book(bytes, 0);
+        for (int sheet = 0; sheet < 3; ++sheet) {
+            Sheet& written = book.addSheet("s" + std::to_string(sheet));
+            for (Row row = 0; row < 30000; ++row) {
+                written.number(row, 1, row * 3 + sheet);
+                expected[sheet] += "<row r=\"" + std::to_string(row + 1) + "\"><c r=\"B" + std::to_string(row + 1) +
+                                   "\"><v>" + std::to_string(row * 3 + sheet) + "</v></c></row>";
+            }
+        }
+        book.close();
+    }
+    testing::ScratchFolder scratch;
+    const std::filesystem::path file = scratch.write("b.xlsx", bytes.take());
+    for (int sheet = 0; sheet < 3; ++sheet) {
+        const auto xml = testing::runProgram(
+            "unzip -p " + testing::shellQuoted(file) + " xl/worksheets/sheet" + std::to_string(sheet + 1) + ".xml", scratch);
+        const std::size_t rows = xml.out.find("<sheetData>") + 11;
+        EXPECT_TRUE(xml.out.compare(rows, expected[sheet].size(), expected[sheet]) == 0) << sheet;
+        EXPECT_EQ(xml.out.substr(rows + expected[sheet].size(), 13), "</sheetData><");
+    }
+    EXPECT_EQ(testing::runProgram("unzip -t " + testing::shellQuoted(file), scratch).status, 0);
 }
 
 }  // namespace
