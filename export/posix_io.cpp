@@ -43,6 +43,33 @@ int openCounted(int folder, const char* path, int flags, unsigned mode) {
     return fd;
 }
 
+Descriptor reopenOwnFile(int folder, const char* name, const struct stat& made,
+                         const std::filesystem::path& requested) {
+    // Not following a link, and not waiting for a reader of a pipe: both
+    // would let whoever can write in the folder choose what is opened.
+    Descriptor file(openCounted(folder, name, O_WRONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
+    const auto replaced = [&] {
+        failSave("保存用の一時ファイルが保存の途中で削除されたか、別のファイルに置き換えられました。", requested);
+    };
+    if (!file.open()) {
+        if (errno == ENOENT || errno == ELOOP || errno == ENXIO || errno == EISDIR || errno == ETXTBSY) replaced();
+        failSave(errno, requested);
+    }
+    struct stat opened {};
+    if (fstat(file.get(), &opened) != 0) failSave(errno, requested);
+    // An inode number freed by removing the file may be given to a new one
+    // at once; the owner tells that one apart unless it is this user's own.
+    if (!S_ISREG(opened.st_mode) || opened.st_dev != made.st_dev || opened.st_ino != made.st_ino ||
+        opened.st_uid != made.st_uid) {
+        replaced();
+    }
+    // Writing a file is never to wait anyway, but some file systems take
+    // the flag to mean more.
+    const int flags = fcntl(file.get(), F_GETFL);
+    if (flags < 0 || fcntl(file.get(), F_SETFL, flags & ~O_NONBLOCK) != 0) failSave(errno, requested);
+    return file;
+}
+
 bool permitsWriting(const struct stat& status) {
     return sormel::permitsWriting({status.st_uid, status.st_gid, static_cast<std::uint32_t>(status.st_mode & 07777)},
                                   effectiveCredentials());

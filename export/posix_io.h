@@ -17,6 +17,7 @@ public:
     Descriptor() = default;
     explicit Descriptor(int fd) : fd_(fd) {}
     Descriptor(const Descriptor&) = delete;
+    Descriptor(Descriptor&& other) noexcept : fd_(std::exchange(other.fd_, -1)) {}
     Descriptor& operator=(Descriptor&& other) noexcept {
         std::swap(fd_, other.fd_);
         return *this;
@@ -42,6 +43,14 @@ private:
 // system lets the process when that limit is what refused it: a run with
 // many outputs holds a folder and a file open for each.
 int openCounted(int folder, const char* path, int flags, unsigned mode = 0);
+
+// Opens again, for writing, the file `made` describes, which this program
+// created as `name` in `folder` and closed meanwhile; any other file put
+// under that name (a link, a pipe, a file of someone else's, even on the
+// same inode number) is refused with SaveError naming `requested`, without
+// its content being touched.
+Descriptor reopenOwnFile(int folder, const char* name, const struct stat& made,
+                         const std::filesystem::path& requested);
 
 // Judged from the process's effective ids (write_permission.h).
 bool permitsWriting(const struct stat& status);

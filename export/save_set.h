@@ -6,7 +6,10 @@
 #include <filesystem>
 #include <functional>
 #include <memory>
+#include <set>
+#include <string>
 #include <string_view>
+#include <tuple>
 #include <vector>
 
 #include "export/byte_sink.h"
@@ -58,9 +61,12 @@ public:
 
 private:
     static constexpr std::size_t kFlushedOneByOne = 4;
+    static constexpr std::size_t kOpenWhileWaiting = 32;
     struct Entry;
     save_system::PreparedFile::Flush flushWhenFinished() const;
     std::vector<Entry> entries_;
+    // The files reserved, by identity: the same file twice is refused.
+    std::set<std::tuple<std::uint64_t, std::uint64_t, std::string>> reserved_;
 };
 
 }  // namespace sormel
