@@ -41,7 +41,9 @@ private:
 
 // openat, retried once with the limit of open files raised as far as the
 // system lets the process when that limit is what refused it: a run with
-// many outputs holds a folder and a file open for each.
+// many outputs still holds a few dozen files open (the first outputs'
+// temporary files, each output folder once) besides what the rest of the
+// program has open.
 int openCounted(int folder, const char* path, int flags, unsigned mode = 0);
 
 // Opens again, for writing, the file `made` describes, which this program
