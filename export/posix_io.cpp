@@ -9,8 +9,12 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <random>
 #include <vector>
 
+#include "export/posix_cleanup.h"
 #include "export/save_error.h"
 #include "export/write_permission.h"
 
@@ -36,6 +40,22 @@ bool raiseOpenFileLimit() {
 }
 
 }  // namespace
+
+std::string randomHiddenName(const char* kind) {
+    thread_local std::mt19937_64 random{std::random_device{}()};
+    char name[kCleanupNameSize];
+    std::snprintf(name, sizeof name, ".sormel-%012llx.%s", static_cast<unsigned long long>(random() >> 16), kind);
+    return name;
+}
+
+void pauseWhenTestAsks() {
+    const char* pause = std::getenv("SORMEL_CHECKER_TEST_SAVE_PAUSE");
+    if (!pause || *pause == '\0') return;
+    for (int i = 0; i < 300; ++i) {
+        const timespec tenth{0, 100'000'000};
+        nanosleep(&tenth, nullptr);
+    }
+}
 
 int openCounted(int folder, const char* path, int flags, unsigned mode) {
     int fd = openat(folder, path, flags, static_cast<mode_t>(mode));

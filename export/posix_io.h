@@ -1,10 +1,12 @@
 // Small pieces the POSIX save is made of: an owned descriptor, writing a
-// whole buffer, and whether a file's permission bits let the program write.
+// whole buffer, whether a file's permission bits let the program write,
+// and the names of its hidden files.
 #pragma once
 
 #include <unistd.h>
 
 #include <filesystem>
+#include <string>
 #include <string_view>
 #include <utility>
 
@@ -53,6 +55,15 @@ int openCounted(int folder, const char* path, int flags, unsigned mode = 0);
 // its content being touched.
 Descriptor reopenOwnFile(int folder, const char* name, const struct stat& made,
                          const std::filesystem::path& requested);
+
+// A short random name, whatever the length of the target's: any name the
+// file system accepts must leave room for the temporary one. `kind` is
+// "tmp" or "old".
+std::string randomHiddenName(const char* kind);
+
+// A pause after the temporary file is written, for tests that stop the
+// program with a signal at that moment.
+void pauseWhenTestAsks();
 
 // Judged from the process's effective ids (write_permission.h).
 bool permitsWriting(const struct stat& status);

@@ -2,14 +2,10 @@
 #include <fcntl.h>
 #include <limits.h>
 #include <sys/stat.h>
-#include <time.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
-#include <cstdio>
-#include <cstdlib>
-#include <random>
 #include <string>
 #include <utility>
 #include <vector>
@@ -22,26 +18,6 @@
 
 namespace sormel::save_system {
 namespace {
-
-// A short random name, whatever the length of the target's: any name the
-// file system accepts must leave room for the temporary one.
-std::string randomHiddenName(const char* kind) {
-    thread_local std::mt19937_64 random{std::random_device{}()};
-    char name[kCleanupNameSize];
-    std::snprintf(name, sizeof name, ".sormel-%012llx.%s", static_cast<unsigned long long>(random() >> 16), kind);
-    return name;
-}
-
-// A pause after the temporary file is written, for tests that stop the
-// program with a signal at that moment.
-void pauseWhenTestAsks() {
-    const char* pause = std::getenv("SORMEL_CHECKER_TEST_SAVE_PAUSE");
-    if (!pause || *pause == '\0') return;
-    for (int i = 0; i < 300; ++i) {
-        const timespec tenth{0, 100'000'000};
-        nanosleep(&tenth, nullptr);
-    }
-}
 
 // A file system that cannot flush has nothing more to give.
 bool cannotFlush(int error) { return error == EINVAL || error == ENOTSUP; }
