@@ -39,6 +39,9 @@ public:
     // returned the index of.
     // With MissingFolder::Make, a target in a folder that does not exist
     // yet (in one that does) is accepted; the folder is made by commitAll.
+    // However many are reserved, only the first few keep their temporary
+    // file open until it is filled, so that thousands of outputs need no
+    // more open files than a handful.
     enum class MissingFolder { Refuse, Make };
     std::size_t reserve(const std::filesystem::path& target, MissingFolder missing = MissingFolder::Refuse);
     void fill(std::size_t index, std::string_view bytes);
