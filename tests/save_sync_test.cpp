@@ -199,6 +199,8 @@ TEST(SaveManyOutputs, FarMoreOutputsThanTheProcessMayOpenFiles) {
     }
     int status = 0;
     ASSERT_EQ(waitpid(child, &status, 0), child);
+    // Valgrind, for one, keeps the limit to itself.
+    if (WIFEXITED(status) && WEXITSTATUS(status) == 3) GTEST_SKIP() << "the limit of open files cannot be lowered";
     ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
     EXPECT_EQ(readFile(folder.path() / "all.txt"), "0");
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder.path() / "types"), {}), 300);
