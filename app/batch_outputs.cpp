@@ -182,15 +182,16 @@ void BatchOutputs::fillAverageDecks(const AverageDeckFigures& all,
     };
     const std::filesystem::path& target = *options_.averageDeck;
     fill(averageDeck_, all, options_.request.typed() ? target / pathFromBytes(std::string(kOverallDeckFile)) : target);
+    // By name, for thousands of types.
+    std::unordered_multimap<std::string_view, const AverageDeckFigures*> byName;
+    for (const auto& [typeName, deck] : types) byName.emplace(typeName, &deck);
     for (const auto& [name, index] : typeAverageDecks_) {
-        bool filled = false;
-        for (const auto& [typeName, deck] : types) {
-            if (typeName != name) continue;
-            fill(index, deck, target / pathFromBytes(std::string(kTypeDeckFolder)) / pathFromBytes(name + ".txt"));
-            filled = true;
+        const auto [first, last] = byName.equal_range(name);
+        for (auto found = first; found != last; ++found) {
+            fill(index, *found->second, target / pathFromBytes(std::string(kTypeDeckFolder)) / pathFromBytes(name + ".txt"));
         }
         // A type named by rules that no deck turned out to be of.
-        if (!filled) set_.drop(index);
+        if (first == last) set_.drop(index);
     }
 }
 

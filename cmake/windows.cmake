@@ -7,6 +7,7 @@ set(sormel_windows_counterparts
   export/posix_cleanup.cpp export/cleanup_win.cpp
   export/posix_save.cpp export/save_win.cpp
   export/posix_io.cpp -
+  export/posix_folders.cpp -
   app/terminal_posix.cpp app/terminal_win.cpp
   app/window_module_posix.cpp app/window_module_win.cpp
   app/process_setup_posix.cpp app/process_setup_win.cpp)

@@ -138,6 +138,9 @@ CleanupSlot* claimSlot() {
         for (SlotBlock* block = &firstBlock; block != nullptr; block = block->next.load()) {
             last = block;
             for (std::size_t i = 0; i < block->count; ++i) {
+                // Looked at before trying to take it: with thousands of
+                // names held, a failed exchange on each costs far more.
+                if (block->slots[i].state.load(std::memory_order_relaxed) != CleanupSlot::kFree) continue;
                 int expected = CleanupSlot::kFree;
                 if (block->slots[i].state.compare_exchange_strong(expected, CleanupSlot::kClaimed)) {
                     return &block->slots[i];

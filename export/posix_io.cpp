@@ -9,8 +9,12 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <random>
 #include <vector>
 
+#include "export/posix_cleanup.h"
 #include "export/save_error.h"
 #include "export/write_permission.h"
 
@@ -37,10 +41,53 @@ bool raiseOpenFileLimit() {
 
 }  // namespace
 
+std::string randomHiddenName(const char* kind) {
+    thread_local std::mt19937_64 random{std::random_device{}()};
+    char name[kCleanupNameSize];
+    std::snprintf(name, sizeof name, ".sormel-%012llx.%s", static_cast<unsigned long long>(random() >> 16), kind);
+    return name;
+}
+
+void pauseWhenTestAsks() {
+    const char* pause = std::getenv("SORMEL_CHECKER_TEST_SAVE_PAUSE");
+    if (!pause || *pause == '\0') return;
+    for (int i = 0; i < 300; ++i) {
+        const timespec tenth{0, 100'000'000};
+        nanosleep(&tenth, nullptr);
+    }
+}
+
 int openCounted(int folder, const char* path, int flags, unsigned mode) {
     int fd = openat(folder, path, flags, static_cast<mode_t>(mode));
     if (fd < 0 && errno == EMFILE && raiseOpenFileLimit()) fd = openat(folder, path, flags, static_cast<mode_t>(mode));
     return fd;
+}
+
+Descriptor reopenOwnFile(int folder, const char* name, const struct stat& made,
+                         const std::filesystem::path& requested) {
+    // Not following a link, and not waiting for a reader of a pipe: both
+    // would let whoever can write in the folder choose what is opened.
+    Descriptor file(openCounted(folder, name, O_WRONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
+    const auto replaced = [&] {
+        failSave("保存用の一時ファイルが保存の途中で削除されたか、別のファイルに置き換えられました。", requested);
+    };
+    if (!file.open()) {
+        if (errno == ENOENT || errno == ELOOP || errno == ENXIO || errno == EISDIR || errno == ETXTBSY) replaced();
+        failSave(errno, requested);
+    }
+    struct stat opened {};
+    if (fstat(file.get(), &opened) != 0) failSave(errno, requested);
+    // An inode number freed by removing the file may be given to a new one
+    // at once; the owner tells that one apart unless it is this user's own.
+    if (!S_ISREG(opened.st_mode) || opened.st_dev != made.st_dev || opened.st_ino != made.st_ino ||
+        opened.st_uid != made.st_uid) {
+        replaced();
+    }
+    // Writing a file is never to wait anyway, but some file systems take
+    // the flag to mean more.
+    const int flags = fcntl(file.get(), F_GETFL);
+    if (flags < 0 || fcntl(file.get(), F_SETFL, flags & ~O_NONBLOCK) != 0) failSave(errno, requested);
+    return file;
 }
 
 bool permitsWriting(const struct stat& status) {

@@ -2,45 +2,22 @@
 #include <fcntl.h>
 #include <limits.h>
 #include <sys/stat.h>
-#include <time.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
-#include <cstdio>
-#include <cstdlib>
-#include <random>
 #include <string>
 #include <utility>
 #include <vector>
 
 #include "export/posix_cleanup.h"
+#include "export/posix_folders.h"
 #include "export/posix_io.h"
 #include "export/save_error.h"
 #include "export/save_system.h"
 
 namespace sormel::save_system {
 namespace {
-
-// A short random name, whatever the length of the target's: any name the
-// file system accepts must leave room for the temporary one.
-std::string randomHiddenName(const char* kind) {
-    thread_local std::mt19937_64 random{std::random_device{}()};
-    char name[kCleanupNameSize];
-    std::snprintf(name, sizeof name, ".sormel-%012llx.%s", static_cast<unsigned long long>(random() >> 16), kind);
-    return name;
-}
-
-// A pause after the temporary file is written, for tests that stop the
-// program with a signal at that moment.
-void pauseWhenTestAsks() {
-    const char* pause = std::getenv("SORMEL_CHECKER_TEST_SAVE_PAUSE");
-    if (!pause || *pause == '\0') return;
-    for (int i = 0; i < 300; ++i) {
-        const timespec tenth{0, 100'000'000};
-        nanosleep(&tenth, nullptr);
-    }
-}
 
 // A file system that cannot flush has nothing more to give.
 bool cannotFlush(int error) { return error == EINVAL || error == ENOTSUP; }
@@ -49,18 +26,24 @@ bool cannotFlush(int error) { return error == EINVAL || error == ENOTSUP; }
 
 struct PreparedFile::State {
     std::filesystem::path requested;
-    Descriptor folder;     // where the temporary file is made
+    Descriptor lookedIn;   // the folder the name is looked up in, until shared
+    SharedFolder folder;   // where the temporary file is made
+    struct stat folderStatus {};
     std::string name;      // the target's name in its folder, links followed
     // A folder missing under `folder` that is made when the file is put in
     // place, so that a failed save leaves no folder behind either.
     std::string missingFolder;
-    Descriptor madeFolder;
+    SharedFolder madeFolder;
     bool folderMadeHere = false;
     bool existed = false;
     struct stat old {};
     bool stream = false;
     Descriptor file;
     RegisteredName temporary;
+    // The temporary file closed while it waits for its content, and what
+    // it was, to make sure that the file opened again is the same.
+    bool setAside = false;
+    struct stat madeTemporary {};
     // The old content under a second name: a hard link, or the file itself
     // renamed aside where the file system refuses links.
     std::string keptName;
@@ -70,7 +53,8 @@ struct PreparedFile::State {
     bool placed = false;
     TargetIdentity identity;
 
-    int targetFolder() const { return missingFolder.empty() ? folder.get() : madeFolder.get(); }
+    int folderAt() const { return folder->get(); }
+    int targetFolder() const { return missingFolder.empty() ? folderAt() : madeFolder->get(); }
 
     // Follows links one at a time, so that a link to a file that does not
     // exist yet is written through as well, creating that file.
@@ -81,14 +65,14 @@ struct PreparedFile::State {
             name = current.filename().native();
             if (name.empty() || name == "." || name == "..") failSave(EISDIR, requested);
             const std::filesystem::path folderPath = current.has_parent_path() ? current.parent_path() : ".";
-            folder = Descriptor(openCounted(AT_FDCWD, folderPath.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-            if (!folder.open()) {
+            lookedIn = Descriptor(openCounted(AT_FDCWD, folderPath.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+            if (!lookedIn.open()) {
                 if (errno != ENOENT || !makeMissingFolder || links > 0 || !openFolderAbove(folderPath)) {
                     failSave(errno, requested);
                 }
                 return;
             }
-            if (fstatat(folder.get(), name.c_str(), &old, AT_SYMLINK_NOFOLLOW) != 0) {
+            if (fstatat(lookedIn.get(), name.c_str(), &old, AT_SYMLINK_NOFOLLOW) != 0) {
                 if (errno != ENOENT) failSave(errno, requested);
                 existed = false;
                 return;
@@ -96,7 +80,7 @@ struct PreparedFile::State {
             existed = true;
             if (!S_ISLNK(old.st_mode)) return;
             char link[PATH_MAX];
-            const ssize_t size = readlinkat(folder.get(), name.c_str(), link, sizeof link);
+            const ssize_t size = readlinkat(lookedIn.get(), name.c_str(), link, sizeof link);
             if (size < 0) failSave(errno, requested);
             if (static_cast<std::size_t>(size) == sizeof link) failSave(ENAMETOOLONG, requested);
             const std::filesystem::path linkText(std::string(link, static_cast<std::size_t>(size)));
@@ -110,8 +94,8 @@ struct PreparedFile::State {
         const std::string missingName = missing.filename().native();
         if (missingName.empty() || missingName == "." || missingName == "..") return false;
         const std::filesystem::path above = missing.has_parent_path() ? missing.parent_path() : ".";
-        folder = Descriptor(openCounted(AT_FDCWD, above.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-        if (!folder.open()) {
+        lookedIn = Descriptor(openCounted(AT_FDCWD, above.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+        if (!lookedIn.open()) {
             errno = error;
             return false;
         }
@@ -120,32 +104,38 @@ struct PreparedFile::State {
         return true;
     }
 
+    // The folder found, from now on held once for all the outputs in it.
+    void shareFolderLookedIn() {
+        if (fstat(lookedIn.get(), &folderStatus) != 0) failSave(errno, requested);
+        folder = shareFolder(std::move(lookedIn), folderStatus);
+    }
+
     // Made at the last moment; one made by an earlier file of the same
     // save is used as it is.
     void makeMissingFolder() {
-        if (missingFolder.empty() || madeFolder.open()) return;
-        if (mkdirat(folder.get(), missingFolder.c_str(), 0777) == 0) {
+        if (missingFolder.empty() || madeFolder) return;
+        if (mkdirat(folderAt(), missingFolder.c_str(), 0777) == 0) {
             folderMadeHere = true;
         } else if (errno != EEXIST) {
             failSave(errno, requested);
         }
-        madeFolder = Descriptor(openCounted(folder.get(), missingFolder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-        if (!madeFolder.open()) {
+        Descriptor opened(openCounted(folderAt(), missingFolder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+        struct stat status {};
+        if (!opened.open() || fstat(opened.get(), &status) != 0) {
             const int error = errno;
             removeMadeFolder();
             failSave(error, requested);
         }
+        madeFolder = shareFolder(std::move(opened), status);
     }
 
     // Only when empty: the other files of the save are taken out first.
     void removeMadeFolder() {
         if (!folderMadeHere) return;
-        if (unlinkat(folder.get(), missingFolder.c_str(), AT_REMOVEDIR) == 0) folderMadeHere = false;
+        if (unlinkat(folderAt(), missingFolder.c_str(), AT_REMOVEDIR) == 0) folderMadeHere = false;
     }
 
     void checkFolderWritable() {
-        struct stat folderStatus {};
-        if (fstat(folder.get(), &folderStatus) != 0) failSave(errno, requested);
         // A folder marked read-only is respected, also by a user whom the
         // system would let write there anyway.
         if (!permitsWriting(folderStatus)) failSave("保存先のフォルダーは読み取り専用です。", requested);
@@ -174,8 +164,8 @@ struct PreparedFile::State {
         const mode_t mode = existed ? 0600 : 0666;
         for (int attempt = 0; attempt < 16; ++attempt) {
             const std::string candidate = randomHiddenName("tmp");
-            temporary.hold(folder.get(), candidate.c_str());
-            file = Descriptor(openCounted(folder.get(), candidate.c_str(),
+            temporary.hold(folderAt(), candidate.c_str());
+            file = Descriptor(openCounted(folderAt(), candidate.c_str(),
                                      O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, mode));
             if (file.open()) return;
             const int error = errno;
@@ -198,8 +188,14 @@ struct PreparedFile::State {
 
     void removeTemporary() {
         if (!temporary.held()) return;
-        unlinkat(folder.get(), temporary.name(), 0);
+        unlinkat(folderAt(), temporary.name(), 0);
         temporary.release();
+    }
+
+    void openAgainIfSetAside() {
+        if (!setAside) return;
+        file = reopenOwnFile(folderAt(), temporary.name(), madeTemporary, requested);
+        setAside = false;
     }
 };
 
@@ -216,6 +212,7 @@ PreparedFile::PreparedFile(const std::filesystem::path& requested, bool makeMiss
         return;
     }
     s.resolve(makeMissingFolder);
+    s.shareFolderLookedIn();
     if (s.existed) {
         if (S_ISDIR(s.old.st_mode)) failSave(EISDIR, requested);
         if (S_ISBLK(s.old.st_mode)) failSave("ブロックデバイスには保存できません。", requested);
@@ -225,7 +222,7 @@ PreparedFile::PreparedFile(const std::filesystem::path& requested, bool makeMiss
         }
         if (!permitsWriting(s.old)) failSave("読み取り専用のファイルです。", requested);
         if (!S_ISREG(s.old.st_mode)) {
-            s.openStream(s.folder.get(), s.name.c_str());
+            s.openStream(s.folderAt(), s.name.c_str());
             return;
         }
     }
@@ -255,13 +252,25 @@ void PreparedFile::write(std::string_view bytes) {
     finish();
 }
 
+void PreparedFile::setAside() {
+    State& s = *state_;
+    if (s.stream || !s.file.open()) return;
+    // One that this user could not open again for writing (made under an
+    // unusual umask) stays open.
+    if (fstat(s.file.get(), &s.madeTemporary) != 0 || !permitsWriting(s.madeTemporary)) return;
+    s.file.reset();
+    s.setAside = true;
+}
+
 void PreparedFile::append(std::string_view bytes) {
     State& s = *state_;
+    s.openAgainIfSetAside();
     writeAll(s.file.get(), bytes, s.requested);
 }
 
 void PreparedFile::finish(Flush flush) {
     State& s = *state_;
+    s.openAgainIfSetAside();
     pauseWhenTestAsks();
     if (s.existed) s.takeOverOwnerAndMode();
     if (flush == Flush::Now && fsync(s.file.get()) != 0 && !cannotFlush(errno)) failSave(errno, s.requested);
@@ -273,7 +282,7 @@ void PreparedFile::keepOldContent() {
     if (s.stream || !s.existed || s.keptExists) return;
     for (int attempt = 0; attempt < 16; ++attempt) {
         s.keptName = randomHiddenName("old");
-        if (linkat(s.folder.get(), s.name.c_str(), s.folder.get(), s.keptName.c_str(), 0) == 0) {
+        if (linkat(s.folderAt(), s.name.c_str(), s.folderAt(), s.keptName.c_str(), 0) == 0) {
             s.keptExists = true;
             return;
         }
@@ -295,7 +304,7 @@ void PreparedFile::putInPlace() {
         if (renameat(target, s.name.c_str(), target, s.keptName.c_str()) != 0) failSave(errno, s.requested);
         s.keptExists = true;
     }
-    if (renameat(s.folder.get(), s.temporary.name(), target, s.name.c_str()) != 0) {
+    if (renameat(s.folderAt(), s.temporary.name(), target, s.name.c_str()) != 0) {
         const int error = errno;
         if (s.keepAside && s.keptExists) {
             if (renameat(target, s.keptName.c_str(), target, s.name.c_str()) == 0) {
@@ -317,14 +326,13 @@ void flushTogether(const std::vector<PreparedFile*>& files) {
     for (const PreparedFile* file : files) {
         const PreparedFile::State& s = *file->state_;
         if (s.stream) continue;
-        struct stat folder {};
-        if (fstat(s.folder.get(), &folder) != 0) failSave(errno, s.requested);
-        if (std::find(flushed.begin(), flushed.end(), folder.st_dev) != flushed.end()) continue;
-        flushed.push_back(folder.st_dev);
+        const dev_t device = s.folderStatus.st_dev;
+        if (std::find(flushed.begin(), flushed.end(), device) != flushed.end()) continue;
+        flushed.push_back(device);
 #ifdef __linux__
         // Since Linux 5.8 this also tells of a write that failed since the
         // folder was opened, as a flush of each file would.
-        if (syncfs(s.folder.get()) != 0 && !cannotFlush(errno)) failSave(errno, s.requested);
+        if (syncfs(s.folderAt()) != 0 && !cannotFlush(errno)) failSave(errno, s.requested);
 #else
         sync();
 #endif

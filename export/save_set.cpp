@@ -19,11 +19,14 @@ void SaveSet::prepare(const std::filesystem::path& target, std::string_view byte
 
 std::size_t SaveSet::reserve(const std::filesystem::path& target, MissingFolder missing) {
     auto file = std::make_unique<save_system::PreparedFile>(target, missing == MissingFolder::Make);
-    for (const Entry& entry : entries_) {
-        if (entry.file->identity() == file->identity()) {
-            failSave("同じファイルに複数の出力を保存しようとしています。", target);
-        }
+    const save_system::TargetIdentity& identity = file->identity();
+    if (!reserved_.emplace(identity.device, identity.node, identity.name).second) {
+        failSave("同じファイルに複数の出力を保存しようとしています。", target);
     }
+    // Thousands of outputs waiting for their content would hold as many
+    // open files: beyond the first few, a temporary file is opened again
+    // only to be written.
+    if (entries_.size() >= kOpenWhileWaiting) file->setAside();
     entries_.push_back(Entry{target, std::move(file), {}});
     return entries_.size() - 1;
 }
@@ -79,11 +82,18 @@ void SaveSet::fill(std::size_t index, const std::function<void(ByteSink&)>& writ
     }
 }
 
-void SaveSet::drop(std::size_t index) { entries_.at(index).file.reset(); }
+void SaveSet::drop(std::size_t index) {
+    Entry& entry = entries_.at(index);
+    if (!entry.file) return;
+    const save_system::TargetIdentity& identity = entry.file->identity();
+    reserved_.erase({identity.device, identity.node, identity.name});
+    entry.file.reset();
+}
 
 void SaveSet::commitAll() {
     std::vector<Entry> entries = std::move(entries_);
     entries_.clear();
+    reserved_.clear();
     std::vector<save_system::PreparedFile*> files;
     for (Entry& entry : entries) {
         if (!entry.file) continue;

@@ -6,7 +6,10 @@
 #include <filesystem>
 #include <functional>
 #include <memory>
+#include <set>
+#include <string>
 #include <string_view>
+#include <tuple>
 #include <vector>
 
 #include "export/byte_sink.h"
@@ -36,6 +39,9 @@ public:
     // returned the index of.
     // With MissingFolder::Make, a target in a folder that does not exist
     // yet (in one that does) is accepted; the folder is made by commitAll.
+    // However many are reserved, only the first few keep their temporary
+    // file open until it is filled, so that thousands of outputs need no
+    // more open files than a handful.
     enum class MissingFolder { Refuse, Make };
     std::size_t reserve(const std::filesystem::path& target, MissingFolder missing = MissingFolder::Refuse);
     void fill(std::size_t index, std::string_view bytes);
@@ -58,9 +64,12 @@ public:
 
 private:
     static constexpr std::size_t kFlushedOneByOne = 4;
+    static constexpr std::size_t kOpenWhileWaiting = 32;
     struct Entry;
     save_system::PreparedFile::Flush flushWhenFinished() const;
     std::vector<Entry> entries_;
+    // The files reserved, by identity: the same file twice is refused.
+    std::set<std::tuple<std::uint64_t, std::uint64_t, std::string>> reserved_;
 };
 
 }  // namespace sormel

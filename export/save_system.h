@@ -45,6 +45,12 @@ public:
     bool isStream() const;
     const TargetIdentity& identity() const;
 
+    // Closes a temporary file not written yet until append or finish opens
+    // it again, checking that it is still the file made here; an output
+    // waiting for its content then holds no descriptor of its own. Does
+    // nothing for a pipe or device, or where handles are not scarce.
+    void setAside();
+
     // Writes everything; a temporary file is then flushed to the disk and
     // given the owner, group and mode of the file it replaces.
     void write(std::string_view bytes);

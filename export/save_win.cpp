@@ -213,6 +213,10 @@ void PreparedFile::write(std::string_view bytes) {
     finish();
 }
 
+// A process may hold millions of handles: the temporary file stays open,
+// which also keeps others from opening it meanwhile.
+void PreparedFile::setAside() {}
+
 void PreparedFile::append(std::string_view bytes) {
     State& s = *state_;
     while (!bytes.empty()) {

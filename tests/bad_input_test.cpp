@@ -13,7 +13,9 @@
 #include <chrono>
 #include <csignal>
 #include <random>
+#include <string>
 #include <thread>
+#include <vector>
 
 #include "program_test.h"
 #include "engine/text_decoding.h"
@@ -138,43 +140,66 @@ TEST_F(BadInput, AFifoWithoutReaderAsOutputFailsAtOnce) {
     EXPECT_TRUE(std::filesystem::is_fifo(fifo));
 }
 
-// The program, told to pause once its temporary file is written, is
+// The program, told to pause once its first temporary file is written, is
 // stopped by each signal that ends a program from the terminal or the
-// system: no temporary file may remain, and it ends by that signal.
+// system: no temporary file may remain, and it ends by that signal. Also
+// with dozens of outputs, most of them waiting with their file closed.
 TEST_F(BadInput, SignalsDuringASaveLeaveTheOldFileAndNoTemporaryFile) {
     decks.write("a.txt", "1,AB-001,a\n");
     const std::filesystem::path output = scratch.path() / "out";
     std::filesystem::create_directory(output);
     const std::filesystem::path result = output / "result.csv";
     ScratchFolder::writeInto(result, "earlier result");
-    for (const int signalNumber : {SIGINT, SIGTERM, SIGHUP}) {
-        const pid_t child = fork();
-        ASSERT_GE(child, 0);
-        if (child == 0) {
-            for (const int s : {SIGINT, SIGTERM, SIGHUP}) std::signal(s, SIG_DFL);
-            sigset_t none;
-            sigemptyset(&none);
-            sigprocmask(SIG_SETMASK, &none, nullptr);
-            const int quiet = open("/dev/null", O_WRONLY);
-            dup2(quiet, STDOUT_FILENO);
-            dup2(quiet, STDERR_FILENO);
-            setenv("SORMEL_CHECKER_TEST_SAVE_PAUSE", "1", 1);
-            execl(SORMEL_CHECKER_PATH, SORMEL_CHECKER_PATH, "--batch", decks.path().c_str(), "--output",
-                  result.c_str(), static_cast<char*>(nullptr));
-            _exit(127);
+    ScratchFolder typed;
+    for (int i = 0; i < 40; ++i) {
+        std::filesystem::create_directory(typed.path() / ("T" + std::to_string(i)));
+        typed.write("T" + std::to_string(i) + "/d.txt", "1,A,a\n");
+    }
+    const std::filesystem::path averages = scratch.path() / "averages";
+    std::filesystem::create_directory(averages);
+    struct Case {
+        std::vector<std::string> arguments;
+        std::filesystem::path watched;
+        long kept;         // what the folder held before
+        long temporaries;  // temporary files once the program pauses
+    };
+    const Case cases[] = {
+        {{"--batch", decks.path(), "--output", result}, output, 1, 1},
+        {{"--batch", typed.path(), "--by-folder", "--average-deck", averages, "--output", "/dev/null"}, averages, 0, 41},
+    };
+    for (const Case& c : cases) {
+        for (const int signalNumber : {SIGINT, SIGTERM, SIGHUP}) {
+            const pid_t child = fork();
+            ASSERT_GE(child, 0);
+            if (child == 0) {
+                for (const int s : {SIGINT, SIGTERM, SIGHUP}) std::signal(s, SIG_DFL);
+                sigset_t none;
+                sigemptyset(&none);
+                sigprocmask(SIG_SETMASK, &none, nullptr);
+                const int quiet = open("/dev/null", O_WRONLY);
+                dup2(quiet, STDOUT_FILENO);
+                dup2(quiet, STDERR_FILENO);
+                setenv("SORMEL_CHECKER_TEST_SAVE_PAUSE", "1", 1);
+                std::vector<char*> arguments{const_cast<char*>(SORMEL_CHECKER_PATH)};
+                for (const std::string& argument : c.arguments) arguments.push_back(const_cast<char*>(argument.c_str()));
+                arguments.push_back(nullptr);
+                execv(SORMEL_CHECKER_PATH, arguments.data());
+                _exit(127);
+            }
+            bool temporarySeen = false;
+            for (int i = 0; i < 2000 && !temporarySeen; ++i) {
+                temporarySeen = std::distance(std::filesystem::directory_iterator(c.watched), {}) >= c.kept + c.temporaries;
+                if (!temporarySeen) std::this_thread::sleep_for(std::chrono::milliseconds(10));
+            }
+            EXPECT_TRUE(temporarySeen) << "signal " << signalNumber;
+            kill(child, signalNumber);
+            int status = 0;
+            ASSERT_EQ(waitpid(child, &status, 0), child);
+            EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == signalNumber) << "signal " << signalNumber;
+            EXPECT_EQ(readFile(result), "earlier result");
+            EXPECT_EQ(std::distance(std::filesystem::directory_iterator(c.watched), {}), c.kept)
+                << "signal " << signalNumber;
         }
-        bool temporarySeen = false;
-        for (int i = 0; i < 2000 && !temporarySeen; ++i) {
-            temporarySeen = std::distance(std::filesystem::directory_iterator(output), {}) > 1;
-            if (!temporarySeen) std::this_thread::sleep_for(std::chrono::milliseconds(10));
-        }
-        EXPECT_TRUE(temporarySeen) << "signal " << signalNumber;
-        kill(child, signalNumber);
-        int status = 0;
-        ASSERT_EQ(waitpid(child, &status, 0), child);
-        EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == signalNumber) << "signal " << signalNumber;
-        EXPECT_EQ(readFile(result), "earlier result");
-        EXPECT_EQ(std::distance(std::filesystem::directory_iterator(output), {}), 1) << "signal " << signalNumber;
     }
 }
 

@@ -12,6 +12,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <csignal>
+#include <cstdio>
 #include <set>
 #include <string>
 #include <vector>
@@ -169,6 +170,41 @@ TEST(SaveManyOutputs, MoreOutputsThanTheSoftLimitOfOpenFilesAllows) {
     setrlimit(RLIMIT_NOFILE, &before);
     EXPECT_EQ(error, "");
     EXPECT_EQ(outputs.check(true), "");
+}
+
+// Outputs in one folder share its descriptor, and those waiting for their
+// content hold none: a save of far more files than the process may open.
+TEST(SaveManyOutputs, FarMoreOutputsThanTheProcessMayOpenFiles) {
+    ScratchFolder folder;
+    folder.write("all.txt", "old");
+    const pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        const struct rlimit low {48, 48};
+        if (setrlimit(RLIMIT_NOFILE, &low) != 0) _exit(3);
+        try {
+            SaveSet save;
+            std::vector<std::size_t> reserved{save.reserve(folder.path() / "all.txt")};
+            for (int i = 0; i < 300; ++i) {
+                reserved.push_back(
+                    save.reserve(folder.path() / "types" / (std::to_string(i) + ".txt"), SaveSet::MissingFolder::Make));
+            }
+            for (std::size_t i = 0; i < reserved.size(); ++i) save.fill(reserved[i], std::to_string(i));
+            save.commitAll();
+        } catch (const SaveError& error) {
+            std::fprintf(stderr, "%s\n", error.what());
+            _exit(1);
+        }
+        _exit(0);
+    }
+    int status = 0;
+    ASSERT_EQ(waitpid(child, &status, 0), child);
+    // Valgrind, for one, keeps the limit to itself.
+    if (WIFEXITED(status) && WEXITSTATUS(status) == 3) GTEST_SKIP() << "the limit of open files cannot be lowered";
+    ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
+    EXPECT_EQ(readFile(folder.path() / "all.txt"), "0");
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder.path() / "types"), {}), 300);
+    EXPECT_EQ(readFile(folder.path() / "types" / "299.txt"), "300");
 }
 
 TEST(SaveManyOutputs, AFolderToBeMadeIsMadeOnlyWhenTheSaveSucceeds) {

@@ -16,8 +16,10 @@
 #include <csignal>
 #include <cstdlib>
 #include <cstring>
+#include <functional>
 #include <set>
 #include <stdexcept>
+#include <utility>
 
 #include "export/atomic_file.h"
 #include "export/save_set.h"
@@ -310,6 +312,63 @@ TEST_F(Save, AWriterThatFailsMidwayLeavesTheOldFileAndNoTemporaryFile) {
     EXPECT_EQ(readFile(folder.path() / "r.csv"), "new csv");
     EXPECT_EQ(readFile(folder.path() / "r.json"), "old");
     EXPECT_EQ(names(), (std::set<std::string>{"r.csv", "r.json"}));
+}
+
+// Beyond the first few outputs of a set, a temporary file waits for its
+// content closed. Whatever takes its name meanwhile is refused and left
+// unwritten; the other outputs are saved as ever.
+TEST(SaveWaitingOutputs, ATemporaryFileReplacedWhileItWaitsIsRefused) {
+    using Swap = std::function<void(const std::filesystem::path& temporary, const ScratchFolder& folder)>;
+    const std::pair<const char*, Swap> cases[] = {
+        {"a link", [](auto& temporary, auto& folder) { create_symlink(folder.path() / "victim.txt", temporary); }},
+        {"a hard link", [](auto& temporary, auto& folder) { create_hard_link(folder.path() / "victim.txt", temporary); }},
+        {"a pipe", [](auto& temporary, auto&) { ASSERT_EQ(mkfifo(temporary.c_str(), 0666), 0); }},
+        // Made after the temporary file is removed, perhaps on its inode.
+        {"another user's file",
+         [](auto& temporary, auto&) {
+             ScratchFolder::writeInto(temporary, "");
+             ASSERT_EQ(chown(temporary.c_str(), 4321, 4321), 0);
+         }},
+        {"nothing", [](auto&, auto&) {}},
+    };
+    for (const auto& [what, swap] : cases) {
+        SCOPED_TRACE(what);
+        if (geteuid() != 0 && std::string_view(what) == "another user's file") continue;
+        ScratchFolder folder;
+        folder.write("victim.txt", "victim");
+        const auto hidden = [&] {
+            std::set<std::filesystem::path> found;
+            for (const auto& entry : std::filesystem::directory_iterator(folder.path())) {
+                if (entry.path().filename().native().starts_with(".")) found.insert(entry.path());
+            }
+            return found;
+        };
+        SaveSet save;
+        std::vector<std::size_t> reserved;
+        for (int i = 0; i < 40; ++i) reserved.push_back(save.reserve(folder.path() / ("out" + std::to_string(i))));
+        const std::set<std::filesystem::path> before = hidden();
+        const std::size_t last = save.reserve(folder.path() / "last.txt");
+        std::set<std::filesystem::path> temporary = hidden();
+        for (const std::filesystem::path& earlier : before) temporary.erase(earlier);
+        ASSERT_EQ(temporary.size(), 1u);
+        std::filesystem::remove(*temporary.begin());
+        swap(*temporary.begin(), folder);
+        try {
+            save.fill(last, "new");
+            ADD_FAILURE() << "no error";
+        } catch (const SaveError& error) {
+            EXPECT_NE(std::string(error.what()).find("別のファイルに置き換えられました"), std::string::npos) << error.what();
+            EXPECT_NE(std::string(error.what()).find("last.txt"), std::string::npos) << error.what();
+        }
+        EXPECT_EQ(readFile(folder.path() / "victim.txt"), "victim");
+        save.drop(last);
+        for (const std::size_t index : reserved) save.fill(index, "new");
+        save.commitAll();
+        EXPECT_EQ(readFile(folder.path() / "victim.txt"), "victim");
+        EXPECT_EQ(readFile(folder.path() / "out39"), "new");
+        EXPECT_FALSE(std::filesystem::exists(std::filesystem::symlink_status(folder.path() / "last.txt")));
+        EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder.path()), {}), 41);
+    }
 }
 
 TEST_F(Save, TwoOutputsAimedAtOneFileAreRefused) {
