@@ -70,9 +70,7 @@ UsageTable::Slot UsageTable::slotFor(std::string_view key, std::uint64_t hash) {
     return slot;
 }
 
-std::optional<std::size_t> UsageTable::findCard(std::string_view cardNumber) const {
-    if (pristine_ && cardNumber.empty()) return kPristineRow;
-    const std::uint64_t hash = hashOf(cardNumber);
+inline std::optional<std::size_t> UsageTable::findHashed(std::string_view cardNumber, std::uint64_t hash) const {
     const Slot wanted = slotFor(cardNumber, hash);
     const std::size_t mask = slots_.size() - 1;
     for (std::size_t i = hash & mask;; i = (i + 1) & mask) {
@@ -85,12 +83,24 @@ std::optional<std::size_t> UsageTable::findCard(std::string_view cardNumber) con
     }
 }
 
-void UsageTable::prefetchIndex(std::string_view key) const {
-    prefetch(&slots_[hashOf(key) & (slots_.size() - 1)]);
+std::optional<std::size_t> UsageTable::findCard(std::string_view cardNumber) const {
+    if (pristine_ && cardNumber.empty()) return kPristineRow;
+    return findHashed(cardNumber, hashOf(cardNumber));
 }
 
-void UsageTable::prefetchRow(std::string_view key) const {
-    if (const std::optional<std::size_t> handle = findCard(key)) prefetch(&rows_[*handle].decks);
+void UsageTable::prefetchIndex(LookAhead& ahead) const {
+    ahead.hash = hashOf(ahead.key);
+    ahead.handlePlusOne = 0;
+    prefetch(&slots_[ahead.hash & (slots_.size() - 1)]);
+}
+
+void UsageTable::prefetchRow(LookAhead& ahead) const {
+    // The blank row of a pristine table may yet become another card's row.
+    if (pristine_) return;
+    const std::optional<std::size_t> handle = findHashed(ahead.key, ahead.hash);
+    if (!handle) return;
+    ahead.handlePlusOne = static_cast<std::uint32_t>(*handle + 1);
+    prefetch(&rows_[*handle].decks);
 }
 
 void UsageTable::indexCard(std::uint32_t handle) {
