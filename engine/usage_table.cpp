@@ -11,14 +11,26 @@
 namespace sormel {
 namespace {
 
+// The eight bytes of `text` from `at` on, as memory holds them, zero-padded
+// past its end; `at` is before the end. Whole words, the rule for card
+// numbers, are one load.
+inline std::uint64_t wordAt(std::string_view text, std::size_t at) {
+    std::uint64_t word = 0;
+    if (text.size() - at >= sizeof word) {
+        std::memcpy(&word, text.data() + at, sizeof word);
+    } else {
+        std::memcpy(&word, text.data() + at, text.size() - at);
+    }
+    return word;
+}
+
 // A quick hash for short texts such as card numbers: eight bytes at a time
 // (the last ones zero-padded), multiplied and folded.
 std::uint64_t hashOf(std::string_view text) {
     constexpr std::uint64_t kMultiplier = 0x9E3779B97F4A7C15ULL;
     std::uint64_t hash = text.size() * kMultiplier;
     for (std::size_t i = 0; i < text.size(); i += 8) {
-        std::uint64_t word = 0;
-        std::memcpy(&word, text.data() + i, std::min<std::size_t>(8, text.size() - i));
+        const std::uint64_t word = wordAt(text, i);
         hash = (hash ^ word) * kMultiplier;
         hash ^= hash >> 29;
     }
@@ -64,7 +76,7 @@ void UsageTable::reset() {
 
 UsageTable::Slot UsageTable::slotFor(std::string_view key, std::uint64_t hash) {
     Slot slot;
-    if (!key.empty()) std::memcpy(&slot.head, key.data(), std::min(key.size(), kHeadSize));
+    if (!key.empty()) slot.head = wordAt(key, 0);
     slot.check = (static_cast<std::uint32_t>(hash >> 32) & ~0xFu) |
                  static_cast<std::uint32_t>(std::min(key.size(), kHeadSize + 1));
     return slot;
