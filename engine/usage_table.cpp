@@ -107,8 +107,8 @@ void UsageTable::prefetchIndex(LookAhead& ahead) const {
 }
 
 void UsageTable::prefetchRow(LookAhead& ahead) const {
-    // The blank row of a pristine table may yet become another card's row.
-    if (pristine_) return;
+    // The blank row of a pristine table, which may yet become the first
+    // card's, is not in the index: it is never found here.
     const std::optional<std::size_t> handle = findHashed(ahead.key, ahead.hash);
     if (!handle) return;
     ahead.handlePlusOne = static_cast<std::uint32_t>(*handle + 1);

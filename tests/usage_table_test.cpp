@@ -104,6 +104,29 @@ TEST(UsageTableCounting, RowsKeepTheirHandlesAndCountsAsTheTableGrowsAndIsReset)
     }
 }
 
+// A key looked up ahead keeps the row it was found in, and nothing when it
+// was missing; a pristine table keeps nothing, not even for a blank number,
+// as its blank row may yet become the first card's.
+TEST(UsageTableLookAhead, KeepsTheRowsFoundAndNothingElse) {
+    UsageTable table;
+    const auto lookedUp = [&](std::string_view key) {
+        UsageTable::LookAhead ahead{key};
+        table.prefetchIndex(ahead);
+        table.prefetchRow(ahead);
+        return ahead.handlePlusOne;
+    };
+    EXPECT_EQ(lookedUp(""), 0u);
+    EXPECT_EQ(lookedUp("AB-001"), 0u);
+    std::vector<std::size_t> handles;
+    const std::vector<std::string> keys{"AB-001", "", "ABCDEFGH", "ABCDEFGHI", "ABCDEFGHIJKLMNOPQ"};
+    for (const std::string& key : keys) handles.push_back(countLine(table, key, 1, 1));
+    for (int i = 0; i < 3000; ++i) countLine(table, "F" + std::to_string(i), 1, 1);
+    for (std::size_t i = 0; i < keys.size(); ++i) EXPECT_EQ(lookedUp(keys[i]), handles[i] + 1) << keys[i];
+    for (const char* missing : {"AB-00", "ABCDEFGHIJKLMNOPR", "ABCDEFGHI ", "F3000"}) {
+        EXPECT_EQ(lookedUp(missing), 0u) << missing;
+    }
+}
+
 TEST(UsageTableBlankRow, ResetLeavesOnePristineRowThatEmptyCardNumbersUse) {
     UsageTable table;
     countLine(table, "AB-001", 1, 1);
