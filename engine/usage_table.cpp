@@ -85,7 +85,7 @@ UsageTable::Slot UsageTable::slotFor(std::string_view key, std::uint64_t hash) {
 inline std::optional<std::size_t> UsageTable::findHashed(std::string_view cardNumber, std::uint64_t hash) const {
     const Slot wanted = slotFor(cardNumber, hash);
     const std::size_t mask = slots_.size() - 1;
-    for (std::size_t i = hash & mask;; i = (i + 1) & mask) {
+    for (std::size_t i = homeOf(wanted.check, mask);; i = (i + 1) & mask) {
         const Slot& slot = slots_[i];
         if (slot.handlePlusOne == 0) return std::nullopt;
         if (slot.check != wanted.check || slot.head != wanted.head) continue;
@@ -103,7 +103,7 @@ std::optional<std::size_t> UsageTable::findCard(std::string_view cardNumber) con
 void UsageTable::prefetchIndex(LookAhead& ahead) const {
     ahead.hash = hashOf(ahead.key);
     ahead.handlePlusOne = 0;
-    prefetch(&slots_[ahead.hash & (slots_.size() - 1)]);
+    prefetch(&slots_[homeOf(static_cast<std::uint32_t>(ahead.hash >> 32), slots_.size() - 1)]);
 }
 
 void UsageTable::prefetchRow(LookAhead& ahead) const {
@@ -117,22 +117,26 @@ void UsageTable::prefetchRow(LookAhead& ahead) const {
 
 void UsageTable::indexCard(std::uint32_t handle) {
     if ((indexed_ + 1) * 2 > slots_.size()) {
-        // Keep the index at most half full: rebuild it twice as large.
+        // Keep the index at most half full: rebuild it twice as large, from
+        // the slots alone, without reading a key again.
         std::vector<Slot> old(slots_.size() * 2);
         old.swap(slots_);
-        indexed_ = 0;
         for (const Slot& slot : old) {
-            if (slot.handlePlusOne != 0) indexCard(slot.handlePlusOne - 1);
+            if (slot.handlePlusOne != 0) placeSlot(slot);
         }
     }
     const std::string& key = keyOf(handle);
-    const std::uint64_t hash = hashOf(key);
-    const std::size_t mask = slots_.size() - 1;
-    std::size_t i = hash & mask;
-    while (slots_[i].handlePlusOne != 0) i = (i + 1) & mask;
-    slots_[i] = slotFor(key, hash);
-    slots_[i].handlePlusOne = handle + 1;
+    Slot slot = slotFor(key, hashOf(key));
+    slot.handlePlusOne = handle + 1;
+    placeSlot(slot);
     ++indexed_;
+}
+
+void UsageTable::placeSlot(const Slot& slot) {
+    const std::size_t mask = slots_.size() - 1;
+    std::size_t i = homeOf(slot.check, mask);
+    while (slots_[i].handlePlusOne != 0) i = (i + 1) & mask;
+    slots_[i] = slot;
 }
 
 std::size_t UsageTable::addCard(std::string cardNumber, std::string cardName, std::string key) {

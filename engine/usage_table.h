@@ -190,7 +190,9 @@ private:
     // with its size, up to 9 for "longer than 8", in the low four bits. So
     // a key of up to eight bytes is found without touching its row, which
     // is far larger and rarely in the cache; a longer one is compared in
-    // full. The pristine blank row is not in the index until a card line
+    // full. A key is first looked for in the slot its check's hash bits
+    // name, so that growing the index moves slots without reading a key
+    // again. The pristine blank row is not in the index until a card line
     // is counted there.
     struct Slot {
         std::uint64_t head = 0;
@@ -200,6 +202,10 @@ private:
     std::vector<Slot> slots_;
     static constexpr std::size_t kHeadSize = sizeof(std::uint64_t);
     static Slot slotFor(std::string_view key, std::uint64_t hash);
+    // The first slot to look in, from the upper half of a key's hash, or
+    // from a slot's check, which holds that half above its four low bits.
+    static std::size_t homeOf(std::uint32_t upperHash, std::size_t mask) { return (upperHash >> 4) & mask; }
+    void placeSlot(const Slot& slot);
     std::optional<std::size_t> findHashed(std::string_view key, std::uint64_t hash) const;
     const std::string& keyOf(std::size_t handle) const {
         return keysInUse_ ? keys_[handle] : rows_[handle].cardNumber;
