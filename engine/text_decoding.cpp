@@ -262,6 +262,7 @@ std::size_t appendCp932(std::string& out, std::string_view utf8) {
     // 0xFFFF not representable, otherwise one byte or a lead/trail pair.
     thread_local std::vector<std::uint16_t> known(0x10000, 0);
     thread_local SystemConverter converter("CP932", "UTF-8");
+    std::uint16_t* const knownBytes = known.data();
     const auto* s = reinterpret_cast<const unsigned char*>(utf8.data());
     for (std::size_t i = 0; i < utf8.size();) {
         const int length = utf8SequenceLength(s + i, utf8.size() - i);
@@ -271,7 +272,7 @@ std::size_t appendCp932(std::string& out, std::string_view utf8) {
         } else if (length == 2 || length == 3) {
             const char32_t cp = length == 2 ? ((s[i] & 0x1F) << 6) | (s[i + 1] & 0x3F)
                                             : ((s[i] & 0x0F) << 12) | ((s[i + 1] & 0x3F) << 6) | (s[i + 2] & 0x3F);
-            std::uint16_t& bytes = known[cp];
+            std::uint16_t& bytes = knownBytes[cp];
             if (bytes == 0) {
                 char converted[4] = {};
                 const std::size_t produced = converter.convert(
