@@ -56,6 +56,7 @@ public:
 
 private:
     bool readFile(std::size_t index) {
+        linesAhead_.clear();
         try {
             readAhead_.take(index, deck_);
         } catch (const DeckFormatError& error) {
@@ -69,9 +70,14 @@ private:
         bool finished = false;
         if (format == DeckFormat::Native) {
             // The program's own format is read on the raw bytes.
-            if (!options_.mergeByName && table_.rowCount() > kCachedRows) prefetchCards();
-            NativeDeckReader reader(text, options_.includeSidePart);
-            finished = readDeck(reader, encoding, index);
+            if (!options_.mergeByName && table_.rowCount() > kCachedRows) {
+                prefetchCards();
+                SplitNativeDeckReader reader(splitLines_, options_.includeSidePart);
+                finished = readDeck<true>(reader, encoding, index);
+            } else {
+                NativeDeckReader reader(text, options_.includeSidePart);
+                finished = readDeck(reader, encoding, index);
+            }
         } else {
             std::unique_ptr<DeckReader> reader = std::move(deck_.reader);
             try {
@@ -95,18 +101,34 @@ private:
     // With more rows than the processor's caches hold, every card line
     // would wait for memory twice, for its index slot and for its row. The
     // deck's lines are looked up ahead, all together, so the waits overlap.
+    // The lines are split once, and the rows found kept, for counting them.
     static constexpr std::size_t kCachedRows = 8192;
     void prefetchCards() {
-        numbersAhead_.clear();
+        splitLines_.clear();
         LineCursor cursor(deck_.bytes);
         std::string_view line;
         while (cursor.next(line)) {
-            const std::string_view number = splitDeckLine(line).cardNumber;
-            if (!isAscii(number)) continue;
-            table_.prefetchIndex(number);
-            numbersAhead_.push_back(number);
+            const SplitDeckLine& split = splitLines_.emplace_back(SplitDeckLine{line, splitDeckLine(line)});
+            UsageTable::LookAhead& ahead = linesAhead_.emplace_back();
+            const std::string_view number = split.fields.cardNumber;
+            // A number in code page 932 is looked up once decoded, when counted.
+            if (number.data() == nullptr || !isAscii(number)) continue;
+            ahead.key = number;
+            table_.prefetchIndex(ahead);
         }
-        for (const std::string_view number : numbersAhead_) table_.prefetchRow(number);
+        for (UsageTable::LookAhead& ahead : linesAhead_) {
+            if (ahead.key.data() != nullptr) table_.prefetchRow(ahead);
+        }
+    }
+
+    // The row prefetchCards found for the card number of a line, if it did.
+    std::optional<std::size_t> foundAhead(std::string_view cardNumber, std::size_t line) const {
+        if (line - 1 >= linesAhead_.size()) return std::nullopt;  // also line 0
+        const UsageTable::LookAhead& ahead = linesAhead_[line - 1];
+        if (ahead.handlePlusOne == 0 || ahead.key.data() != cardNumber.data() || ahead.key.size() != cardNumber.size()) {
+            return std::nullopt;
+        }
+        return ahead.handlePlusOne - 1;
     }
 
     // The side part's card lines, read again with the side part for the
@@ -157,7 +179,7 @@ private:
         return decodedName_.empty() ? cardNumber : std::string_view(decodedName_);
     }
 
-    template <typename Reader>
+    template <bool kLookedAhead = false, typename Reader>
     bool readDeck(Reader& reader, DeckEncoding encoding, std::size_t index) {
         bool fileStart = true;
         bool entrySeen = false;
@@ -179,7 +201,7 @@ private:
                     options_.observer->lineSkipped(index, reader.lineNumber(), decodeField(reader.lineText(), encoding));
                 }
                 if (step != DeckStep::Card) continue;
-                countEntry(entry, encoding, index + 1, reader.lineNumber());
+                countEntry<kLookedAhead>(entry, encoding, index + 1, reader.lineNumber());
             } catch (const CardError& error) {
                 throw std::runtime_error(withPlace(error.what(), files_.path(index), reader.lineNumber()));
             }
@@ -188,11 +210,17 @@ private:
         return true;
     }
 
+    // `kLookedAhead`: the deck's lines were looked up by prefetchCards.
+    template <bool kLookedAhead>
     void countEntry(const DeckEntry& entry, DeckEncoding encoding, std::size_t deckPosition, std::size_t line) {
-        const std::string_view cardNumber = decodedNumber(entry, encoding);
         std::optional<std::size_t> handle;
+        if constexpr (kLookedAhead) handle = foundAhead(entry.cardNumber, line);
+        // A number found ahead is plain ASCII: the same decoded or not.
+        const std::string_view cardNumber = handle ? entry.cardNumber : decodedNumber(entry, encoding);
         std::string_view key = cardNumber;
-        if (options_.mergeByName) {
+        if (handle) {
+            // Found ahead, by number: rows merged by name are never looked up so.
+        } else if (options_.mergeByName) {
             // Printings of one card are one row: keyed by the name, or by
             // the number for a line without a name.
             decodedName_ = decodeField(entry.cardName(), encoding);
@@ -231,7 +259,9 @@ private:
     std::string decodedName_;
     bool highSpeedEngaged_ = false;
     bool entrySeen_ = false;  // whether the deck read last held a card entry, main or side
-    std::vector<std::string_view> numbersAhead_;  // card numbers of the deck being read, for prefetchCards
+    // By line of the deck being read, from prefetchCards.
+    std::vector<SplitDeckLine> splitLines_;
+    std::vector<UsageTable::LookAhead> linesAhead_;
     ReadAhead readAhead_;
 };
 

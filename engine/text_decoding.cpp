@@ -252,21 +252,27 @@ std::size_t appendCp932(std::string& out, std::string_view utf8) {
         return 0;
     }
     std::size_t lost = 0;
+    // No character takes more bytes in code page 932 than in UTF-8: the
+    // text is written into room for as many bytes, then cut to its size.
+    const std::size_t start = out.size();
+    out.resize(start + utf8.size());
+    char* o = out.data() + start;
     // Code page 932 bytes of each BMP character, looked up in the system's
     // converter the first time the character is met: 0 not yet known,
     // 0xFFFF not representable, otherwise one byte or a lead/trail pair.
     thread_local std::vector<std::uint16_t> known(0x10000, 0);
     thread_local SystemConverter converter("CP932", "UTF-8");
+    std::uint16_t* const knownBytes = known.data();
     const auto* s = reinterpret_cast<const unsigned char*>(utf8.data());
     for (std::size_t i = 0; i < utf8.size();) {
         const int length = utf8SequenceLength(s + i, utf8.size() - i);
         const std::size_t step = static_cast<std::size_t>(length > 0 ? length : -length);
         if (length == 1) {
-            out.push_back(static_cast<char>(s[i]));
+            *o++ = static_cast<char>(s[i]);
         } else if (length == 2 || length == 3) {
             const char32_t cp = length == 2 ? ((s[i] & 0x1F) << 6) | (s[i + 1] & 0x3F)
                                             : ((s[i] & 0x0F) << 12) | ((s[i + 1] & 0x3F) << 6) | (s[i + 2] & 0x3F);
-            std::uint16_t& bytes = known[cp];
+            std::uint16_t& bytes = knownBytes[cp];
             if (bytes == 0) {
                 char converted[4] = {};
                 const std::size_t produced = converter.convert(
@@ -279,20 +285,21 @@ std::size_t appendCp932(std::string& out, std::string_view utf8) {
                                                              : static_cast<std::uint16_t>((b0 << 8) | b1);
             }
             if (bytes == 0xFFFF) {
-                out.push_back('?');
+                *o++ = '?';
                 ++lost;
             } else if (bytes >> 8 == 1) {
-                out.push_back(static_cast<char>(bytes & 0xFF));  // a single byte (half-width katakana)
+                *o++ = static_cast<char>(bytes & 0xFF);  // a single byte (half-width katakana)
             } else {
-                out.push_back(static_cast<char>(bytes >> 8));
-                out.push_back(static_cast<char>(bytes & 0xFF));
+                *o++ = static_cast<char>(bytes >> 8);
+                *o++ = static_cast<char>(bytes & 0xFF);
             }
         } else {
-            out.push_back('?');  // beyond the BMP, or a broken sequence
+            *o++ = '?';  // beyond the BMP, or a broken sequence
             ++lost;
         }
         i += step;
     }
+    out.resize(static_cast<std::size_t>(o - out.data()));
     return lost;
 }
 

@@ -11,14 +11,26 @@
 namespace sormel {
 namespace {
 
+// The eight bytes of `text` from `at` on, as memory holds them, zero-padded
+// past its end; `at` is before the end. Whole words, the rule for card
+// numbers, are one load.
+inline std::uint64_t wordAt(std::string_view text, std::size_t at) {
+    std::uint64_t word = 0;
+    if (text.size() - at >= sizeof word) {
+        std::memcpy(&word, text.data() + at, sizeof word);
+    } else {
+        std::memcpy(&word, text.data() + at, text.size() - at);
+    }
+    return word;
+}
+
 // A quick hash for short texts such as card numbers: eight bytes at a time
 // (the last ones zero-padded), multiplied and folded.
 std::uint64_t hashOf(std::string_view text) {
     constexpr std::uint64_t kMultiplier = 0x9E3779B97F4A7C15ULL;
     std::uint64_t hash = text.size() * kMultiplier;
     for (std::size_t i = 0; i < text.size(); i += 8) {
-        std::uint64_t word = 0;
-        std::memcpy(&word, text.data() + i, std::min<std::size_t>(8, text.size() - i));
+        const std::uint64_t word = wordAt(text, i);
         hash = (hash ^ word) * kMultiplier;
         hash ^= hash >> 29;
     }
@@ -64,18 +76,16 @@ void UsageTable::reset() {
 
 UsageTable::Slot UsageTable::slotFor(std::string_view key, std::uint64_t hash) {
     Slot slot;
-    if (!key.empty()) std::memcpy(&slot.head, key.data(), std::min(key.size(), kHeadSize));
+    if (!key.empty()) slot.head = wordAt(key, 0);
     slot.check = (static_cast<std::uint32_t>(hash >> 32) & ~0xFu) |
                  static_cast<std::uint32_t>(std::min(key.size(), kHeadSize + 1));
     return slot;
 }
 
-std::optional<std::size_t> UsageTable::findCard(std::string_view cardNumber) const {
-    if (pristine_ && cardNumber.empty()) return kPristineRow;
-    const std::uint64_t hash = hashOf(cardNumber);
+inline std::optional<std::size_t> UsageTable::findHashed(std::string_view cardNumber, std::uint64_t hash) const {
     const Slot wanted = slotFor(cardNumber, hash);
     const std::size_t mask = slots_.size() - 1;
-    for (std::size_t i = hash & mask;; i = (i + 1) & mask) {
+    for (std::size_t i = homeOf(wanted.check, mask);; i = (i + 1) & mask) {
         const Slot& slot = slots_[i];
         if (slot.handlePlusOne == 0) return std::nullopt;
         if (slot.check != wanted.check || slot.head != wanted.head) continue;
@@ -85,32 +95,48 @@ std::optional<std::size_t> UsageTable::findCard(std::string_view cardNumber) con
     }
 }
 
-void UsageTable::prefetchIndex(std::string_view key) const {
-    prefetch(&slots_[hashOf(key) & (slots_.size() - 1)]);
+std::optional<std::size_t> UsageTable::findCard(std::string_view cardNumber) const {
+    if (pristine_ && cardNumber.empty()) return kPristineRow;
+    return findHashed(cardNumber, hashOf(cardNumber));
 }
 
-void UsageTable::prefetchRow(std::string_view key) const {
-    if (const std::optional<std::size_t> handle = findCard(key)) prefetch(&rows_[*handle].decks);
+void UsageTable::prefetchIndex(LookAhead& ahead) const {
+    ahead.hash = hashOf(ahead.key);
+    ahead.handlePlusOne = 0;
+    prefetch(&slots_[homeOf(static_cast<std::uint32_t>(ahead.hash >> 32), slots_.size() - 1)]);
+}
+
+void UsageTable::prefetchRow(LookAhead& ahead) const {
+    // The blank row of a pristine table, which may yet become the first
+    // card's, is not in the index: it is never found here.
+    const std::optional<std::size_t> handle = findHashed(ahead.key, ahead.hash);
+    if (!handle) return;
+    ahead.handlePlusOne = static_cast<std::uint32_t>(*handle + 1);
+    prefetch(&rows_[*handle].decks);
 }
 
 void UsageTable::indexCard(std::uint32_t handle) {
     if ((indexed_ + 1) * 2 > slots_.size()) {
-        // Keep the index at most half full: rebuild it twice as large.
+        // Keep the index at most half full: rebuild it twice as large, from
+        // the slots alone, without reading a key again.
         std::vector<Slot> old(slots_.size() * 2);
         old.swap(slots_);
-        indexed_ = 0;
         for (const Slot& slot : old) {
-            if (slot.handlePlusOne != 0) indexCard(slot.handlePlusOne - 1);
+            if (slot.handlePlusOne != 0) placeSlot(slot);
         }
     }
     const std::string& key = keyOf(handle);
-    const std::uint64_t hash = hashOf(key);
-    const std::size_t mask = slots_.size() - 1;
-    std::size_t i = hash & mask;
-    while (slots_[i].handlePlusOne != 0) i = (i + 1) & mask;
-    slots_[i] = slotFor(key, hash);
-    slots_[i].handlePlusOne = handle + 1;
+    Slot slot = slotFor(key, hashOf(key));
+    slot.handlePlusOne = handle + 1;
+    placeSlot(slot);
     ++indexed_;
+}
+
+void UsageTable::placeSlot(const Slot& slot) {
+    const std::size_t mask = slots_.size() - 1;
+    std::size_t i = homeOf(slot.check, mask);
+    while (slots_[i].handlePlusOne != 0) i = (i + 1) & mask;
+    slots_[i] = slot;
 }
 
 std::size_t UsageTable::addCard(std::string cardNumber, std::string cardName, std::string key) {

@@ -67,12 +67,21 @@ public:
     // otherwise a new row at the end. Returns its handle.
     // With separate keys, `key` is what findCard finds the row by.
     std::size_t addCard(std::string cardNumber, std::string cardName, std::string key = {});
-    // Hints that `key` is looked up and its card counted soon: brings the
-    // index slot, or (once the slot is there) the row, towards the cache.
-    // Hints for several keys in a row overlap their waits for memory, which
-    // a table larger than the processor's caches makes long.
-    void prefetchIndex(std::string_view key) const;
-    void prefetchRow(std::string_view key) const;
+    // A key looked up ahead of counting its line: its hash, then the
+    // handle of its row if it had one then. A handle found stays right
+    // until the next reset, but a key missing may have been added since.
+    struct LookAhead {
+        std::string_view key;
+        std::uint64_t hash = 0;
+        std::uint32_t handlePlusOne = 0;  // 0: not found, or not looked up
+    };
+    // For keys looked up and counted soon: the first brings the key's index
+    // slot towards the cache, the second (once the slot is there) finds the
+    // row and brings it too. Calls for several keys in a row overlap their
+    // waits for memory, which a table larger than the processor's caches
+    // makes long.
+    void prefetchIndex(LookAhead& ahead) const;
+    void prefetchRow(LookAhead& ahead) const;
     // The first row showing `cardNumber`, or null; a linear search, for
     // messages.
     const UsageRow* rowShowing(std::string_view cardNumber) const;
@@ -181,7 +190,9 @@ private:
     // with its size, up to 9 for "longer than 8", in the low four bits. So
     // a key of up to eight bytes is found without touching its row, which
     // is far larger and rarely in the cache; a longer one is compared in
-    // full. The pristine blank row is not in the index until a card line
+    // full. A key is first looked for in the slot its check's hash bits
+    // name, so that growing the index moves slots without reading a key
+    // again. The pristine blank row is not in the index until a card line
     // is counted there.
     struct Slot {
         std::uint64_t head = 0;
@@ -191,6 +202,11 @@ private:
     std::vector<Slot> slots_;
     static constexpr std::size_t kHeadSize = sizeof(std::uint64_t);
     static Slot slotFor(std::string_view key, std::uint64_t hash);
+    // The first slot to look in, from the upper half of a key's hash, or
+    // from a slot's check, which holds that half above its four low bits.
+    static std::size_t homeOf(std::uint32_t upperHash, std::size_t mask) { return (upperHash >> 4) & mask; }
+    void placeSlot(const Slot& slot);
+    std::optional<std::size_t> findHashed(std::string_view key, std::uint64_t hash) const;
     const std::string& keyOf(std::size_t handle) const {
         return keysInUse_ ? keys_[handle] : rows_[handle].cardNumber;
     }

@@ -47,7 +47,11 @@ void appendInteger(std::string& out, std::int32_t value) {
 // high-speed run) is written as 0.
 void appendRate(std::string& out, const std::optional<std::int64_t>& hundredths) {
     out.push_back(',');
-    out.append(hundredths ? shortHundredthsText(*hundredths) : "0");
+    if (hundredths) {
+        appendShortHundredths(out, *hundredths);
+    } else {
+        out.push_back('0');
+    }
 }
 
 }  // namespace

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "engine/deck_lines.h"
+#include "engine/native_deck_reader.h"
 #include "engine/text_decoding.h"
 
 namespace sormel {
@@ -54,6 +55,50 @@ TEST(FieldSplitting, TakesTheFirstThreeFieldsAsTheyAre) {
     f = splitDeckLine(",,x");
     EXPECT_EQ(f.count, "");
     EXPECT_EQ(f.cardName(), "x");
+}
+
+// Everything a reader of the own format tells of a deck, step by step.
+template <typename Reader>
+std::vector<std::string> stepsOf(Reader& reader) {
+    std::vector<std::string> steps;
+    DeckEntry entry;
+    while (!reader.atEnd()) {
+        const DeckStep step = reader.next(entry);
+        std::string text = std::to_string(reader.lineNumber()) + ":" + std::string(reader.lineText()) + ":" +
+                           std::to_string(static_cast<int>(step));
+        if (step == DeckStep::Card) {
+            text += ":" + std::to_string(entry.copies) + "|" + std::string(entry.cardNumber) + "|" +
+                    std::string(entry.cardName()) + "|" + std::to_string(static_cast<int>(entry.part));
+        }
+        steps.push_back(text);
+        if (step == DeckStep::EndDeck) break;
+    }
+    return steps;
+}
+
+// A deck's lines cut and split beforehand read exactly as the text read
+// line by line: the same steps, line numbers, texts and entries.
+TEST(NativeReading, LinesSplitBeforehandReadAsTheText) {
+    const std::vector<std::string> decks = {
+        "# deck\r\n3,AB-001,First,extra\r\n0,AB-002,none\r\n\r\n--\r\n1,AB-003,Side\r\n",
+        "2,AB-001\n \t\n\xE3\x80\x80\n\x81\x40\nno comma\n3\n1,,blank\n,\n1.5,AB-004,x",
+        "1,AB-001,x\r2,AB-002,y\n\r--\n--\n1,AB-009,z\n\n",
+        "",
+        "\n",
+    };
+    for (const std::string& deck : decks) {
+        for (const bool side : {true, false}) {
+            std::vector<SplitDeckLine> lines;
+            LineCursor cursor(deck);
+            std::string_view line;
+            while (cursor.next(line)) lines.push_back({line, splitDeckLine(line)});
+            NativeDeckReader byText(deck, side);
+            SplitNativeDeckReader bySplitLines(lines, side);
+            const std::vector<std::string> expected = stepsOf(byText);
+            EXPECT_EQ(stepsOf(bySplitLines), expected) << deck << " side " << side;
+            EXPECT_EQ(bySplitLines.atEnd(), byText.atEnd()) << deck << " side " << side;
+        }
+    }
 }
 
 TEST(LineClassification, SideSeparatorIgnoredAndCardLines) {
@@ -155,6 +200,12 @@ TEST(Cp932Encoding, RoundTripsDecodedTextAndMarksTheRest) {
     EXPECT_EQ(encodeCp932("a\xF0\x9F\x83\x8F" "b"), "a?b");         // a playing card emoji
     EXPECT_EQ(encodeCp932("\xEF\xBF\xBD"), "?");
     EXPECT_EQ(encodeCp932("\xED\x9F\xBF\xE2\x85\xB0"), "?\xFA\x40");  // Hangul jamo, then ⅰ
+    EXPECT_EQ(encodeCp932("\xEF\xBD\xB1\xE3\x81"), "\xB1?");           // half-width ｱ, then a cut sequence
+    // Appended after what the text holds already, which stays as it was.
+    std::string out = "\"AB\",";
+    EXPECT_EQ(appendCp932(out, "\xE3\x81\x82\xF0\x9F\x83\x8F"), 1u);
+    out += ",x";
+    EXPECT_EQ(out, "\"AB\",\x82\xA0?,x");
 }
 
 }  // namespace

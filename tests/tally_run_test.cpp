@@ -227,25 +227,31 @@ TEST_F(TallyRunTest, Cp932CardNumbersAreComparedAsText) {
 }
 
 // A table larger than the processor's caches is read with its lines looked
-// up ahead; what is counted is the same: repeated cards, blank and
-// code-page-932 numbers, lines that count nothing, the side part.
+// up ahead; what is counted is the same: repeated cards, cards new to the
+// table met twice in a deck, blank, missing and code-page-932 numbers, lines
+// that count nothing, the side part counted or left out.
 TEST_F(TallyRunTest, ALargeTableCountsEveryKindOfLineAlike) {
     std::string many;
     for (int i = 0; i < 9000; ++i) many += "1,C" + std::to_string(i) + ",n\n";
     files = {folder.write("a", many + "2,AB-001,x\n"),
-             folder.write("b", "3,AB-001,y\n1,C5,n\n,\n1,,blank\nno comma\n1,\x82\x60-1,A\n--\n2,AB-001,y\n"),
-             folder.write("c", "1,\xEF\xBC\xA1-1,x\n")};
-    ASSERT_EQ(run(table, host), TallyOutcome::Completed) << result.message;
-    EXPECT_EQ(table.rowCount(), 9003u);
-    const auto counts = [&](const std::string& number) {
-        const std::optional<std::size_t> handle = table.findCard(number);
-        return handle ? std::pair{table.rowByHandle(*handle).decks, table.rowByHandle(*handle).copies}
-                      : std::pair{std::int64_t{-1}, -1.0};
-    };
-    EXPECT_EQ(counts("AB-001"), (std::pair{std::int64_t{2}, 7.0}));
-    EXPECT_EQ(counts("C5"), (std::pair{std::int64_t{2}, 2.0}));
-    EXPECT_EQ(counts(""), (std::pair{std::int64_t{1}, 1.0}));
-    EXPECT_EQ(counts("\xEF\xBC\xA1-1"), (std::pair{std::int64_t{2}, 2.0}));
+             folder.write("b", "3,AB-001,y\n1,C5,n\n,\n1,,blank\nno comma\n1,\x82\x60-1,A\n1,NEW-1,x\n2,NEW-1,x\n3\n"
+                               "--\n2,AB-001,y\n"),
+             folder.write("c", "1,\xEF\xBC\xA1-1,x\r\n1,NEW-1,x\r\n0,AB-001,none")};
+    for (const bool withSide : {true, false}) {
+        side = withSide;
+        ASSERT_EQ(run(table, host), TallyOutcome::Completed) << result.message;
+        EXPECT_EQ(table.rowCount(), 9004u);
+        const auto counts = [&](const std::string& number) {
+            const std::optional<std::size_t> handle = table.findCard(number);
+            return handle ? std::pair{table.rowByHandle(*handle).decks, table.rowByHandle(*handle).copies}
+                          : std::pair{std::int64_t{-1}, -1.0};
+        };
+        EXPECT_EQ(counts("AB-001"), (std::pair{std::int64_t{2}, withSide ? 7.0 : 5.0}));
+        EXPECT_EQ(counts("C5"), (std::pair{std::int64_t{2}, 2.0}));
+        EXPECT_EQ(counts("NEW-1"), (std::pair{std::int64_t{2}, 4.0}));
+        EXPECT_EQ(counts(""), (std::pair{std::int64_t{1}, 4.0}));
+        EXPECT_EQ(counts("\xEF\xBC\xA1-1"), (std::pair{std::int64_t{2}, 2.0}));
+    }
 }
 
 }  // namespace

@@ -76,6 +76,26 @@ TEST(UsageTableCounting, EveryByteOfANumberTellsCardsApart) {
     EXPECT_EQ(table.findCard("ABCDEFGHIJKLMNO"), std::nullopt);
 }
 
+// Thousands of numbers with the same first eight bytes, told apart only by
+// what follows, next to that prefix alone and shorter ones: each finds its
+// own row through every growth of the index, and a number one byte off
+// finds none.
+TEST(UsageTableCounting, NumbersSharingTheirFirstEightBytesStayApartAsTheIndexGrows) {
+    UsageTable table;
+    std::vector<std::string> numbers{"BT01-538", "BT01-53", std::string("BT01-538\0", 9)};
+    for (int i = 0; i < 3000; ++i) numbers.push_back("BT01-538" + std::to_string(i));
+    std::vector<std::size_t> handles;
+    for (const std::string& number : numbers) handles.push_back(countLine(table, number, 1, 1));
+    ASSERT_EQ(table.rowCount(), numbers.size());
+    for (std::size_t i = 0; i < numbers.size(); ++i) {
+        EXPECT_EQ(table.findCard(numbers[i]), handles[i]) << numbers[i];
+        EXPECT_EQ(table.rowByHandle(handles[i]).copies, 1) << numbers[i];
+    }
+    for (const char* missing : {"BT01-5380000", "BT01-5383000", "BT01-539", "BT01-538 "}) {
+        EXPECT_EQ(table.findCard(missing), std::nullopt) << missing;
+    }
+}
+
 TEST(UsageTableCounting, RowsKeepTheirHandlesAndCountsAsTheTableGrowsAndIsReset) {
     // Rows are stored in blocks of growing size: every card must stay where
     // its handle says across block edges (16, 48, 112, ... rows), through
@@ -101,6 +121,29 @@ TEST(UsageTableCounting, RowsKeepTheirHandlesAndCountsAsTheTableGrowsAndIsReset)
         table.reset();
         EXPECT_EQ(table.rowCount(), 1u);
         EXPECT_FALSE(table.findCard("C0"));
+    }
+}
+
+// A key looked up ahead keeps the row it was found in, and nothing when it
+// was missing; a pristine table keeps nothing, not even for a blank number,
+// as its blank row may yet become the first card's.
+TEST(UsageTableLookAhead, KeepsTheRowsFoundAndNothingElse) {
+    UsageTable table;
+    const auto lookedUp = [&](std::string_view key) {
+        UsageTable::LookAhead ahead{key};
+        table.prefetchIndex(ahead);
+        table.prefetchRow(ahead);
+        return ahead.handlePlusOne;
+    };
+    EXPECT_EQ(lookedUp(""), 0u);
+    EXPECT_EQ(lookedUp("AB-001"), 0u);
+    std::vector<std::size_t> handles;
+    const std::vector<std::string> keys{"AB-001", "", "ABCDEFGH", "ABCDEFGHI", "ABCDEFGHIJKLMNOPQ"};
+    for (const std::string& key : keys) handles.push_back(countLine(table, key, 1, 1));
+    for (int i = 0; i < 3000; ++i) countLine(table, "F" + std::to_string(i), 1, 1);
+    for (std::size_t i = 0; i < keys.size(); ++i) EXPECT_EQ(lookedUp(keys[i]), handles[i] + 1) << keys[i];
+    for (const char* missing : {"AB-00", "ABCDEFGHIJKLMNOPR", "ABCDEFGHI ", "F3000"}) {
+        EXPECT_EQ(lookedUp(missing), 0u) << missing;
     }
 }
 
