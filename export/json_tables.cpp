@@ -10,6 +10,8 @@
 
 #include <nlohmann/json.hpp>
 
+#include "export/json_text.h"
+
 namespace sormel {
 namespace {
 
@@ -17,8 +19,6 @@ using Json = nlohmann::ordered_json;
 
 constexpr char kPathSeparator = '\x1F';
 constexpr std::size_t kPiece = 64 * 1024;
-
-std::string dumped(const Json& value) { return value.dump(-1, ' ', false, Json::error_handler_t::replace); }
 
 // Reads the document's events and writes the packed text. Each open value
 // is a frame; a value inside a table row is made apart (`captured`) and
@@ -28,12 +28,25 @@ class Packer {
 public:
     explicit Packer(const std::function<void(std::string_view)>& write) : write_(write) {}
 
-    bool null() { return scalar("null"); }
-    bool boolean(bool value) { return scalar(value ? "true" : "false"); }
-    bool number_integer(Json::number_integer_t value) { return scalar(std::to_string(value)); }
-    bool number_unsigned(Json::number_unsigned_t value) { return scalar(std::to_string(value)); }
-    bool number_float(Json::number_float_t value, const std::string&) { return scalar(dumped(Json(value))); }
-    bool string(std::string& value) { return scalar(dumped(Json(std::move(value)))); }
+    // Values are written again as the JSON report's own writer writes them.
+    bool null() {
+        return scalar([](std::string& out) { appendJsonNull(out); });
+    }
+    bool boolean(bool value) {
+        return scalar([value](std::string& out) { appendJsonBool(out, value); });
+    }
+    bool number_integer(Json::number_integer_t value) {
+        return scalar([value](std::string& out) { appendJsonInteger(out, value); });
+    }
+    bool number_unsigned(Json::number_unsigned_t value) {
+        return scalar([value](std::string& out) { out += std::to_string(value); });
+    }
+    bool number_float(Json::number_float_t value, const std::string&) {
+        return scalar([value](std::string& out) { appendJsonDouble(out, value); });
+    }
+    bool string(std::string& value) {
+        return scalar([&value](std::string& out) { appendJsonString(out, value); });
+    }
     bool binary(Json::binary_t&) { throw std::logic_error("a JSON text holds no binary values"); }
     bool start_object(std::size_t);
     bool key(std::string& name);
@@ -98,7 +111,8 @@ private:
         return place;
     }
     Place beginValue(bool isObject);
-    bool scalar(const std::string& text);
+    template <typename Write>
+    bool scalar(const Write& write);
     Frame& push(Kind kind, Place place);
     void endValue(Frame& frame);
     void setCell(std::size_t table, const std::string& path, std::string text);
@@ -163,12 +177,15 @@ Packer::Place Packer::beginValue(bool isObject) {
     throw std::logic_error("a value where a member name belongs");
 }
 
-bool Packer::scalar(const std::string& text) {
+template <typename Write>
+bool Packer::scalar(const Write& write) {
     Place place = beginValue(false);
     if (place.isCell) {
-        setCell(place.cellTable, place.cellPath, text);
+        std::string text;
+        write(text);
+        setCell(place.cellTable, place.cellPath, std::move(text));
     } else {
-        *place.out += text;
+        write(*place.out);
         *place.out += place.suffix;
     }
     passOn();
@@ -199,8 +216,7 @@ bool Packer::key(std::string& name) {
     if (frame.kind == Kind::Object) {
         if (!frame.first) *frame.out += ',';
         frame.first = false;
-        *frame.out += dumped(Json(name));
-        *frame.out += ':';
+        appendJsonKey(*frame.out, name);
     } else {
         if (frame.kind == Kind::MaybeSpread) frame.kind = Kind::Spread;
         frame.key = std::move(name);
@@ -260,7 +276,7 @@ bool Packer::end_array() {
         out += "],\"$names\":[";
         for (std::size_t i = 0; i < frame.names.size(); ++i) {
             if (i > 0) out += ',';
-            out += dumped(Json(frame.names[i]));
+            appendJsonString(out, frame.names[i]);
         }
         out += "]}";
         break;

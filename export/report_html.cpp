@@ -78,15 +78,17 @@ Json pageJson(const ReportData& data) {
 // written so, no text in the block can close it ("</script") or open a
 // comment ("<!--").
 void writeScriptSafe(ByteSink& sink, std::string_view json) {
+    std::size_t at = json.find('<');
+    if (at == std::string_view::npos) return sink.write(json);
     std::string out;
     out.reserve(json.size() + json.size() / 64);
-    for (char c : json) {
-        if (c == '<') {
-            out += "\\u003c";
-        } else {
-            out += c;
-        }
+    std::size_t from = 0;
+    for (; at != std::string_view::npos; at = json.find('<', from)) {
+        out.append(json, from, at - from);
+        out += "\\u003c";
+        from = at + 1;
     }
+    out.append(json, from);
     sink.write(out);
 }
 

@@ -85,9 +85,16 @@ void appendXmlText(std::string& out, std::string_view text) { appendEscaped<fals
 
 void appendXmlAttribute(std::string& out, std::string_view text) { appendEscaped<true>(out, text); }
 
+namespace {
+
+// Whole numbers of at most 16 digits, nearly every number of a report,
+// are written the short way.
+bool isShortWhole(double value) { return value >= -1e15 && value <= 1e15 && value == std::floor(value); }
+
+}  // namespace
+
 char* writeNumber(char* out, double value) {
-    // Whole numbers, nearly every number of a report, the short way.
-    if (value >= -1e15 && value <= 1e15 && value == std::floor(value)) {
+    if (isShortWhole(value)) {
         if (value == 0 && std::signbit(value)) {
             *out++ = '-';
             *out++ = '0';
@@ -104,7 +111,7 @@ char* writeNumber(char* out, double value) {
 }
 
 char* NumberTexts::write(char* out, double value) {
-    if (value >= -1e15 && value <= 1e15 && value == std::floor(value)) return writeNumber(out, value);
+    if (isShortWhole(value)) return writeNumber(out, value);
     const auto bits = std::bit_cast<std::uint64_t>(value);
     Entry& entry = entries_[(bits * 0x9E3779B97F4A7C15ull) >> 52];
     if (entry.bits != bits) {
