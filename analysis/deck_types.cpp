@@ -21,7 +21,7 @@ void DeckTypeTally::release() {
     report.reset();
 }
 
-DeckTypeSplitter::DeckTypeSplitter(std::vector<std::uint32_t> typeOfFile, const std::vector<std::string>& typeNames,
+DeckTypeSplitter::DeckTypeSplitter(FileTypes typeOfFile, const std::vector<std::string>& typeNames,
                                    bool mergeByName)
     : typeOfFile_(std::move(typeOfFile)), mergeByName_(mergeByName), lastFile_(typeNames.size(), 0) {
     for (const std::string& name : typeNames) {
@@ -29,7 +29,7 @@ DeckTypeSplitter::DeckTypeSplitter(std::vector<std::uint32_t> typeOfFile, const 
         type->name = name;
         types_.push_back(std::move(type));
     }
-    for (std::size_t file = 0; file < typeOfFile_.size(); ++file) lastFile_.at(typeOfFile_[file]) = file;
+    typeOfFile_.forEachRun([&](std::uint32_t type, std::size_t, std::size_t end) { lastFile_.at(type) = end - 1; });
 }
 
 void DeckTypeSplitter::finishEachType(SortChoice choice, std::function<void(DeckTypeTally&)> finished) {
@@ -50,7 +50,8 @@ void DeckTypeSplitter::finishType(DeckTypeTally& type, SortChoice choice) {
 }
 
 void DeckTypeSplitter::deckStarted(std::size_t index) {
-    const std::uint32_t type = typeOfFile_.at(index);
+    if (index >= typeOfFile_.size()) throw std::out_of_range("DeckTypeSplitter: a deck past the listing");
+    const std::uint32_t type = typeOfFile_[index];
     // The previous deck's type is complete once a deck after its last file
     // starts: with types read one after the other, that is at once.
     if (finished_ && current_ != nullptr && type != currentType_ && lastFile_[currentType_] < index &&

@@ -22,6 +22,7 @@
 #include "analysis/card_analysis.h"
 #include "analysis/card_report.h"
 #include "engine/deck_observer.h"
+#include "engine/file_types.h"
 #include "engine/usage_table.h"
 
 namespace sormel {
@@ -53,7 +54,7 @@ struct DeckTypeTally {
 class DeckTypeSplitter : public DeckObserver {
 public:
     // `typeOfFile` gives each file's index into `typeNames`.
-    DeckTypeSplitter(std::vector<std::uint32_t> typeOfFile, const std::vector<std::string>& typeNames,
+    DeckTypeSplitter(FileTypes typeOfFile, const std::vector<std::string>& typeNames,
                      bool mergeByName);
 
     // Finishes each type's table for `choice` as soon as a deck is started
@@ -82,7 +83,7 @@ private:
     // The current type's row for the run's row `row` (its key), made if new.
     std::size_t rowInType(const CountedEntry& counted, UsageTable& table);
 
-    const std::vector<std::uint32_t> typeOfFile_;
+    const FileTypes typeOfFile_;
     const bool mergeByName_;
     std::vector<std::unique_ptr<DeckTypeTally>> types_;
     std::vector<std::size_t> lastFile_;  // by type: its last file's index

@@ -92,7 +92,7 @@ AnalysisStatus FolderAnalysis::readResultsSource() {
 
 void FolderAnalysis::useFiles(DeckFiles files) {
     auto listing = std::make_shared<TypedDeckFiles>();
-    listing->typeOfFile.assign(files.size(), 0u);
+    listing->typeOfFile = FileTypes(files.size(), 0);
     listing->files = std::move(files);
     listing->typeNames = {std::string(kUnsortedType)};
     current_.listing = std::move(listing);
@@ -202,7 +202,8 @@ std::vector<std::pair<std::string, std::int64_t>> FolderAnalysis::typeDecks() co
     if (typing) {
         for (const DeckTyping& deck : typing->decks()) ++decks[deck.type];
     } else if (request_.byFolder) {
-        for (const std::uint32_t type : current_.listing->typeOfFile) ++decks[type];
+        current_.listing->typeOfFile.forEachRun(
+            [&](std::uint32_t type, std::size_t first, std::size_t end) { decks[type] += static_cast<std::int64_t>(end - first); });
     }
     for (std::size_t type = 0; type < names.size(); ++type) {
         if (decks[type] > 0) types.emplace_back(names[type], decks[type]);

@@ -59,7 +59,7 @@ RunFigures::RunFigures(const AnalysisRequest& request, std::shared_ptr<const Typ
     }
 }
 
-std::unique_ptr<DeckTypeSplitter> RunFigures::makeSplitter(std::vector<std::uint32_t> typeOfFile,
+std::unique_ptr<DeckTypeSplitter> RunFigures::makeSplitter(FileTypes typeOfFile,
                                                            const std::vector<std::string>& typeNames) const {
     auto types = std::make_unique<DeckTypeSplitter>(std::move(typeOfFile), typeNames, request_.mergeByName);
     for (const auto& type : types->types()) {
@@ -94,9 +94,8 @@ void RunFigures::finish(SortChoice choice) {
     if (typing_) {
         typing_->finish();
         if (held_) {
-            std::vector<std::uint32_t> typeOfFile;
-            typeOfFile.reserve(typing_->decks().size());
-            for (const DeckTyping& deck : typing_->decks()) typeOfFile.push_back(static_cast<std::uint32_t>(deck.type));
+            FileTypes typeOfFile;
+            for (const DeckTyping& deck : typing_->decks()) typeOfFile.append(1, static_cast<std::uint32_t>(deck.type));
             types_ = makeSplitter(std::move(typeOfFile), typing_->typeNames());
             held_->playBack(*types_);
             held_.reset();

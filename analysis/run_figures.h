@@ -77,7 +77,7 @@ public:
 private:
     ReportData buildReport(const UsageTable& table, const RunFigures* baseline, const UsageTable* baselineTable,
                            bool releaseTypes) const;
-    std::unique_ptr<DeckTypeSplitter> makeSplitter(std::vector<std::uint32_t> typeOfFile,
+    std::unique_ptr<DeckTypeSplitter> makeSplitter(FileTypes typeOfFile,
                                                    const std::vector<std::string>& typeNames) const;
     // Turns a finished deck type into what the report shows of it, and lets
     // go of its table and figures; a failure is kept for the report.

@@ -3,6 +3,7 @@
 # that the program is one .exe.
 set(sormel_windows_counterparts
   engine/system_file_posix.cpp engine/system_file_win.cpp
+  engine/spill_file_posix.cpp engine/spill_file_win.cpp
   engine/system_converter_iconv.cpp engine/system_converter_win.cpp
   export/posix_cleanup.cpp export/cleanup_win.cpp
   export/posix_save.cpp export/save_win.cpp

@@ -2,20 +2,33 @@
 // and a std::filesystem::path for each costs hundreds of bytes. The folders
 // are kept once; the names sit in one block of bytes; each file is an
 // offset, a length and the index of its folder. A file's path is made only
-// when someone asks for it.
+// when someone asks for it. A long listing keeps its names in a temporary
+// file instead (stored_names.h), so that its memory does not grow with the
+// number of files.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
 #include <filesystem>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
+
+#include "engine/stored_names.h"
 
 namespace sormel {
 
 class DeckFiles {
 public:
+    // Names in memory beyond which a listing moves them to a temporary file.
+    static constexpr std::size_t kMemoryBytes = 512 * 1024;
+
+    // A listing whose names go to a temporary file once they outgrow
+    // `memoryBytes` (and stay in memory where the system gives none).
+    DeckFiles() = default;
+    explicit DeckFiles(std::size_t memoryBytes) : memoryBytes_(memoryBytes) {}
+
     // The files at `paths`, in that order, each in the folder its path
     // names; their relative names are their names alone.
     static DeckFiles ofPaths(const std::vector<std::filesystem::path>& paths);
@@ -27,22 +40,31 @@ public:
     std::uint32_t addFolder(std::filesystem::path folder, std::string relative = {});
     // Adds the file `name` (its bytes, as pathBytes gives them) of folder
     // `folder`, after the files added so far. Throws FileError when the
-    // listing outgrows what it can hold.
+    // listing outgrows what it can hold, or its temporary file fails.
     void add(std::uint32_t folder, std::string_view name);
     // Puts files `first` to the end in the order of their names' bytes.
+    // `first` is at or after the end of the last call's files. Files added
+    // since that call are read only after this one.
     void sortFrom(std::size_t first);
 
-    std::size_t size() const { return files_.size(); }
-    bool empty() const { return files_.empty(); }
+    std::size_t size() const { return storedCount_ + runCount_ + files_.size(); }
+    bool empty() const { return size() == 0; }
 
     // The file's name in its folder.
     std::string_view name(std::size_t index) const {
-        const File& file = files_[index];
+        if (index < storedCount_) return stored_->nameText(index);
+        const File& file = files_[index - storedCount_];
         return std::string_view(names_.data() + file.offset, file.length);
     }
     // The same, followed by a NUL byte, for the system's calls.
-    const char* nameText(std::size_t index) const { return names_.c_str() + files_[index].offset; }
-    std::uint32_t folderIndex(std::size_t index) const { return files_[index].folder; }
+    const char* nameText(std::size_t index) const {
+        if (index < storedCount_) return stored_->nameText(index);
+        return names_.c_str() + files_[index - storedCount_].offset;
+    }
+    std::uint32_t folderIndex(std::size_t index) const {
+        if (index < storedCount_) return stored_->folderIndex(index);
+        return files_[index - storedCount_].folder;
+    }
 
     std::size_t folderCount() const { return folders_.size(); }
     const std::filesystem::path& folder(std::uint32_t folderIndex) const { return folders_[folderIndex].path; }
@@ -55,6 +77,13 @@ public:
     // (valid UTF-8).
     std::string relativeName(std::size_t index) const;
 
+    // The files before `index` are not read again soon: a long listing lets
+    // their names leave memory (they are read back should they be asked
+    // for). From one thread at a time.
+    void letGoBefore(std::size_t index) const {
+        if (stored_) stored_->letGoBefore(index);
+    }
+
 private:
     struct Folder {
         std::filesystem::path path;
@@ -66,9 +95,30 @@ private:
         std::uint32_t folder;  // into folders_
     };
 
+    // Moves the files held in memory to the temporary file, in their order;
+    // false where the system gives no such file.
+    bool storeFilesInMemory();
+    // Sorts the open folder's files held in memory into a run of their own.
+    void addRun();
+    // The open folder's files: those of its runs and those in memory, in
+    // the order of their names, to the temporary file.
+    void storeMergedRuns();
+
     std::vector<Folder> folders_;
-    std::string names_;  // every name, each followed by a NUL byte
+    std::size_t memoryBytes_ = kMemoryBytes;
+    std::uint64_t nameBytes_ = 0;  // of every name, each with its NUL
+    // Files [0, storedCount_) are in the temporary file; the others in memory.
+    std::shared_ptr<StoredNames> stored_;
+    std::size_t storedCount_ = 0;
+    std::string names_;  // every name in memory, each followed by a NUL byte
     std::vector<File> files_;
+    // The files since the last sortFrom ("open"), while they are all of one
+    // folder: runs of them already sorted, waiting in a temporary file.
+    std::size_t openFrom_ = 0;
+    std::uint32_t openFolder_ = 0;
+    bool openOfOneFolder_ = true;
+    std::shared_ptr<SortedRuns> runs_;
+    std::size_t runCount_ = 0;  // files in runs_
 };
 
 }  // namespace sormel

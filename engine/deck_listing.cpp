@@ -133,7 +133,7 @@ std::vector<std::filesystem::path> listSubFolders(const std::filesystem::path& f
 TypedDeckFiles listDeckFilesByFolder(const std::filesystem::path& folder, const FileMask& mask) {
     TypedDeckFiles listing;
     auto add = [&](std::size_t count, std::size_t type) {
-        listing.typeOfFile.insert(listing.typeOfFile.end(), count, static_cast<std::uint32_t>(type));
+        listing.typeOfFile.append(count, static_cast<std::uint32_t>(type));
     };
     // The loose files and a sub-folder named 分類なし are one type; every
     // other sub-folder is a type of its own, its name made distinct from
@@ -171,7 +171,7 @@ TypedDeckFiles listTypedDeckFiles(const std::filesystem::path& folder, const Fil
     if (byFolder) return listDeckFilesByFolder(folder, mask);
     TypedDeckFiles listing;
     listing.files = listDeckFiles(folder, mask);
-    listing.typeOfFile.assign(listing.files.size(), 0u);
+    listing.typeOfFile = FileTypes(listing.files.size(), 0);
     listing.typeNames.assign(1, std::string(kUnsortedType));
     return listing;
 }

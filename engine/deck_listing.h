@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "engine/deck_files.h"
+#include "engine/file_types.h"
 #include "engine/shown_names.h"
 
 namespace sormel {
@@ -47,7 +48,7 @@ std::vector<std::filesystem::path> listSubFolders(const std::filesystem::path& f
 // matching file is no type.
 struct TypedDeckFiles {
     DeckFiles files;
-    std::vector<std::uint32_t> typeOfFile;  // index into typeNames, per file
+    FileTypes typeOfFile;  // index into typeNames, per file
     std::vector<std::string> typeNames;   // in the order first met, as UTF-8, all different
 };
 

@@ -3,12 +3,15 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <numeric>
+#include <random>
 
 #include "engine/deck_file.h"
 #include "engine/deck_listing.h"
 #include "engine/file_error.h"
 #include "engine/path_bytes.h"
 #include "engine/system_file.h"
+#include "engine/text_decoding.h"
 #include "test_support.h"
 
 namespace sormel {
@@ -104,6 +107,68 @@ TEST(DeckFilesListing, SubFoldersAreFoldersOfTheListingAndTheirFilesAreRead) {
                 << error.what();
         }
     }
+}
+
+// A listing larger than memory should hold keeps its names in a temporary
+// file: sorted runs of a long folder merged, short folders moved whole.
+// Whatever the limit, every file reads back as a listing in memory has it,
+// in any order, from a copy, and after its pages were let go.
+TEST(DeckFilesStored, LongListingsReadBackAsInMemory) {
+    std::mt19937 random(7);
+    // One long folder, two short ones, one empty and one more long one.
+    const std::size_t counts[] = {3000, 5, 40, 0, 700};
+    std::vector<std::vector<std::string>> folders;
+    for (const std::size_t count : counts) {
+        std::vector<std::string> names;
+        for (std::size_t i = 0; i < count; ++i) {
+            std::string name = std::to_string(random() % 100000);
+            name += std::string(random() % 4, static_cast<char>('a' + random() % 26));
+            if (i % 7 == 0) name += "\xE9\x9D\x92";
+            name += "-" + std::to_string(i) + ".txt";
+            names.push_back(std::move(name));
+        }
+        folders.push_back(std::move(names));
+    }
+    std::vector<std::pair<std::string, std::uint32_t>> expected;  // name, folder
+    for (std::uint32_t folder = 0; folder < folders.size(); ++folder) {
+        std::vector<std::string> sorted = folders[folder];
+        std::sort(sorted.begin(), sorted.end());
+        for (const std::string& name : sorted) expected.emplace_back(name, folder);
+    }
+    for (const std::size_t memoryBytes : {std::size_t{1}, std::size_t{64}, std::size_t{4096}, DeckFiles::kMemoryBytes}) {
+        DeckFiles files(memoryBytes);
+        for (std::size_t folder = 0; folder < folders.size(); ++folder) {
+            const std::size_t first = files.size();
+            const std::uint32_t index = files.addFolder("/decks/" + std::to_string(folder), std::to_string(folder) + "/");
+            for (const std::string& name : folders[folder]) files.add(index, name);
+            files.sortFrom(first);
+            ASSERT_EQ(files.size() - first, folders[folder].size());
+        }
+        const DeckFiles copy = files;
+        ASSERT_EQ(files.size(), expected.size());
+        files.letGoBefore(files.size());
+        std::vector<std::size_t> order(files.size());
+        std::iota(order.begin(), order.end(), 0);
+        std::shuffle(order.begin(), order.end(), random);
+        for (const DeckFiles* list : {static_cast<const DeckFiles*>(&files), &copy}) {
+            for (const std::size_t i : order) {
+                const auto& [name, folder] = expected[i];
+                ASSERT_EQ(list->name(i), name) << "file " << i << ", memory " << memoryBytes;
+                ASSERT_EQ(std::string(list->nameText(i)), name);
+                ASSERT_EQ(list->folderIndex(i), folder);
+                ASSERT_EQ(list->relativeName(i), std::to_string(folder) + "/" + toValidUtf8(name));
+            }
+        }
+    }
+}
+
+// Files given in an order of their own keep it, however many there are.
+TEST(DeckFilesStored, GivenPathsAreNeverSorted) {
+    std::vector<std::filesystem::path> paths;
+    for (int i = 60000; i > 0; --i) paths.emplace_back("/decks/" + std::to_string(i) + ".txt");
+    const DeckFiles files = DeckFiles::ofPaths(paths);
+    ASSERT_EQ(files.size(), paths.size());
+    for (std::size_t i = 0; i < paths.size(); i += 997) EXPECT_EQ(files.path(i), paths[i]);
 }
 
 }  // namespace

@@ -1,0 +1,89 @@
+#include "engine/stored_names.h"
+
+#include <algorithm>
+#include <cstring>
+#include <iterator>
+
+namespace sormel {
+namespace {
+
+// Names are written in pieces of about this size.
+constexpr std::size_t kWriteBytes = 64 * 1024;
+// A run's pages are let go once this much of it has been merged.
+constexpr std::uint64_t kLetGoBytes = 16 * 1024;
+
+}  // namespace
+
+std::unique_ptr<StoredNames> StoredNames::create() {
+    std::unique_ptr<SpillFile> file = SpillFile::create();
+    if (!file) return nullptr;
+    return std::unique_ptr<StoredNames>(new StoredNames(std::move(file)));
+}
+
+void StoredNames::add(std::string_view name, std::uint32_t folder) {
+    if (count_ % kStep == 0) starts_.push_back(static_cast<std::uint32_t>(file_->size() + pending_.size()));
+    if (folders_.empty() || folders_.back().folder != folder) folders_.push_back({count_, folder});
+    pending_ += name;
+    pending_ += '\0';
+    ++count_;
+    if (pending_.size() >= kWriteBytes) write();
+}
+
+void StoredNames::write() {
+    file_->append(pending_);
+    pending_.clear();
+}
+
+const char* StoredNames::nameText(std::size_t index) const {
+    const char* name = file_->bytes() + starts_[index / kStep];
+    for (std::size_t skip = index % kStep; skip > 0; --skip) name += std::strlen(name) + 1;
+    return name;
+}
+
+std::uint32_t StoredNames::folderIndex(std::size_t index) const {
+    const auto after = std::upper_bound(folders_.begin(), folders_.end(), index,
+                                        [](std::size_t file, const FolderRun& run) { return file < run.first; });
+    return std::prev(after)->folder;
+}
+
+void StoredNames::letGoBefore(std::size_t index) const {
+    if (count_ == 0) return;
+    const std::uint64_t to = starts_[std::min(index, count_ - 1) / kStep];
+    if (to > letGoneTo_) {
+        file_->letGo(letGoneTo_, to);
+        letGoneTo_ = to;
+    }
+}
+
+std::unique_ptr<SortedRuns> SortedRuns::create() {
+    std::unique_ptr<SpillFile> file = SpillFile::create();
+    if (!file) return nullptr;
+    return std::unique_ptr<SortedRuns>(new SortedRuns(std::move(file)));
+}
+
+void SortedRuns::addRun(std::vector<std::string_view>& names) {
+    std::sort(names.begin(), names.end());
+    const std::uint64_t start = file_->size();
+    std::string piece;
+    for (const std::string_view name : names) {
+        piece += name;
+        piece += '\0';
+        if (piece.size() >= kWriteBytes) {
+            file_->append(piece);
+            piece.clear();
+        }
+    }
+    file_->append(piece);
+    if (file_->size() > start) runs_.emplace_back(start, file_->size());
+}
+
+bool SortedRuns::advance(Cursor& cursor) const {
+    cursor.at += std::strlen(file_->bytes() + cursor.at) + 1;
+    if (cursor.at - cursor.kept >= kLetGoBytes) {
+        file_->letGo(cursor.kept, cursor.at);
+        cursor.kept = cursor.at;
+    }
+    return cursor.at < cursor.end;
+}
+
+}  // namespace sormel

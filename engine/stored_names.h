@@ -1,0 +1,107 @@
+// The names of a long listing, kept in a temporary file rather than in
+// memory: a million deck files would otherwise hold tens of megabytes of
+// names for the whole run. The names sit in the file in the listing's
+// order, each followed by a NUL byte; memory holds where every 16th one
+// starts and where each folder's files begin. Reading the files in order
+// lets the pages behind go again, so that memory stays flat however many
+// files there are.
+#pragma once
+
+#include <algorithm>
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "engine/spill_file.h"
+
+namespace sormel {
+
+class StoredNames {
+public:
+    // Nothing when the system gives no temporary file.
+    static std::unique_ptr<StoredNames> create();
+
+    // Adds the file `name` of folder `folder` after the others. Readable
+    // once written().
+    void add(std::string_view name, std::uint32_t folder);
+    // Writes what add() gathered; throws FileError when it cannot.
+    void write();
+
+    std::size_t size() const { return count_; }
+    // The file's name, NUL-terminated; valid while the object lives.
+    const char* nameText(std::size_t index) const;
+    std::uint32_t folderIndex(std::size_t index) const;
+    // Files before `index` are not needed soon (see SpillFile::letGo). From
+    // one thread at a time.
+    void letGoBefore(std::size_t index) const;
+
+private:
+    explicit StoredNames(std::unique_ptr<SpillFile> file) : file_(std::move(file)) {}
+
+    static constexpr std::size_t kStep = 16;  // names between two known starts
+    std::unique_ptr<SpillFile> file_;
+    std::string pending_;                   // added and not yet written
+    std::vector<std::uint32_t> starts_;     // of files 0, kStep, 2 kStep, …
+    struct FolderRun {
+        std::size_t first;  // the folder's first file
+        std::uint32_t folder;
+    };
+    std::vector<FolderRun> folders_;
+    std::size_t count_ = 0;
+    mutable std::uint64_t letGoneTo_ = 0;
+};
+
+// Sorts more names than memory should hold: runs of names, each sorted in
+// memory, wait in a temporary file and are merged as they are handed on.
+class SortedRuns {
+public:
+    // Nothing when the system gives no temporary file.
+    static std::unique_ptr<SortedRuns> create();
+
+    // Adds a run: `names`, which it sorts (by their bytes) and writes.
+    void addRun(std::vector<std::string_view>& names);
+    bool empty() const { return runs_.empty(); }
+    // Calls `each` with every name of every run, in the order of their bytes.
+    template <typename Each>
+    void merge(Each each) const;
+
+private:
+    explicit SortedRuns(std::unique_ptr<SpillFile> file) : file_(std::move(file)) {}
+
+    struct Cursor {
+        std::uint64_t at;   // the next name's start
+        std::uint64_t end;  // the run's end
+        std::uint64_t kept; // below it, the run's pages are let go
+    };
+    // Moves `cursor` past its name; false at the run's end.
+    bool advance(Cursor& cursor) const;
+
+    std::unique_ptr<SpillFile> file_;
+    std::vector<std::pair<std::uint64_t, std::uint64_t>> runs_;  // [start, end) of each
+};
+
+template <typename Each>
+void SortedRuns::merge(Each each) const {
+    const char* const bytes = file_->bytes();
+    const auto nameAt = [&](const Cursor& cursor) { return std::string_view(bytes + cursor.at); };
+    // A heap of the runs by their next names, the least on top.
+    std::vector<Cursor> heap;
+    for (const auto& [start, end] : runs_) heap.push_back({start, end, start});
+    const auto later = [&](const Cursor& a, const Cursor& b) { return nameAt(b) < nameAt(a); };
+    std::make_heap(heap.begin(), heap.end(), later);
+    while (!heap.empty()) {
+        std::pop_heap(heap.begin(), heap.end(), later);
+        Cursor& least = heap.back();
+        each(nameAt(least));
+        if (advance(least)) {
+            std::push_heap(heap.begin(), heap.end(), later);
+        } else {
+            heap.pop_back();
+        }
+    }
+}
+
+}  // namespace sormel
