@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <iostream>
 #include <map>
+#include <set>
 #include <unordered_map>
 
 #include "engine/file_error.h"
@@ -21,25 +22,40 @@ constexpr std::string_view kTypeDeckFolder = "デッキタイプ";
 // once links are followed, or the same file under the same name in another
 // folder (a link to the folder, another mount of it) or under another name
 // (a hard link). Decks are looked at only when they could be it: those of
-// the output's name, and all of them only for a file with several names.
+// an output's name, and all of them only for a file with several names.
 class DeckGuard {
 public:
-    DeckGuard(const DeckFiles& decks, const DeckFiles& moreDecks) : deckLists_{&decks, &moreDecks} {}
+    // For the outputs `outputs` (each asked about later).
+    DeckGuard(const DeckFiles& decks, const DeckFiles& moreDecks, const std::vector<std::filesystem::path>& outputs)
+        : deckLists_{&decks, &moreDecks} {
+        for (const std::filesystem::path& output : outputs) outputNames_.insert(resolvedName(output));
+    }
 
     bool isOneOfTheDecks(const std::filesystem::path& output) {
         std::error_code ignored;
         const std::filesystem::path resolved = std::filesystem::weakly_canonical(output, ignored);
         const std::string name = pathBytes(resolved.filename());
+        if (outputNames_.insert(name).second) {
+            // An output not named at the start: the decks are looked at again.
+            looked_[0] = looked_[1] = false;
+            decksByName_[0].clear();
+            decksByName_[1].clear();
+        }
         const std::optional<FileIdentity> target = fileIdentity(output);
         for (std::size_t list = 0; list < 2; ++list) {
             const DeckFiles& decks = *deckLists_[list];
             std::vector<std::optional<std::filesystem::path>>& canonical = canonicalFolders_[list];
             canonical.resize(decks.folderCount());
-            // The decks by name, made once: a thousand outputs need not
-            // look at every deck each.
+            // The decks named as an output is, found once: a thousand
+            // outputs need not look at every deck each, nor a million
+            // decks be held by name.
             auto& byName = decksByName_[list];
-            if (byName.empty()) {
-                for (std::size_t deck = 0; deck < decks.size(); ++deck) byName.emplace(decks.name(deck), deck);
+            if (!looked_[list]) {
+                looked_[list] = true;
+                for (std::size_t deck = 0; deck < decks.size(); ++deck) {
+                    const std::string_view deckName = decks.name(deck);
+                    if (outputNames_.count(deckName) != 0) byName.emplace(deckName, deck);
+                }
             }
             const auto [first, last] = byName.equal_range(name);
             for (auto found = first; found != last; ++found) {
@@ -64,10 +80,17 @@ public:
     }
 
 private:
+    static std::string resolvedName(const std::filesystem::path& output) {
+        std::error_code ignored;
+        return pathBytes(std::filesystem::weakly_canonical(output, ignored).filename());
+    }
+
     const DeckFiles* deckLists_[2];
+    std::set<std::string, std::less<>> outputNames_;
+    bool looked_[2] = {false, false};
     // The folders of each list once links are followed, made when needed.
     std::vector<std::optional<std::filesystem::path>> canonicalFolders_[2];
-    std::unordered_multimap<std::string_view, std::size_t> decksByName_[2];
+    std::multimap<std::string, std::size_t, std::less<>> decksByName_[2];
     std::vector<FileIdentity> identities_;
 };
 
@@ -79,10 +102,7 @@ std::string deckOutputMessage(const std::filesystem::path& target) {
 
 }  // namespace
 
-std::optional<BatchOutputs::Refusal> BatchOutputs::refuseDecks(const DeckFiles& decks,
-                                                               const std::vector<std::string>& typeNames) const {
-    const DeckFiles none;
-    DeckGuard guard(decks, none);
+std::vector<std::filesystem::path> BatchOutputs::outputTargets(const std::vector<std::string>& typeNames) const {
     std::vector<std::filesystem::path> targets(options_.reports);
     if (options_.output) targets.push_back(*options_.output);
     if (options_.suggestTypes) targets.push_back(*options_.suggestTypes);
@@ -94,6 +114,14 @@ std::optional<BatchOutputs::Refusal> BatchOutputs::refuseDecks(const DeckFiles& 
                               pathFromBytes(type + ".txt"));
         }
     }
+    return targets;
+}
+
+std::optional<BatchOutputs::Refusal> BatchOutputs::refuseDecks(const DeckFiles& decks,
+                                                               const std::vector<std::string>& typeNames) const {
+    const DeckFiles none;
+    const std::vector<std::filesystem::path> targets = outputTargets(typeNames);
+    DeckGuard guard(decks, none, targets);
     for (const std::filesystem::path& target : targets) {
         if (guard.isOneOfTheDecks(target)) return Refusal{deckOutputMessage(target)};
     }
@@ -110,7 +138,7 @@ std::optional<BatchOutputs::Refusal> BatchOutputs::reserve(const DeckFiles& deck
                            " のとき既存のフォルダーを指定してください。\nフォルダー: " + displayPath(folder)};
         }
     }
-    DeckGuard guard(decks, baselineDecks);
+    DeckGuard guard(decks, baselineDecks, outputTargets(typeNames));
     try {
         const auto take = [&](const std::filesystem::path& target) -> std::optional<Refusal> {
             if (guard.isOneOfTheDecks(target)) {

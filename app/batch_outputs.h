@@ -46,6 +46,9 @@ public:
     void commit() { set_.commitAll(); }
 
 private:
+    // Every file the outputs would write.
+    std::vector<std::filesystem::path> outputTargets(const std::vector<std::string>& typeNames) const;
+
     const BatchOptions& options_;
     SaveSet set_;
     std::size_t csv_ = 0;
