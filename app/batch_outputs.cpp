@@ -53,6 +53,7 @@ public:
             if (!looked_[list]) {
                 looked_[list] = true;
                 for (std::size_t deck = 0; deck < decks.size(); ++deck) {
+                    if (deck % DeckFiles::kLetGoEvery == 0) decks.letGoBefore(deck);
                     const std::string_view deckName = decks.name(deck);
                     if (outputNames_.count(deckName) != 0) byName.emplace(deckName, deck);
                 }

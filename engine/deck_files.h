@@ -79,7 +79,8 @@ public:
 
     // The files before `index` are not read again soon: a long listing lets
     // their names leave memory (they are read back should they be asked
-    // for). From one thread at a time.
+    // for). Whoever reads them all in turn says so every kLetGoEvery files.
+    static constexpr std::size_t kLetGoEvery = 4096;
     void letGoBefore(std::size_t index) const {
         if (stored_) stored_->letGoBefore(index);
     }

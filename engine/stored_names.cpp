@@ -48,11 +48,7 @@ std::uint32_t StoredNames::folderIndex(std::size_t index) const {
 
 void StoredNames::letGoBefore(std::size_t index) const {
     if (count_ == 0) return;
-    const std::uint64_t to = starts_[std::min(index, count_ - 1) / kStep];
-    if (to > letGoneTo_) {
-        file_->letGo(letGoneTo_, to);
-        letGoneTo_ = to;
-    }
+    file_->letGo(0, starts_[std::min(index, count_ - 1) / kStep]);
 }
 
 std::unique_ptr<SortedRuns> SortedRuns::create() {

@@ -34,8 +34,7 @@ public:
     // The file's name, NUL-terminated; valid while the object lives.
     const char* nameText(std::size_t index) const;
     std::uint32_t folderIndex(std::size_t index) const;
-    // Files before `index` are not needed soon (see SpillFile::letGo). From
-    // one thread at a time.
+    // Files before `index` are not needed soon (see SpillFile::letGo).
     void letGoBefore(std::size_t index) const;
 
 private:
@@ -51,7 +50,6 @@ private:
     };
     std::vector<FolderRun> folders_;
     std::size_t count_ = 0;
-    mutable std::uint64_t letGoneTo_ = 0;
 };
 
 // Sorts more names than memory should hold: runs of names, each sorted in

@@ -17,9 +17,6 @@
 namespace sormel {
 namespace {
 
-// How often the run lets the names of files it has read leave memory.
-constexpr std::size_t kLetGoEvery = 4096;
-
 std::string withPlace(const std::string& message, const std::filesystem::path& file, std::size_t lineNumber) {
     return message + "\nファイル: " + displayPath(file) + "（" + std::to_string(lineNumber) + " 行目）";
 }
@@ -36,7 +33,8 @@ public:
     bool readAllFiles() {
         for (std::size_t index = 0; index < files_.size(); ++index) {
             // The names of the files read long ago may leave memory.
-            if (index % kLetGoEvery == 0 && index >= kLetGoEvery) files_.letGoBefore(index - kLetGoEvery / 2);
+            constexpr std::size_t kEvery = DeckFiles::kLetGoEvery;
+            if (index % kEvery == 0 && index >= kEvery) files_.letGoBefore(index - kEvery / 2);
             host_.fileStarted(index);
             if (!readFile(index)) return false;
             const bool normalMode = !host_.highSpeed();
