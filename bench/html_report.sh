@@ -15,7 +15,7 @@ build=${BUILD_DIR:-build-bench}
 scripts/deps.sh >&2
 if [ "$build" = build-bench ]; then
   cmake -S . -B build-bench -G Ninja -DCMAKE_BUILD_TYPE=Release -DSORMEL_BUILD_TESTS=OFF >/dev/null
-  cmake --build build-bench -j "$(nproc)" --target sormel-checker >&2
+  cmake --build build-bench -j "$(nproc)" --target sormel-checker measured_run >&2
 fi
 tests/browser/setup.sh "$build/browser" >&2
 

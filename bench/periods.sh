@@ -16,7 +16,7 @@ checker=${SORMEL_CHECKER:-}
 if [ -z "$checker" ]; then
   scripts/deps.sh >&2
   cmake -S . -B build-bench -G Ninja -DCMAKE_BUILD_TYPE=Release -DSORMEL_BUILD_TESTS=OFF >/dev/null
-  cmake --build build-bench -j "$(nproc)" --target sormel-checker >&2
+  cmake --build build-bench -j "$(nproc)" --target sormel-checker measured_run >&2
   checker=build-bench/sormel-checker
 fi
 

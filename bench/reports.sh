@@ -11,7 +11,7 @@ repeats=${1:-5}
 
 scripts/deps.sh >&2
 cmake -S . -B build-bench -G Ninja -DCMAKE_BUILD_TYPE=Release -DSORMEL_BUILD_TESTS=OFF >/dev/null
-targets=(sormel-checker floor_read)
+targets=(sormel-checker floor_read measured_run)
 # The bare floor, where the bench has it.
 if grep -q 'floor_bare' bench/CMakeLists.txt; then targets+=(floor_bare); fi
 cmake --build build-bench -j "$(nproc)" --target "${targets[@]}" >&2

@@ -12,7 +12,7 @@ corpus=${1:-bench/corpus-results}
 repeats=${2:-7}
 
 cmake -S . -B build-bench -G Ninja -DCMAKE_BUILD_TYPE=Release -DSORMEL_BUILD_TESTS=OFF >/dev/null
-cmake --build build-bench -j "$(nproc)" --target sormel-checker >&2
+cmake --build build-bench -j "$(nproc)" --target sormel-checker measured_run >&2
 
 if [ ! -f "$corpus/.complete" ]; then
   rm -rf "$corpus"

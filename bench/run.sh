@@ -22,7 +22,7 @@ repeats=${1:-7}
 
 scripts/deps.sh >&2
 cmake -S . -B build-bench -G Ninja -DCMAKE_BUILD_TYPE=Release -DSORMEL_BUILD_TESTS=OFF >/dev/null
-cmake --build build-bench -j "$(nproc)" --target sormel-checker floor_read floor_bare window_run >&2
+cmake --build build-bench -j "$(nproc)" --target sormel-checker measured_run floor_read floor_bare window_run >&2
 
 corpus() {  # folder, then make_decks.py's options
   local folder=$1

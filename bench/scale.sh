@@ -14,7 +14,7 @@ large=${2:-bench/corpus-1000000-3000}
 
 scripts/deps.sh >&2
 cmake -S . -B build-bench -G Ninja -DCMAKE_BUILD_TYPE=Release -DSORMEL_BUILD_TESTS=OFF >/dev/null
-cmake --build build-bench -j "$(nproc)" --target sormel-checker >&2
+cmake --build build-bench -j "$(nproc)" --target sormel-checker measured_run >&2
 
 small=bench/corpus-20000-3000
 if [ ! -f "$small/.complete" ]; then

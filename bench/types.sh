@@ -7,5 +7,5 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/deps.sh >&2
 cmake -S . -B build-bench -G Ninja -DCMAKE_BUILD_TYPE=Release -DSORMEL_BUILD_TESTS=OFF >/dev/null
-cmake --build build-bench -j "$(nproc)" --target sormel-checker >&2
+cmake --build build-bench -j "$(nproc)" --target sormel-checker measured_run >&2
 python3 bench/types.py build-bench/sormel-checker bench/corpus-types "${1:-3}"

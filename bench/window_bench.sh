@@ -13,7 +13,7 @@ repeats=${3:-3}
 corpus=bench/corpus-${decks}-${cards}
 
 cmake -S . -B build-bench -G Ninja -DCMAKE_BUILD_TYPE=Release -DSORMEL_BUILD_TESTS=OFF >/dev/null
-cmake --build build-bench --target sormel-checker window_run >&2
+cmake --build build-bench --target sormel-checker measured_run window_run >&2
 if [ ! -d "$corpus" ]; then
   python3 bench/make_decks.py "$corpus" --decks "$decks" --cards "$cards" >&2
 fi

@@ -57,7 +57,9 @@ void DeckFiles::add(std::uint32_t folder, std::string_view name) {
         const auto open = files_.begin() + static_cast<std::ptrdiff_t>(openFrom_ - storedCount_);
         std::vector<File> openFiles(open, files_.end());
         files_.erase(open, files_.end());
+        std::string openNames = names_;  // where openFiles point to
         const bool stored = storeFilesInMemory();
+        names_ = std::move(openNames);
         files_.insert(files_.end(), openFiles.begin(), openFiles.end());
         if (!stored) {
             runs_.reset();
@@ -79,7 +81,9 @@ bool DeckFiles::storeFilesInMemory() {
     }
     stored_->write();
     storedCount_ += files_.size();
-    files_.clear();
+    // What memory held goes, capacity and all.
+    files_ = std::vector<File>();
+    names_ = std::string();
     return true;
 }
 
@@ -90,7 +94,7 @@ void DeckFiles::addRun() {
     runs_->addRun(run);
     runCount_ += files_.size();
     files_.clear();
-    names_.clear();
+    names_.clear();  // kept for the next run's names
 }
 
 void DeckFiles::storeMergedRuns() {
@@ -111,6 +115,10 @@ void DeckFiles::storeMergedRuns() {
     }
     runCount_ = 0;
     runs_.reset();
+    if (stored_) {
+        files_ = std::vector<File>();
+        names_ = std::string();
+    }
 }
 
 void DeckFiles::sortFrom(std::size_t first) {
@@ -123,7 +131,7 @@ void DeckFiles::sortFrom(std::size_t first) {
         const auto nameOf = [this](const File& file) { return std::string_view(names_.data() + file.offset, file.length); };
         std::sort(files_.begin() + static_cast<std::ptrdiff_t>(from), files_.end(),
                   [&](const File& a, const File& b) { return nameOf(a) < nameOf(b); });
-        if ((stored_ || names_.size() >= memoryBytes_) && storeFilesInMemory()) names_.clear();
+        if (stored_ || names_.size() >= memoryBytes_) storeFilesInMemory();
     }
     openFrom_ = size();
     openOfOneFolder_ = true;

@@ -30,6 +30,10 @@ public:
     void append(std::string_view bytes);
     std::uint64_t size() const { return size_; }
 
+    // Reads `size` bytes from `offset` (all below size()) into `into`.
+    // Throws FileError when they cannot be read.
+    void readAt(std::uint64_t offset, char* into, std::size_t size) const;
+
     // The file's bytes: those below size() may be read, from any thread;
     // the pointer stays valid for the object's life.
     const char* bytes() const { return mapping_; }

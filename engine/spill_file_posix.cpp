@@ -64,6 +64,20 @@ void SpillFile::append(std::string_view bytes) {
     }
 }
 
+void SpillFile::readAt(std::uint64_t offset, char* into, std::size_t size) const {
+    while (size > 0) {
+        const ssize_t read = ::pread(descriptor_, into, size, static_cast<off_t>(offset));
+        if (read < 0 && errno == EINTR) continue;
+        if (read <= 0) {
+            const int error = read < 0 ? errno : EIO;
+            throw FileError("一時ファイルを読み込めません。" + describeSystemError(error) + "\nフォルダー: " + displayPath(folder_));
+        }
+        into += read;
+        size -= static_cast<std::size_t>(read);
+        offset += static_cast<std::uint64_t>(read);
+    }
+}
+
 void SpillFile::letGo(std::uint64_t from, std::uint64_t to) const {
     const std::uintptr_t page = pageSize();
     const auto base = reinterpret_cast<std::uintptr_t>(mapping_);

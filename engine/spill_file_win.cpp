@@ -9,6 +9,8 @@ SpillFile::~SpillFile() = default;
 
 void SpillFile::append(std::string_view) {}
 
+void SpillFile::readAt(std::uint64_t, char*, std::size_t) const {}
+
 void SpillFile::letGo(std::uint64_t, std::uint64_t) const {}
 
 }  // namespace sormel

@@ -9,8 +9,8 @@ namespace {
 
 // Names are written in pieces of about this size.
 constexpr std::size_t kWriteBytes = 64 * 1024;
-// A run's pages are let go once this much of it has been merged.
-constexpr std::uint64_t kLetGoBytes = 16 * 1024;
+// How much of a run is read at a time while merging.
+constexpr std::size_t kReadBytes = 4 * 1024;
 
 }  // namespace
 
@@ -73,13 +73,18 @@ void SortedRuns::addRun(std::vector<std::string_view>& names) {
     if (file_->size() > start) runs_.emplace_back(start, file_->size());
 }
 
-bool SortedRuns::advance(Cursor& cursor) const {
-    cursor.at += std::strlen(file_->bytes() + cursor.at) + 1;
-    if (cursor.at - cursor.kept >= kLetGoBytes) {
-        file_->letGo(cursor.kept, cursor.at);
-        cursor.kept = cursor.at;
+bool SortedRuns::fill(Cursor& cursor) const {
+    while (cursor.read.find('\0', cursor.at) == std::string::npos) {
+        if (cursor.next == cursor.end) return false;
+        cursor.read.erase(0, cursor.at);
+        cursor.at = 0;
+        const std::size_t kept = cursor.read.size();
+        const auto wanted = static_cast<std::size_t>(std::min<std::uint64_t>(kReadBytes, cursor.end - cursor.next));
+        cursor.read.resize(kept + wanted);
+        file_->readAt(cursor.next, cursor.read.data() + kept, wanted);
+        cursor.next += wanted;
     }
-    return cursor.at < cursor.end;
+    return true;
 }
 
 }  // namespace sormel

@@ -53,7 +53,8 @@ private:
 };
 
 // Sorts more names than memory should hold: runs of names, each sorted in
-// memory, wait in a temporary file and are merged as they are handed on.
+// memory, wait in a temporary file and are merged as they are handed on,
+// each run read a small piece at a time.
 class SortedRuns {
 public:
     // Nothing when the system gives no temporary file.
@@ -61,21 +62,25 @@ public:
 
     // Adds a run: `names`, which it sorts (by their bytes) and writes.
     void addRun(std::vector<std::string_view>& names);
-    bool empty() const { return runs_.empty(); }
-    // Calls `each` with every name of every run, in the order of their bytes.
+    // Calls `each` with every name of every run, in the order of their
+    // bytes. Throws FileError when a run cannot be read back.
     template <typename Each>
     void merge(Each each) const;
 
 private:
     explicit SortedRuns(std::unique_ptr<SpillFile> file) : file_(std::move(file)) {}
 
+    // Where the merge is in one run.
     struct Cursor {
-        std::uint64_t at;   // the next name's start
-        std::uint64_t end;  // the run's end
-        std::uint64_t kept; // below it, the run's pages are let go
+        std::uint64_t next;  // the run's first byte not yet read
+        std::uint64_t end;   // the run's end
+        std::string read;    // bytes read and not yet passed
+        std::size_t at = 0;  // the current name's start in `read`
+        std::string_view name() const { return read.data() + at; }
     };
-    // Moves `cursor` past its name; false at the run's end.
-    bool advance(Cursor& cursor) const;
+    // Makes sure the cursor's current name was read whole; false at the
+    // run's end.
+    bool fill(Cursor& cursor) const;
 
     std::unique_ptr<SpillFile> file_;
     std::vector<std::pair<std::uint64_t, std::uint64_t>> runs_;  // [start, end) of each
@@ -83,18 +88,22 @@ private:
 
 template <typename Each>
 void SortedRuns::merge(Each each) const {
-    const char* const bytes = file_->bytes();
-    const auto nameAt = [&](const Cursor& cursor) { return std::string_view(bytes + cursor.at); };
-    // A heap of the runs by their next names, the least on top.
-    std::vector<Cursor> heap;
-    for (const auto& [start, end] : runs_) heap.push_back({start, end, start});
-    const auto later = [&](const Cursor& a, const Cursor& b) { return nameAt(b) < nameAt(a); };
+    std::vector<Cursor> cursors;
+    for (const auto& [start, end] : runs_) {
+        cursors.push_back({start, end, {}, 0});
+        fill(cursors.back());
+    }
+    // A heap of the runs by their current names, the least on top.
+    std::vector<std::size_t> heap(cursors.size());
+    for (std::size_t i = 0; i < heap.size(); ++i) heap[i] = i;
+    const auto later = [&](std::size_t a, std::size_t b) { return cursors[b].name() < cursors[a].name(); };
     std::make_heap(heap.begin(), heap.end(), later);
     while (!heap.empty()) {
         std::pop_heap(heap.begin(), heap.end(), later);
-        Cursor& least = heap.back();
-        each(nameAt(least));
-        if (advance(least)) {
+        Cursor& least = cursors[heap.back()];
+        each(least.name());
+        least.at += least.name().size() + 1;
+        if (fill(least)) {
             std::push_heap(heap.begin(), heap.end(), later);
         } else {
             heap.pop_back();
