@@ -22,7 +22,7 @@ namespace sormel {
 class DeckFiles {
 public:
     // Names in memory beyond which a listing moves them to a temporary file.
-    static constexpr std::size_t kMemoryBytes = 256 * 1024;
+    static constexpr std::size_t kMemoryBytes = 512 * 1024;
 
     // A listing whose names go to a temporary file once they outgrow
     // `memoryBytes` (and stay in memory where the system gives none).
