@@ -4,7 +4,7 @@
 // offset, a length and the index of its folder. A file's path is made only
 // when someone asks for it. A long listing keeps its names in a temporary
 // file instead (stored_names.h), so that its memory does not grow with the
-// number of files.
+// number of files; copies share that file, so a listing is copied once made.
 #pragma once
 
 #include <cstddef>
