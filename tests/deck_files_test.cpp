@@ -3,12 +3,15 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdlib>
+#include <optional>
 #include <numeric>
 #include <random>
 
 #include "engine/deck_file.h"
 #include "engine/deck_listing.h"
 #include "engine/file_error.h"
+#include "engine/file_types.h"
 #include "engine/path_bytes.h"
 #include "engine/system_file.h"
 #include "engine/text_decoding.h"
@@ -109,6 +112,33 @@ TEST(DeckFilesListing, SubFoldersAreFoldersOfTheListingAndTheirFilesAreRead) {
     }
 }
 
+// TMPDIR set for as long as the object lives.
+class TemporaryFolderSetting {
+public:
+    explicit TemporaryFolderSetting(const char* folder) {
+        if (const char* old = std::getenv("TMPDIR")) old_ = old;
+#ifndef _WIN32
+        setenv("TMPDIR", folder, 1);
+#else
+        (void)folder;
+#endif
+    }
+    ~TemporaryFolderSetting() {
+#ifndef _WIN32
+        if (old_) {
+            setenv("TMPDIR", old_->c_str(), 1);
+        } else {
+            unsetenv("TMPDIR");
+        }
+#endif
+    }
+    TemporaryFolderSetting(const TemporaryFolderSetting&) = delete;
+    TemporaryFolderSetting& operator=(const TemporaryFolderSetting&) = delete;
+
+private:
+    std::optional<std::string> old_;
+};
+
 // A listing larger than memory should hold keeps its names in a temporary
 // file: sorted runs of a long folder merged, short folders moved whole.
 // Whatever the limit, every file reads back as a listing in memory has it,
@@ -135,7 +165,17 @@ TEST(DeckFilesStored, LongListingsReadBackAsInMemory) {
         std::sort(sorted.begin(), sorted.end());
         for (const std::string& name : sorted) expected.emplace_back(name, folder);
     }
+    // Where the system gives no temporary file, everything stays in memory.
+    std::vector<std::pair<std::size_t, bool>> runs;  // memory, with a temporary folder
     for (const std::size_t memoryBytes : {std::size_t{1}, std::size_t{64}, std::size_t{4096}, DeckFiles::kMemoryBytes}) {
+        runs.emplace_back(memoryBytes, true);
+    }
+#ifndef _WIN32
+    runs.emplace_back(64, false);
+#endif
+    for (const auto& [memoryBytes, withTemporaryFolder] : runs) {
+        std::optional<TemporaryFolderSetting> noFolder;
+        if (!withTemporaryFolder) noFolder.emplace("/nonexistent-folder-of-sormel-tests");
         DeckFiles files(memoryBytes);
         for (std::size_t folder = 0; folder < folders.size(); ++folder) {
             const std::size_t first = files.size();
@@ -144,6 +184,7 @@ TEST(DeckFilesStored, LongListingsReadBackAsInMemory) {
             files.sortFrom(first);
             ASSERT_EQ(files.size() - first, folders[folder].size());
         }
+        noFolder.reset();
         const DeckFiles copy = files;
         ASSERT_EQ(files.size(), expected.size());
         files.letGoBefore(files.size());
@@ -159,6 +200,26 @@ TEST(DeckFilesStored, LongListingsReadBackAsInMemory) {
                 ASSERT_EQ(list->relativeName(i), std::to_string(folder) + "/" + toValidUtf8(name));
             }
         }
+    }
+}
+
+// Each file's type as runs: neighbours of one type are one run, and every
+// file reads back its own type.
+TEST(FileTypesRuns, EveryFileKeepsItsType) {
+    const std::vector<std::vector<std::uint32_t>> cases = {{}, {0}, {0, 0, 1, 1, 0}, {2, 1, 0}, {5, 5, 5, 5}};
+    for (const std::vector<std::uint32_t>& types : cases) {
+        FileTypes runs;
+        for (const std::uint32_t type : types) runs.append(1, type);
+        runs.append(0, 9);
+        ASSERT_EQ(runs.size(), types.size());
+        for (std::size_t file = 0; file < types.size(); ++file) EXPECT_EQ(runs[file], types[file]) << file;
+        std::vector<std::uint32_t> fromRuns;
+        runs.forEachRun([&](std::uint32_t type, std::size_t first, std::size_t end) {
+            EXPECT_EQ(first, fromRuns.size());
+            EXPECT_TRUE(fromRuns.empty() || fromRuns.back() != type) << "neighbours of one type are one run";
+            fromRuns.insert(fromRuns.end(), end - first, type);
+        });
+        EXPECT_EQ(fromRuns, types);
     }
 }
 
