@@ -31,8 +31,17 @@ std::u32string foldedCodePoints(std::string_view utf8) {
     return out;
 }
 
+// An ASCII name's bytes as case-folded code points, without making them.
+struct FoldedAscii {
+    std::string_view bytes;
+    std::size_t size() const { return bytes.size(); }
+    char32_t operator[](std::size_t i) const { return foldCase(static_cast<unsigned char>(bytes[i])); }
+};
+
 // Wildcard match with "*" and "?", backtracking only to the last "*".
-bool globMatch(std::u32string_view pattern, std::u32string_view name) {
+// `name` is case-folded code points (a u32string_view or FoldedAscii).
+template <typename Name>
+bool globMatch(std::u32string_view pattern, const Name& name) {
     std::size_t p = 0, n = 0;
     std::size_t starAt = std::u32string_view::npos, resumeAt = 0;
     while (n < name.size()) {
@@ -73,15 +82,21 @@ std::optional<FileMask> FileMask::parse(std::string_view mask) {
 }
 
 bool FileMask::matches(std::string_view fileName) const {
-    const std::u32string name = foldedCodePoints(toValidUtf8(fileName));
-    for (const std::u32string& pattern : patterns_) {
-        if (globMatch(pattern, name)) return true;
-        const std::u32string_view view(pattern);
-        if (view.size() >= 2 && view.substr(view.size() - 2) == U".*" && globMatch(view.substr(0, view.size() - 2), name)) {
-            return true;
+    const auto matchesName = [this](const auto& name) {
+        for (const std::u32string& pattern : patterns_) {
+            if (globMatch(pattern, name)) return true;
+            const std::u32string_view view(pattern);
+            if (view.size() >= 2 && view.substr(view.size() - 2) == U".*" &&
+                globMatch(view.substr(0, view.size() - 2), name)) {
+                return true;
+            }
         }
-    }
-    return false;
+        return false;
+    };
+    // Most names are ASCII: their bytes are their code points.
+    if (isAscii(fileName)) return matchesName(FoldedAscii{fileName});
+    const std::u32string name = foldedCodePoints(toValidUtf8(fileName));
+    return matchesName(std::u32string_view(name));
 }
 
 namespace {
