@@ -131,7 +131,9 @@ void DeckFiles::sortFrom(std::size_t first) {
         const auto nameOf = [this](const File& file) { return std::string_view(names_.data() + file.offset, file.length); };
         std::sort(files_.begin() + static_cast<std::ptrdiff_t>(from), files_.end(),
                   [&](const File& a, const File& b) { return nameOf(a) < nameOf(b); });
-        if (stored_ || names_.size() >= memoryBytes_) storeFilesInMemory();
+        if ((stored_ || names_.size() >= memoryBytes_) && !storeFilesInMemory()) {
+            memoryBytes_ = std::numeric_limits<std::size_t>::max();  // the system gives no temporary file
+        }
     }
     openFrom_ = size();
     openOfOneFolder_ = true;
