@@ -70,9 +70,11 @@ bool isOwnFormatHeader(const std::vector<std::string>& header, const CsvDeckColu
 }  // namespace
 
 std::optional<CsvDeckColumns> csvDeckColumns(const std::vector<std::string>& header) {
+    // Most files are not CSV: a first line without a count heading ends it.
     const std::optional<std::size_t> count = findColumn(header, kCountHeadings);
+    if (!count) return std::nullopt;
     const std::optional<std::size_t> name = findColumn(header, kNameHeadings);
-    if (!count || !name) return std::nullopt;
+    if (!name) return std::nullopt;
     return CsvDeckColumns{*count,
                           *name,
                           findColumn(header, kSetHeadings),

@@ -128,15 +128,49 @@ void DeckFiles::sortFrom(std::size_t first) {
         storeMergedRuns();
     } else {
         const std::size_t from = std::min(std::max(first, storedCount_) - storedCount_, files_.size());
-        const auto nameOf = [this](const File& file) { return std::string_view(names_.data() + file.offset, file.length); };
-        std::sort(files_.begin() + static_cast<std::ptrdiff_t>(from), files_.end(),
-                  [&](const File& a, const File& b) { return nameOf(a) < nameOf(b); });
+        sortFiles(from);
         if ((stored_ || names_.size() >= memoryBytes_) && !storeFilesInMemory()) {
             memoryBytes_ = std::numeric_limits<std::size_t>::max();  // the system gives no temporary file
         }
     }
     openFrom_ = size();
     openOfOneFolder_ = true;
+}
+
+void DeckFiles::sortFiles(std::size_t from) {
+    // Names are compared by their first sixteen bytes as two numbers first:
+    // most pairs differ there, and the whole names are compared only when
+    // they do not. Bytes past a name's end count as 0, below any byte a
+    // name holds, so a name sorts before its longer forms as by its bytes.
+    struct Key {
+        std::uint64_t head[2];
+        std::uint32_t file;
+    };
+    const auto headOf = [this](const File& file, std::size_t start) {
+        std::uint64_t head = 0;
+        for (std::size_t k = start; k < start + 8; ++k) {
+            const auto byte = k < file.length ? static_cast<unsigned char>(names_[file.offset + k]) : 0u;
+            head = (head << 8) | byte;
+        }
+        return head;
+    };
+    std::vector<Key> keys;
+    keys.reserve(files_.size() - from);
+    for (std::size_t i = from; i < files_.size(); ++i) {
+        keys.push_back({{headOf(files_[i], 0), headOf(files_[i], 8)}, static_cast<std::uint32_t>(i)});
+    }
+    const auto nameOf = [this](std::uint32_t i) {
+        return std::string_view(names_.data() + files_[i].offset, files_[i].length);
+    };
+    std::sort(keys.begin(), keys.end(), [&](const Key& a, const Key& b) {
+        if (a.head[0] != b.head[0]) return a.head[0] < b.head[0];
+        if (a.head[1] != b.head[1]) return a.head[1] < b.head[1];
+        return nameOf(a.file) < nameOf(b.file);
+    });
+    std::vector<File> sorted;
+    sorted.reserve(keys.size());
+    for (const Key& key : keys) sorted.push_back(files_[key.file]);
+    std::copy(sorted.begin(), sorted.end(), files_.begin() + static_cast<std::ptrdiff_t>(from));
 }
 
 std::filesystem::path DeckFiles::path(std::size_t index) const {

@@ -99,6 +99,8 @@ private:
     // Moves the files held in memory to the temporary file, in their order;
     // false where the system gives no such file.
     bool storeFilesInMemory();
+    // Puts the files in memory from `from` on in the order of their names.
+    void sortFiles(std::size_t from);
     // Sorts the open folder's files held in memory into a run of their own.
     void addRun();
     // The open folder's files: those of its runs and those in memory, in

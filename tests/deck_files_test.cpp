@@ -27,7 +27,10 @@ using testing::ScratchFolder;
 // bytes of 0x80 and up after every ASCII byte.
 TEST(DeckFilesOrder, NamesSortByTheirBytesFromWhereAskedOn) {
     const std::vector<std::string> names = {"b.txt", "a.txt", "\xE9\x9D\x92.txt", "B.txt", "a", "a.txt.bak",
-                                            "\xC3\xA9.txt", "10.txt", "9.txt", "a b.txt"};
+                                            "\xC3\xA9.txt", "10.txt", "9.txt", "a b.txt",
+                                            // Alike in their first sixteen bytes and more.
+                                            "abcdefghijklmnopB.txt", "abcdefghijklmnop", "abcdefghijklmnopA.txt",
+                                            "abcdefghijklmno", "abcdefghijklmnop\xFF", "abcdefghijklmnopA"};
     for (const std::size_t first : {0u, 3u}) {
         DeckFiles files;
         const std::uint32_t folder = files.addFolder("/decks");
