@@ -235,5 +235,40 @@ TEST(DeckFilesStored, GivenPathsAreNeverSorted) {
     for (std::size_t i = 0; i < paths.size(); i += 997) EXPECT_EQ(files.path(i), paths[i]);
 }
 
+#ifndef _WIN32
+// A real folder whose names outgrow memory lists as one that does not:
+// sorted by their bytes, each read through the listing, with or without a
+// temporary folder to keep the names in.
+TEST(DeckFilesStored, AFolderOfLongNamesListsInOrder) {
+    ScratchFolder folder;
+    std::vector<std::string> names;
+    std::mt19937 random(3);
+    // 2,400 names of about 245 bytes: more than a listing keeps in memory.
+    // All are links to one file, which is quicker to make than many files.
+    const std::filesystem::path deck = folder.write("deck", "1,AB-001,a\n");
+    for (int i = 0; i < 2400; ++i) {
+        std::string name = std::to_string(random() % 1000) + std::string(230, 'x') + std::to_string(i) + ".txt";
+        std::filesystem::create_hard_link(deck, folder.path() / name);
+        names.push_back(std::move(name));
+    }
+    folder.write("other.dat", "");
+    std::sort(names.begin(), names.end());
+    for (const bool withTemporaryFolder : {true, false}) {
+        std::optional<TemporaryFolderSetting> noFolder;
+        if (!withTemporaryFolder) noFolder.emplace("/nonexistent-folder-of-sormel-tests");
+        const DeckFiles files = listDeckFiles(folder.path(), *FileMask::parse("*.txt"));
+        ASSERT_EQ(files.size(), names.size());
+        for (std::size_t i = 0; i < names.size(); ++i) {
+            ASSERT_EQ(files.name(i), names[i]) << i;
+            if (i % 500 == 0) {
+                std::string bytes;
+                readWholeFile(files.folderOf(i), files.nameText(i), bytes);
+                EXPECT_EQ(bytes, "1,AB-001,a\n");
+            }
+        }
+    }
+}
+#endif
+
 }  // namespace
 }  // namespace sormel
