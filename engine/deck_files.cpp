@@ -43,48 +43,43 @@ void DeckFiles::add(std::uint32_t folder, std::string_view name) {
     nameBytes_ += name.size() + 1;
     if (size() > openFrom_ && folder != openFolder_) openOfOneFolder_ = false;
     openFolder_ = folder;
-    files_.push_back({static_cast<std::uint32_t>(names_.size()), static_cast<std::uint32_t>(name.size()), folder});
-    names_ += name;
-    names_ += '\0';
+    addInMemory(folder, name);
     // Too many names for memory: those of folders already sorted go to the
     // temporary file as they are; the open folder's become a sorted run.
     if (names_.size() < memoryBytes_ || !openOfOneFolder_) return;
-    if (!runs_ && !(runs_ = SortedRuns::create())) {
-        memoryBytes_ = std::numeric_limits<std::size_t>::max();  // the system gives no temporary file
-        return;
-    }
-    if (openFrom_ > storedCount_) {
-        const auto open = files_.begin() + static_cast<std::ptrdiff_t>(openFrom_ - storedCount_);
-        std::vector<File> openFiles(open, files_.end());
-        files_.erase(open, files_.end());
-        std::string openNames = names_;  // where openFiles point to
-        const bool stored = storeFilesInMemory();
-        names_ = std::move(openNames);
-        files_.insert(files_.end(), openFiles.begin(), openFiles.end());
-        if (!stored) {
-            runs_.reset();
-            memoryBytes_ = std::numeric_limits<std::size_t>::max();
-            return;
-        }
+    if (!runs_ && !(runs_ = SortedRuns::create())) return keepInMemory();
+    if (openFrom_ > storedCount_ && !storeFilesInMemory(openFrom_ - storedCount_)) {
+        runs_.reset();
+        return keepInMemory();
     }
     addRun();
 }
 
-bool DeckFiles::storeFilesInMemory() {
+void DeckFiles::addInMemory(std::uint32_t folder, std::string_view name) {
+    files_.push_back({static_cast<std::uint32_t>(names_.size()), static_cast<std::uint32_t>(name.size()), folder});
+    names_ += name;
+    names_ += '\0';
+}
+
+bool DeckFiles::storeFilesInMemory(std::size_t count) {
     if (!stored_) {
         std::unique_ptr<StoredNames> stored = StoredNames::create();
         if (!stored) return false;
         stored_ = std::move(stored);
     }
-    for (const File& file : files_) {
-        stored_->add(std::string_view(names_.data() + file.offset, file.length), file.folder);
+    const auto end = files_.begin() + static_cast<std::ptrdiff_t>(count);
+    for (auto file = files_.begin(); file != end; ++file) {
+        stored_->add(std::string_view(names_.data() + file->offset, file->length), file->folder);
     }
     stored_->write();
-    storedCount_ += files_.size();
-    // What memory held goes, capacity and all.
+    storedCount_ += count;
+    files_.erase(files_.begin(), end);
+    return true;
+}
+
+void DeckFiles::releaseMemory() {
     files_ = std::vector<File>();
     names_ = std::string();
-    return true;
 }
 
 void DeckFiles::addRun() {
@@ -104,21 +99,14 @@ void DeckFiles::storeMergedRuns() {
         runs_->merge([&](std::string_view name) { stored_->add(name, openFolder_); });
         stored_->write();
         storedCount_ += runCount_;
+        releaseMemory();
     } else {
         // The system gives no second temporary file: the names come back to memory.
-        runs_->merge([&](std::string_view name) {
-            files_.push_back({static_cast<std::uint32_t>(names_.size()), static_cast<std::uint32_t>(name.size()), openFolder_});
-            names_ += name;
-            names_ += '\0';
-        });
-        memoryBytes_ = std::numeric_limits<std::size_t>::max();
+        runs_->merge([&](std::string_view name) { addInMemory(openFolder_, name); });
+        keepInMemory();
     }
     runCount_ = 0;
     runs_.reset();
-    if (stored_) {
-        files_ = std::vector<File>();
-        names_ = std::string();
-    }
 }
 
 void DeckFiles::sortFrom(std::size_t first) {
@@ -129,8 +117,12 @@ void DeckFiles::sortFrom(std::size_t first) {
     } else {
         const std::size_t from = std::min(std::max(first, storedCount_) - storedCount_, files_.size());
         sortFiles(from);
-        if ((stored_ || names_.size() >= memoryBytes_) && !storeFilesInMemory()) {
-            memoryBytes_ = std::numeric_limits<std::size_t>::max();  // the system gives no temporary file
+        if (stored_ || names_.size() >= memoryBytes_) {
+            if (storeFilesInMemory(files_.size())) {
+                releaseMemory();
+            } else {
+                keepInMemory();
+            }
         }
     }
     openFrom_ = size();

@@ -10,6 +10,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <filesystem>
+#include <limits>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -96,9 +97,16 @@ private:
         std::uint32_t folder;  // into folders_
     };
 
-    // Moves the files held in memory to the temporary file, in their order;
-    // false where the system gives no such file.
-    bool storeFilesInMemory();
+    // The file `name` of `folder` after those in memory.
+    void addInMemory(std::uint32_t folder, std::string_view name);
+    // Moves the first `count` files held in memory to the temporary file,
+    // in their order (their names' bytes stay); false where the system
+    // gives no such file.
+    bool storeFilesInMemory(std::size_t count);
+    // Lets go of the memory the files held, capacity and all.
+    void releaseMemory();
+    // The system gives no temporary file: every name stays in memory.
+    void keepInMemory() { memoryBytes_ = std::numeric_limits<std::size_t>::max(); }
     // Puts the files in memory from `from` on in the order of their names.
     void sortFiles(std::size_t from);
     // Sorts the open folder's files held in memory into a run of their own.

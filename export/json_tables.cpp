@@ -20,6 +20,17 @@ using Json = nlohmann::ordered_json;
 constexpr char kPathSeparator = '\x1F';
 constexpr std::size_t kPiece = 64 * 1024;
 
+// `[a,b,…]`, each item written by `each`.
+template <typename Items, typename Each>
+void appendArray(std::string& out, const Items& items, Each each) {
+    out += '[';
+    for (std::size_t i = 0; i < items.size(); ++i) {
+        if (i > 0) out += ',';
+        each(out, items[i]);
+    }
+    out += ']';
+}
+
 // Reads the document's events and writes the packed text. Each open value
 // is a frame; a value inside a table row is made apart (`captured`) and
 // put in its cell once whole, since a row's cells go in the order of the
@@ -232,13 +243,8 @@ bool Packer::end_object() {
         break;
     case Kind::Row: {
         Frame& table = stack_[frame.table];
-        std::string& out = *table.out;
-        out += '[';
-        for (std::size_t i = 0; i < table.cells.size(); ++i) {
-            if (i > 0) out += ',';
-            out += table.cells[i] ? *table.cells[i] : "null";
-        }
-        out += ']';
+        appendArray(*table.out, table.cells,
+                    [](std::string& out, const std::optional<std::string>& cell) { out += cell ? *cell : "null"; });
         table.cells.clear();
         break;
     }
@@ -272,13 +278,9 @@ bool Packer::end_array() {
         *frame.out += ']';
         break;
     case Kind::Table: {
-        std::string& out = *frame.out;
-        out += "],\"$names\":[";
-        for (std::size_t i = 0; i < frame.names.size(); ++i) {
-            if (i > 0) out += ',';
-            appendJsonString(out, frame.names[i]);
-        }
-        out += "]}";
+        *frame.out += "],\"$names\":";
+        appendArray(*frame.out, frame.names, [](std::string& out, const std::string& name) { appendJsonString(out, name); });
+        *frame.out += '}';
         break;
     }
     default:
