@@ -115,6 +115,8 @@ private:
         std::vector<std::size_t> filesByFormat;
     };
     AnalysisStatus listFolder(const std::filesystem::path& folder, bool baseline, Folder& into) const;
+    // listFolder, with a folder that cannot be read told as a failure.
+    AnalysisStatus listOne(const std::filesystem::path& folder, bool baseline, Folder& into) const;
     AnalysisStatus tally(AnalysisHost& host, bool baseline, Folder& folder);
     // Reads the results the request names, once; Refused when they cannot be used.
     AnalysisStatus readResultsSource();

@@ -70,6 +70,11 @@ TEST(FolderAnalysis, WhatStopsTheAnalysisBeforeADeckIsRead) {
          "比較するフォルダーに集計対象ファイルがありません。\nフォルダー: " + empty.path().string()},
         {"a folder that is gone", missing, "*.txt", {}, AnalysisOutcome::Failed, ""},
         {"a baseline that is gone", decks.path(), "*.txt", missing, AnalysisOutcome::Failed, ""},
+        // Both are listed at once; the folder's own failure is told first.
+        {"no deck in either", empty.path(), "*.txt", empty.path(), AnalysisOutcome::Failed,
+         "集計対象ファイルがありません。"},
+        {"a folder that is gone, and no deck in the baseline", missing, "*.txt", empty.path(),
+         AnalysisOutcome::Failed, "フォルダーを読み込めません。"},
     };
     for (const Case& c : cases) {
         AnalysisRequest request;
