@@ -29,6 +29,8 @@ public:
     // `memoryBytes` (and stay in memory where the system gives none).
     DeckFiles() = default;
     explicit DeckFiles(std::size_t memoryBytes) : memoryBytes_(memoryBytes) {}
+    // A listing that keeps every name in memory, however many.
+    static DeckFiles inMemory() { return DeckFiles(std::numeric_limits<std::size_t>::max()); }
 
     // The files at `paths`, in that order, each in the folder its path
     // names; their relative names are their names alone.

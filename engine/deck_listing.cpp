@@ -6,6 +6,7 @@
 #include "engine/file_error.h"
 #include "engine/path_bytes.h"
 #include "engine/shown_names.h"
+#include "engine/spill_file.h"
 #include "engine/system_file.h"
 #include "engine/text_decoding.h"
 
@@ -126,12 +127,26 @@ std::size_t addDeckFiles(DeckFiles& files, const std::filesystem::path& folder, 
     return files.size() - first;
 }
 
+// Makes a listing with `list`, given an empty DeckFiles to fill. Should the
+// temporary file of a long listing fail (a full disk), the listing is made
+// again with every name in memory, as it would be where the system gives no
+// temporary file.
+template <typename List>
+auto listWithNamesKept(List list) {
+    try {
+        return list(DeckFiles());
+    } catch (const SpillFileError&) {
+        return list(DeckFiles::inMemory());
+    }
+}
+
 }  // namespace
 
 DeckFiles listDeckFiles(const std::filesystem::path& folder, const FileMask& mask) {
-    DeckFiles files;
-    addDeckFiles(files, folder, {}, mask);
-    return files;
+    return listWithNamesKept([&](DeckFiles files) {
+        addDeckFiles(files, folder, {}, mask);
+        return files;
+    });
 }
 
 std::vector<std::filesystem::path> listSubFolders(const std::filesystem::path& folder) {
@@ -145,8 +160,11 @@ std::vector<std::filesystem::path> listSubFolders(const std::filesystem::path& f
     return paths;
 }
 
-TypedDeckFiles listDeckFilesByFolder(const std::filesystem::path& folder, const FileMask& mask) {
+namespace {
+
+TypedDeckFiles listByFolder(const std::filesystem::path& folder, const FileMask& mask, DeckFiles files) {
     TypedDeckFiles listing;
+    listing.files = std::move(files);
     auto add = [&](std::size_t count, std::size_t type) {
         listing.typeOfFile.append(count, static_cast<std::uint32_t>(type));
     };
@@ -176,6 +194,12 @@ TypedDeckFiles listDeckFilesByFolder(const std::filesystem::path& folder, const 
         listing.typeNames.push_back(names.give(shownFolderName(bytes)));
     }
     return listing;
+}
+
+}  // namespace
+
+TypedDeckFiles listDeckFilesByFolder(const std::filesystem::path& folder, const FileMask& mask) {
+    return listWithNamesKept([&](DeckFiles files) { return listByFolder(folder, mask, std::move(files)); });
 }
 
 DistinctNames distinctTypeNames() {

@@ -11,7 +11,16 @@
 #include <memory>
 #include <string_view>
 
+#include "engine/file_error.h"
+
 namespace sormel {
+
+// A spill file could not take more bytes: its disk is full, or a limit on
+// file sizes is reached. What was written can still be read.
+class SpillFileError : public FileError {
+public:
+    using FileError::FileError;
+};
 
 class SpillFile {
 public:
@@ -25,8 +34,8 @@ public:
     SpillFile(const SpillFile&) = delete;
     SpillFile& operator=(const SpillFile&) = delete;
 
-    // Adds `bytes` at the end. Throws FileError when they cannot be written
-    // or the file would outgrow kMostBytes.
+    // Adds `bytes` at the end. Throws SpillFileError when they cannot be
+    // written or the file would outgrow kMostBytes.
     void append(std::string_view bytes);
     std::uint64_t size() const { return size_; }
 

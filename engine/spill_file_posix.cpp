@@ -50,14 +50,14 @@ SpillFile::~SpillFile() {
 
 void SpillFile::append(std::string_view bytes) {
     if (bytes.size() > kMostBytes - size_) {
-        throw FileError("一時ファイルに入りきりません（4 GiB まで）。\nフォルダー: " + displayPath(folder_));
+        throw SpillFileError("一時ファイルに入りきりません（4 GiB まで）。\nフォルダー: " + displayPath(folder_));
     }
     while (!bytes.empty()) {
         const ssize_t written = ::pwrite(descriptor_, bytes.data(), bytes.size(), static_cast<off_t>(size_));
         if (written < 0 && errno == EINTR) continue;
         if (written <= 0) {
             const int error = written < 0 ? errno : ENOSPC;
-            throw FileError("一時ファイルに書き込めません。" + describeSystemError(error) + "\nフォルダー: " + displayPath(folder_));
+            throw SpillFileError("一時ファイルに書き込めません。" + describeSystemError(error) + "\nフォルダー: " + displayPath(folder_));
         }
         size_ += static_cast<std::uint64_t>(written);
         bytes.remove_prefix(static_cast<std::size_t>(written));

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <csignal>
 #include <cstdlib>
 #include <optional>
 #include <numeric>
@@ -16,6 +17,10 @@
 #include "engine/system_file.h"
 #include "engine/text_decoding.h"
 #include "test_support.h"
+
+#ifndef _WIN32
+#include <sys/resource.h>
+#endif
 
 namespace sormel {
 namespace {
@@ -236,9 +241,33 @@ TEST(DeckFilesStored, GivenPathsAreNeverSorted) {
 }
 
 #ifndef _WIN32
+// Files may grow to at most `bytes` while the object lives (writes beyond
+// fail, as on a full disk).
+class FileSizeLimit {
+public:
+    explicit FileSizeLimit(rlim_t bytes) {
+        getrlimit(RLIMIT_FSIZE, &old_);
+        oldSignal_ = std::signal(SIGXFSZ, SIG_IGN);
+        rlimit limit = old_;
+        limit.rlim_cur = bytes;
+        setrlimit(RLIMIT_FSIZE, &limit);
+    }
+    ~FileSizeLimit() {
+        setrlimit(RLIMIT_FSIZE, &old_);
+        std::signal(SIGXFSZ, oldSignal_);
+    }
+    FileSizeLimit(const FileSizeLimit&) = delete;
+    FileSizeLimit& operator=(const FileSizeLimit&) = delete;
+
+private:
+    rlimit old_{};
+    void (*oldSignal_)(int) = SIG_DFL;
+};
+
 // A real folder whose names outgrow memory lists as one that does not:
-// sorted by their bytes, each read through the listing, with or without a
-// temporary folder to keep the names in.
+// sorted by their bytes, each read through the listing, with a temporary
+// folder to keep the names in, without one, and with one that runs out of
+// room on the way.
 TEST(DeckFilesStored, AFolderOfLongNamesListsInOrder) {
     ScratchFolder folder;
     std::vector<std::string> names;
@@ -253,10 +282,14 @@ TEST(DeckFilesStored, AFolderOfLongNamesListsInOrder) {
     }
     folder.write("other.dat", "");
     std::sort(names.begin(), names.end());
-    for (const bool withTemporaryFolder : {true, false}) {
+    enum class Temporary { Folder, None, Full };
+    for (const Temporary temporary : {Temporary::Folder, Temporary::None, Temporary::Full}) {
         std::optional<TemporaryFolderSetting> noFolder;
-        if (!withTemporaryFolder) noFolder.emplace("/nonexistent-folder-of-sormel-tests");
+        if (temporary == Temporary::None) noFolder.emplace("/nonexistent-folder-of-sormel-tests");
+        std::optional<FileSizeLimit> full;
+        if (temporary == Temporary::Full) full.emplace(64 * 1024);
         const DeckFiles files = listDeckFiles(folder.path(), *FileMask::parse("*.txt"));
+        full.reset();
         ASSERT_EQ(files.size(), names.size());
         for (std::size_t i = 0; i < names.size(); ++i) {
             ASSERT_EQ(files.name(i), names[i]) << i;
