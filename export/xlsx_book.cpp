@@ -13,6 +13,9 @@ namespace {
 // enough for several threads to share a sheet, large enough to lose
 // nothing measurable of the compression.
 constexpr std::size_t kPiece = 128 * 1024;
+// Finished sheets that may wait for their rows at once before the next
+// sheet waits for the first of them.
+constexpr std::size_t kSheetsUnderWay = 8;
 
 const char* const kSheetHead =
     "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>\n"
@@ -265,23 +268,28 @@ Sheet& Book::addSheet(const std::string& name) {
 void Book::finishSheet() {
     if (!sheet_) return;
     sheet_->passRowsOn(true);
-    writeFinishedSheet();
-    written_ = std::move(sheet_);
+    // Its rows' buffer goes with it; the next sheet takes a spare one.
+    std::string().swap(sheet_->pending_);
+    written_.push_back(std::move(sheet_));
+    writeFinishedSheets(false);
 }
 
-void Book::writeFinishedSheet() {
-    if (!written_) return;
-    deflater_.wait(written_->rowsUnderWay_);
-    const std::size_t chart = written_->chart_ ? ++charts_ : 0;
-    written_->writeTo(zip_, chart);
-    if (written_->filter_) filters_.push_back(*written_->filter_);
-    written_.reset();
+void Book::writeFinishedSheets(bool all) {
+    while (!written_.empty()) {
+        Sheet& sheet = *written_.front();
+        if (!all && written_.size() <= kSheetsUnderWay && !deflater_.finished(sheet.rowsUnderWay_)) return;
+        deflater_.wait(sheet.rowsUnderWay_);
+        const std::size_t chart = sheet.chart_ ? ++charts_ : 0;
+        sheet.writeTo(zip_, chart);
+        if (sheet.filter_) filters_.push_back(*sheet.filter_);
+        written_.pop_front();
+    }
 }
 
 void Book::close() {
     if (closed_) return;
     finishSheet();
-    writeFinishedSheet();
+    writeFinishedSheets(true);
     zip_.addPart("xl/workbook.xml", workbookXml(names_, filters_));
     zip_.addPart("xl/_rels/workbook.xml.rels", workbookRelationshipsXml(names_.size()));
     zip_.addPart("xl/theme/theme1.xml", kThemeXml);

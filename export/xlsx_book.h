@@ -1,12 +1,13 @@
 // An Excel workbook written as it is made: each sheet's rows are deflated
 // as they come (on threads of their own) and the sheet goes to the sink
-// once the next one is done with, so that a workbook of many types and cards is
-// never whole in memory. What it writes is what Excel's own files hold
+// once they are, so that a workbook of many types and cards is never
+// whole in memory. What it writes is what Excel's own files hold
 // (the parts and their XML as Excel 2007 writes them); only features the
 // reports use are there.
 #pragma once
 
 #include <ctime>
+#include <deque>
 #include <memory>
 #include <optional>
 #include <string>
@@ -93,7 +94,9 @@ private:
     friend class Sheet;
     std::size_t styleIndex(Style style);
     void finishSheet();
-    void writeFinishedSheet();
+    // Writes the finished sheets, in order, whose rows are all deflated;
+    // with `all`, or while too many wait, waits for them.
+    void writeFinishedSheets(bool all);
 
     ZipWriter zip_;
     std::time_t created_;
@@ -104,9 +107,11 @@ private:
     std::vector<SheetFilter> filters_;
     NumberTexts numbers_;
     std::unique_ptr<Sheet> sheet_;
-    // The sheet before it, its last rows perhaps still being deflated; it
-    // goes into the zip when the sheet after it is done with.
-    std::unique_ptr<Sheet> written_;
+    // The sheets before it whose last rows are still being deflated, in
+    // order; each goes into the zip once its rows are done. A workbook of
+    // many small sheets keeps every deflating thread busy this way, rather
+    // than waiting for each sheet in turn.
+    std::deque<std::unique_ptr<Sheet>> written_;
     std::size_t charts_ = 0;
     bool closed_ = false;
     // Declared last, so that its threads are stopped before the sheets

@@ -77,6 +77,12 @@ void RowDeflater::wait(Batch& batch) {
     throwFailure();
 }
 
+bool RowDeflater::finished(const Batch& batch) {
+    const std::lock_guard lock(mutex_);
+    throwFailure();
+    return batch.unfinished_ == 0;
+}
+
 void RowDeflater::work() {
     std::unique_lock lock(mutex_);
     for (;;) {

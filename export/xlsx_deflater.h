@@ -41,6 +41,8 @@ public:
     // Returns once every piece of `batch` is deflated. A failure on a
     // thread is thrown here and by every later call.
     void wait(Batch& batch);
+    // Whether every piece of `batch` is deflated, without waiting.
+    bool finished(const Batch& batch);
 
     // The machine's threads, at most four: deflating is the only work.
     static unsigned threadsWanted();

@@ -138,30 +138,44 @@ namespace sormel::xlsx {
 namespace {
 
 // Sheets far larger than one deflated piece, their last pieces still under
-// way when the next sheet begins, come out whole and in order.
-TEST(XlsxBook, LargeSheetsComeOutWholeAndInOrder) {
+// way when the next sheet begins, and runs of sheets smaller than one piece,
+// many deflating at once, come out whole and in order.
+TEST(XlsxBook, SheetsLargeAndSmallComeOutWholeAndInOrder) {
+    const std::vector<Row> rowsOfSheet = {30000, 30000, 2, 0, 1, 5,  3, 1, 2, 700, 1, 4, 2,
+                                          1,     3,     30000, 1, 2, 6, 1, 0, 3, 1, 12000};
     StringSink bytes;
-    std::string expected[3];
+    std::vector<std::string> expected(rowsOfSheet.size());
     {
         Book book(bytes, 0);
-        for (int sheet = 0; sheet < 3; ++sheet) {
+        for (std::size_t sheet = 0; sheet < rowsOfSheet.size(); ++sheet) {
             Sheet& written = book.addSheet("s" + std::to_string(sheet));
-            for (Row row = 0; row < 30000; ++row) {
-                written.number(row, 1, row * 3 + sheet);
+            for (Row row = 0; row < rowsOfSheet[sheet]; ++row) {
+                const auto value = static_cast<double>(row * 100 + sheet);
+                written.number(row, 1, value);
                 expected[sheet] += "<row r=\"" + std::to_string(row + 1) + "\"><c r=\"B" + std::to_string(row + 1) +
-                                   "\"><v>" + std::to_string(row * 3 + sheet) + "</v></c></row>";
+                                   "\"><v>" + std::to_string(row * 100 + sheet) + "</v></c></row>";
             }
         }
         book.close();
     }
     testing::ScratchFolder scratch;
     const std::filesystem::path file = scratch.write("b.xlsx", bytes.take());
-    for (int sheet = 0; sheet < 3; ++sheet) {
-        const auto xml = testing::runProgram(
-            "unzip -p " + testing::shellQuoted(file) + " xl/worksheets/sheet" + std::to_string(sheet + 1) + ".xml", scratch);
+    const std::string names = testing::runProgram("unzip -Z1 " + testing::shellQuoted(file), scratch).out;
+    std::size_t after = 0;
+    for (std::size_t sheet = 0; sheet < rowsOfSheet.size(); ++sheet) {
+        const std::string part = "xl/worksheets/sheet" + std::to_string(sheet + 1) + ".xml";
+        const std::size_t at = names.find(part + "\n");
+        ASSERT_NE(at, std::string::npos) << part;
+        EXPECT_GE(at, after) << part << " out of order";
+        after = at;
+        const auto xml = testing::runProgram("unzip -p " + testing::shellQuoted(file) + " " + part, scratch);
+        if (rowsOfSheet[sheet] == 0) {
+            EXPECT_NE(xml.out.find("<sheetData/>"), std::string::npos) << part;
+            continue;
+        }
         const std::size_t rows = xml.out.find("<sheetData>") + 11;
-        EXPECT_TRUE(xml.out.compare(rows, expected[sheet].size(), expected[sheet]) == 0) << sheet;
-        EXPECT_EQ(xml.out.substr(rows + expected[sheet].size(), 13), "</sheetData><");
+        EXPECT_TRUE(xml.out.compare(rows, expected[sheet].size(), expected[sheet]) == 0) << part;
+        EXPECT_EQ(xml.out.substr(rows + expected[sheet].size(), 13), "</sheetData><") << part;
     }
     EXPECT_EQ(testing::runProgram("unzip -t " + testing::shellQuoted(file), scratch).status, 0);
 }
