@@ -44,7 +44,7 @@ skip+=:DeckTypes.SubFoldersAreTypesWithTablesOfTheirOwn
 skip+=:ReportXlsx.HoldsTheCardsWithTextNumbersPercentagesAFrozenHeaderAndAFilter
 skip+=:ReportXlsx.TextsStayAsWrittenWhereXmlOrExcelWouldChangeThem
 skip+=:ReportXlsxTypes.*:ReportColumns.CsvJsonAndWorkbookAgreeOnEveryTitleKeyAndValue
-skip+=:XlsxZip.PiecesDeflatedApartJoinIntoOnePartThatUnzips:XlsxBook.LargeSheetsComeOutWholeAndInOrder
+skip+=:XlsxZip.PiecesDeflatedApartJoinIntoOnePartThatUnzips:XlsxBook.SheetsLargeAndSmallComeOutWholeAndInOrder
 # - the process's threads counted in /proc:
 skip+=:ReadAheadRun.RunsAsManyWorkersAsAskedAndNoneOutlivesTheRun
 # - symbolic links, which Windows gives only to administrators:
