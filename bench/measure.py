@@ -14,7 +14,6 @@ import os
 import statistics
 import subprocess
 import sys
-import time
 
 DROP_CACHES = "/proc/sys/vm/drop_caches"
 

@@ -22,7 +22,7 @@ constexpr std::size_t kMostPerField = std::numeric_limits<std::uint32_t>::max();
 
 DeckFiles DeckFiles::ofPaths(const std::vector<std::filesystem::path>& paths) {
     // Files in the order given: none is ever sorted, so none goes to runs.
-    DeckFiles files(std::numeric_limits<std::size_t>::max());
+    DeckFiles files = inMemory();
     for (const std::filesystem::path& path : paths) {
         std::filesystem::path folder = path.parent_path();
         if (files.folders_.empty() || files.folders_.back().path != folder) files.addFolder(std::move(folder));

@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cstring>
-#include <iterator>
 
 namespace sormel {
 namespace {
@@ -22,7 +21,7 @@ std::unique_ptr<StoredNames> StoredNames::create() {
 
 void StoredNames::add(std::string_view name, std::uint32_t folder) {
     if (count_ % kStep == 0) starts_.push_back(static_cast<std::uint32_t>(file_->size() + pending_.size()));
-    if (folders_.empty() || folders_.back().folder != folder) folders_.push_back({count_, folder});
+    folders_.append(1, folder);
     pending_ += name;
     pending_ += '\0';
     ++count_;
@@ -38,12 +37,6 @@ const char* StoredNames::nameText(std::size_t index) const {
     const char* name = file_->bytes() + starts_[index / kStep];
     for (std::size_t skip = index % kStep; skip > 0; --skip) name += std::strlen(name) + 1;
     return name;
-}
-
-std::uint32_t StoredNames::folderIndex(std::size_t index) const {
-    const auto after = std::upper_bound(folders_.begin(), folders_.end(), index,
-                                        [](std::size_t file, const FolderRun& run) { return file < run.first; });
-    return std::prev(after)->folder;
 }
 
 void StoredNames::letGoBefore(std::size_t index) const {
@@ -74,7 +67,8 @@ void SortedRuns::addRun(std::vector<std::string_view>& names) {
 }
 
 bool SortedRuns::fill(Cursor& cursor) const {
-    while (cursor.read.find('\0', cursor.at) == std::string::npos) {
+    std::size_t nul = 0;
+    while ((nul = cursor.read.find('\0', cursor.at)) == std::string::npos) {
         if (cursor.next == cursor.end) return false;
         cursor.read.erase(0, cursor.at);
         cursor.at = 0;
@@ -84,6 +78,7 @@ bool SortedRuns::fill(Cursor& cursor) const {
         file_->readAt(cursor.next, cursor.read.data() + kept, wanted);
         cursor.next += wanted;
     }
+    cursor.length = nul - cursor.at;
     return true;
 }
 

@@ -15,6 +15,7 @@
 #include <string_view>
 #include <vector>
 
+#include "engine/file_types.h"
 #include "engine/spill_file.h"
 
 namespace sormel {
@@ -33,7 +34,7 @@ public:
     std::size_t size() const { return count_; }
     // The file's name, NUL-terminated; valid while the object lives.
     const char* nameText(std::size_t index) const;
-    std::uint32_t folderIndex(std::size_t index) const;
+    std::uint32_t folderIndex(std::size_t index) const { return folders_[index]; }
     // Files before `index` are not needed soon (see SpillFile::letGo).
     void letGoBefore(std::size_t index) const;
 
@@ -44,11 +45,7 @@ private:
     std::unique_ptr<SpillFile> file_;
     std::string pending_;                   // added and not yet written
     std::vector<std::uint32_t> starts_;     // of files 0, kStep, 2 kStep, …
-    struct FolderRun {
-        std::size_t first;  // the folder's first file
-        std::uint32_t folder;
-    };
-    std::vector<FolderRun> folders_;
+    FileTypes folders_;                     // each file's folder, kept as runs as types are
     std::size_t count_ = 0;
 };
 
@@ -76,10 +73,11 @@ private:
         std::uint64_t end;   // the run's end
         std::string read;    // bytes read and not yet passed
         std::size_t at = 0;  // the current name's start in `read`
-        std::string_view name() const { return read.data() + at; }
+        std::size_t length = 0;  // and its length, once read whole
+        std::string_view name() const { return std::string_view(read.data() + at, length); }
     };
-    // Makes sure the cursor's current name was read whole; false at the
-    // run's end.
+    // Makes sure the cursor's current name was read whole, and notes its
+    // length; false at the run's end.
     bool fill(Cursor& cursor) const;
 
     std::unique_ptr<SpillFile> file_;
@@ -102,7 +100,7 @@ void SortedRuns::merge(Each each) const {
         std::pop_heap(heap.begin(), heap.end(), later);
         Cursor& least = cursors[heap.back()];
         each(least.name());
-        least.at += least.name().size() + 1;
+        least.at += least.length + 1;
         if (fill(least)) {
             std::push_heap(heap.begin(), heap.end(), later);
         } else {
