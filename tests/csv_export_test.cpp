@@ -1,9 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <sys/resource.h>
-
-#include <csignal>
-
 #include "export/atomic_file.h"
 #include "export/csv_writer.h"
 #include "engine/deck_listing.h"
@@ -119,19 +115,15 @@ TEST_F(AtomicSave, FailuresLeaveTheOldFileAndNoTemporaryFile) {
 
 TEST_F(AtomicSave, AWriteThatFailsMidwayLeavesTheOldFile) {
     writeFileAtomically(target, "old");
-    std::signal(SIGXFSZ, SIG_IGN);
-    rlimit saved{};
-    getrlimit(RLIMIT_FSIZE, &saved);
-    rlimit small = saved;
-    small.rlim_cur = 4096;
-    setrlimit(RLIMIT_FSIZE, &small);
-    try {
-        writeFileAtomically(target, std::string(100000, 'x'));
-        ADD_FAILURE() << "no error";
-    } catch (const SaveError& error) {
-        EXPECT_NE(std::string(error.what()).find("大きすぎます"), std::string::npos) << error.what();
+    {
+        const testing::FileSizeLimit small(4096);
+        try {
+            writeFileAtomically(target, std::string(100000, 'x'));
+            ADD_FAILURE() << "no error";
+        } catch (const SaveError& error) {
+            EXPECT_NE(std::string(error.what()).find("大きすぎます"), std::string::npos) << error.what();
+        }
     }
-    setrlimit(RLIMIT_FSIZE, &saved);
     EXPECT_EQ(readFile(target), "old");
     EXPECT_TRUE(onlyTargetLeft());
 }

@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <csignal>
 #include <cstdlib>
 #include <optional>
 #include <numeric>
@@ -18,9 +17,6 @@
 #include "engine/text_decoding.h"
 #include "test_support.h"
 
-#ifndef _WIN32
-#include <sys/resource.h>
-#endif
 
 namespace sormel {
 namespace {
@@ -241,29 +237,6 @@ TEST(DeckFilesStored, GivenPathsAreNeverSorted) {
 }
 
 #ifndef _WIN32
-// Files may grow to at most `bytes` while the object lives (writes beyond
-// fail, as on a full disk).
-class FileSizeLimit {
-public:
-    explicit FileSizeLimit(rlim_t bytes) {
-        getrlimit(RLIMIT_FSIZE, &old_);
-        oldSignal_ = std::signal(SIGXFSZ, SIG_IGN);
-        rlimit limit = old_;
-        limit.rlim_cur = bytes;
-        setrlimit(RLIMIT_FSIZE, &limit);
-    }
-    ~FileSizeLimit() {
-        setrlimit(RLIMIT_FSIZE, &old_);
-        std::signal(SIGXFSZ, oldSignal_);
-    }
-    FileSizeLimit(const FileSizeLimit&) = delete;
-    FileSizeLimit& operator=(const FileSizeLimit&) = delete;
-
-private:
-    rlimit old_{};
-    void (*oldSignal_)(int) = SIG_DFL;
-};
-
 // A real folder whose names outgrow memory lists as one that does not:
 // sorted by their bytes, each read through the listing, with a temporary
 // folder to keep the names in, without one, and with one that runs out of
@@ -286,7 +259,7 @@ TEST(DeckFilesStored, AFolderOfLongNamesListsInOrder) {
     for (const Temporary temporary : {Temporary::Folder, Temporary::None, Temporary::Full}) {
         std::optional<TemporaryFolderSetting> noFolder;
         if (temporary == Temporary::None) noFolder.emplace("/nonexistent-folder-of-sormel-tests");
-        std::optional<FileSizeLimit> full;
+        std::optional<testing::FileSizeLimit> full;
         if (temporary == Temporary::Full) full.emplace(64 * 1024);
         const DeckFiles files = listDeckFiles(folder.path(), *FileMask::parse("*.txt"));
         full.reset();

@@ -1,7 +1,9 @@
 #include "test_support.h"
 
+#include <sys/resource.h>
 #include <sys/wait.h>
 
+#include <csignal>
 #include <cstdlib>
 #include <fstream>
 #include <random>
@@ -76,6 +78,27 @@ bool RecordingHost::keepGoing(bool fileStart) {
 
 void RecordingHost::fileFinished(std::size_t index, bool sorted) {
     calls.push_back("finish " + std::to_string(index) + (sorted ? " sorted" : ""));
+}
+
+FileSizeLimit::FileSizeLimit(unsigned long long bytes) {
+    rlimit limit{};
+    if (getrlimit(RLIMIT_FSIZE, &limit) != 0) return;
+    oldCurrent_ = limit.rlim_cur;
+    oldMost_ = limit.rlim_max;
+    oldSignal_ = std::signal(SIGXFSZ, SIG_IGN);
+    limit.rlim_cur = bytes;
+    limited_ = setrlimit(RLIMIT_FSIZE, &limit) == 0;
+}
+
+FileSizeLimit::~FileSizeLimit() {
+    if (oldSignal_ == nullptr) return;
+    if (limited_) {
+        rlimit limit{};
+        limit.rlim_cur = oldCurrent_;
+        limit.rlim_max = oldMost_;
+        setrlimit(RLIMIT_FSIZE, &limit);
+    }
+    std::signal(SIGXFSZ, oldSignal_);
 }
 
 }  // namespace sormel::testing

@@ -62,4 +62,21 @@ ProgramResult runProgram(const std::string& commandLine, const ScratchFolder& sc
 // `path` in single quotes for the shell.
 std::string shellQuoted(const std::filesystem::path& path);
 
+// Files may grow to at most `bytes` while the object lives: a write beyond
+// fails as on a full disk (SIGXFSZ is ignored meanwhile). On Windows, which
+// has no such limit, nothing changes.
+class FileSizeLimit {
+public:
+    explicit FileSizeLimit(unsigned long long bytes);
+    ~FileSizeLimit();
+    FileSizeLimit(const FileSizeLimit&) = delete;
+    FileSizeLimit& operator=(const FileSizeLimit&) = delete;
+
+private:
+    unsigned long long oldCurrent_ = 0;
+    unsigned long long oldMost_ = 0;
+    bool limited_ = false;
+    void (*oldSignal_)(int) = nullptr;
+};
+
 }  // namespace sormel::testing
