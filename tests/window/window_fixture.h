@@ -9,6 +9,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
+#include <filesystem>
 #include <functional>
 #include <memory>
 
@@ -49,7 +50,14 @@ public:
             writeFile(path(QStringLiteral("deck%1.txt").arg(d, 3, 10, QChar('0'))), deckText(d + 2));
         QDir::setCurrent(folder_.path());
     }
-    ~Fixture() { QDir::setCurrent(previous_); }
+    // The folder goes by the system's own removal: Qt cannot name, and so
+    // would leave behind, the files some tests give names that are not UTF-8.
+    ~Fixture() {
+        QDir::setCurrent(previous_);
+        window_.reset();
+        std::error_code ignored;
+        std::filesystem::remove_all(QFile::encodeName(folder_.path()).toStdString(), ignored);
+    }
 
     QString path(const QString& name) const { return folder_.filePath(name); }
     sormel::MainWindow& open() {
