@@ -55,8 +55,10 @@ private:
 
     Book& book_;
     std::size_t index_;
-    // The rows in pieces deflated apart, joined in order in the zip.
+    // The rows in pieces deflated apart, joined in order in the zip; or,
+    // when `whole_`, the whole part, head and tail included, in one piece.
     std::vector<std::unique_ptr<DeflatedPiece>> rows_;
+    bool whole_ = false;
     RowDeflater::Batch rowsUnderWay_;
     std::string pending_;  // rows not yet deflated
     std::optional<Row> row_;            // the row being written

@@ -9,9 +9,13 @@ namespace {
 // Pieces waiting for a thread, beyond those being deflated.
 constexpr std::size_t kQueued = 4;
 
-void deflateInto(DeflatedPiece& piece, const std::string& bytes) {
-    piece.append(bytes);
-    piece.finish(false);
+void deflateInto(DeflatedPiece& piece, const std::string& bytes, RowDeflater::Kind kind, WholeDeflater& whole) {
+    if (kind == RowDeflater::Kind::Whole) {
+        piece.deflateWhole(bytes, whole);
+    } else {
+        piece.append(bytes);
+        piece.finish(false);
+    }
 }
 
 }  // namespace
@@ -34,8 +38,10 @@ void RowDeflater::throwFailure() const {
     if (failure_) std::rethrow_exception(failure_);
 }
 
-void RowDeflater::keepSpare(std::string bytes) {
-    // A few buffers are kept for the rows to come; the rest go.
+void RowDeflater::keepSpare(std::string bytes, Kind kind) {
+    // A few buffers of pieces are kept for the rows to come; the rest go,
+    // and so do whole parts, which may be far larger than a piece.
+    if (kind == Kind::Whole) return;
     bytes.clear();
     if (spare_.size() <= kQueued + threads_.size()) spare_.push_back(std::move(bytes));
 }
@@ -48,21 +54,21 @@ void RowDeflater::startThread() {
     }
 }
 
-std::string RowDeflater::add(Batch& batch, DeflatedPiece& piece, std::string bytes) {
+std::string RowDeflater::add(Batch& batch, DeflatedPiece& piece, std::string bytes, Kind kind) {
     std::unique_lock lock(mutex_);
     throwFailure();
     // A thread more while there is work waiting and room for one.
     if (!inline_ && threads_.size() < threadLimit_ && (threads_.empty() || !tasks_.empty())) startThread();
     if (inline_) {
         lock.unlock();
-        deflateInto(piece, bytes);
+        deflateInto(piece, bytes, kind, inlineWhole_);
         lock.lock();
-        keepSpare(std::move(bytes));
+        keepSpare(std::move(bytes), kind);
     } else {
         changed_.wait(lock, [this] { return tasks_.size() < kQueued || failure_; });
         throwFailure();
         ++batch.unfinished_;
-        tasks_.push_back({&batch, &piece, std::move(bytes)});
+        tasks_.push_back({&batch, &piece, std::move(bytes), kind});
         changed_.notify_all();
     }
     if (spare_.empty()) return {};
@@ -84,6 +90,7 @@ bool RowDeflater::finished(const Batch& batch) {
 }
 
 void RowDeflater::work() {
+    WholeDeflater whole;
     std::unique_lock lock(mutex_);
     for (;;) {
         changed_.wait(lock, [this] { return stopping_ || !tasks_.empty(); });
@@ -94,7 +101,7 @@ void RowDeflater::work() {
         lock.unlock();
         std::exception_ptr failure;
         try {
-            deflateInto(*task.piece, task.bytes);
+            deflateInto(*task.piece, task.bytes, task.kind, whole);
         } catch (...) {
             failure = std::current_exception();
         }
@@ -106,7 +113,7 @@ void RowDeflater::work() {
             for (const Task& dropped : tasks_) --dropped.batch->unfinished_;
             tasks_.clear();
         }
-        keepSpare(std::move(task.bytes));
+        keepSpare(std::move(task.bytes), task.kind);
         changed_.notify_all();
     }
 }

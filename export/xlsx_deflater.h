@@ -1,7 +1,8 @@
 // Deflates a sheet's rows on threads of their own while the next rows are
-// made. The rows go in pieces deflated apart (each its own stream, joined
-// in order afterwards), so that several threads can share one sheet and a
-// workbook takes about the longest of the jobs, not their sum.
+// made. The rows of a long sheet go in pieces deflated apart (each its own
+// stream, joined in order afterwards), so that several threads can share
+// one sheet and a workbook takes about the longest of the jobs, not their
+// sum; a short sheet goes whole, once it ends.
 #pragma once
 
 #include <condition_variable>
@@ -33,11 +34,14 @@ public:
     RowDeflater(const RowDeflater&) = delete;
     RowDeflater& operator=(const RowDeflater&) = delete;
 
-    // Deflates `bytes` into `piece` and finishes the piece (not the last of
-    // its part), counted in `batch`; hands back an empty buffer to fill
-    // next. Waits while a few pieces are queued already, so that the queue
-    // stays small.
-    std::string add(Batch& batch, DeflatedPiece& piece, std::string bytes);
+    // How a piece is deflated: one of several, not the last of its part,
+    // or the part whole.
+    enum class Kind { Piece, Whole };
+
+    // Deflates `bytes` into `piece` and finishes the piece, counted in
+    // `batch`; hands back an empty buffer to fill next. Waits while a few
+    // pieces are queued already, so that the queue stays small.
+    std::string add(Batch& batch, DeflatedPiece& piece, std::string bytes, Kind kind = Kind::Piece);
     // Returns once every piece of `batch` is deflated. A failure on a
     // thread is thrown here and by every later call.
     void wait(Batch& batch);
@@ -52,10 +56,11 @@ private:
         Batch* batch;
         DeflatedPiece* piece;
         std::string bytes;
+        Kind kind;
     };
     void startThread();
     void work();
-    void keepSpare(std::string bytes);
+    void keepSpare(std::string bytes, Kind kind);
     void throwFailure() const;
 
     const unsigned threadLimit_;
@@ -65,6 +70,7 @@ private:
     std::vector<std::string> spare_;
     bool stopping_ = false;
     bool inline_ = false;  // no thread could be started: each piece is done at once
+    WholeDeflater inlineWhole_;  // for whole parts done at once
     std::exception_ptr failure_;
     std::vector<std::thread> threads_;
 };

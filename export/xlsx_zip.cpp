@@ -1,5 +1,6 @@
 #include "export/xlsx_zip.h"
 
+#include <libdeflate.h>
 #include <zlib.h>
 
 #include <algorithm>
@@ -98,6 +99,28 @@ void DeflatedPiece::finish(bool last) {
     out_.shrink_to_fit();
 }
 
+WholeDeflater::~WholeDeflater() { libdeflate_free_compressor(compressor_); }
+
+void WholeDeflater::deflate(std::string_view bytes, std::string& out) {
+    if (!compressor_) {
+        compressor_ = libdeflate_alloc_compressor(kLevel);
+        if (!compressor_) failWorkbook("圧縮を始められません（メモリが不足しています）。");
+    }
+    room_.resize(std::max(room_.size(), libdeflate_deflate_compress_bound(compressor_, bytes.size())));
+    const std::size_t made =
+        libdeflate_deflate_compress(compressor_, bytes.data(), bytes.size(), room_.data(), room_.size());
+    if (made == 0) failWorkbook("ブックを圧縮できません。");
+    out.assign(room_.data(), made);
+}
+
+void DeflatedPiece::deflateWhole(std::string_view bytes, WholeDeflater& deflater) {
+    if (finished_ || stream_) throw std::logic_error("a deflated piece is finished once");
+    deflater.deflate(bytes, out_);
+    checksum_ = libdeflate_crc32(0, bytes.data(), bytes.size());
+    size_ = bytes.size();
+    finished_ = true;
+}
+
 void ZipWriter::put(std::string_view bytes) {
     sink_.write(bytes);
     offset_ += bytes.size();
@@ -136,8 +159,7 @@ void ZipWriter::addPart(const std::string& name, const std::vector<const Deflate
 
 void ZipWriter::addPart(const std::string& name, std::string_view content) {
     DeflatedPiece piece;
-    piece.append(content);
-    piece.finish(true);
+    piece.deflateWhole(content, whole_);
     addPart(name, {&piece});
 }
 

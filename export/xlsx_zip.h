@@ -12,15 +12,37 @@
 
 #include "export/byte_sink.h"
 
-struct z_stream_s;  // zlib's
+struct z_stream_s;                // zlib's
+struct libdeflate_compressor;     // libdeflate's
 
 namespace sormel::xlsx {
+
+// Deflates parts held whole in one call (libdeflate): about half the time
+// of zlib's stream, but only into an ended stream. Each thread that
+// deflates whole parts has its own, which keeps its tables and its room
+// from one part to the next.
+class WholeDeflater {
+public:
+    WholeDeflater() = default;
+    ~WholeDeflater();
+    WholeDeflater(const WholeDeflater&) = delete;
+    WholeDeflater& operator=(const WholeDeflater&) = delete;
+
+    // `bytes` deflated into `out`, as one ended stream.
+    void deflate(std::string_view bytes, std::string& out);
+
+private:
+    libdeflate_compressor* compressor_ = nullptr;  // made by the first part
+    std::string room_;                             // the worst case of the largest part so far
+};
 
 // One piece of a part's deflated stream. A part may be made of several
 // pieces deflated one after another and joined: each but the last ends on a
 // byte boundary without ending the stream, so that the joined pieces are one
 // valid stream. A sheet's rows are deflated this way as they are written,
 // while its head, which tells how far they reach, is made at the end.
+//
+// A part held whole is deflated in one call instead (WholeDeflater).
 class DeflatedPiece {
 public:
     DeflatedPiece();
@@ -31,6 +53,9 @@ public:
     void append(std::string_view bytes);
     // No more bytes; `last` ends the whole stream. A piece is finished once.
     void finish(bool last);
+    // The whole part at once, ended: the part's only piece. Instead of
+    // append() and finish(), once.
+    void deflateWhole(std::string_view bytes, WholeDeflater& deflater);
 
     const std::string& deflated() const { return out_; }
     std::uint32_t checksum() const { return checksum_; }
@@ -69,6 +94,7 @@ private:
     void put(std::string_view bytes);
 
     ByteSink& sink_;
+    WholeDeflater whole_;  // for the parts given whole
     std::vector<Entry> entries_;
     std::uint64_t offset_ = 0;
 };

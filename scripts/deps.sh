@@ -9,7 +9,7 @@ packages=(
   qt6-base-dev qt6-base-dev-tools
   fonts-ipafont-gothic xvfb xauth qt6-translations-l10n
   clang libclang-rt-14-dev
-  nlohmann-json3-dev libtomlplusplus-dev zlib1g-dev libpugixml-dev qt6-charts-dev unzip
+  nlohmann-json3-dev libtomlplusplus-dev zlib1g-dev libdeflate-dev libpugixml-dev qt6-charts-dev unzip
   chromium
   # Making and checking the Debian package.
   dpkg-dev file lintian

@@ -138,8 +138,8 @@ namespace sormel::xlsx {
 namespace {
 
 // Sheets far larger than one deflated piece, their last pieces still under
-// way when the next sheet begins, and runs of sheets smaller than one piece,
-// many deflating at once, come out whole and in order.
+// way when the next sheet begins, and runs of sheets small enough to be
+// deflated whole, many deflating at once, come out whole and in order.
 TEST(XlsxBook, SheetsLargeAndSmallComeOutWholeAndInOrder) {
     const std::vector<Row> rowsOfSheet = {30000, 30000, 2, 0, 1, 5,  3, 1, 2, 700, 1, 4, 2,
                                           1,     3,     30000, 1, 2, 6, 1, 0, 3, 1, 12000};

@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Cross-builds the libraries the Windows program links statically (zlib,
-# pugixml) from Debian's own source packages, and GoogleTest
+# libdeflate, pugixml) from Debian's own source packages, and GoogleTest
 # from the sources Debian installs, into PREFIX; the header-only libraries
 # (nlohmann-json, toml++) are put beside them. Nothing is built again when
 # PREFIX already holds the libraries.
@@ -9,7 +9,7 @@
 set -euo pipefail
 work=$(realpath -m "$1") prefix=$(realpath -m "$2")
 here=$(cd "$(dirname "$0")" && pwd)
-stamp="$prefix/.built-v3"
+stamp="$prefix/.built-v4"
 
 # The headers of the header-only libraries, and the build descriptions that
 # find them, without the host's include folder (whose system headers would
@@ -43,7 +43,7 @@ apt_options=(-o "Dir::Etc::SourceList=$work/apt/sources.list" -o Dir::Etc::Sourc
              -o "Dir::State::Lists=$work/apt/lists" -o "Dir::Cache=$work/apt/cache"
              -o Dir::State::Status=/var/lib/dpkg/status -o APT::Sandbox::User=root -o Debug::NoLocking=1)
 apt-get "${apt_options[@]}" -qq update
-(cd "$work/src" && apt-get "${apt_options[@]}" -qq source zlib pugixml >/dev/null)
+(cd "$work/src" && apt-get "${apt_options[@]}" -qq source zlib libdeflate pugixml >/dev/null)
 
 cross=(-DCMAKE_TOOLCHAIN_FILE="$here/mingw-toolchain.cmake" -DCMAKE_BUILD_TYPE=Release
        -DCMAKE_INSTALL_PREFIX="$prefix" -DCMAKE_C_FLAGS=-O2 -G Ninja)
@@ -56,6 +56,12 @@ zlib=$(find "$work/src" -maxdepth 1 -type d -name 'zlib-*' | head -1)
 install -D -m 644 "$zlib/libz.a" "$prefix/lib/libz.a"
 install -D -m 644 "$zlib/zlib.h" "$prefix/include/zlib.h"
 install -m 644 "$zlib/zconf.h" "$prefix/include/zconf.h"
+
+# libdeflate: the static library only (its Makefile names it so for Windows).
+libdeflate=$(find "$work/src" -maxdepth 1 -type d -name 'libdeflate-*' | head -1)
+make -s -C "$libdeflate" -j "$jobs" CC="$host-gcc-posix" AR="$host-ar" CFLAGS=-O2 libdeflatestatic.lib >/dev/null
+install -D -m 644 "$libdeflate/libdeflatestatic.lib" "$prefix/lib/libdeflate.a"
+install -m 644 "$libdeflate/libdeflate.h" "$prefix/include/libdeflate.h"
 
 pugixml=$(find "$work/src" -maxdepth 1 -type d -name 'pugixml-*' | head -1)
 cmake -S "$pugixml" -B "$work/build-pugixml" "${cross[@]}" -DCMAKE_CXX_FLAGS=-O2 -DBUILD_SHARED_LIBS=OFF \
