@@ -232,20 +232,23 @@ std::string Sheet::tail() const {
 }
 
 void Sheet::writeTo(ZipWriter& zip, std::size_t chartNumber) const {
-    DeflatedPiece head;
-    DeflatedPiece tail;
-    std::vector<const DeflatedPiece*> pieces;
-    if (!whole_) {
+    const std::string number = std::to_string(index_ + 1);
+    const std::string part = "xl/worksheets/sheet" + number + ".xml";
+    if (whole_) {
+        zip.addPart(part, {rows_.front().get()});
+    } else {
+        // The head and the tail, made now, around the rows deflated as they came.
+        DeflatedPiece head;
         head.append(this->head());
         head.finish(false);
+        DeflatedPiece tail;
         tail.append(this->tail());
         tail.finish(true);
-        pieces.push_back(&head);
+        std::vector<const DeflatedPiece*> pieces{&head};
+        for (const auto& piece : rows_) pieces.push_back(piece.get());
+        pieces.push_back(&tail);
+        zip.addPart(part, pieces);
     }
-    for (const auto& piece : rows_) pieces.push_back(piece.get());
-    if (!whole_) pieces.push_back(&tail);
-    const std::string number = std::to_string(index_ + 1);
-    zip.addPart("xl/worksheets/sheet" + number + ".xml", pieces);
     if (!chart_) return;
     const std::string chart = std::to_string(chartNumber);
     zip.addPart("xl/worksheets/_rels/sheet" + number + ".xml.rels", drawingRelationshipXml(true, chartNumber));

@@ -17,7 +17,6 @@
 #include "engine/text_decoding.h"
 #include "test_support.h"
 
-
 namespace sormel {
 namespace {
 
